@@ -1,0 +1,18 @@
+# karvo_warnings(target): the project's warning set, as errors when asked.
+function(karvo_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(KARVO_WARNINGS_AS_ERRORS)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# karvo_plugin_code(target): compiled into the plug-in module, which exports
+# its seven entry points and nothing else.
+function(karvo_plugin_code target)
+  karvo_warnings(${target})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  set_target_properties(${target} PROPERTIES
+    POSITION_INDEPENDENT_CODE ON
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+endfunction()

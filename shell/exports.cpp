@@ -1,0 +1,40 @@
+// The seven functions the host calls. They hold no state of their own: the
+// host version lives with the host data layer, which every part reads.
+#include "shell/finale_extension.h"
+
+#include "hostdata/host_version.h"
+#include "shell/menu_commands.h"
+
+extern "C" {
+
+uint32_t FinaleExtensionVersion(uint32_t hostVersion) {
+    hostdata::RecordHostVersion(hostVersion);
+    return FINALE_EXTENSION_INTERFACE_VERSION;
+}
+
+uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
+    *initWord |= 1u;
+    return 1;
+}
+
+uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
+    const shell::CommandTexts *command = shell::OfferedCommand(menuIndex);
+    if (command == nullptr) return 0;
+    shell::FillMenuRecord(*command, record);
+    return 1;
+}
+
+uint32_t FinaleExtensionEnumerate_UTF16(void *, uint16_t menuIndex, void *record) {
+    const shell::CommandTexts *command = shell::OfferedCommand(menuIndex);
+    if (command == nullptr) return 0;
+    shell::FillMenuRecordUtf16(*command, record);
+    return 1;
+}
+
+uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *) { return 1; }
+
+uint32_t FinaleExtensionGetMenuStatus(void) { return 1; }
+
+void FinaleExtensionTerminate(void) {}
+
+}  // extern "C"

@@ -1,0 +1,76 @@
+#include "shell/menu_commands.h"
+
+#include <cstring>
+
+#include "hostdata/host_version.h"
+#include "hostdata/record_bytes.h"
+#include "shell/finale_extension.h"
+
+namespace shell {
+namespace {
+
+constexpr CommandTexts kCommands[] = {
+    {"Karvo Indent System (after Final Barlines)",
+     "Indents/unindents systems after final barlines.", "Indent System/Final Barlines"},
+    {"Karvo Indent System (for Show Full Names)",
+     "Indents/unindents systems with the 'Show Full Staff & Group Names' setting.",
+     "Indent System/Show Full Names"},
+};
+
+// The host reads the UTF-16 description only up to 63 units.
+constexpr std::size_t kUtf16DescriptionUnits = 63;
+
+// Bounded copy of exactly 64 bytes: zero-filled after the text; a text of
+// 64 bytes or more fills the field and gets no terminator.
+void CopyTextField(uint8_t *field, const char *text) {
+    std::size_t i = 0;
+    for (; i < FINALE_MENU_RECORD_TEXT_BYTES && text[i] != '\0'; ++i) {
+        field[i] = static_cast<uint8_t>(text[i]);
+    }
+    std::memset(field + i, 0, FINALE_MENU_RECORD_TEXT_BYTES - i);
+}
+
+// Widens each byte to one code unit and writes one zero unit after the
+// text; the units after it are left as the host gave them.
+void CopyUtf16Field(uint8_t *field, const char *text, std::size_t maxUnits) {
+    std::size_t i = 0;
+    for (; i < maxUnits && text[i] != '\0'; ++i) {
+        hostdata::WriteU16(field, 2 * i, static_cast<uint8_t>(text[i]));
+    }
+    hostdata::WriteU16(field, 2 * i, 0);
+}
+
+}  // namespace
+
+const CommandTexts *OfferedCommand(uint16_t menuIndex) {
+    if (menuIndex == static_cast<uint16_t>(Command::IndentAfterFinalBarlines)) {
+        return &kCommands[0];
+    }
+    if (menuIndex == static_cast<uint16_t>(Command::IndentForFullNames) &&
+        hostdata::HostReportedVersion() &&
+        hostdata::HostVersion() >= hostdata::kFullNamesHostVersion) {
+        return &kCommands[1];
+    }
+    return nullptr;
+}
+
+void FillMenuRecord(const CommandTexts &command, void *record) {
+    auto *bytes = static_cast<uint8_t *>(record);
+    CopyTextField(bytes, command.name);
+    CopyTextField(bytes + FINALE_MENU_RECORD_TEXT_BYTES, command.description);
+    CopyTextField(bytes + 2 * FINALE_MENU_RECORD_TEXT_BYTES, command.menuText);
+    hostdata::WriteU32(bytes, FINALE_MENU_RECORD_FLAG_OFFSET, 1);
+}
+
+void FillMenuRecordUtf16(const CommandTexts &command, void *record) {
+    constexpr std::size_t kFieldBytes = 2 * FINALE_MENU_RECORD_UTF16_FIELD_UNITS;
+    // The whole field less its terminator: names and menu texts are short.
+    constexpr std::size_t kWholeField = FINALE_MENU_RECORD_UTF16_FIELD_UNITS - 1;
+    auto *bytes = static_cast<uint8_t *>(record);
+    CopyUtf16Field(bytes, command.name, kWholeField);
+    CopyUtf16Field(bytes + kFieldBytes, command.description, kUtf16DescriptionUnits);
+    CopyUtf16Field(bytes + 2 * kFieldBytes, command.menuText, kWholeField);
+    hostdata::WriteU32(bytes, FINALE_MENU_RECORD_UTF16_FLAG_OFFSET, 1);
+}
+
+}  // namespace shell

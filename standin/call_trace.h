@@ -1,0 +1,35 @@
+// What the stand-in host saw: one entry per call of one of its FX_
+// functions, with the arguments as they came in and went out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "standin/record_store.h"
+
+namespace standin {
+
+struct HostCall {
+    std::string function;  // "FX_LoadEData", ...
+    uint32_t tag = 0;
+    int16_t itemIn = 0, inciIn = 0;
+    int16_t itemOut = 0, inciOut = 0;
+    bool hasKey = false;
+    bool hasSize = false;    // load: room offered in, size reported out
+    int32_t sizeIn = 0, sizeOut = 0;
+    bool hasLength = false;  // save and create: bytes handed over
+    int32_t length = 0;
+    std::vector<int32_t> arguments;  // slot to instrument, update layout
+    uint32_t version = 0;
+    int32_t result = 0;
+    Bytes data;  // the bytes saved or created
+
+    // One line, for example
+    //   FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28
+    std::string ToString() const;
+};
+
+std::string TraceText(const std::vector<HostCall> &trace);
+
+}  // namespace standin

@@ -1,0 +1,83 @@
+// The stand-in host: an in-memory document and the host's side of the nine
+// data functions over it, with a trace of every call and failure injection.
+// The exported FX_ functions (fx_exports.cpp) serve the current host.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "hostdata/fx_host_api.h"
+#include "standin/call_trace.h"
+#include "standin/record_store.h"
+
+namespace standin {
+
+class Host {
+public:
+    // Full size of a staff system record, and where its first measure is.
+    static constexpr std::size_t kStaffSystemSize = 28;
+    static constexpr std::size_t kFirstMeasureOffset = 8;
+
+    RecordStore &Records() { return records_; }
+    const RecordStore &Records() const { return records_; }
+
+    // Measure records are kept once, in the 30-byte layout; callers that ask
+    // with an older version see and save the 26-byte layout.
+    void PutMeasure(int16_t number, Bytes longLayout);
+
+    // Staff slot -> staff number, for FX_SlotToInst.
+    std::map<uint16_t, int16_t> &Slots() { return slots_; }
+
+    // System item number -> first measure once laid out, for FX_UpdateLayout.
+    std::map<int16_t, int16_t> &Layout() { return layout_; }
+
+    void SetCurrentPart(int32_t part) { currentPart_ = part; }
+    void SetDocumentId(int16_t id) { documentId_ = id; }
+
+    // A call for which the predicate answers true fails (answers 0) and
+    // changes nothing; it is traced with its failed result.
+    void FailCallsWhere(std::function<bool(const HostCall &)> predicate) {
+        failWhere_ = std::move(predicate);
+    }
+
+    const std::vector<HostCall> &Trace() const { return trace_; }
+    void ClearTrace() { trace_.clear(); }
+
+    int16_t LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
+                      uint32_t version);
+    int16_t SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
+                      uint32_t version);
+    int16_t CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
+                        uint32_t version);
+    int16_t DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version);
+    int16_t NextEData(uint32_t tag, FxDataKey *key, uint32_t version);
+    int16_t SlotToInst(uint32_t slot, uint32_t context, uint32_t version);
+    int32_t UpdateLayout(int32_t what, int32_t option, uint32_t version);
+    int16_t GetCurrentEnigmaDocument(uint32_t version);
+    int32_t GetCurrentPartID(uint32_t version);
+
+    // The host the exported FX_ functions serve; null makes them fail.
+    static Host *Current();
+    static void SetCurrent(Host *host);
+
+private:
+    bool ShouldFail(const HostCall &call) const { return failWhere_ && failWhere_(call); }
+    int32_t Record(HostCall call);
+
+    RecordStore records_;
+    std::map<uint16_t, int16_t> slots_;
+    std::map<int16_t, int16_t> layout_;
+    int32_t currentPart_ = 0;
+    int16_t documentId_ = 1;
+    std::function<bool(const HostCall &)> failWhere_;
+    std::vector<HostCall> trace_;
+};
+
+// The measure record a caller sees at a data version, from the stored
+// 30-byte record, and the stored record after a caller saved `bytes`.
+Bytes MeasureInLayout(const Bytes &longLayout, uint32_t version);
+Bytes MeasureFromLayout(const Bytes &saved, uint32_t version, const Bytes &longLayout);
+
+}  // namespace standin

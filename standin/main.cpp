@@ -1,0 +1,93 @@
+// FINALE.EXE, the stand-in host program: loads a plug-in module and drives
+// it as the host would, over an in-memory document.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <string>
+
+#include "hostdata/host_version.h"
+#include "standin/host.h"
+#include "standin/menu_listing.h"
+#include "standin/plugin.h"
+#include "standin/text_output.h"
+
+namespace {
+
+constexpr int kBadInput = 2;
+constexpr const char *kDefaultHostVersion = "0x19000000";
+
+struct MenuArguments {
+    std::string module;
+    std::string hostVersion = kDefaultHostVersion;
+    bool noHandshake = false;
+    std::string index;
+    bool raw = false;
+    std::string fill = "0xCC";
+};
+
+void AddMenuCommand(CLI::App &app, MenuArguments &arguments) {
+    CLI::App *menu = app.add_subcommand(
+        "menu", "Handshake, then list the menu entries the module registers, in both forms.");
+    menu->add_option("module", arguments.module, "Path of the plug-in module")->required();
+    menu->add_option("--host-version", arguments.hostVersion,
+                     "Host version word for the handshake")
+        ->capture_default_str();
+    menu->add_flag("--no-handshake", arguments.noHandshake,
+                   "Skip the handshake, as a host that never reports its version");
+    menu->add_option("--index", arguments.index,
+                     "Ask for this menu index only (0 to 65535); otherwise ask from 0 on");
+    menu->add_flag("--raw", arguments.raw, "Show every record's bytes");
+    menu->add_option("--fill", arguments.fill, "Byte the host fills each record with first")
+        ->capture_default_str();
+}
+
+int RunMenu(const MenuArguments &arguments) {
+    standin::MenuOptions options;
+    if (!arguments.noHandshake) {
+        options.hostVersion = standin::ParseWord(arguments.hostVersion, "host version");
+    }
+    if (!arguments.index.empty()) {
+        const uint32_t index = standin::ParseWord(arguments.index, "menu index");
+        if (index > 0xFFFF) {
+            throw standin::UsageError("menu index '" + arguments.index +
+                                      "' is not a 16-bit number");
+        }
+        options.index = static_cast<uint16_t>(index);
+    }
+    const uint32_t fill = standin::ParseWord(arguments.fill, "fill byte");
+    if (fill > 0xFF) throw standin::UsageError("fill byte '" + arguments.fill + "' is not a byte");
+    options.fill = static_cast<uint8_t>(fill);
+    options.raw = arguments.raw;
+
+    standin::Host host;
+    standin::Host::SetCurrent(&host);
+    standin::Plugin plugin(arguments.module);
+    standin::ListMenu(plugin, options, std::cout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it"};
+    app.require_subcommand(1);
+    MenuArguments menu;
+    AddMenuCommand(app, menu);
+    try {
+        if (argc > 1 && argv[1][0] != '-' && app.get_subcommand_no_throw(argv[1]) == nullptr) {
+            throw standin::UsageError(std::string("unknown command '") + argv[1] +
+                                      "' (the commands are: menu)");
+        }
+        app.parse(argc, argv);
+        if (app.got_subcommand("menu")) return RunMenu(menu);
+    } catch (const CLI::CallForHelp &help) {
+        return app.exit(help);
+    } catch (const CLI::ParseError &error) {
+        std::cerr << "FINALE.EXE: " << error.what() << "\n";
+        return kBadInput;
+    } catch (const standin::UsageError &error) {
+        std::cerr << "FINALE.EXE: " << error.what() << "\n";
+        return kBadInput;
+    }
+    return kBadInput;
+}

@@ -1,0 +1,44 @@
+#include "standin/text_output.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "standin/plugin.h"
+
+namespace standin {
+
+std::string Hex32(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string HexDump(const uint8_t *bytes, std::size_t count) {
+    std::string text;
+    char cell[24];
+    for (std::size_t row = 0; row < count; row += 16) {
+        std::snprintf(cell, sizeof cell, "%04zx:", row);
+        text += cell;
+        for (std::size_t i = row; i < row + 16 && i < count; ++i) {
+            std::snprintf(cell, sizeof cell, " %02x", bytes[i]);
+            text += cell;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+uint32_t ParseWord(const std::string &text, const char *what) {
+    const bool digitsOnly = !text.empty() && text[0] != '-' && text[0] != '+' && text[0] != ' ';
+    errno = 0;
+    char *end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
+    if (!digitsOnly || errno != 0 || end == text.c_str() || *end != '\0' || value > 0xFFFFFFFFull) {
+        throw UsageError(std::string(what) + " '" + text +
+                         "' is not a 32-bit number (decimal, or hexadecimal with 0x)");
+    }
+    return static_cast<uint32_t>(value);
+}
+
+}  // namespace standin

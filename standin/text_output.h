@@ -1,0 +1,19 @@
+// Small formatting helpers for what the host program prints.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace standin {
+
+std::string Hex32(uint32_t value);  // "0x0E010000"
+
+// Lines of "offset: 16 hex bytes", for showing exactly what a record holds.
+std::string HexDump(const uint8_t *bytes, std::size_t count);
+
+// Parses a 32-bit word given in decimal or 0x-hexadecimal; throws
+// UsageError naming `what` when it is not one.
+uint32_t ParseWord(const std::string &text, const char *what);
+
+}  // namespace standin

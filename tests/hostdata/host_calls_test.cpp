@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "hostdata/data_tag.h"
+#include "hostdata/host_calls.h"
+#include "tests/support/host_test.h"
+
+namespace {
+
+constexpr uint32_t kVersion = 0x19000000;
+const uint32_t kSoss = hostdata::kStaffSystemTag;
+
+class HostCalls : public HostTest {
+protected:
+    HostCalls() {
+        host.Records().Put({kSoss, 1, 0}, standin::Bytes(28, 0x11));
+        host.Records().Put({kSoss, 2, 0}, standin::Bytes(28, 0x22));
+    }
+};
+
+TEST_F(HostCalls, PassEveryArgumentToTheHostUnchanged) {
+    hostdata::DataKey key{2, 0};
+    uint8_t buffer[28];
+    int32_t size = sizeof buffer;
+    EXPECT_EQ(hostdata::LoadHostRecord(kSoss, &key, buffer, &size, kVersion), 1);
+    EXPECT_EQ(buffer[27], 0x22);
+    EXPECT_EQ(hostdata::SaveHostRecord(kSoss, &key, buffer, 28, kVersion), 1);
+    EXPECT_EQ(hostdata::NextHostRecord(kSoss, &key, kVersion), 0);
+    hostdata::DataKey created{0xFFFF, 0xFFFF};
+    EXPECT_EQ(hostdata::CreateHostRecord(kSoss, &created, buffer, 28, kVersion), 1);
+    EXPECT_EQ(hostdata::DeleteHostRecord(kSoss, &created, kVersion), 1);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{
+                           "FX_LoadEData 'SOSS' (2,0) room 28 v=0x19000000 -> 1 size 28",
+                           "FX_SaveEData 'SOSS' (2,0) length 28 v=0x19000000 -> 1",
+                           "FX_NextEData 'SOSS' (2,0) v=0x19000000 -> 0",
+                           "FX_CreateEData 'SOSS' (-1,-1)->(3,0) length 28 v=0x19000000 -> 1",
+                           "FX_DeleteEData 'SOSS' (3,0) v=0x19000000 -> 1",
+                       }));
+}
+
+TEST_F(HostCalls, NextMovesTheKeyInPlace) {
+    hostdata::DataKey key{1, 0};
+    EXPECT_EQ(hostdata::NextHostRecord(kSoss, &key, kVersion), 1);
+    EXPECT_EQ(key.item, 2);
+    EXPECT_EQ(key.inci, 0);
+}
+
+TEST_F(HostCalls, QueriesCarryTheFrameworkVersionAndZeroExtendedSlots) {
+    host.Slots()[0xFFFF] = 4;
+    host.SetCurrentPart(0x10000);
+    EXPECT_EQ(hostdata::SlotToInstrument(0xFFFF, 0x8000), 4);
+    hostdata::UpdateLayout();
+    EXPECT_EQ(hostdata::CurrentDocument(), 1);
+    EXPECT_EQ(hostdata::CurrentPart(), 0x10000);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{
+                           "FX_SlotToInst 65535 32768 v=0x19000000 -> 4",
+                           "FX_UpdateLayout 1 0 v=0x19000000 -> 1",
+                           "FX_GetCurrentEnigmaDocument v=0x19000000 -> 1",
+                           "FX_GetCurrentPartID v=0x19000000 -> 65536",
+                       }));
+}
+
+// The zero-probe tag: some hosts fail this load yet fill the record.
+class ZeroProbe : public HostCalls {
+protected:
+    static constexpr uint32_t kProbe = hostdata::kZeroProbeTag;
+    uint8_t buffer[120];
+    int32_t size = sizeof buffer;
+    hostdata::DataKey key{0, 0};
+
+    ZeroProbe() { std::memset(buffer, 0xEE, sizeof buffer); }
+};
+
+TEST_F(ZeroProbe, ClearsTheFirst108BytesBeforeAskingTheHost) {
+    host.FailCallsWhere([](const standin::HostCall &) { return true; });
+    EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, buffer, &size, kVersion), 0);
+    EXPECT_TRUE(std::all_of(buffer, buffer + 108, [](uint8_t b) { return b == 0; }));
+    EXPECT_EQ(buffer[108], 0xEE);
+}
+
+TEST_F(ZeroProbe, CountsAFailedLoadThatLeftAByteAsSuccess) {
+    // A host that writes one byte and then reports failure.
+    host.Records().Put({kProbe, 0, 0}, standin::Bytes(4, 0));
+    host.FailCallsWhere([this](const standin::HostCall &) {
+        buffer[50] = 1;
+        return true;
+    });
+    EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, buffer, &size, kVersion), 1);
+    EXPECT_EQ(host.Trace().size(), 1u);
+}
+
+TEST_F(ZeroProbe, AsksTheHostTwiceWhenTheFirstLoadSucceeds) {
+    host.Records().Put({kProbe, 0, 0}, standin::Bytes(8, 7));
+    int calls = 0;
+    host.FailCallsWhere([&calls](const standin::HostCall &) { return ++calls == 2; });
+    EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, buffer, &size, kVersion), 0);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{
+                           "FX_LoadEData 'O\tfI' (0,0) room 120 v=0x19000000 -> 1 size 8",
+                           "FX_LoadEData 'O\tfI' (0,0) room 8 v=0x19000000 -> 0",
+                       }));
+}
+
+TEST_F(ZeroProbe, ANullBufferIsNotClearedAndTheHostIsAskedOnce) {
+    EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, nullptr, &size, kVersion), 0);
+    EXPECT_EQ(host.Trace().size(), 1u);
+}
+
+TEST_F(ZeroProbe, NeverClearsMoreThanTheRoomOffered) {
+    size = 16;
+    host.FailCallsWhere([](const standin::HostCall &) { return true; });
+    hostdata::LoadHostRecord(kProbe, &key, buffer, &size, kVersion);
+    EXPECT_EQ(buffer[15], 0);
+    EXPECT_EQ(buffer[16], 0xEE);
+}
+
+TEST_F(ZeroProbe, WithoutTheHostsLoadAnswersZeroAfterClearing) {
+    UseHost({"FINALE.EXE", {"FX_LoadEData"}});
+    EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, buffer, &size, kVersion), 0);
+    EXPECT_EQ(buffer[0], 0);
+}
+
+}  // namespace
