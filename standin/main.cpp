@@ -66,6 +66,16 @@ int RunMenu(const MenuArguments &arguments) {
     return 0;
 }
 
+// CLI11 would call an unknown command a surplus argument; say what it is.
+void RequireKnownCommand(CLI::App &app, const std::string &name) {
+    std::string known;
+    for (const CLI::App *command : app.get_subcommands([](CLI::App *) { return true; })) {
+        if (command->get_name() == name) return;
+        known += (known.empty() ? "" : ", ") + command->get_name();
+    }
+    throw standin::UsageError("unknown command '" + name + "' (the commands are: " + known + ")");
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -74,10 +84,7 @@ int main(int argc, char **argv) {
     MenuArguments menu;
     AddMenuCommand(app, menu);
     try {
-        if (argc > 1 && argv[1][0] != '-' && app.get_subcommand_no_throw(argv[1]) == nullptr) {
-            throw standin::UsageError(std::string("unknown command '") + argv[1] +
-                                      "' (the commands are: menu)");
-        }
+        if (argc > 1 && argv[1][0] != '-') RequireKnownCommand(app, argv[1]);
         app.parse(argc, argv);
         if (app.got_subcommand("menu")) return RunMenu(menu);
     } catch (const CLI::CallForHelp &help) {
