@@ -1,8 +1,10 @@
-// The root of the object framework: every FC object names its class and can
-// tell whether another object is of the same class.
+// The root of the object framework, and the data objects: an object bound to
+// one host record, which it loads, saves, steps through and copies.
 #pragma once
 
 #include <cstdint>
+
+#include "hostdata/host_calls.h"
 
 class __FCBase {
 public:
@@ -22,3 +24,76 @@ public:
     // False for null; otherwise whether both name texts are the same object.
     virtual bool IsSameClass(const __FCBase *other) const;
 };
+
+// An object bound to the host record (GetDataTag, data key). The record's
+// bytes live in the concrete class's own storage (GetRecordBuffer), or in a
+// heap block this object owns after the generic CopyDataFrom.
+class __FCBaseData : public __FCBase {
+public:
+    __FCBaseData() = default;
+
+    int32_t GetClassID() const override = 0;
+    const char *GetClassName() const override;
+    ~__FCBaseData() override;
+
+    virtual void *GetRecordBuffer() = 0;
+    // Called by Load when MustResetBeforeLoad asked it to drop the buffer.
+    virtual void OnBufferReset() {}
+    virtual bool MustResetBeforeLoad() const { return false; }
+    // A new, empty heap object of the same concrete class, owned by the caller.
+    virtual __FCBaseData *CreateObject() const = 0;
+    virtual uint32_t GetDataTag() const = 0;
+    virtual uint32_t GetDataVersion() const;
+    virtual uint32_t GetRecordSize() const = 0;
+    virtual uint64_t GetLoadedSize() const { return loadedSize; }
+    // `other` is of this object's class; callers guarantee it.
+    virtual void CopyDataFrom(const __FCBaseData &other);
+    virtual bool Save();
+    virtual bool Reload();
+    virtual bool DeleteData();
+    virtual bool Delete();
+    virtual bool LoadFirst() = 0;
+    virtual bool LoadNext();
+
+    // Loads the record at the current key into the object's own storage.
+    bool Load();
+
+    // The held record: null before the first load or copy, and meaningful
+    // for GetLoadedSize bytes.
+    uint8_t *HeldBytes() { return recordBuffer; }
+    const uint8_t *HeldBytes() const { return recordBuffer; }
+    bool IsBufferOwned() const { return bufferOwned; }
+
+    hostdata::DataKey GetDataKey() const { return dataKey; }
+    void SetDataKey(hostdata::DataKey key) { dataKey = key; }
+    int16_t GetDocumentID() const { return documentId; }
+    void SetDocumentID(int16_t id) { documentId = id; }
+
+protected:
+    // Points recordBuffer at the object's own storage and marks `size`
+    // bytes of it held, as a concrete class's copy does.
+    void HoldOwnStorage(uint64_t size);
+    void ReleaseOwnedBuffer();
+
+    int16_t documentId = 0;
+    uint8_t *recordBuffer = nullptr;
+    bool bufferOwned = false;
+    uint64_t loadedSize = 0;
+    hostdata::DataKey dataKey{0, 0};
+};
+
+// Records addressed by an item number alone; the inci is always 0.
+class __FCOther : public __FCBaseData {
+public:
+    bool Reload() override;
+    bool LoadFirst() override;
+
+    virtual bool LoadItem(uint16_t itemNo);
+    virtual bool SaveAsItem(uint16_t itemNo);
+    virtual bool SaveAs(uint16_t itemNo);
+    // Adds the held record as a new host record; the host picks the key.
+    virtual bool SaveNew();
+    virtual uint16_t GetItemNo() const { return dataKey.item; }
+};
+
+class __FCNoInciOther : public __FCOther {};
