@@ -1,0 +1,2 @@
+// A module that loads but offers none of the plug-in entry points.
+extern "C" int NotAPlugin() { return 0; }
