@@ -1,0 +1,177 @@
+#include "hostdata/field_map.h"
+
+#include <algorithm>
+
+#include "hostdata/data_tag.h"
+#include "hostdata/host_calls.h"
+#include "hostdata/host_version.h"
+#include "hostdata/record_bytes.h"
+
+namespace hostdata {
+namespace {
+
+bool SameOtherRecord(const FieldMapRow &a, const FieldMapRow &b) {
+    return a.tag[0] == b.tag[0] && a.tag[1] == b.tag[1] && a.item == b.item && a.inci == b.inci;
+}
+
+bool InUse(const FieldMapRow &row) { return row.minimumHostVersion <= HostVersion(); }
+
+// Whether row i is the first row in use for its other record; the record
+// is loaded, and its fields handled, in that row's turn.
+bool StartsGroup(FieldMap map, int i) {
+    const FieldMapRow &row = map.rows[i];
+    if (!InUse(row)) return false;
+    return std::none_of(map.rows, map.rows + i, [&](const FieldMapRow &earlier) {
+        return InUse(earlier) && SameOtherRecord(earlier, row);
+    });
+}
+
+template <typename Visit>
+void ForEachRowOfGroup(FieldMap map, int first, Visit visit) {
+    for (int j = first; j < map.rowCount; ++j) {
+        const FieldMapRow &row = map.rows[j];
+        if (InUse(row) && SameOtherRecord(row, map.rows[first])) visit(row);
+    }
+}
+
+DataKey OtherRecordKey(const FieldMapRow &row) {
+    const uint16_t item = row.item == 0 ? kOtherRecordItem : static_cast<uint16_t>(row.item);
+    return {item, static_cast<uint16_t>(row.inci)};
+}
+
+// The scratch is cleared first, so a record the host does not supply reads
+// as all-zero words.
+bool LoadOtherRecord(const FieldMapRow &row, OtherRecord &scratch) {
+    scratch.fill(0);
+    DataKey key = OtherRecordKey(row);
+    int32_t size = kOtherRecordSize;
+    return LoadHostRecord(OtherRecordTag(row), &key, scratch.data(), &size,
+                          kFrameworkDataVersion) != 0;
+}
+
+void SaveOtherRecord(const FieldMapRow &row, const OtherRecord &scratch) {
+    DataKey key = OtherRecordKey(row);
+    SaveHostRecord(OtherRecordTag(row), &key, scratch.data(), kOtherRecordSize,
+                   kFrameworkDataVersion);
+}
+
+std::size_t WordOffset(int fieldIndex) { return static_cast<std::size_t>(fieldIndex) * 2; }
+
+uint32_t LoadWideField(const FieldMapRow &row, const OtherRecord &scratch) {
+    const uint32_t first = ReadU16(scratch.data(), WordOffset(row.fieldIndex));
+    const uint32_t second = ReadU16(scratch.data(), WordOffset(row.fieldIndex + 1));
+    if (row.mode == kHighWordFirst) return (first << 16) | second;
+    if (row.mode == kLowWordFirst) return (second << 16) | first;
+    return 0;
+}
+
+uint16_t LoadNarrowField(const FieldMapRow &row, const OtherRecord &scratch) {
+    const uint16_t word = ReadU16(scratch.data(), WordOffset(row.fieldIndex));
+    if (row.mode == kInvertedFlag) return word == 0 ? 1 : 0;
+    if (row.mode == kLowByte) return word & 0xFF;
+    return word;
+}
+
+void LoadField(const FieldMapRow &row, const OtherRecord &scratch, uint8_t *record) {
+    const auto offset = static_cast<std::size_t>(row.recordOffset);
+    if (FieldWidth(row) == 4) {
+        WriteU32(record, offset, LoadWideField(row, scratch));
+    } else {
+        WriteU16(record, offset, LoadNarrowField(row, scratch));
+    }
+}
+
+// Patches the scratch from the preference field; true when that changes
+// what the other record holds.
+bool SaveWideField(const FieldMapRow &row, uint32_t value, OtherRecord &scratch) {
+    const bool changed = value != LoadWideField(row, scratch);
+    const uint16_t high = static_cast<uint16_t>(value >> 16);
+    const uint16_t low = static_cast<uint16_t>(value & 0xFFFF);
+    if (row.mode == kHighWordFirst) {
+        WriteU16(scratch.data(), WordOffset(row.fieldIndex), high);
+        WriteU16(scratch.data(), WordOffset(row.fieldIndex + 1), low);
+    } else if (row.mode == kLowWordFirst) {
+        WriteU16(scratch.data(), WordOffset(row.fieldIndex), low);
+        WriteU16(scratch.data(), WordOffset(row.fieldIndex + 1), high);
+    }
+    return changed;
+}
+
+bool SaveNarrowField(const FieldMapRow &row, uint16_t value, OtherRecord &scratch) {
+    const std::size_t offset = WordOffset(row.fieldIndex);
+    const uint16_t word = ReadU16(scratch.data(), offset);
+    uint16_t converted = value;
+    if (row.mode == kInvertedFlag) {
+        converted = value == 0 ? 1 : 0;
+    } else if (row.mode == kLowByte) {
+        // The record keeps the high byte it had: the field never carries it.
+        converted = static_cast<uint16_t>((word & 0xFF00) | (value & 0xFF));
+    }
+    WriteU16(scratch.data(), offset, converted);
+    return converted != word;
+}
+
+bool SaveField(const FieldMapRow &row, const uint8_t *record, OtherRecord &scratch) {
+    const auto offset = static_cast<std::size_t>(row.recordOffset);
+    if (FieldWidth(row) == 4) return SaveWideField(row, ReadU32(record, offset), scratch);
+    return SaveNarrowField(row, ReadU16(record, offset), scratch);
+}
+
+}  // namespace
+
+int FieldWidth(const FieldMapRow &row) { return row.width == 4 ? 4 : 2; }
+
+int32_t ReportedSize(FieldMap map) {
+    int32_t size = 0;
+    for (int i = 0; i < map.rowCount; ++i) size += FieldWidth(map.rows[i]);
+    return size;
+}
+
+int32_t Extent(FieldMap map) {
+    int32_t extent = 0;
+    for (int i = 0; i < map.rowCount; ++i) {
+        extent = std::max(extent, map.rows[i].recordOffset + FieldWidth(map.rows[i]));
+    }
+    return extent;
+}
+
+uint32_t OtherRecordTag(const FieldMapRow &row) { return OtherTag(row.tag[0], row.tag[1]); }
+
+bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map) {
+    if (size == nullptr) return false;
+    if (buffer == nullptr) {
+        *size = ReportedSize(map);
+        return true;
+    }
+    // Some maps leave gaps, so their fields reach beyond the reported size;
+    // a buffer sized from that alone would be overrun.
+    if (*size < Extent(map)) return false;
+    *size = ReportedSize(map);
+    auto *record = static_cast<uint8_t *>(buffer);
+    OtherRecord scratch;
+    for (int i = 0; i < map.rowCount; ++i) {
+        if (!StartsGroup(map, i)) continue;
+        LoadOtherRecord(map.rows[i], scratch);
+        ForEachRowOfGroup(map, i, [&](const FieldMapRow &row) { LoadField(row, scratch, record); });
+    }
+    return true;
+}
+
+bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map) {
+    if (buffer == nullptr || length < 2 * map.rowCount) return false;
+    const auto *record = static_cast<const uint8_t *>(buffer);
+    OtherRecord scratch;
+    for (int i = 0; i < map.rowCount; ++i) {
+        if (!StartsGroup(map, i)) continue;
+        // Patching a record the host did not supply would save zeros over it.
+        if (!LoadOtherRecord(map.rows[i], scratch)) continue;
+        bool changed = false;
+        ForEachRowOfGroup(map, i, [&](const FieldMapRow &row) {
+            changed = SaveField(row, record, scratch) || changed;
+        });
+        if (changed) SaveOtherRecord(map.rows[i], scratch);
+    }
+    return true;
+}
+
+}  // namespace hostdata

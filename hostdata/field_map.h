@@ -1,0 +1,75 @@
+// Field maps: a preference record that the host keeps spread over small
+// other records (12 bytes, six 16-bit words, tag 'ot' + two characters) is
+// assembled field by field from them, and scattered back by patching and
+// saving each other record whose words change.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace hostdata {
+
+// Size of an other record: six 16-bit words.
+constexpr int kOtherRecordSize = 12;
+constexpr int kOtherRecordWords = 6;
+using OtherRecord = std::array<uint8_t, kOtherRecordSize>;
+
+// How a preference field is read from, and written to, the other record's
+// words w[k] (and w[k + 1] for a 32-bit field).
+enum ConversionMode : int32_t {
+    kPlainCopy = 0,       // a 16-bit field is w[k]; a 32-bit field reads as 0
+    kHighWordFirst = 1,   // 32-bit: w[k] * 65536 + w[k + 1]
+    kLowWordFirst = 2,    // 32-bit: w[k + 1] * 65536 + w[k]
+    kInvertedFlag = 3,    // 1 when w[k] is 0, else 0
+    kLowByte = 4,         // the low byte of w[k]
+};
+
+// One field of a preference record, and where it lives in an other record.
+struct FieldMapRow {
+    char tag[2];           // the two characters after 'ot'
+    int16_t item;          // 0 stands for the other-record item number -2
+    int16_t inci;
+    int16_t recordOffset;  // byte offset in the preference record
+    int16_t fieldIndex;    // word index k in the other record
+    int16_t width;         // 4 for a 32-bit field; any other value means 16 bits
+    int32_t mode;          // a ConversionMode
+    // The row is used only when the host's version is at least this.
+    uint32_t minimumHostVersion = 0;
+};
+
+struct FieldMap {
+    const FieldMapRow *rows;
+    int16_t rowCount;
+};
+
+// Byte width of a row's field: 4 or 2.
+int FieldWidth(const FieldMapRow &row);
+
+// The preference record's reported size: the sum of the field widths.
+int32_t ReportedSize(FieldMap map);
+
+// Bytes a buffer must hold for every field to fit: highest offset + width.
+int32_t Extent(FieldMap map);
+
+// The other-record tag a row names.
+uint32_t OtherRecordTag(const FieldMapRow &row);
+
+// Fills the preference record at buffer from the other records, each loaded
+// once, in the order of its first row. *size is the room in buffer on entry
+// and the reported size on return. A null buffer only asks for the size.
+// False for a null size pointer, and for room below the map's extent (then
+// nothing is written and *size is left as it was).
+bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map);
+
+// Writes the preference record's fields into their other records: each
+// other record is loaded once, patched, and saved only if a word changed.
+// An other record that fails to load is neither patched nor saved. False for
+// a null buffer and for a length below two bytes per row.
+bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map);
+
+// The map that serves a preference tag inside load and save host record.
+// 'pfPF' has one for the score (item number 0) only.
+std::optional<FieldMap> FindFieldMap(uint32_t tag, uint16_t item);
+
+}  // namespace hostdata
