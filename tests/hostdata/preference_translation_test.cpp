@@ -1,0 +1,313 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "hostdata/data_tag.h"
+#include "hostdata/field_map.h"
+#include "hostdata/host_calls.h"
+#include "hostdata/record_bytes.h"
+#include "tests/support/host_test.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using hostdata::OtherTag;
+
+constexpr uint32_t kVersion = 0x19000000;
+const uint32_t kPageFormat = hostdata::kPageFormatTag;
+
+uint32_t Pf(char c1, char c2) { return hostdata::MakeTag('p', 'f', c1, c2); }
+
+class PreferenceTranslation : public HostTest {
+protected:
+    void PutOther(char c1, char c2, int16_t item, int16_t inci, std::array<uint16_t, 6> words) {
+        standin::Bytes bytes(12);
+        for (std::size_t k = 0; k < words.size(); ++k)
+            hostdata::WriteU16(bytes.data(), 2 * k, words[k]);
+        host.Records().Put({OtherTag(c1, c2), item, inci}, bytes);
+    }
+
+    uint16_t OtherWord(char c1, char c2, int16_t item, int16_t inci, int k) {
+        return hostdata::ReadU16(host.Records().Find({OtherTag(c1, c2), item, inci})->data(),
+                                 static_cast<std::size_t>(2 * k));
+    }
+
+    // Every other record of the score page format, word k of record r
+    // holding 0x0r0k.
+    void PutScorePageFormat() {
+        const char *records[] = {"14", "15", "39", "16", "02", "17", "01", "13", "03"};
+        for (uint16_t r = 0; r < 9; ++r) {
+            std::array<uint16_t, 6> words;
+            for (uint16_t k = 0; k < 6; ++k) words[k] = static_cast<uint16_t>((r + 1) << 8 | k);
+            PutOther(records[r][0], records[r][1], -2, 0, words);
+        }
+    }
+
+    int16_t Load(uint32_t tag, uint16_t item, void *buffer, int32_t *size) {
+        hostdata::DataKey key{item, 0};
+        return hostdata::LoadHostRecord(tag, &key, buffer, size, kVersion);
+    }
+
+    int16_t Save(uint32_t tag, uint16_t item, const void *buffer, int32_t length,
+                 uint32_t version = kVersion) {
+        hostdata::DataKey key{item, 0};
+        return hostdata::SaveHostRecord(tag, &key, buffer, length, version);
+    }
+
+    Lines CallsOf(const std::string &function) const {
+        Lines lines = Calls();
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [&](const std::string &l) { return l.rfind(function, 0) != 0; }),
+                    lines.end());
+        return lines;
+    }
+
+    std::array<uint8_t, 48> record{};
+    int32_t size = 48;
+};
+
+// The score page format: field maps inside load and save host record.
+
+TEST_F(PreferenceTranslation, ScorePageFormatLoadsItsNineOtherRecordsOnceEach) {
+    PutScorePageFormat();
+    EXPECT_EQ(Load(kPageFormat, 0, record.data(), &size), 1);
+    EXPECT_EQ(size, 48);
+    EXPECT_EQ(Calls(), (Lines{
+                           "FX_LoadEData 'ot14' (-2,0) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot15' (-2,0) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot39' (-2,0) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot16' (-2,0) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot02' (-2,0) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot17' (-2,0) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot01' (-2,0) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot13' (-2,0) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot03' (-2,0) room 12 v=0x19000000 -> 1 size 12",
+                       }));
+    EXPECT_EQ(hostdata::ReadU32(record.data(), 0), 0x01000101u);  // 'ot14' words 0, 1
+    EXPECT_EQ(hostdata::ReadU16(record.data(), 28), 0x0601);      // system indent
+    EXPECT_EQ(hostdata::ReadU16(record.data(), 30), 0x0603);
+    EXPECT_EQ(hostdata::ReadU16(record.data(), 46), 0x0901);  // first-system indent
+}
+
+TEST_F(PreferenceTranslation, SizeQueriesAndUnusableBuffersAskNoHost) {
+    EXPECT_EQ(Load(kPageFormat, 0, nullptr, &size), 1);
+    EXPECT_EQ(size, 48);
+    size = 0;
+    EXPECT_EQ(Load(kPageFormat, 1, nullptr, &size), 1);
+    EXPECT_EQ(size, 48);
+    EXPECT_EQ(Load(kPageFormat, 0, record.data(), nullptr), 0);
+    EXPECT_EQ(Load(kPageFormat, 1, record.data(), nullptr), 0);
+    EXPECT_EQ(Save(kPageFormat, 0, record.data(), 43), 0) << "two bytes per row";
+    EXPECT_EQ(Save(kPageFormat, 0, nullptr, 48), 0);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(PreferenceTranslation, SavingAnUnchangedRecordWritesNothing) {
+    PutScorePageFormat();
+    Load(kPageFormat, 0, record.data(), &size);
+    host.ClearTrace();
+    EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 1);
+    EXPECT_EQ(CallsOf("FX_LoadEData").size(), 9u);
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
+}
+
+TEST_F(PreferenceTranslation, SavingChangedFieldsWritesOnlyTheirOtherRecords) {
+    PutScorePageFormat();
+    Load(kPageFormat, 0, record.data(), &size);
+    hostdata::WriteU16(record.data(), 46, 144);
+    host.ClearTrace();
+    EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 1);
+    EXPECT_EQ(CallsOf("FX_SaveEData"),
+              Lines{"FX_SaveEData 'ot03' (-2,0) length 12 v=0x19000000 -> 1"});
+    EXPECT_EQ(OtherWord('0', '3', -2, 0, 1), 144);
+    EXPECT_EQ(OtherWord('0', '3', -2, 0, 0), 0x0900);
+
+    hostdata::WriteU32(record.data(), 0, 0x00030004);
+    Save(kPageFormat, 0, record.data(), 48);
+    EXPECT_EQ(OtherWord('1', '4', -2, 0, 0), 0x0003) << "high word first";
+    EXPECT_EQ(OtherWord('1', '4', -2, 0, 1), 0x0004);
+    EXPECT_EQ(OtherWord('1', '4', -2, 0, 2), 0x0102);
+}
+
+TEST_F(PreferenceTranslation, SavesBelowTheVersionBoundGoToTheHostUntranslated) {
+    Save(kPageFormat, 0, record.data(), 48, 0x07FFFFFF);
+    EXPECT_EQ(Calls(), Lines{"FX_SaveEData 'pfPF' (0,0) length 48 v=0x07FFFFFF -> 1"});
+    host.ClearTrace();
+    Save(kPageFormat, 0, record.data(), 48, 0x08000000);
+    EXPECT_EQ(CallsOf("FX_LoadEData").size(), 9u);
+    EXPECT_TRUE(CallsOf("FX_SaveEData 'pfPF'").empty());
+}
+
+// Conversions: an inverted flag and a low byte, in the miscellaneous map.
+class Conversions : public PreferenceTranslation {
+protected:
+    std::array<uint8_t, 104> misc{};
+    int32_t miscSize = 104;
+    const uint32_t kMisc = Pf('M', 'S');
+};
+
+TEST_F(Conversions, AnInvertedFlagReadsAndWritesOneForZero) {
+    PutOther('3', '6', -2, 0, {0, 0, 0, 0, 0, 0});
+    Load(kMisc, 0, misc.data(), &miscSize);
+    EXPECT_EQ(hostdata::ReadU16(misc.data(), 12), 1);
+    hostdata::WriteU16(misc.data(), 12, 0);
+    Save(kMisc, 0, misc.data(), 104);
+    EXPECT_EQ(OtherWord('3', '6', -2, 0, 1), 1);
+    hostdata::WriteU16(misc.data(), 12, 9);
+    Save(kMisc, 0, misc.data(), 104);
+    EXPECT_EQ(OtherWord('3', '6', -2, 0, 1), 0);
+    PutOther('3', '6', -2, 0, {0, 5, 0, 0, 0, 0});
+    Load(kMisc, 0, misc.data(), &miscSize);
+    EXPECT_EQ(hostdata::ReadU16(misc.data(), 12), 0);
+}
+
+TEST_F(Conversions, ALowByteReadsZeroExtendedAndWritesOnlyTheLowByte) {
+    PutOther('1', '9', -2, 0, {0, 0, 0, 0, 200, 300});
+    Load(kMisc, 0, misc.data(), &miscSize);
+    EXPECT_EQ(hostdata::ReadU16(misc.data(), 52), 200);
+    EXPECT_EQ(hostdata::ReadU16(misc.data(), 54), 44);
+    host.ClearTrace();
+    Save(kMisc, 0, misc.data(), 104);
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty()) << "an unchanged low byte is no change";
+    hostdata::WriteU16(misc.data(), 54, 0xFF07);
+    Save(kMisc, 0, misc.data(), 104);
+    EXPECT_EQ(OtherWord('1', '9', -2, 0, 5), 0x0107);
+}
+
+TEST_F(Conversions, WideFieldsLowWordFirstOrNotCopiedAtAll) {
+    const hostdata::FieldMapRow rows[] = {
+        {{'5', '0'}, 0, 0, 0, 0, 4, hostdata::kLowWordFirst},
+        {{'5', '0'}, 0, 0, 4, 2, 4, hostdata::kPlainCopy},
+    };
+    const hostdata::FieldMap map{rows, 2};
+    PutOther('5', '0', -2, 0, {1, 2, 3, 4, 0, 0});
+    std::array<uint8_t, 8> wide;
+    int32_t room = 8;
+    hostdata::AssemblePreferenceRecord(wide.data(), &room, map);
+    EXPECT_EQ(hostdata::ReadU32(wide.data(), 0), 0x00020001u);
+    EXPECT_EQ(hostdata::ReadU32(wide.data(), 4), 0u);
+
+    hostdata::WriteU32(wide.data(), 0, 0x00050006);
+    hostdata::ScatterPreferenceRecord(wide.data(), 8, map);
+    EXPECT_EQ(OtherWord('5', '0', -2, 0, 0), 6);
+    EXPECT_EQ(OtherWord('5', '0', -2, 0, 1), 5);
+
+    host.ClearTrace();
+    hostdata::WriteU32(wide.data(), 4, 7);
+    hostdata::ScatterPreferenceRecord(wide.data(), 8, map);
+    EXPECT_EQ(CallsOf("FX_SaveEData").size(), 1u) << "a nonzero uncopied field still counts";
+    EXPECT_EQ(OtherWord('5', '0', -2, 0, 2), 3);
+    EXPECT_EQ(OtherWord('5', '0', -2, 0, 3), 4);
+}
+
+// Other records the host does not supply.
+
+TEST_F(PreferenceTranslation, AFieldWhoseOtherRecordIsMissingReadsAsZero) {
+    PutScorePageFormat();
+    host.Records().Erase({OtherTag('0', '3'), -2, 0});
+    record.fill(0xEE);
+    EXPECT_EQ(Load(kPageFormat, 0, record.data(), &size), 1);
+    EXPECT_EQ(hostdata::ReadU16(record.data(), 44), 0);
+    EXPECT_EQ(hostdata::ReadU16(record.data(), 46), 0);
+}
+
+TEST_F(PreferenceTranslation, AnOtherRecordThatFailsToLoadIsNeverWritten) {
+    PutScorePageFormat();
+    Load(kPageFormat, 0, record.data(), &size);
+    hostdata::WriteU16(record.data(), 28, 11);
+    hostdata::WriteU16(record.data(), 46, 22);
+    host.FailCallsWhere([](const standin::HostCall &call) {
+        return call.function == "FX_LoadEData" && call.tag == OtherTag('0', '3');
+    });
+    host.ClearTrace();
+    EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 1);
+    EXPECT_EQ(CallsOf("FX_SaveEData"),
+              Lines{"FX_SaveEData 'ot17' (-2,0) length 12 v=0x19000000 -> 1"});
+    EXPECT_EQ(OtherWord('0', '3', -2, 0, 1), 0x0901);
+}
+
+// Maps whose fields leave gaps reach beyond their reported size.
+
+TEST_F(PreferenceTranslation, AnAssemblyRefusesABufferThatTheFieldsWouldOverrun) {
+    std::array<uint8_t, 108> styles;
+    styles.fill(0xEE);
+    int32_t room = 96;
+    EXPECT_EQ(Load(Pf('S', 'S'), 0, styles.data(), &room), 0);
+    EXPECT_EQ(room, 96);
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(std::all_of(styles.begin(), styles.end(), [](uint8_t b) { return b == 0xEE; }));
+
+    room = 108;
+    EXPECT_EQ(Load(Pf('S', 'S'), 0, styles.data(), &room), 1);
+    EXPECT_EQ(room, 96);
+    EXPECT_EQ(styles[30], 0xEE) << "the byte after a low-byte field belongs to no field";
+}
+
+// Record redirection: a preference record that is a run of other records.
+
+TEST_F(PreferenceTranslation, PartsPageFormatIsFourConsecutiveOtherRecords) {
+    for (int16_t inci = 0; inci < 4; ++inci) {
+        PutOther('7', '7', -2, inci, {static_cast<uint16_t>(inci + 1), 0, 0, 0, 0, 0x5555});
+    }
+    EXPECT_EQ(Load(kPageFormat, 1, record.data(), &size), 1);
+    EXPECT_EQ(size, 48);
+    EXPECT_EQ(Calls(), (Lines{
+                           "FX_LoadEData 'ot77' (-2,0) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot77' (-2,1) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot77' (-2,2) room 12 v=0x19000000 -> 1 size 12",
+                           "FX_LoadEData 'ot77' (-2,3) room 12 v=0x19000000 -> 1 size 12",
+                       }));
+    EXPECT_EQ(hostdata::ReadU16(record.data(), 36), 4);
+    EXPECT_EQ(hostdata::ReadU16(record.data(), 46), 0x5555);
+
+    host.ClearTrace();
+    hostdata::WriteU16(record.data(), 12, 9);
+    EXPECT_EQ(Save(kPageFormat, 1, record.data(), 48), 1);
+    EXPECT_EQ(CallsOf("FX_SaveEData").size(), 4u);
+    EXPECT_EQ(OtherWord('7', '7', -2, 1, 0), 9);
+}
+
+TEST_F(PreferenceTranslation, NumberedRecordsServeOnlyTheirOwnItemNumbers) {
+    std::array<uint8_t, 12> name{};
+    int32_t room = 12;
+    EXPECT_EQ(Load(Pf('S', 'N'), 5, name.data(), &room), 1);
+    EXPECT_EQ(Calls(), Lines{"FX_LoadEData 'ot40' (-2,4) room 12 v=0x19000000 -> 0"});
+    host.ClearTrace();
+    EXPECT_EQ(Load(Pf('S', 'N'), 0, name.data(), &room), 0);
+    EXPECT_EQ(Load(Pf('S', 'N'), 129, name.data(), &room), 0);
+    EXPECT_EQ(Load(Pf('S', 'N'), 0xFFFF, name.data(), &room), 0);
+    EXPECT_EQ(Load(kPageFormat, 2, record.data(), &size), 0);
+    EXPECT_EQ(Save(kPageFormat, 2, record.data(), 48), 0);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(PreferenceTranslation, ARunNeedsRoomForAllItsRecords) {
+    size = 47;
+    EXPECT_EQ(Load(kPageFormat, 1, record.data(), &size), 0);
+    EXPECT_EQ(size, 47);
+    EXPECT_EQ(Save(kPageFormat, 1, record.data(), 47), 0);
+    EXPECT_EQ(Save(kPageFormat, 1, nullptr, 48), 0);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(PreferenceTranslation, ARunLoadsEvenWhenTheHostSuppliesNoneOfItsRecords) {
+    UseHost({"FINALE.EXE", {"FX_LoadEData"}});
+    record.fill(0xEE);
+    EXPECT_EQ(Load(kPageFormat, 1, record.data(), &size), 1);
+    EXPECT_EQ(size, 48);
+    EXPECT_TRUE(std::all_of(record.begin(), record.end(), [](uint8_t b) { return b == 0; }));
+}
+
+TEST_F(PreferenceTranslation, OtherTagsGoToTheHostUnchanged) {
+    std::array<uint8_t, 12> other{};
+    int32_t room = 12;
+    Load(OtherTag('7', '7'), 3, other.data(), &room);
+    Load(Pf('Z', 'Z'), 0, other.data(), &room);
+    EXPECT_EQ(Calls(), (Lines{"FX_LoadEData 'ot77' (3,0) room 12 v=0x19000000 -> 0",
+                              "FX_LoadEData 'pfZZ' (0,0) room 12 v=0x19000000 -> 0"}));
+}
+
+}  // namespace

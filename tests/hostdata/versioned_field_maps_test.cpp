@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "hostdata/data_tag.h"
+#include "hostdata/host_version.h"
+#include "hostdata/record_bytes.h"
+#include "hostdata/versioned_field_maps.h"
+#include "tests/support/host_test.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using hostdata::FieldMap;
+using hostdata::OtherTag;
+
+uint32_t Pf(char c1, char c2) { return hostdata::MakeTag('p', 'f', c1, c2); }
+
+class VersionedFieldMaps : public HostTest {
+protected:
+    void PutOther(char c1, char c2, int16_t item, int16_t inci, std::array<uint16_t, 6> words) {
+        standin::Bytes bytes(12);
+        for (std::size_t k = 0; k < words.size(); ++k)
+            hostdata::WriteU16(bytes.data(), 2 * k, words[k]);
+        host.Records().Put({OtherTag(c1, c2), item, inci}, bytes);
+    }
+
+    uint16_t OtherWord(char c1, char c2, int16_t inci, int k) {
+        return hostdata::ReadU16(host.Records().Find({OtherTag(c1, c2), -2, inci})->data(),
+                                 static_cast<std::size_t>(2 * k));
+    }
+
+    Lines LoadedRecords() const {
+        Lines records;
+        for (const auto &call : host.Trace()) {
+            if (call.function == "FX_LoadEData") {
+                records.push_back(hostdata::TagText(call.tag) + " " + std::to_string(call.itemIn) +
+                                  "," + std::to_string(call.inciIn));
+            }
+        }
+        return records;
+    }
+
+    Lines Saves() const {
+        Lines lines;
+        for (const auto &call : host.Trace()) {
+            if (call.function == "FX_SaveEData") lines.push_back(call.ToString());
+        }
+        return lines;
+    }
+
+    static FieldMap Map(uint32_t tag, uint16_t partsFlag = 0) {
+        return *hostdata::FindVersionedFieldMap(tag, partsFlag);
+    }
+};
+
+// 'pfMI' row 1 (offset 0) needs host version 0x12050000, row 46 (offset 96)
+// 0x12000000; a row left out keeps the buffer's 0xEEEE.
+class NewerHostRows : public VersionedFieldMaps {
+protected:
+    NewerHostRows() {
+        PutOther('2', '2', -2, 0, {0, 0, 0, 0, 0x2222, 0});
+        PutOther('F', 'I', 10, 0, {0, 0, 0, 0, 0, 0x1111});
+    }
+
+    // The words at offsets 0 and 96 after an assembly under the version.
+    std::pair<int, int> AssembleUnder(uint32_t hostVersion) {
+        hostdata::RecordHostVersion(hostVersion);
+        misc.fill(0xEE);
+        int32_t size = 98;
+        EXPECT_TRUE(hostdata::AssemblePreferenceRecord(misc.data(), &size, Map(Pf('M', 'I'))));
+        EXPECT_EQ(size, 98);
+        return {hostdata::ReadU16(misc.data(), 0), hostdata::ReadU16(misc.data(), 96)};
+    }
+
+    std::array<uint8_t, 98> misc;
+};
+
+TEST_F(NewerHostRows, AreServedFromTheirOwnHostVersionOn) {
+    EXPECT_EQ(AssembleUnder(0x12050000), std::make_pair(0x2222, 0x1111));
+    EXPECT_EQ(AssembleUnder(0x12000000), std::make_pair(0xEEEE, 0x1111));
+    host.ClearTrace();
+    EXPECT_EQ(AssembleUnder(0x11FFFFFF), std::make_pair(0xEEEE, 0xEEEE));
+    const Lines loaded = LoadedRecords();
+    EXPECT_EQ(loaded.size(), 21u);
+    EXPECT_EQ(std::count(loaded.begin(), loaded.end(), "ot22 -2,0"), 0);
+    EXPECT_EQ(std::count(loaded.begin(), loaded.end(), "otFI 10,0"), 0);
+}
+
+TEST_F(NewerHostRows, AreNeitherComparedNorWrittenOnAnOlderHost) {
+    AssembleUnder(0x12050000);
+    hostdata::WriteU16(misc.data(), 0, 0x3333);
+    hostdata::RecordHostVersion(0x11FFFFFF);
+    host.ClearTrace();
+    EXPECT_TRUE(hostdata::ScatterPreferenceRecord(misc.data(), 98, Map(Pf('M', 'I'))));
+    EXPECT_TRUE(Saves().empty());
+    EXPECT_EQ(OtherWord('2', '2', 0, 4), 0x2222);
+}
+
+TEST_F(VersionedFieldMaps, AGappedMapNeedsRoomForItsLastField) {
+    std::array<uint8_t, 12> spacing;
+    spacing.fill(0xEE);
+    PutOther('0', '4', -2, 0, {1, 2, 3, 4, 5, 6});
+    int32_t size = 6;
+    EXPECT_FALSE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
+    EXPECT_TRUE(host.Trace().empty());
+
+    size = 12;
+    EXPECT_TRUE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
+    EXPECT_EQ(size, 6);
+    EXPECT_EQ(hostdata::ReadU16(spacing.data(), 2), 2);
+    EXPECT_EQ(hostdata::ReadU16(spacing.data(), 10), 6);
+    EXPECT_TRUE(std::all_of(spacing.begin() + 4, spacing.begin() + 10,
+                            [](uint8_t b) { return b == 0xEE; }));
+}
+
+// The page format's extra values: six slots in four other records.
+class PageFormatExtras : public VersionedFieldMaps {
+protected:
+    PageFormatExtras() {
+        PutOther('0', '1', -2, 0, {0, 0, 0, 0, 0, 3});
+        PutOther('7', '7', -2, 4, {30, 0, 0, 0, 0, 0});
+        PutOther('9', '3', -2, 0, {0, 0, 1536, 0, 1000, 0});
+        PutOther('7', '6', -2, 0, {0, 0, 0, 100, 90, 0});
+    }
+
+    std::array<uint8_t, 12> extra{};
+    int32_t size = hostdata::kPageFormatExtraSize;
+};
+
+TEST_F(PageFormatExtras, LoadFourOtherRecordsIntoSixSlots) {
+    EXPECT_TRUE(hostdata::AssemblePreferenceRecord(extra.data(), &size,
+                                                   hostdata::PageFormatExtraFieldMap()));
+    EXPECT_EQ(size, 12);
+    EXPECT_EQ(LoadedRecords(), (Lines{"ot01 -2,0", "ot77 -2,4", "ot93 -2,0", "ot76 -2,0"}));
+    std::vector<uint16_t> slots;
+    for (std::size_t offset = 0; offset < 12; offset += 2)
+        slots.push_back(hostdata::ReadU16(extra.data(), offset));
+    EXPECT_EQ(slots, (std::vector<uint16_t>{30, 3, 1000, 90, 1536, 100}));
+}
+
+TEST_F(PageFormatExtras, SaveOnlyTheOtherRecordsWhoseSlotsChanged) {
+    hostdata::AssemblePreferenceRecord(extra.data(), &size, hostdata::PageFormatExtraFieldMap());
+    host.ClearTrace();
+    EXPECT_TRUE(
+        hostdata::ScatterPreferenceRecord(extra.data(), 12, hostdata::PageFormatExtraFieldMap()));
+    EXPECT_EQ(LoadedRecords().size(), 4u);
+    EXPECT_TRUE(Saves().empty());
+
+    hostdata::WriteU16(extra.data(), 8, 1600);
+    host.ClearTrace();
+    hostdata::ScatterPreferenceRecord(extra.data(), 12, hostdata::PageFormatExtraFieldMap());
+    EXPECT_EQ(Saves(), Lines{"FX_SaveEData 'ot93' (-2,0) length 12 v=0x19000000 -> 1"});
+    EXPECT_EQ(OtherWord('9', '3', 0, 2), 1600);
+    EXPECT_EQ(OtherWord('9', '3', 0, 4), 1000);
+}
+
+}  // namespace
