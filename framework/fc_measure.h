@@ -1,0 +1,102 @@
+// Measures: one host record per measure, addressed by its number, in the
+// layout that the host version calls for.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "framework/fc_base.h"
+
+// Values a measure writes into its record when it is saved.
+class FCMeasureFirstAttachment : public __FCBase {
+public:
+    const char *GetClassName() const override;
+
+    uint16_t value = 0;
+};
+
+class FCMeasureSecondAttachment : public __FCBase {
+public:
+    const char *GetClassName() const override;
+
+    uint16_t firstValue = 0;
+    uint16_t secondValue = 0;
+    bool firstFlag = false;
+    bool secondFlag = false;
+};
+
+class FCMeasureThirdAttachment : public __FCBase {
+public:
+    const char *GetClassName() const override;
+
+    uint16_t firstValue = 0;
+    uint16_t secondValue = 0;
+    // A held value leaves the record's word as loaded.
+    bool holdFirst = false;
+    bool holdSecond = false;
+    bool thirdFlag = false;
+};
+
+class FCMeasure : public __FCNoInciOther {
+public:
+    static constexpr uint32_t kShortRecordSize = 26;
+    static constexpr uint32_t kLongRecordSize = 30;
+    static constexpr int kFinalBarlineStyle = 5;
+
+    FCMeasure() = default;
+    ~FCMeasure() override;
+
+    int32_t GetClassID() const override { return 49; }
+    const char *GetClassName() const override;
+    void *GetRecordBuffer() override;
+    FCMeasure *CreateObject() const override { return new FCMeasure; }
+    uint32_t GetDataTag() const override;
+    uint32_t GetDataVersion() const override;
+    uint32_t GetRecordSize() const override;
+    // Takes the other measure's record of the layout in force, held or not.
+    void CopyDataFrom(const __FCBaseData &other) override;
+    // Writes the attachments' values into the record, then saves it.
+    bool Save() override;
+    // Measure 0 does not exist: refused without touching anything.
+    bool LoadItem(uint16_t measureNumber) override;
+
+    // Bit 0x0800 of the measure flags: show full staff and group names.
+    bool ShowsFullNames() const;
+    // The style of the barline that ends the measure, 0 to 15.
+    int BarlineStyle() const;
+
+    void SetFirstAttachment(std::unique_ptr<FCMeasureFirstAttachment> attachment);
+    void SetSecondAttachment(std::unique_ptr<FCMeasureSecondAttachment> attachment);
+    void SetThirdAttachment(std::unique_ptr<FCMeasureThirdAttachment> attachment);
+    const FCMeasureFirstAttachment *GetFirstAttachment() const { return attachment1.get(); }
+    const FCMeasureSecondAttachment *GetSecondAttachment() const { return attachment2.get(); }
+    const FCMeasureThirdAttachment *GetThirdAttachment() const { return attachment3.get(); }
+
+private:
+    // Offsets in the 26-byte layout; the 30-byte layout puts everything from
+    // offset 4 on four bytes further.
+    static constexpr std::size_t kAttachment1Offset = 2;
+    static constexpr std::size_t kAttachment2FirstOffset = 4;
+    static constexpr std::size_t kAttachment2SecondOffset = 6;
+    static constexpr std::size_t kFlagsOffset = 8;
+    static constexpr std::size_t kBarlineOffset = 10;
+    static constexpr std::size_t kAttachment3FirstOffset = 12;
+    static constexpr std::size_t kAttachment3SecondOffset = 14;
+    static constexpr std::size_t kAttachment3FlagOffset = 16;
+    static constexpr std::size_t kLongLayoutGapOffset = 4;
+    static constexpr std::size_t kLongLayoutGapBytes = 4;
+
+    static bool UsesShortLayout();
+    static std::size_t LayoutOffset(std::size_t shortLayoutOffset);
+    uint8_t *Storage() { return UsesShortLayout() ? shortRecord : longRecord; }
+    const uint8_t *Storage() const { return UsesShortLayout() ? shortRecord : longRecord; }
+    void DropAttachments();
+    void WriteBackAttachments();
+
+    std::unique_ptr<FCMeasureFirstAttachment> attachment1;
+    std::unique_ptr<FCMeasureSecondAttachment> attachment2;
+    std::unique_ptr<FCMeasureThirdAttachment> attachment3;
+    uint8_t shortRecord[kShortRecordSize] = {};
+    uint8_t longRecord[kLongRecordSize] = {};
+};

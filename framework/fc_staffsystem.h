@@ -1,0 +1,44 @@
+// Staff systems: one host record per line of music, numbered from 1.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "framework/fc_base.h"
+#include "framework/fc_collections.h"
+
+class FCStaffSystem : public __FCNoInciOther {
+public:
+    static constexpr uint32_t kRecordSize = 28;
+
+    FCStaffSystem() = default;
+
+    int32_t GetClassID() const override { return 97; }
+    const char *GetClassName() const override;
+    void *GetRecordBuffer() override { return record; }
+    FCStaffSystem *CreateObject() const override { return new FCStaffSystem; }
+    uint32_t GetDataTag() const override;
+    uint32_t GetRecordSize() const override { return kRecordSize; }
+    // Takes the other system's record whether or not it held one.
+    void CopyDataFrom(const __FCBaseData &other) override;
+
+    // Signed: 0 until the host has laid the system out.
+    int16_t GetFirstMeasure() const;
+    uint16_t GetLeftIndent() const;
+    void SetLeftIndent(uint16_t indent);
+
+private:
+    static constexpr std::size_t kLeftIndentOffset = 2;
+    static constexpr std::size_t kFirstMeasureOffset = 8;
+
+    uint8_t record[kRecordSize] = {};
+};
+
+class FCStaffSystems : public __FCCollectionNoInciOther {
+public:
+    const char *GetClassName() const override;
+    FCStaffSystem *CreateElement() const override { return new FCStaffSystem; }
+
+    // Null outside 0 .. count - 1.
+    FCStaffSystem *GetItemAt(int32_t index) const;
+};
