@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/fc_staffsystem.h"
+#include "hostdata/data_tag.h"
+#include "tests/support/host_test.h"
+
+namespace {
+
+const uint32_t kSoss = hostdata::kStaffSystemTag;
+
+// Goes on until the stop-th visit.
+class CountingVisitor : public FCElementVisitor {
+public:
+    explicit CountingVisitor(int stop) : stop(stop) {}
+    bool Visit(__FCBase *) override { return ++visits < stop; }
+    bool VisitIndexed(__FCBase *, int32_t) override { return ++visits < stop; }
+    bool Matches(__FCBase *) override { return ++visits >= stop; }
+    int stop;
+    int visits = 0;
+};
+
+TEST(Collections, GrowInStepsThatFollowTheCount) {
+    __FCCollection collection;
+    std::vector<int32_t> capacityAfter{0};  // by the number of elements added
+    for (int32_t n = 1; n <= 10101; ++n) {
+        collection.Add(new __FCBase);
+        capacityAfter.push_back(collection.GetCapacity());
+    }
+    const std::pair<int32_t, int32_t> steps[] = {
+        {1, 10},      {10, 10},     {11, 20},       {101, 110},     {110, 110},
+        {111, 150},   {1001, 1050}, {1051, 1100},   {10001, 10100}, {10101, 11000}};
+    for (const auto &[count, capacity] : steps) EXPECT_EQ(capacityAfter[count], capacity) << count;
+}
+
+TEST(Collections, GrowKeepsTheElementsAndRefusesAnOverflowingSize) {
+    __FCCollection collection;
+    for (int i = 0; i < 9; ++i) collection.Add(new __FCBase);
+    __FCBase *fifth = collection.GetItemAt(4);
+    collection.Grow(3);
+    EXPECT_EQ(collection.GetCapacity(), 20);
+    EXPECT_EQ(collection.GetItemAt(4), fifth);
+    EXPECT_THROW(collection.Grow(INT32_MAX), std::bad_alloc);
+    EXPECT_EQ(collection.GetCapacity(), 20);
+    EXPECT_EQ(collection.GetItemAt(-1), nullptr);
+    EXPECT_EQ(collection.GetItemAt(9), nullptr);
+}
+
+TEST(Collections, VisitorsSkipEmptyEntriesAndStopWhenToldTo) {
+    __FCCollection collection;
+    collection.Add(nullptr);
+    for (int i = 0; i < 4; ++i) collection.Add(new __FCBase);
+    CountingVisitor visitor(3);
+    EXPECT_EQ(collection.ForEach(&visitor), 2);
+    EXPECT_EQ(visitor.visits, 3);
+    CountingVisitor matcher(2);
+    EXPECT_EQ(collection.FindFirst(&matcher), collection.GetItemAt(2));
+}
+
+class StaffSystems : public HostTest {
+protected:
+    StaffSystems() {
+        for (uint8_t i = 1; i <= 3; ++i) host.Records().Put({kSoss, i, 0}, standin::Bytes(28, i));
+        host.SetDocumentId(4);
+    }
+    FCStaffSystems systems;
+};
+
+TEST_F(StaffSystems, LoadAllHoldsOneCopyPerSystemUnderItsOwnKey) {
+    EXPECT_EQ(systems.LoadAll(), 3);
+    EXPECT_EQ(systems.LoadAll(), 3);
+    FCStaffSystem *last = systems.GetItemAt(2);
+    EXPECT_EQ(last->GetItemNo(), 3);
+    EXPECT_EQ(last->GetDocumentID(), 4);
+    EXPECT_EQ(last->HeldBytes(), last->GetRecordBuffer());
+    EXPECT_EQ(last->HeldBytes()[0], 3);
+    EXPECT_EQ(systems.GetItemAt(3), nullptr);
+    host.Records().Erase({kSoss, 1, 0});
+    EXPECT_EQ(systems.LoadAll(), 0);
+    EXPECT_TRUE(systems.SaveAll());
+}
+
+TEST_F(StaffSystems, SaveAllWritesEverySystemBackWithOnlyTheChangedIndent) {
+    systems.LoadAll();
+    systems.GetItemAt(1)->SetLeftIndent(0x0102);
+    host.ClearTrace();
+    ASSERT_TRUE(systems.SaveAll());
+    standin::Bytes changed(28, 2);
+    changed[2] = 0x02;
+    changed[3] = 0x01;
+    ASSERT_EQ(host.Trace().size(), 3u);
+    EXPECT_EQ(host.Trace()[0].data, standin::Bytes(28, 1));
+    EXPECT_EQ(host.Trace()[1].data, changed);
+    EXPECT_EQ(host.Trace()[2].data, standin::Bytes(28, 3));
+}
+
+TEST_F(StaffSystems, SaveAllStopsAtTheFirstFailedSave) {
+    systems.LoadAll();
+    host.FailCallsWhere([](const standin::HostCall &call) { return call.itemIn == 2; });
+    host.ClearTrace();
+    EXPECT_FALSE(systems.SaveAll());
+    EXPECT_EQ(Calls(), (std::vector<std::string>{
+                           "FX_SaveEData 'SOSS' (1,0) length 28 v=0x19000000 -> 1",
+                           "FX_SaveEData 'SOSS' (2,0) length 28 v=0x19000000 -> 0"}));
+}
+
+TEST(Strings, GrowInStepsThatFollowTheCapacity) {
+    FCString text;
+    EXPECT_EQ(text.GetCapacity(), 10u);
+    text.EnsureCapacity(15);
+    EXPECT_EQ(text.GetCapacity(), 20u);
+    text.SetAsciiText("abc", 3);
+    const char16_t *unmoved = text.GetText();
+    text.EnsureCapacity(18);
+    EXPECT_EQ(text.GetText(), unmoved);
+    text.EnsureCapacity(19);
+    EXPECT_EQ(text.GetCapacity(), 20u);
+    EXPECT_EQ(std::u16string(text.GetText(), 3), u"abc");
+    text.EnsureCapacity(990);
+    text.EnsureCapacity(1500);
+    EXPECT_EQ(text.GetCapacity(), 1510u);
+    FCString longer;
+    longer.EnsureCapacity(1000);
+    longer.EnsureCapacity(1500);
+    EXPECT_EQ(longer.GetCapacity(), 1600u);
+}
+
+TEST(Strings, AnOverflowingSizeFailsWithoutTouchingTheText) {
+    FCString text("Times");
+    EXPECT_THROW(text.EnsureCapacity(UINT64_MAX), std::bad_alloc);
+    EXPECT_THROW(text.EnsureCapacity(UINT64_MAX - 5), std::bad_alloc);
+    EXPECT_EQ(text.GetCapacity(), 10u);
+    EXPECT_EQ(std::u16string(text.GetText()), u"Times");
+}
+
+TEST(Strings, TheDefaultFontNameIsBuiltWhenTheModuleLoads) {
+    EXPECT_EQ(DefaultFontName.GetLength(), 15u);
+    EXPECT_EQ(DefaultFontName.GetCapacity(), 20u);
+    EXPECT_EQ(std::u16string(DefaultFontName.GetText()), u"Times New Roman");
+    EXPECT_EQ(EmptyString.GetText()[0], 0);
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "framework/fc_measure.h"
+#include "framework/fc_staffsystem.h"
+#include "hostdata/data_tag.h"
+#include "tests/support/host_test.h"
+
+namespace {
+
+const uint32_t kSoss = hostdata::kStaffSystemTag;
+const uint32_t kTest = hostdata::MakeTag('T', 'E', 'S', 'T');
+
+// A record class that keeps the generic copy into an owned block.
+class PlainRecord : public __FCNoInciOther {
+public:
+    int32_t GetClassID() const override { return 1; }
+    void *GetRecordBuffer() override { return record; }
+    PlainRecord *CreateObject() const override { return new PlainRecord; }
+    uint32_t GetDataTag() const override { return kTest; }
+    uint32_t GetRecordSize() const override { return sizeof record; }
+    uint8_t record[8] = {};
+};
+
+class DataRecords : public HostTest {
+protected:
+    DataRecords() {
+        for (uint8_t i = 1; i <= 3; ++i) host.Records().Put({kSoss, i, 0}, standin::Bytes(28, i));
+        host.SetDocumentId(5);
+    }
+    FCStaffSystem system;
+};
+
+TEST_F(DataRecords, LoadSaveAndReloadGoThroughTheKeyWithInciZero) {
+    system.SetDataKey({2, 9});
+    EXPECT_FALSE(system.Reload());
+    ASSERT_TRUE(system.LoadItem(2));
+    system.SetDataKey({2, 9});
+    ASSERT_TRUE(system.Reload());
+    system.SetLeftIndent(0x1234);
+    ASSERT_TRUE(system.Save() && system.SaveAs(3));
+    EXPECT_EQ(Calls(), (std::vector<std::string>{
+                           "FX_LoadEData 'SOSS' (2,0) room 28 v=0x19000000 -> 1 size 28",
+                           "FX_GetCurrentEnigmaDocument v=0x19000000 -> 5",
+                           "FX_LoadEData 'SOSS' (2,0) room 28 v=0x19000000 -> 1 size 28",
+                           "FX_GetCurrentEnigmaDocument v=0x19000000 -> 5",
+                           "FX_SaveEData 'SOSS' (2,0) length 28 v=0x19000000 -> 1",
+                           "FX_SaveEData 'SOSS' (3,0) length 28 v=0x19000000 -> 1"}));
+    EXPECT_EQ(system.GetDocumentID(), 5);
+    EXPECT_EQ(system.HeldBytes(), system.GetRecordBuffer());
+    standin::Bytes expected(28, 2);
+    expected[2] = 0x34;
+    expected[3] = 0x12;
+    EXPECT_EQ(*host.Records().Find({kSoss, 3, 0}), expected);
+}
+
+TEST_F(DataRecords, ARefusedLoadHoldsNothingSoNothingIsWritten) {
+    ASSERT_TRUE(system.LoadItem(1));
+    host.SetDocumentId(6);
+    EXPECT_FALSE(system.LoadItem(9));
+    EXPECT_EQ(system.GetDocumentID(), 5);
+    host.ClearTrace();
+    EXPECT_FALSE(system.Save() || system.Reload() || system.SaveNew());
+    EXPECT_EQ(system.GetItemNo(), 9);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(DataRecords, ARecordLargerThanTheRoomIsHeldOnlyAsFarAsTheRoom) {
+    host.Records().Put({kSoss, 4, 0}, standin::Bytes(40, 4));
+    ASSERT_TRUE(system.LoadItem(4));
+    EXPECT_EQ(system.GetLoadedSize(), 28u);
+    ASSERT_TRUE(system.Save());
+    EXPECT_EQ(Calls().back(), "FX_SaveEData 'SOSS' (4,0) length 28 v=0x19000000 -> 1");
+}
+
+TEST_F(DataRecords, LoadNextVisitsEveryRecordThenKeepsTheLast) {
+    ASSERT_TRUE(system.LoadFirst() && system.LoadNext() && system.LoadNext());
+    EXPECT_FALSE(system.LoadNext());
+    EXPECT_EQ(Calls().front(), "FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28");
+    EXPECT_EQ(Calls().back(), "FX_NextEData 'SOSS' (3,0) v=0x19000000 -> 0");
+    EXPECT_EQ(system.GetLoadedSize(), 28u);
+    EXPECT_EQ(system.HeldBytes()[0], 3);
+}
+
+TEST_F(DataRecords, SaveNewTakesTheKeyTheHostAssignsAndDeleteRemovesIt) {
+    ASSERT_TRUE(system.LoadItem(1) && system.SaveNew());
+    EXPECT_EQ(Calls().back(), "FX_CreateEData 'SOSS' (-1,-1)->(4,0) length 28 v=0x19000000 -> 1");
+    ASSERT_TRUE(system.Delete());
+    EXPECT_EQ(Calls().back(), "FX_DeleteEData 'SOSS' (4,0) v=0x19000000 -> 1");
+    EXPECT_EQ(host.Records().Find({kSoss, 4, 0}), nullptr);
+}
+
+TEST_F(DataRecords, AStaffSystemCopiesTheRecordWhetherOrNotTheOtherHeldOne) {
+    ASSERT_TRUE(system.LoadItem(2));
+    FCStaffSystem never;
+    system.CopyDataFrom(never);
+    EXPECT_EQ(system.GetItemNo(), 2);
+    ASSERT_TRUE(system.Save());
+    EXPECT_EQ(*host.Records().Find({kSoss, 2, 0}), standin::Bytes(28, 0));
+}
+
+TEST_F(DataRecords, TheGenericCopyOwnsItsBlockUntilTheNextLoad) {
+    host.Records().Put({kTest, 1, 0}, standin::Bytes(6, 0xAB));
+    PlainRecord source, copy;
+    copy.CopyDataFrom(source);
+    EXPECT_EQ(copy.HeldBytes(), nullptr);
+    ASSERT_TRUE(source.LoadItem(1));
+    copy.CopyDataFrom(source);
+    EXPECT_TRUE(copy.IsBufferOwned());
+    EXPECT_EQ(standin::Bytes(copy.HeldBytes(), copy.HeldBytes() + copy.GetLoadedSize()),
+              standin::Bytes(6, 0xAB));
+    // The host is offered the full record size, which the smaller copy lacks.
+    ASSERT_TRUE(copy.LoadItem(1));
+    EXPECT_EQ(copy.HeldBytes(), copy.record);
+    EXPECT_FALSE(copy.IsBufferOwned());
+}
+
+TEST_F(DataRecords, ClassesAreTheSameByTheirNameText) {
+    FCStaffSystem other;
+    FCMeasure measure;
+    EXPECT_FALSE(system.IsSameClass(nullptr));
+    EXPECT_TRUE(system.IsSameClass(&other));
+    EXPECT_FALSE(system.IsSameClass(&measure));
+}
+
+}  // namespace

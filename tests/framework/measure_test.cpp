@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "framework/fc_measure.h"
+#include "hostdata/host_version.h"
+#include "hostdata/record_bytes.h"
+#include "tests/support/host_test.h"
+
+namespace {
+
+// A measure as the host stores it, in the 30-byte layout: every word holds
+// 0x0101 times its offset, except the flags and barline words.
+standin::Bytes StoredMeasure(uint16_t flags, uint16_t barline) {
+    standin::Bytes record(30, 0);
+    for (std::size_t offset = 0; offset < 30; offset += 2) {
+        hostdata::WriteU16(record.data(), offset, static_cast<uint16_t>(0x0101 * offset));
+    }
+    hostdata::WriteU16(record.data(), 12, flags);
+    hostdata::WriteU16(record.data(), 14, barline);
+    return record;
+}
+
+class Measures : public HostTest {
+protected:
+    Measures() { host.PutMeasure(3, StoredMeasure(0x0840, 0x0050)); }
+    FCMeasure measure;
+};
+
+TEST_F(Measures, TheHostVersionChoosesTheLayoutComparedUnsigned) {
+    const std::pair<uint32_t, const char *> layouts[] = {
+        {0x11FFFFFF, "FX_LoadEData 'SOMS' (3,0) room 26 v=0x0A000000 -> 1 size 26"},
+        {0x12000000, "FX_LoadEData 'SOMS' (3,0) room 30 v=0x12000000 -> 1 size 30"},
+        {0x80000000, "FX_LoadEData 'SOMS' (3,0) room 30 v=0x12000000 -> 1 size 30"}};
+    for (const auto &[version, load] : layouts) {
+        hostdata::RecordHostVersion(version);
+        host.ClearTrace();
+        ASSERT_TRUE(measure.LoadItem(3));
+        EXPECT_EQ(Calls().front(), load);
+        EXPECT_TRUE(measure.ShowsFullNames());
+        EXPECT_EQ(measure.BarlineStyle(), FCMeasure::kFinalBarlineStyle);
+    }
+}
+
+TEST_F(Measures, OnlyBitsFourToSevenOfTheBarlineWordMakeTheStyle) {
+    const std::pair<uint16_t, int> cases[] = {{0x0040, 4}, {0x0060, 6}, {0xFF5F, 5}};
+    for (const auto &[word, style] : cases) {
+        host.PutMeasure(4, StoredMeasure(0x00C0, word));
+        ASSERT_TRUE(measure.LoadItem(4));
+        EXPECT_EQ(measure.BarlineStyle(), style);
+        EXPECT_FALSE(measure.ShowsFullNames());
+    }
+}
+
+TEST_F(Measures, LoadItemZeroChangesNothingAndAnyOtherDropsTheAttachments) {
+    ASSERT_TRUE(measure.LoadItem(3));
+    measure.SetFirstAttachment(std::make_unique<FCMeasureFirstAttachment>());
+    host.ClearTrace();
+    EXPECT_FALSE(measure.LoadItem(0));
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_NE(measure.GetFirstAttachment(), nullptr);
+    EXPECT_EQ(measure.GetItemNo(), 3);
+    EXPECT_EQ(measure.GetLoadedSize(), 30u);
+    EXPECT_FALSE(measure.LoadItem(9));
+    EXPECT_EQ(measure.GetFirstAttachment(), nullptr);
+}
+
+TEST_F(Measures, SaveWritesTheAttachmentsIntoTheLayoutInForce) {
+    // The 30-byte layout puts the words from offset 4 on four bytes further.
+    const std::pair<uint32_t, std::size_t> layouts[] = {{0x11FFFFFF, 0}, {0x12000000, 4}};
+    for (const auto &[version, shift] : layouts) {
+        hostdata::RecordHostVersion(version);
+        ASSERT_TRUE(measure.LoadItem(3));
+        auto first = std::make_unique<FCMeasureFirstAttachment>();
+        first->value = 0xA1A1;
+        auto second = std::make_unique<FCMeasureSecondAttachment>();
+        second->firstValue = 0xB1B1;
+        second->secondValue = 0xB2B2;
+        second->firstFlag = true;
+        auto third = std::make_unique<FCMeasureThirdAttachment>();
+        third->firstValue = 0xC1C1;
+        third->secondValue = 0xC2C2;
+        third->holdFirst = true;
+        third->thirdFlag = true;
+        measure.SetFirstAttachment(std::move(first));
+        measure.SetSecondAttachment(std::move(second));
+        measure.SetThirdAttachment(std::move(third));
+        ASSERT_TRUE(measure.Save());
+        const standin::HostCall &save = host.Trace().back();
+        EXPECT_EQ(save.length, shift ? 30 : 26);
+        EXPECT_EQ(save.version, shift ? 0x12000000u : 0x0A000000u);
+        const uint8_t *saved = save.data.data();
+        EXPECT_EQ(hostdata::ReadU16(saved, 2), 0xA1A1);
+        EXPECT_EQ(hostdata::ReadU16(saved, 4 + shift), 0xB1B1);
+        EXPECT_EQ(hostdata::ReadU16(saved, 6 + shift), 0xB2B2);
+        EXPECT_EQ(hostdata::ReadU16(saved, 8 + shift), 0x0880);
+        EXPECT_EQ(hostdata::ReadU16(saved, 12 + shift), 0x1010);  // held as loaded
+        EXPECT_EQ(hostdata::ReadU16(saved, 14 + shift), 0xC2C2);
+        EXPECT_EQ(hostdata::ReadU16(saved, 16 + shift), 0x1414 | 0x0002);
+        EXPECT_EQ(hostdata::ReadU16(saved, 22 + shift), 0x1A1A);
+    }
+}
+
+TEST_F(Measures, CopyFromANewMeasureHoldsZeroBytesOfTheLayoutInForce) {
+    hostdata::RecordHostVersion(0x11FFFFFF);
+    ASSERT_TRUE(measure.LoadItem(3));
+    FCMeasure fresh;
+    measure.CopyDataFrom(fresh);
+    EXPECT_EQ(measure.GetItemNo(), 3);
+    EXPECT_EQ(standin::Bytes(measure.HeldBytes(), measure.HeldBytes() + measure.GetLoadedSize()),
+              standin::Bytes(26, 0));
+}
+
+}  // namespace
