@@ -1,7 +1,9 @@
 // Preference records, addressed by a preference number kept as the item
-// number of the data key.
+// number of the data key, and the page format preferences of the score and
+// of the parts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "framework/fc_base.h"
@@ -13,4 +15,53 @@ public:
     bool LoadFirst() override;
 
     virtual bool LoadItem(uint16_t preferenceNumber) = 0;
+
+    // Loads the record with this number, field by field through the
+    // preference's own field map when it has one, else whole. The inci is
+    // left as it is.
+    bool LoadPrefsRecord(uint16_t itemNo);
+    // Writes the held record back the way it was loaded.
+    bool SavePrefsRecord();
+};
+
+// Page format preferences: item number 0 is the score's, 1 the parts'.
+// Besides the 48-byte record, each variant has three values that the host
+// keeps elsewhere.
+class FCPageFormatPrefs : public __FCPrefsBase {
+public:
+    static constexpr uint32_t kRecordSize = 48;
+
+    FCPageFormatPrefs() = default;
+
+    int32_t GetClassID() const override { return 68; }
+    const char *GetClassName() const override;
+    void *GetRecordBuffer() override { return record; }
+    FCPageFormatPrefs *CreateObject() const override { return new FCPageFormatPrefs; }
+    uint32_t GetDataTag() const override;
+    uint32_t GetRecordSize() const override { return kRecordSize; }
+    // Takes the other object's record whether or not it held one.
+    void CopyDataFrom(const __FCBaseData &other) override;
+    // The record, then the extra values of the loaded variant only.
+    bool Save() override;
+    bool LoadItem(uint16_t partsFlag) override;
+
+    // Left indents, in the staff system record's units.
+    uint16_t GetSystemIndent() const;
+    uint16_t GetFirstSystemIndent() const;
+
+    int16_t GetExtraValue1() const { return extraValue1; }
+    int16_t GetExtraValue2() const { return extraValue2; }
+    int16_t GetExtraValue3() const { return extraValue3; }
+    void SetExtraValue1(int16_t value) { extraValue1 = value; }
+    void SetExtraValue2(int16_t value) { extraValue2 = value; }
+    void SetExtraValue3(int16_t value) { extraValue3 = value; }
+
+private:
+    static constexpr std::size_t kSystemIndentOffset = 28;
+    static constexpr std::size_t kFirstSystemIndentOffset = 46;
+
+    uint8_t record[kRecordSize] = {};
+    int16_t extraValue1 = 1536;
+    int16_t extraValue2 = 100;
+    int16_t extraValue3 = 0;
 };
