@@ -6,6 +6,7 @@
 #include <string>
 
 #include "hostdata/host_version.h"
+#include "standin/document_commands.h"
 #include "standin/host.h"
 #include "standin/menu_listing.h"
 #include "standin/plugin.h"
@@ -66,6 +67,32 @@ int RunMenu(const MenuArguments &arguments) {
     return 0;
 }
 
+void AddRunCommand(CLI::App &app, standin::RunRequest &request) {
+    CLI::App *run = app.add_subcommand(
+        "run", "Run one menu command of the module over a document and show what it changed.");
+    run->add_option("module", request.module, "Path of the plug-in module")->required();
+    run->add_option("document", request.document, "Path of the document (JSON)")->required();
+    run->add_option("--command", request.command,
+                    "Menu index, or the menu text the module registers")
+        ->required();
+    run->add_option("--measures", request.measures,
+                    "Selected measures, FIRST-LAST or one number; none: no selection record");
+    run->add_option("--host-version", request.hostVersion,
+                    "Host version word for the handshake (default: the document's)");
+    run->add_option("--output", request.output, "Write the changed document here");
+    run->add_flag("--in-place", request.inPlace, "Write the changed document over its input");
+    run->add_option("--trace", request.trace, "Write the host calls here ('-': standard output)");
+    run->add_option("--svg", request.svg, "Draw the systems before and after (SVG) here");
+}
+
+void AddCheckCommand(CLI::App &app, standin::CheckRequest &request) {
+    CLI::App *check = app.add_subcommand(
+        "check", "Read a document, say what it holds, and write it again where asked.");
+    check->add_option("document", request.document, "Path of the document (JSON)")->required();
+    check->add_option("--output", request.output,
+                      "Write the document here as this program writes documents");
+}
+
 // CLI11 would call an unknown command a surplus argument; say what it is.
 void RequireKnownCommand(CLI::App &app, const std::string &name) {
     std::string known;
@@ -83,10 +110,22 @@ int main(int argc, char **argv) {
     app.require_subcommand(1);
     MenuArguments menu;
     AddMenuCommand(app, menu);
+    standin::RunRequest run;
+    AddRunCommand(app, run);
+    standin::CheckRequest check;
+    AddCheckCommand(app, check);
     try {
         if (argc > 1 && argv[1][0] != '-') RequireKnownCommand(app, argv[1]);
         app.parse(argc, argv);
         if (app.got_subcommand("menu")) return RunMenu(menu);
+        if (app.got_subcommand("run")) {
+            standin::RunDocument(run, std::cout);
+            return 0;
+        }
+        if (app.got_subcommand("check")) {
+            standin::CheckDocument(check, std::cout);
+            return 0;
+        }
     } catch (const CLI::CallForHelp &help) {
         return app.exit(help);
     } catch (const CLI::ParseError &error) {

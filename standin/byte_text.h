@@ -1,0 +1,24 @@
+// Record bytes as a person reads and edits them in a document: two hex
+// digits per byte, separated by spaces, and ".." for a byte that the
+// document gives by name elsewhere.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "standin/record_store.h"
+
+namespace standin {
+
+struct ByteText {
+    Bytes bytes;              // named bytes are 0
+    std::vector<bool> named;  // one flag per byte: ".." in the text
+    std::string error;        // what was wrong; empty when the text read well
+};
+
+ByteText ParseByteText(const std::string &text);
+
+// `named` may be shorter than `bytes`; missing flags count as not named.
+std::string FormatByteText(const Bytes &bytes, const std::vector<bool> &named = {});
+
+}  // namespace standin

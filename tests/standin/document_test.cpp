@@ -1,0 +1,264 @@
+#include "standin/document.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "hostdata/data_tag.h"
+#include "hostdata/record_bytes.h"
+#include "standin/byte_text.h"
+
+namespace {
+
+using standin::Bytes;
+using standin::Document;
+using standin::DocumentError;
+using Json = nlohmann::ordered_json;
+
+constexpr uint32_t kSystem = hostdata::kStaffSystemTag;
+constexpr uint32_t kMeasure = hostdata::kMeasureTag;
+constexpr int16_t kOther = -2;
+
+uint32_t Ot(char c1, char c2) { return hostdata::OtherTag(c1, c2); }
+
+// A document as this program writes it.
+const std::string kDocument = R"({
+  "description": "two systems",
+  "hostVersion": "0x11000000",
+  "currentPart": 3,
+  "slots": {"1": 4, "2": 7},
+  "pageFormat": {
+    "score": {"systemIndent": 10, "firstSystemIndent": 144, "extraValue1": 1536, "extraValue2": 100, "extraValue3": -1},
+    "parts": {"systemIndent": 24, "firstSystemIndent": 72, "extraValue1": 1280, "extraValue2": 90, "extraValue3": 5}
+  },
+  "systems": [
+    {"firstMeasure": 1, "leftIndent": 144, "bytes": "01 02 .. .. 00 00 00 00 .. .. 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ff"},
+    {"firstMeasure": 0, "leftIndent": -20, "layoutFirstMeasure": 5}
+  ],
+  "measures": [
+    {"number": 4, "barlineStyle": 5, "fullNames": true, "bytes": "01 00 00 00 aa bb cc dd 00 00 00 00 01 00 03 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"},
+    {"number": 5, "barlineStyle": 0, "fullNames": false}
+  ],
+  "records": [
+    {"tag": "SOSS", "item": 9, "inci": 0, "bytes": "01 02 03"},
+    {"tag": "ot17", "item": -2, "inci": 0, "bytes": "01 00 .. .. 02 00 00 00 00 00 00 00"},
+    {"tag": "ot77", "item": -2, "inci": 0, "bytes": "00 00 60 0c 00 00 90 09 64 00 70 ff"},
+    {"tag": "ot77", "item": -2, "inci": 3, "bytes": "00 00 00 00 01 00 48 00 48 00 .. .."},
+    {"tag": "otPG", "item": 3, "inci": 1, "bytes": ""}
+  ]
+}
+)";
+
+uint16_t Word(const Document &document, const standin::RecordKey &key, std::size_t offset) {
+    const Bytes *record = document.records.Find(key);
+    EXPECT_NE(record, nullptr) << hostdata::TagText(key.tag);
+    return record ? hostdata::ReadU16(record->data(), offset) : 0;
+}
+
+TEST(Documents, ReadingPutsEveryNamedFieldWhereTheHostKeepsIt) {
+    const Document document = standin::ParseDocument(kDocument, "doc.json");
+    EXPECT_EQ(document.description, "two systems");
+    EXPECT_EQ(document.hostVersion, 0x11000000u);
+    EXPECT_EQ(document.currentPart, 3);
+    EXPECT_EQ(document.slots, (std::map<uint16_t, int16_t>{{1, 4}, {2, 7}}));
+    EXPECT_EQ(document.layout, (std::map<int16_t, int16_t>{{2, 5}}));
+
+    const Bytes *first = document.records.Find({kSystem, 1, 0});
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(*first, standin::ParseByteText("01 02 90 00 00 00 00 00 01 00 00 00 00 00 00 00 00 "
+                                             "00 00 00 00 00 00 00 00 00 00 ff")
+                          .bytes);
+    EXPECT_EQ(Word(document, {kSystem, 2, 0}, 2), 0xFFEC);
+
+    const Bytes *measure = document.records.Find({kMeasure, 4, 0});
+    ASSERT_NE(measure, nullptr);
+    ASSERT_EQ(measure->size(), 30u);
+    EXPECT_EQ(hostdata::ReadU16(measure->data(), 12), 0x0801);  // flags: full names + raw bit
+    EXPECT_EQ(hostdata::ReadU16(measure->data(), 14), 0x0053);  // style 5 over the raw bits
+    EXPECT_EQ((*measure)[4], 0xAA);
+    EXPECT_EQ(Word(document, {kMeasure, 5, 0}, 14), 0);
+
+    // Score: indents in 'ot17' word 1 and 'ot03' word 1; extras in 'ot93'
+    // word 2, 'ot76' word 3, 'ot01' word 5.
+    EXPECT_EQ(Word(document, {Ot('1', '7'), kOther, 0}, 0), 1);  // raw word kept
+    EXPECT_EQ(Word(document, {Ot('1', '7'), kOther, 0}, 2), 10);
+    EXPECT_EQ(Word(document, {Ot('0', '3'), kOther, 0}, 2), 144);
+    EXPECT_EQ(Word(document, {Ot('9', '3'), kOther, 0}, 4), 1536);
+    EXPECT_EQ(Word(document, {Ot('7', '6'), kOther, 0}, 6), 100);
+    EXPECT_EQ(Word(document, {Ot('0', '1'), kOther, 0}, 10), 0xFFFF);
+    // Parts: the 48-byte record as 'ot77' incis 0 to 3 (offsets 28 and 46);
+    // extras in 'ot93' word 4, 'ot76' word 4, 'ot77' inci 4 word 0.
+    EXPECT_EQ(Word(document, {Ot('7', '7'), kOther, 2}, 4), 24);
+    EXPECT_EQ(Word(document, {Ot('7', '7'), kOther, 3}, 10), 72);
+    EXPECT_EQ(Word(document, {Ot('7', '7'), kOther, 3}, 6), 72);
+    EXPECT_EQ(Word(document, {Ot('9', '3'), kOther, 0}, 8), 1280);
+    EXPECT_EQ(Word(document, {Ot('7', '6'), kOther, 0}, 8), 90);
+    EXPECT_EQ(Word(document, {Ot('7', '7'), kOther, 4}, 0), 5);
+
+    EXPECT_EQ(document.records.Find({kSystem, 9, 0})->size(), 3u);
+    EXPECT_TRUE(document.records.Find({Ot('P', 'G'), 3, 1})->empty());
+}
+
+TEST(Documents, WritingWhatWasReadGivesTheSameText) {
+    EXPECT_EQ(standin::DocumentText(standin::ParseDocument(kDocument, "doc.json")), kDocument);
+}
+
+TEST(Documents, WritingShowsWhatTheHostChangedAndReadsBackTheSameRecords) {
+    standin::Host host;
+    standin::PutIntoHost(standin::ParseDocument(kDocument, "doc.json"), host);
+    hostdata::WriteU16(host.Records().Find({kSystem, 2, 0})->data(), 2, 72);
+    host.Records().Put({kSystem, 3, 0}, Bytes(26, 7));  // not a whole system: kept raw
+    host.Records().Put({kMeasure, 6, 1}, Bytes(30, 1));
+    hostdata::WriteU16(host.Records().Find({kMeasure, 5, 0})->data(), 14, 0x0050);
+
+    Document document = standin::ParseDocument(kDocument, "doc.json");
+    standin::TakeFromHost(document, host);
+    const std::string text = standin::DocumentText(document);
+    EXPECT_NE(text.find(R"({"firstMeasure": 0, "leftIndent": 72, "layoutFirstMeasure": 5})"),
+              std::string::npos);
+    EXPECT_NE(text.find(R"({"number": 5, "barlineStyle": 5, "fullNames": false})"),
+              std::string::npos);
+    EXPECT_NE(text.find(R"({"tag": "SOSS", "item": 3, "inci": 0, "bytes": "07 07)"),
+              std::string::npos);
+    EXPECT_EQ(standin::ParseDocument(text, "again.json").records.All(), host.Records().All());
+}
+
+TEST(Documents, TheHostServesMeasuresInTheLayoutOfTheCallersVersion) {
+    standin::Host host;
+    standin::PutIntoHost(standin::ParseDocument(kDocument, "doc.json"), host);
+    EXPECT_EQ(host.Slots().at(2), 7);
+    FxDataKey key{4, 0};
+    uint8_t buffer[30] = {};
+    int32_t size = sizeof buffer;
+    ASSERT_EQ(host.LoadEData(kMeasure, &key, buffer, &size, 0x0A000000), 1);
+    EXPECT_EQ(size, 26);
+    EXPECT_EQ(hostdata::ReadU16(buffer, 8), 0x0801);
+    EXPECT_EQ(hostdata::ReadU16(buffer, 10), 0x0053);
+    EXPECT_EQ(host.GetCurrentPartID(0x19000000), 3);
+}
+
+TEST(Documents, WritingFailsWhenAPageFormatRecordIsGone) {
+    Document document = standin::ParseDocument(kDocument, "doc.json");
+    document.records.Erase({Ot('0', '3'), kOther, 0});
+    try {
+        standin::DocumentText(document);
+        FAIL() << "written without the first-system indent";
+    } catch (const DocumentError &error) {
+        EXPECT_STREQ(error.what(),
+                     "the host no longer holds 'ot03' (-2,0) as a 12-byte record, which "
+                     "/pageFormat/score/firstSystemIndent lives in");
+    }
+}
+
+struct Fault {
+    const char *what;
+    std::function<void(Json &)> change;
+    std::string message;  // after "doc.json: "
+};
+
+TEST(Documents, AFaultyDocumentIsRefusedWithThePlaceAndWhatWasExpected) {
+    const Fault faults[] = {
+        {"missing field", [](Json &d) { d["systems"][1].erase("leftIndent"); },
+         "/systems/1/leftIndent: missing; expected a 16-bit signed number (-32768 to 32767)"},
+        {"mistyped field", [](Json &d) { d["systems"][0]["leftIndent"] = "144"; },
+         "/systems/0/leftIndent: expected a 16-bit signed number (-32768 to 32767), found \"144\""},
+        {"out of range", [](Json &d) { d["pageFormat"]["parts"]["systemIndent"] = 40000; },
+         "/pageFormat/parts/systemIndent: expected a 16-bit signed number (-32768 to 32767), "
+         "found 40000"},
+        {"style out of range", [](Json &d) { d["measures"][1]["barlineStyle"] = 16; },
+         "/measures/1/barlineStyle: expected a barline style (0 to 15; 5 is the final barline), "
+         "found 16"},
+        {"fraction", [](Json &d) { d["measures"][1]["number"] = 5.5; },
+         "/measures/1/number: expected a measure number (1 to 32767), found 5.5"},
+        {"host version", [](Json &d) { d["hostVersion"] = "12000000"; },
+         "/hostVersion: expected a 32-bit host version such as \"0x12000000\", found \"12000000\""},
+        {"unknown field", [](Json &d) { d["sytems"] = Json::array(); },
+         "/sytems: unknown field; expected one of description, hostVersion, currentPart, slots, "
+         "pageFormat, systems, measures, records"},
+        {"missing variant", [](Json &d) { d["pageFormat"].erase("parts"); },
+         "/pageFormat/parts: missing; expected a page format"},
+        {"measure of the wrong size", [](Json &d) { d["measures"][1]["bytes"] = "00 00"; },
+         "/measures/1/bytes: expected 30 bytes, found 2"},
+        {"bad byte", [](Json &d) { d["records"][0]["bytes"] = "01 2 03"; },
+         "/records/0/bytes: byte 1 is '2'; expected two hex digits per byte, separated by "
+         "spaces"},
+        {"named byte given raw",
+         [](Json &d) { d["records"][1]["bytes"] = "01 00 00 00 02 00 00 00 00 00 00 00"; },
+         "/records/1/bytes: byte 2 is given by /pageFormat/score/systemIndent; expected '..' "
+         "there"},
+        {"raw byte left out", [](Json &d) { d["records"][4]["bytes"] = ".."; },
+         "/records/4/bytes: byte 0 is not given by name; expected two hex digits, not '..'"},
+        {"page format record of the wrong size",
+         [](Json &d) { d["records"][3]["bytes"] = "00 00"; },
+         "/records/3/bytes: expected 12 bytes, found 2"},
+        {"full names in the raw bytes",
+         [](Json &d) {
+             Bytes bytes(30, 0);
+             bytes[13] = 0x08;
+             d["measures"][1]["bytes"] = standin::FormatByteText(bytes);
+         },
+         "/measures/1/bytes: bit 0x0800 of the flags word (bytes 12-13) is given by fullNames; "
+         "expected it clear"},
+        {"measure given twice", [](Json &d) { d["measures"][1]["number"] = 4; },
+         "/measures/1: record 'SOMS' (4,0) is already given at /measures/0"},
+        {"measure given raw",
+         [](Json &d) {
+             d["records"][0] = {{"tag", "SOMS"},
+                                {"item", 8},
+                                {"inci", 0},
+                                {"bytes", standin::FormatByteText(Bytes(30, 0))}};
+         },
+         "/records/0: this record is a measure; give it in /measures"},
+        {"system given raw",
+         [](Json &d) {
+             d["records"][0] = {{"tag", "SOSS"},
+                                {"item", 3},
+                                {"inci", 0},
+                                {"bytes", standin::FormatByteText(Bytes(28, 0))}};
+         },
+         "/records/0: this record is a staff system; give it in /systems"},
+        {"tag", [](Json &d) { d["records"][0]["tag"] = "ot1"; },
+         "/records/0/tag: expected a data tag of four characters such as \"ot77\", found "
+         "\"ot1\""},
+        {"slot", [](Json &d) { d["slots"]["x"] = 1; },
+         "/slots/x: expected a staff slot number (0 to 65535) as the name"},
+    };
+    for (const Fault &fault : faults) {
+        SCOPED_TRACE(fault.what);
+        Json document = Json::parse(kDocument);
+        fault.change(document);
+        try {
+            standin::ParseDocument(document.dump(), "doc.json");
+            ADD_FAILURE() << "accepted";
+        } catch (const DocumentError &error) {
+            EXPECT_EQ(error.what(), "doc.json: " + fault.message);
+        }
+    }
+}
+
+TEST(Documents, TextThatIsNotJsonIsRefusedWithItsLineAndColumn) {
+    try {
+        standin::ParseDocument("{\n  \"hostVersion\": 1,\n}", "doc.json");
+        FAIL() << "accepted";
+    } catch (const DocumentError &error) {
+        EXPECT_EQ(std::string(error.what())
+                      .rfind("doc.json: not valid JSON: parse error at line 3, "
+                             "column 1: ",
+                             0),
+                  0u)
+            << error.what();
+    }
+}
+
+TEST(ByteText, ReadsHexAndNamedBytesAndWritesThemBack) {
+    const standin::ByteText text = standin::ParseByteText(" 0a FF\t.. 00 ");
+    EXPECT_EQ(text.error, "");
+    EXPECT_EQ(text.bytes, (Bytes{0x0A, 0xFF, 0, 0}));
+    EXPECT_EQ(text.named, (std::vector<bool>{false, false, true, false}));
+    EXPECT_EQ(standin::FormatByteText(text.bytes, text.named), "0a ff .. 00");
+    EXPECT_EQ(standin::ParseByteText("0a 1g").error,
+              "byte 1 is '1g'; expected two hex digits per byte, separated by spaces");
+}
+
+}  // namespace
