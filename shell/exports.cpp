@@ -2,7 +2,9 @@
 // host version lives with the host data layer, which every part reads.
 #include "shell/finale_extension.h"
 
+#include "framework/fc_region.h"
 #include "hostdata/host_version.h"
+#include "shell/indent_command.h"
 #include "shell/menu_commands.h"
 
 extern "C" {
@@ -31,7 +33,18 @@ uint32_t FinaleExtensionEnumerate_UTF16(void *, uint16_t menuIndex, void *record
     return 1;
 }
 
-uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *) { return 1; }
+uint32_t FinaleExtensionInvoke(void *, uint16_t menuIndex, const void *selection) {
+    // An exception unwinding into the host would end it, and the user's
+    // unsaved work with it. Only running out of memory can throw, and the
+    // command saves nothing before its last step, which allocates nothing.
+    try {
+        FCMusicRegion region;
+        if (selection != nullptr) region.SetFromSelection(selection);
+        shell::IndentSystems(region, menuIndex != 0 ? 1 : 0);
+    } catch (...) {
+    }
+    return 1;
+}
 
 uint32_t FinaleExtensionGetMenuStatus(void) { return 1; }
 

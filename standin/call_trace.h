@@ -23,7 +23,7 @@ struct HostCall {
     std::vector<int32_t> arguments;  // slot to instrument, update layout
     uint32_t version = 0;
     int32_t result = 0;
-    Bytes data;  // the bytes saved or created
+    Bytes data;  // the bytes loaded into the caller's buffer, saved or created
 
     // One line, for example
     //   FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28

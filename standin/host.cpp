@@ -87,8 +87,9 @@ int16_t Host::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *siz
     }
     const Bytes served = tag == hostdata::kMeasureTag ? MeasureInLayout(*stored, version) : *stored;
     if (buffer != nullptr && *size > 0) {
-        std::memcpy(buffer, served.data(),
-                    std::min(served.size(), static_cast<std::size_t>(*size)));
+        const std::size_t copied = std::min(served.size(), static_cast<std::size_t>(*size));
+        std::memcpy(buffer, served.data(), copied);
+        call.data.assign(served.begin(), served.begin() + static_cast<std::ptrdiff_t>(copied));
     }
     *size = static_cast<int32_t>(served.size());
     call.sizeOut = *size;

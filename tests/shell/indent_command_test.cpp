@@ -1,0 +1,340 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "hostdata/data_tag.h"
+#include "shell/finale_extension.h"
+#include "tests/shell/indent_document.h"
+#include "tests/support/host_test.h"
+
+namespace {
+
+using namespace indent_document;
+
+constexpr uint16_t kFinalBarlines = 0;
+constexpr uint16_t kFullNames = 1;
+
+class IndentCommand : public HostTest {
+protected:
+    IndentCommand() { AddPageFormats(host); }
+
+    // The worked example: systems at measures 1, 4, 8, 11 and 15; measure 7
+    // ends in a final barline; measure 11 asks for full names.
+    void UseWorkedExample() {
+        AddSystems(host, {1, 4, 8, 11, 15});
+        AddMeasures(host, 20);
+        SetBarlineStyle(host, 7, 5);
+        SetShowsFullNames(host, 11);
+    }
+
+    void Run(uint16_t menuIndex, int16_t start, int16_t end, uint32_t hostVersion = 0x12000000) {
+        FinaleExtensionVersion(hostVersion);
+        RememberSystems();
+        const auto selection = Selection(start, end);
+        EXPECT_EQ(FinaleExtensionInvoke(nullptr, menuIndex, selection.data()), 1u);
+    }
+
+    void RememberSystems() {
+        for (const auto &[key, bytes] : host.Records().All()) {
+            if (key.tag == hostdata::kStaffSystemTag) loaded[key.item] = bytes;
+        }
+    }
+
+    std::vector<uint16_t> Indents() const {
+        std::vector<uint16_t> indents;
+        for (const auto &[item, bytes] : loaded) indents.push_back(LeftIndent(host, item));
+        return indents;
+    }
+
+    std::vector<std::string> CallsOf(const std::string &function) const {
+        std::vector<std::string> lines;
+        for (const auto &call : host.Trace()) {
+            if (call.function == function) lines.push_back(call.ToString());
+        }
+        return lines;
+    }
+
+    std::vector<std::string> MeasureLoads() const {
+        std::vector<std::string> lines;
+        for (const auto &call : host.Trace()) {
+            if (call.tag == hostdata::kMeasureTag) lines.push_back(call.ToString());
+        }
+        return lines;
+    }
+
+    // Whatever the command did, no saved system differs from what was
+    // last loaded under its key outside its left indent.
+    void TearDown() override {
+        std::map<int16_t, standin::Bytes> lastLoaded;
+        for (const auto &call : host.Trace()) {
+            if (call.function == "FX_LoadEData" && call.tag == hostdata::kStaffSystemTag) {
+                lastLoaded[call.itemIn] = call.data;
+            }
+            if (call.function != "FX_SaveEData") continue;
+            ASSERT_EQ(call.tag, hostdata::kStaffSystemTag) << call.ToString();
+            standin::Bytes expected = lastLoaded.at(call.itemIn);
+            ASSERT_EQ(call.data.size(), expected.size());
+            expected[2] = call.data[2];
+            expected[3] = call.data[3];
+            EXPECT_EQ(call.data, expected) << call.ToString();
+        }
+    }
+
+    std::map<int16_t, standin::Bytes> loaded;
+};
+
+std::vector<std::string> SystemLoads(int count) {
+    std::vector<std::string> lines;
+    for (int item = 1; item <= count; ++item) {
+        const std::string key = "(" + std::to_string(item) + ",0)";
+        if (item > 1) {
+            lines.push_back("FX_NextEData 'SOSS' (" + std::to_string(item - 1) + ",0)->" + key +
+                            " v=0x19000000 -> 1");
+        }
+        lines.push_back("FX_LoadEData 'SOSS' " + key + " room 28 v=0x19000000 -> 1 size 28");
+        lines.push_back("FX_GetCurrentEnigmaDocument v=0x19000000 -> 1");
+    }
+    lines.push_back("FX_NextEData 'SOSS' (" + std::to_string(count) + ",0) v=0x19000000 -> 0");
+    return lines;
+}
+
+std::vector<std::string> ScorePageFormatLoads() {
+    std::vector<std::string> lines;
+    for (const char *tag : {"ot14", "ot15", "ot39", "ot16", "ot02", "ot17", "ot01", "ot13", "ot03",
+                            "ot01"}) {
+        lines.push_back(std::string("FX_LoadEData '") + tag +
+                        "' (-2,0) room 12 v=0x19000000 -> 1 size 12");
+    }
+    lines.push_back("FX_LoadEData 'ot77' (-2,4) room 12 v=0x19000000 -> 1 size 12");
+    for (const char *tag : {"ot93", "ot76"}) {
+        lines.push_back(std::string("FX_LoadEData '") + tag +
+                        "' (-2,0) room 12 v=0x19000000 -> 1 size 12");
+    }
+    return lines;
+}
+
+std::vector<std::string> SystemSaves(int count) {
+    std::vector<std::string> lines;
+    for (int item = 1; item <= count; ++item) {
+        lines.push_back("FX_SaveEData 'SOSS' (" + std::to_string(item) +
+                        ",0) length 28 v=0x19000000 -> 1");
+    }
+    return lines;
+}
+
+std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto &part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+TEST_F(IndentCommand, WorkedExampleAfterFinalBarlinesMakesExactlyTheseHostCalls) {
+    UseWorkedExample();
+    Run(kFinalBarlines, 5, 12);
+    EXPECT_EQ(Calls(), Concat({SystemLoads(5),
+                               {"FX_GetCurrentPartID v=0x19000000 -> 0"},
+                               ScorePageFormatLoads(),
+                               {"FX_LoadEData 'SOMS' (7,0) room 30 v=0x12000000 -> 1 size 30",
+                                "FX_GetCurrentEnigmaDocument v=0x19000000 -> 1",
+                                "FX_LoadEData 'SOMS' (10,0) room 30 v=0x12000000 -> 1 size 30",
+                                "FX_GetCurrentEnigmaDocument v=0x19000000 -> 1"},
+                               SystemSaves(5)}));
+    // Systems 1, 2 and 5 keep their own bytes; system 2 reaches into the
+    // selection but begins before it.
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{LeftIndent(host, 1), LeftIndent(host, 2), 144, 0,
+                                                LeftIndent(host, 5)}));
+    EXPECT_EQ(LeftIndent(host, 1), 0x1312);
+    EXPECT_EQ(LeftIndent(host, 2), 0x2322);
+    EXPECT_EQ(LeftIndent(host, 5), 0x5352);
+}
+
+TEST_F(IndentCommand, WorkedExampleForFullNamesLoadsEachSystemsOwnMeasure) {
+    UseWorkedExample();
+    Run(kFullNames, 5, 12);
+    EXPECT_EQ(MeasureLoads(),
+              (std::vector<std::string>{
+                  "FX_LoadEData 'SOMS' (8,0) room 30 v=0x12000000 -> 1 size 30",
+                  "FX_LoadEData 'SOMS' (11,0) room 30 v=0x12000000 -> 1 size 30"}));
+    EXPECT_EQ(LeftIndent(host, 3), 0);
+    EXPECT_EQ(LeftIndent(host, 4), 144);
+    EXPECT_EQ(CallsOf("FX_SaveEData"), SystemSaves(5));
+}
+
+TEST_F(IndentCommand, AnyNonzeroMenuIndexRunsTheFullNamesCommand) {
+    UseWorkedExample();
+    Run(5, 11, 11);
+    EXPECT_EQ(LeftIndent(host, 4), 144);
+}
+
+TEST_F(IndentCommand, SystemAtMeasureOneGetsTheFirstSystemIndentWithoutAMeasureLoad) {
+    AddSystems(host, {1, 5});
+    AddMeasures(host, 8);
+    Run(kFinalBarlines, 1, 8);
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{144, 0}));
+    EXPECT_EQ(MeasureLoads(), std::vector<std::string>{
+                                  "FX_LoadEData 'SOMS' (4,0) room 30 v=0x12000000 -> 1 size 30"});
+}
+
+TEST_F(IndentCommand, AFinalBarlineCountsOnlyForTheSystemThatFollowsIt) {
+    AddSystems(host, {1, 5, 9});
+    AddMeasures(host, 12);
+    SetBarlineStyle(host, 4, 5);  // just before the selection: affects system 2
+    SetBarlineStyle(host, 8, 5);  // last measure of the selection
+    Run(kFinalBarlines, 5, 8);
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{LeftIndent(host, 1), 144, LeftIndent(host, 3)}));
+}
+
+TEST_F(IndentCommand, OnlyStyleFiveIsAFinalBarline) {
+    std::vector<int16_t> starts;
+    for (int16_t style = 0; style < 16; ++style) starts.push_back(static_cast<int16_t>(2 * style + 2));
+    AddSystems(host, starts);
+    AddMeasures(host, 40);
+    for (int16_t style = 0; style < 16; ++style) SetBarlineStyle(host, 2 * style + 1, style);
+    Run(kFinalBarlines, 2, 40);
+    const auto indents = Indents();
+    for (int style = 0; style < 16; ++style) {
+        EXPECT_EQ(indents[style], style == 5 ? 144 : 0) << "style " << style;
+    }
+}
+
+TEST_F(IndentCommand, BelowHostVersion0x12000000MeasuresComeInTheShortLayout) {
+    UseWorkedExample();
+    Run(kFinalBarlines, 8, 8, 0x11FFFFFF);
+    EXPECT_EQ(MeasureLoads(), std::vector<std::string>{
+                                  "FX_LoadEData 'SOMS' (7,0) room 26 v=0x0A000000 -> 1 size 26"});
+    EXPECT_EQ(LeftIndent(host, 3), 144);
+}
+
+TEST_F(IndentCommand, FullNamesFlagIsReadFromTheShortLayoutToo) {
+    UseWorkedExample();
+    Run(kFullNames, 11, 11, 0x11FFFFFF);
+    EXPECT_EQ(LeftIndent(host, 4), 144);
+}
+
+TEST_F(IndentCommand, BelowHostVersion0x10000000TheFullNamesFlagIsNotConsulted) {
+    UseWorkedExample();
+    Run(kFullNames, 1, 20, 0x0FFFFFFF);
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{144, 0, 0, 0, 0}));
+    EXPECT_EQ(MeasureLoads().size(), 5u);
+}
+
+TEST_F(IndentCommand, APartUsesThePartsPageFormatWhateverItsNumber) {
+    UseWorkedExample();
+    host.SetCurrentPart(3);
+    Run(kFinalBarlines, 1, 12);
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{kPartsFirstSystemIndent, kPartsSystemIndent,
+                                                kPartsFirstSystemIndent, kPartsSystemIndent,
+                                                LeftIndent(host, 5)}));
+    EXPECT_EQ(CallsOf("FX_LoadEData")[5],
+              "FX_LoadEData 'ot77' (-2,0) room 12 v=0x19000000 -> 1 size 12");
+}
+
+TEST_F(IndentCommand, APartNumberWhoseLow16BitsAreZeroIsTheScore) {
+    UseWorkedExample();
+    host.SetCurrentPart(0x10000);
+    Run(kFinalBarlines, 8, 8);
+    EXPECT_EQ(LeftIndent(host, 3), kScoreFirstSystemIndent);
+}
+
+TEST_F(IndentCommand, WithoutAPartQueryTheHostIsTakenToShowAPart) {
+    UseHost({"FINALE.EXE", {"FX_GetCurrentPartID"}});
+    UseWorkedExample();
+    Run(kFinalBarlines, 8, 8);
+    EXPECT_EQ(LeftIndent(host, 3), kPartsFirstSystemIndent);
+}
+
+TEST_F(IndentCommand, AnEmptyOrReversedSelectionChangesNothingButSavesEverySystem) {
+    UseWorkedExample();
+    FinaleExtensionVersion(0x12000000);
+    RememberSystems();
+    EXPECT_EQ(FinaleExtensionInvoke(nullptr, kFinalBarlines, nullptr), 1u);
+    const auto reversed = Selection(12, 5);
+    EXPECT_EQ(FinaleExtensionInvoke(nullptr, kFullNames, reversed.data()), 1u);
+    EXPECT_TRUE(MeasureLoads().empty());
+    EXPECT_EQ(CallsOf("FX_SaveEData"), Concat({SystemSaves(5), SystemSaves(5)}));
+    for (int16_t item = 1; item <= 5; ++item) {
+        EXPECT_EQ(*host.Records().Find({hostdata::kStaffSystemTag, item, 0}), loaded[item]);
+    }
+}
+
+TEST_F(IndentCommand, ADocumentWithoutSystemsIsLeftAlone) {
+    AddMeasures(host, 4);
+    Run(kFinalBarlines, 1, 4);
+    EXPECT_TRUE(CallsOf("FX_UpdateLayout").empty());
+    EXPECT_TRUE(MeasureLoads().empty());
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
+}
+
+TEST_F(IndentCommand, SystemsNotLaidOutAreLaidOutOnceAndReloaded) {
+    AddSystems(host, {0, 0, 0});
+    host.Layout() = {{1, 1}, {2, 5}, {3, 9}};
+    AddMeasures(host, 12);
+    SetBarlineStyle(host, 8, 5);
+    Run(kFinalBarlines, 1, 12);
+    EXPECT_EQ(CallsOf("FX_UpdateLayout"),
+              std::vector<std::string>{"FX_UpdateLayout 1 0 v=0x19000000 -> 1"});
+    EXPECT_EQ(CallsOf("FX_LoadEData")[3], "FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28");
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{144, 0, 144}));
+}
+
+TEST_F(IndentCommand, WithoutALayoutUpdateTheSystemsAreStillReloaded) {
+    UseHost({"FINALE.EXE", {"FX_UpdateLayout"}});
+    AddSystems(host, {0, 5});
+    AddMeasures(host, 8);
+    Run(kFullNames, 0, 8);
+    const auto calls = Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(),
+                         "FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28"),
+              2);
+    // A system still at measure 0 is not a first system.
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{0, 0}));
+}
+
+TEST_F(IndentCommand, OnlyTheFirstOfTwoSystemsAtOneMeasureIsHandled) {
+    AddSystems(host, {3, 3});
+    AddMeasures(host, 4);
+    SetBarlineStyle(host, 2, 5);
+    Run(kFinalBarlines, 1, 4);
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{144, LeftIndent(host, 2)}));
+    EXPECT_EQ(LeftIndent(host, 2), 0x2322);
+}
+
+TEST_F(IndentCommand, SavingStopsAtTheFirstSystemTheHostRefuses) {
+    UseWorkedExample();
+    host.FailCallsWhere([](const standin::HostCall &call) {
+        return call.function == "FX_SaveEData" && call.itemIn == 3;
+    });
+    Run(kFinalBarlines, 1, 20);
+    EXPECT_EQ(CallsOf("FX_SaveEData"),
+              (std::vector<std::string>{"FX_SaveEData 'SOSS' (1,0) length 28 v=0x19000000 -> 1",
+                                        "FX_SaveEData 'SOSS' (2,0) length 28 v=0x19000000 -> 1",
+                                        "FX_SaveEData 'SOSS' (3,0) length 28 v=0x19000000 -> 0"}));
+    EXPECT_EQ(LeftIndent(host, 4), 0x4342);
+}
+
+TEST_F(IndentCommand, ASystemWhoseMeasureCannotBeLoadedKeepsItsIndent) {
+    UseWorkedExample();
+    host.FailCallsWhere([](const standin::HostCall &call) {
+        return call.tag == hostdata::kMeasureTag && call.itemIn == 7;
+    });
+    Run(kFinalBarlines, 8, 11);
+    EXPECT_EQ(LeftIndent(host, 3), 0x3332);
+    EXPECT_EQ(LeftIndent(host, 4), 0);
+}
+
+TEST_F(IndentCommand, AHostWithoutDataFunctionsSeesNoSave) {
+    UseHost({"FINALE.EXE", {"FX_LoadEData"}});
+    UseWorkedExample();
+    Run(kFinalBarlines, 1, 20);
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
+}
+
+TEST_F(IndentCommand, AHostUnderAnotherNameIsNeverCalled) {
+    UseHost({"OTHER.EXE", {}});
+    UseWorkedExample();
+    Run(kFinalBarlines, 1, 20);
+    EXPECT_TRUE(host.Trace().empty());
+}
+
+}  // namespace
