@@ -31,10 +31,12 @@ void __FCBaseData::ReleaseOwnedBuffer() {
     }
 }
 
-void __FCBaseData::HoldOwnStorage(uint64_t size) {
+void __FCBaseData::HoldCopyOf(const __FCBaseData &other) {
+    const uint64_t recordSize = GetRecordSize();
+    const uint64_t held = other.loadedSize;
     ReleaseOwnedBuffer();
     recordBuffer = static_cast<uint8_t *>(GetRecordBuffer());
-    loadedSize = size;
+    loadedSize = held > 0 && held < recordSize ? held : recordSize;
 }
 
 bool __FCBaseData::Load() {
@@ -48,13 +50,18 @@ bool __FCBaseData::Load() {
     int32_t size = room;
     const uint32_t version = GetDataVersion();
     const uint32_t tag = GetDataTag();
-    if (hostdata::LoadHostRecord(tag, &dataKey, recordBuffer, &size, version) == 0 || size < 0) {
+    // A record of no bytes holds nothing, like a failed load.
+    if (hostdata::LoadHostRecord(tag, &dataKey, recordBuffer, &size, version) == 0 || size <= 0) {
         loadedSize = 0;
         return false;
     }
     // A host reports the record's full size even when it copied only the
-    // room it was offered; only the bytes copied are held.
-    loadedSize = static_cast<uint64_t>(size < room ? size : room);
+    // room it was offered; only the bytes copied are held. Behind a shorter
+    // record the storage is cleared, so that no field reads what an earlier
+    // record left there.
+    const int32_t held = size < room ? size : room;
+    std::memset(recordBuffer + held, 0, static_cast<std::size_t>(room - held));
+    loadedSize = static_cast<uint64_t>(held);
     documentId = static_cast<int16_t>(hostdata::CurrentDocument());
     return true;
 }

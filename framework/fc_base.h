@@ -70,9 +70,11 @@ public:
     void SetDocumentID(int16_t id) { documentId = id; }
 
 protected:
-    // Points recordBuffer at the object's own storage and marks `size`
-    // bytes of it held, as a concrete class's copy does.
-    void HoldOwnStorage(uint64_t size);
+    // Points recordBuffer at the object's own storage, as a concrete class's
+    // copy does once it has copied `other`'s record there. The copy holds as
+    // many bytes as `other` held, or the whole record when `other` held
+    // nothing, so that a save never hands the host more than was loaded.
+    void HoldCopyOf(const __FCBaseData &other);
     void ReleaseOwnedBuffer();
 
     int16_t documentId = 0;

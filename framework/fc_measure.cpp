@@ -72,7 +72,7 @@ uint32_t FCMeasure::GetRecordSize() const {
 void FCMeasure::CopyDataFrom(const __FCBaseData &other) {
     const uint32_t size = GetRecordSize();
     std::memcpy(Storage(), static_cast<const FCMeasure &>(other).Storage(), size);
-    HoldOwnStorage(size);
+    HoldCopyOf(other);
 }
 
 bool FCMeasure::Save() {

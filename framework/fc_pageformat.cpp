@@ -70,7 +70,7 @@ uint32_t FCPageFormatPrefs::GetDataTag() const { return hostdata::kPageFormatTag
 void FCPageFormatPrefs::CopyDataFrom(const __FCBaseData &other) {
     const auto &source = static_cast<const FCPageFormatPrefs &>(other);
     std::memmove(record, source.record, kRecordSize);
-    HoldOwnStorage(kRecordSize);
+    HoldCopyOf(other);
     extraValue1 = source.extraValue1;
     extraValue2 = source.extraValue2;
     extraValue3 = source.extraValue3;

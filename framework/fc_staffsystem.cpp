@@ -14,7 +14,7 @@ uint32_t FCStaffSystem::GetDataTag() const { return hostdata::kStaffSystemTag; }
 
 void FCStaffSystem::CopyDataFrom(const __FCBaseData &other) {
     std::memcpy(record, static_cast<const FCStaffSystem &>(other).record, kRecordSize);
-    HoldOwnStorage(kRecordSize);
+    HoldCopyOf(other);
 }
 
 int16_t FCStaffSystem::GetFirstMeasure() const {

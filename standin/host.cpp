@@ -86,7 +86,7 @@ int16_t Host::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *siz
         return static_cast<int16_t>(Record(call));
     }
     const Bytes served = tag == hostdata::kMeasureTag ? MeasureInLayout(*stored, version) : *stored;
-    if (buffer != nullptr && *size > 0) {
+    if (buffer != nullptr && *size > 0 && !served.empty()) {
         const std::size_t copied = std::min(served.size(), static_cast<std::size_t>(*size));
         std::memcpy(buffer, served.data(), copied);
         call.data.assign(served.begin(), served.begin() + static_cast<std::ptrdiff_t>(copied));

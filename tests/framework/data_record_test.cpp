@@ -72,6 +72,21 @@ TEST_F(DataRecords, ARecordLargerThanTheRoomIsHeldOnlyAsFarAsTheRoom) {
     EXPECT_EQ(Calls().back(), "FX_SaveEData 'SOSS' (4,0) length 28 v=0x19000000 -> 1");
 }
 
+TEST_F(DataRecords, AShortRecordIsSavedAsLongAsItWasLoadedAndNothingStaleIsRead) {
+    host.Records().Put({kSoss, 2, 0}, standin::Bytes(6, 0x22));
+    host.Records().Put({kSoss, 3, 0}, standin::Bytes(0));
+    FCStaffSystems systems;
+    // The empty record ends the walk: nothing is held for it.
+    ASSERT_EQ(systems.LoadAll(), 2);
+    const auto *shortSystem = systems.GetItemAt(1);
+    EXPECT_EQ(shortSystem->GetLoadedSize(), 6u);
+    EXPECT_EQ(shortSystem->GetFirstMeasure(), 0);  // not system 1's bytes
+    host.ClearTrace();
+    ASSERT_TRUE(systems.SaveAll());
+    EXPECT_EQ(Calls()[1], "FX_SaveEData 'SOSS' (2,0) length 6 v=0x19000000 -> 1");
+    EXPECT_EQ(*host.Records().Find({kSoss, 2, 0}), standin::Bytes(6, 0x22));
+}
+
 TEST_F(DataRecords, LoadNextVisitsEveryRecordThenKeepsTheLast) {
     ASSERT_TRUE(system.LoadFirst() && system.LoadNext() && system.LoadNext());
     EXPECT_FALSE(system.LoadNext());
