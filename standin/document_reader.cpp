@@ -110,9 +110,10 @@ public:
         return value.get<std::string>();
     }
 
-    // Bytes with ".." exactly where `named` says, `size` of them when given.
+    // Bytes with ".." exactly where `namedBy` names the field that gives
+    // the byte, `size` of them when given.
     Bytes RecordBytes(const Json &value, const std::string &pointer, std::size_t size,
-                      const std::vector<bool> &named, const std::string &namedBy) const {
+                      const std::vector<std::string> &namedBy) const {
         const std::string expected = size == 0 ? std::string("record bytes as hex text")
                                                : std::to_string(size) + " record bytes as hex text";
         const ByteText text = ParseByteText(Text(value, pointer, expected));
@@ -122,12 +123,14 @@ public:
                               std::to_string(text.bytes.size()));
         }
         for (std::size_t i = 0; i < text.bytes.size(); ++i) {
-            const bool isNamed = i < named.size() && named[i];
-            if (isNamed != text.named[i]) {
+            const std::string name = i < namedBy.size() ? namedBy[i] : "";
+            if (!name.empty() && !text.named[i]) {
+                Fail(pointer, "byte " + std::to_string(i) + " is given by " + name +
+                                  "; expected '..' there");
+            }
+            if (name.empty() && text.named[i]) {
                 Fail(pointer, "byte " + std::to_string(i) +
-                                  (isNamed ? " is given by " + namedBy + "; expected '..' there"
-                                           : " is not given by name; expected two hex digits, "
-                                             "not '..'"));
+                                  " is not given by name; expected two hex digits, not '..'");
             }
         }
         return text.bytes;
@@ -201,16 +204,18 @@ private:
     std::map<RecordKey, std::string> places_;
 };
 
-std::vector<bool> NamedBytes(std::size_t size, std::initializer_list<std::size_t> wordOffsets) {
-    std::vector<bool> named(size, false);
-    for (std::size_t offset : wordOffsets) named[offset] = named[offset + 1] = true;
-    return named;
+// The name of the field that gives each byte of a record; empty for raw bytes.
+using ByteNames = std::vector<std::string>;
+
+void NameWord(ByteNames &names, std::size_t offset, const std::string &name) {
+    names[offset] = names[offset + 1] = name;
 }
 
 void ReadSystems(const Reader &reader, const Json &list, Document &document, Placed &placed) {
     if (!list.is_array()) reader.Expected("/systems", "a list of staff systems", list);
-    const std::vector<bool> named =
-        NamedBytes(fields::kSystemSize, {fields::kSystemLeftIndent, fields::kSystemFirstMeasure});
+    ByteNames named(fields::kSystemSize);
+    NameWord(named, fields::kSystemLeftIndent, "leftIndent");
+    NameWord(named, fields::kSystemFirstMeasure, "firstMeasure");
     for (std::size_t i = 0; i < list.size(); ++i) {
         const std::string pointer = "/systems/" + std::to_string(i);
         const Json &system = list[i];
@@ -221,8 +226,7 @@ void ReadSystems(const Reader &reader, const Json &list, Document &document, Pla
         const auto item = static_cast<int16_t>(i + 1);
         Bytes bytes(fields::kSystemSize, 0);
         if (const Json *raw = reader.Optional(system, "bytes")) {
-            bytes = reader.RecordBytes(*raw, pointer + "/bytes", fields::kSystemSize, named,
-                                       "firstMeasure or leftIndent");
+            bytes = reader.RecordBytes(*raw, pointer + "/bytes", fields::kSystemSize, named);
         }
         hostdata::WriteU16(bytes.data(), fields::kSystemLeftIndent,
                            static_cast<uint16_t>(reader.Int16(system, pointer, "leftIndent")));
@@ -256,7 +260,7 @@ void ReadMeasures(const Reader &reader, const Json &list, Placed &placed) {
         }
         Bytes bytes(fields::kMeasureSize, 0);
         if (const Json *raw = reader.Optional(measure, "bytes")) {
-            bytes = reader.RecordBytes(*raw, pointer + "/bytes", fields::kMeasureSize, {}, "");
+            bytes = reader.RecordBytes(*raw, pointer + "/bytes", fields::kMeasureSize, {});
             if (hostdata::ReadU16(bytes.data(), fields::kMeasureFlags) & fields::kFullNamesBit) {
                 reader.Fail(pointer + "/bytes",
                             "bit 0x0800 of the flags word (bytes 12-13) is given by fullNames; "
@@ -279,17 +283,16 @@ void ReadMeasures(const Reader &reader, const Json &list, Placed &placed) {
     }
 }
 
-// The page format words named under /pageFormat that fall in `key`.
-std::vector<bool> NamedPageFormatBytes(const RecordKey &key, std::string &namedBy) {
-    std::vector<bool> named;
+// The page format values that live in `key`; none for most records.
+ByteNames PageFormatByteNames(const RecordKey &key) {
+    ByteNames names;
     for (const auto &word : fields::kPageFormatWords) {
         if (!(word.Key() == key)) continue;
-        named.resize(fields::kOtherRecordSize, false);
-        named[word.Offset()] = named[word.Offset() + 1] = true;
-        namedBy += std::string(namedBy.empty() ? "" : " or ") + "/pageFormat/" + word.variant +
-                   "/" + word.name;
+        names.resize(fields::kOtherRecordSize);
+        NameWord(names, word.Offset(),
+                 std::string("/pageFormat/") + word.variant + "/" + word.name);
     }
-    return named;
+    return names;
 }
 
 void ReadRecords(const Reader &reader, const Json &list, Document &document, Placed &placed,
@@ -308,11 +311,10 @@ void ReadRecords(const Reader &reader, const Json &list, Document &document, Pla
         const RecordKey key{hostdata::MakeTag(tag[0], tag[1], tag[2], tag[3]),
                             reader.Int16(record, pointer, "item"),
                             reader.Int16(record, pointer, "inci")};
-        std::string namedBy;
-        const std::vector<bool> named = NamedPageFormatBytes(key, namedBy);
+        const ByteNames named = PageFormatByteNames(key);
         const Bytes bytes = reader.RecordBytes(
             reader.Required(record, pointer, "bytes", "record bytes as hex text"),
-            pointer + "/bytes", named.size(), named, namedBy);
+            pointer + "/bytes", named.size(), named);
         const fields::Section section = fields::SectionOf(key, bytes.size(), systemCount);
         if (section != fields::Section::Raw && document.records.Find(key) == nullptr) {
             reader.Fail(pointer, section == fields::Section::Systems

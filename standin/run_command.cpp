@@ -1,7 +1,7 @@
 #include "standin/run_command.h"
 
+#include <algorithm>
 #include <iomanip>
-#include <sstream>
 
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
@@ -171,16 +171,15 @@ void PrintRunReport(const RunResult &result, std::ostream &out) {
     out << "system  first measure  left indent\n";
     std::size_t changed = 0;
     for (const auto &system : result.systems) {
-        std::ostringstream row;
-        row << std::setw(6) << system.item << "  " << std::setw(13)
+        std::string notes;
+        if (system.IndentChanged()) notes += "  changed";
+        if (system.otherBytesChanged) notes += "  other bytes changed";
+        std::string after = std::to_string(system.indentAfter);
+        if (!notes.empty()) after.resize(std::max<std::size_t>(after.size(), 5), ' ');
+        changed += system.IndentChanged() ? 1 : 0;
+        out << std::setw(6) << system.item << "  " << std::setw(13)
             << Change(system.firstMeasureBefore, system.firstMeasureAfter) << "  " << std::setw(5)
-            << system.indentBefore << " -> " << system.indentAfter;
-        if (system.IndentChanged()) {
-            ++changed;
-            row << "  changed";
-        }
-        if (system.otherBytesChanged) row << "  other bytes changed";
-        out << row.str() << "\n";
+            << system.indentBefore << " -> " << after << notes << "\n";
     }
     out << changed << " of " << result.systems.size() << " systems changed their left indent\n";
     out << "other records changed:";

@@ -187,6 +187,9 @@ TEST(Documents, AFaultyDocumentIsRefusedWithThePlaceAndWhatWasExpected) {
          [](Json &d) { d["records"][1]["bytes"] = "01 00 00 00 02 00 00 00 00 00 00 00"; },
          "/records/1/bytes: byte 2 is given by /pageFormat/score/systemIndent; expected '..' "
          "there"},
+        {"system's named byte given raw",
+         [](Json &d) { d["systems"][1]["bytes"] = standin::FormatByteText(Bytes(28, 0)); },
+         "/systems/1/bytes: byte 2 is given by leftIndent; expected '..' there"},
         {"raw byte left out", [](Json &d) { d["records"][4]["bytes"] = ".."; },
          "/records/4/bytes: byte 0 is not given by name; expected two hex digits, not '..'"},
         {"page format record of the wrong size",
