@@ -32,11 +32,11 @@ FunctionBinding currentPart{"FX_GetCurrentPartID"};
 
 platform::ModuleHandle HostModule() {
     if (!hostModule.lookedUp) {
-        hostModule.lookedUp = true;
         hostModule.handle = platform::FindLoadedModule("FINALE.EXE");
         if (hostModule.handle == nullptr) {
             hostModule.handle = platform::FindLoadedModule("FINDEMO.EXE");
         }
+        hostModule.lookedUp = true;
     }
     return hostModule.handle;
 }
@@ -44,8 +44,8 @@ platform::ModuleHandle HostModule() {
 template <typename Function>
 Function Bind(FunctionBinding &binding) {
     if (!binding.lookedUp) {
-        binding.lookedUp = true;
         binding.address = platform::FindExport(HostModule(), binding.name);
+        binding.lookedUp = true;
     }
     return reinterpret_cast<Function>(binding.address);
 }

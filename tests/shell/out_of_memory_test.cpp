@@ -1,0 +1,171 @@
+// Running out of memory inside a command must not reach the host, and must
+// not leave the document half-saved: every allocation the plug-in makes
+// during a command is made to fail in turn.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "hostdata/data_tag.h"
+#include "hostdata/fx_host_api.h"
+#include "shell/finale_extension.h"
+#include "tests/shell/indent_document.h"
+#include "tests/support/host_test.h"
+
+namespace {
+
+// The allocation that is to fail, counted from 0 while armed; allocations
+// the host makes for itself are not counted. An allocation that may fail
+// without throwing (a sort's scratch buffer) is declined instead.
+long allocationsBeforeFailure = -1;
+bool failed = false;
+bool declined = false;
+bool insideHost = false;
+
+bool ThisAllocationFails() {
+    return !insideHost && allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0;
+}
+
+struct HostCallScope {
+    HostCallScope() { insideHost = true; }
+    ~HostCallScope() { insideHost = false; }
+};
+
+standin::Host &ServingHost() { return *standin::Host::Current(); }
+
+[[noreturn]] void FailAllocation() {
+    failed = true;
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+void *operator new(std::size_t size) {
+    if (ThisAllocationFails()) FailAllocation();
+    if (void *block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+    if (ThisAllocationFails()) {
+        declined = true;
+        return nullptr;
+    }
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void operator delete(void *block) noexcept { std::free(block); }
+void operator delete(void *block, std::size_t) noexcept { std::free(block); }
+
+// The host's functions, stepping out of the count while the host works.
+extern "C" {
+int16_t FX_LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size, uint32_t version) {
+    HostCallScope scope;
+    return ServingHost().LoadEData(tag, key, buffer, size, version);
+}
+int16_t FX_SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length, uint32_t version) {
+    HostCallScope scope;
+    return ServingHost().SaveEData(tag, key, buffer, length, version);
+}
+int16_t FX_CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length, uint32_t version) {
+    HostCallScope scope;
+    return ServingHost().CreateEData(tag, key, buffer, length, version);
+}
+int16_t FX_DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) {
+    HostCallScope scope;
+    return ServingHost().DeleteEData(tag, key, version);
+}
+int16_t FX_NextEData(uint32_t tag, FxDataKey *key, void *, void *, uint32_t version) {
+    HostCallScope scope;
+    return ServingHost().NextEData(tag, key, version);
+}
+int16_t FX_SlotToInst(uint32_t slot, uint32_t context, uint32_t version) {
+    HostCallScope scope;
+    return ServingHost().SlotToInst(slot, context, version);
+}
+int32_t FX_UpdateLayout(int32_t what, int32_t option, uint32_t version) {
+    HostCallScope scope;
+    return ServingHost().UpdateLayout(what, option, version);
+}
+int16_t FX_GetCurrentEnigmaDocument(uint32_t version) {
+    HostCallScope scope;
+    return ServingHost().GetCurrentEnigmaDocument(version);
+}
+int32_t FX_GetCurrentPartID(uint32_t version) {
+    HostCallScope scope;
+    return ServingHost().GetCurrentPartID(version);
+}
+}  // extern "C"
+
+namespace {
+
+using namespace indent_document;
+
+class OutOfMemory : public HostTest {
+protected:
+    // Runs the command on a fresh document with allocation `n` failing;
+    // answers whether there was an allocation `n` to fail.
+    bool RunFailingAt(uint16_t menuIndex, long n) {
+        standin::Host document;
+        standin::Host::SetCurrent(&document);
+        const bool result = RunFailingAt(document, menuIndex, n);
+        standin::Host::SetCurrent(&host);
+        return result;
+    }
+
+    bool RunFailingAt(standin::Host &host, uint16_t menuIndex, long n) {
+        // Thirteen systems, so that the collection grows past its first
+        // step; the first two not laid out yet, so that it loads twice.
+        std::vector<int16_t> starts{0, 0};
+        for (int16_t m = 9; m <= 100; m += 9) starts.push_back(m);
+        AddSystems(host, starts);
+        host.Layout() = {{1, 1}, {2, 5}};
+        AddMeasures(host, 100);
+        SetBarlineStyle(host, 17, 5);
+        SetShowsFullNames(host, 27);
+        AddPageFormats(host);
+        const auto selection = Selection(1, 100);
+
+        failed = declined = false;
+        allocationsBeforeFailure = n;
+        const uint32_t answer = FinaleExtensionInvoke(nullptr, menuIndex, selection.data());
+        allocationsBeforeFailure = -1;
+
+        EXPECT_EQ(answer, 1u) << "allocation " << n;
+        saves = 0;
+        for (const auto &call : host.Trace()) saves += call.function == "FX_SaveEData";
+        // Only saves write to the document: a command that could not
+        // allocate makes none; one that could do without does them all.
+        if (failed) {
+            EXPECT_EQ(saves, 0) << "allocation " << n;
+        } else if (declined) {
+            EXPECT_EQ(saves, 13) << "allocation " << n;
+        }
+        return failed || declined;
+    }
+
+    // Fails every allocation of one command in turn; answers how many there were.
+    long FailEachAllocation(uint16_t menuIndex) {
+        FinaleExtensionVersion(0x12000000);
+        // Finding the host's functions is the operating system's work: done
+        // once before counting starts.
+        RunFailingAt(menuIndex, -1);
+        long n = 0;
+        while (RunFailingAt(menuIndex, n)) ++n;
+        RecordProperty("allocations", static_cast<int>(n));
+        EXPECT_EQ(saves, 13) << "the command with no failure saves every system";
+        return n;
+    }
+
+    int saves = 0;
+};
+
+TEST_F(OutOfMemory, NoAllocationOfTheFinalBarlinesCommandHarmsHostOrDocument) {
+    EXPECT_GT(FailEachAllocation(0), 10);
+}
+
+TEST_F(OutOfMemory, NoAllocationOfTheFullNamesCommandHarmsHostOrDocument) {
+    EXPECT_GT(FailEachAllocation(1), 10);
+}
+
+}  // namespace
