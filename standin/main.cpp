@@ -108,6 +108,9 @@ void RequireKnownCommand(CLI::App &app, const std::string &name) {
 int main(int argc, char **argv) {
     CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it"};
     app.require_subcommand(1);
+    // On Windows CLI11 reads "/name" as an option; under Wine every absolute
+    // path begins with "/".
+    app.allow_windows_style_options(false);
     MenuArguments menu;
     AddMenuCommand(app, menu);
     standin::RunRequest run;
