@@ -44,6 +44,8 @@ public:
 
     const std::vector<HostCall> &Trace() const { return trace_; }
     void ClearTrace() { trace_.clear(); }
+    // A host that keeps no trace does only a real host's work; on by default.
+    void SetTracing(bool on) { tracing_ = on; }
 
     int16_t LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
                       uint32_t version);
@@ -73,6 +75,7 @@ private:
     int16_t documentId_ = 1;
     std::function<bool(const HostCall &)> failWhere_;
     std::vector<HostCall> trace_;
+    bool tracing_ = true;
 };
 
 // The measure record a caller sees at a data version, from the stored

@@ -77,4 +77,17 @@ TEST(StandinHost, AnInjectedFailureChangesNothingAndIsTraced) {
     EXPECT_EQ(host.Trace()[0].ToString(), "FX_SaveEData 'SOSS' (1,0) length 28 v=0x19000000 -> 0");
 }
 
+TEST(StandinHost, WithoutTracingServesAndSavesButKeepsNoTrace) {
+    Host host;
+    host.SetTracing(false);
+    FxDataKey key{1, 0};
+    const Bytes saved(28, 7);
+    EXPECT_EQ(host.SaveEData(hostdata::kStaffSystemTag, &key, saved.data(), 28, 0x19000000), 1);
+    uint8_t buffer[28] = {};
+    int32_t size = sizeof buffer;
+    EXPECT_EQ(host.LoadEData(hostdata::kStaffSystemTag, &key, buffer, &size, 0x19000000), 1);
+    EXPECT_EQ(Bytes(buffer, buffer + size), saved);
+    EXPECT_TRUE(host.Trace().empty());
+}
+
 }  // namespace
