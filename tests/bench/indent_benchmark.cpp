@@ -1,0 +1,165 @@
+// The indent command, both menu commands, on whole documents of growing size,
+// timed side by side with the same host calls made without the plug-in.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "hostdata/host_binding.h"
+#include "shell/finale_extension.h"
+#include "standin/host.h"
+#include "tests/bench/generated_document.h"
+#include "tests/bench/heap_accounting.h"
+#include "tests/bench/host_replay.h"
+#include "tests/shell/indent_document.h"
+#include "tests/support/fake_platform.h"
+
+namespace {
+
+constexpr uint16_t kFinalBarlines = 0;
+constexpr uint16_t kFullNames = 1;
+// A current host: long measure records, full names consulted.
+constexpr uint32_t kHostVersion = 0x1A000000;
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class IndentRun {
+public:
+    IndentRun(uint16_t menuIndex, int16_t measures)
+        : menuIndex_(menuIndex), selection_(indent_document::Selection(1, measures)) {}
+
+    void Invoke() const {
+        FinaleExtensionInvoke(nullptr, menuIndex_, selection_.data());
+    }
+
+private:
+    uint16_t menuIndex_;
+    std::vector<uint8_t> selection_;
+};
+
+// The host calls one command makes on a copy of the document, and whether
+// making them again without the plug-in gives the host exactly the same
+// calls and leaves the same document.
+struct RecordedCommand {
+    std::vector<standin::HostCall> trace;
+    std::string problem;
+};
+
+RecordedCommand Record(const standin::Host &document, const IndentRun &run) {
+    standin::Host byCommand = document;
+    standin::Host::SetCurrent(&byCommand);
+    run.Invoke();
+    RecordedCommand recorded{byCommand.Trace(), {}};
+
+    const HostReplay replay(recorded.trace);
+    recorded.problem = replay.Problem();
+    if (!recorded.problem.empty()) return recorded;
+    standin::Host byReplay = document;
+    standin::Host::SetCurrent(&byReplay);
+    replay.Run();
+    standin::Host::SetCurrent(nullptr);
+    recorded.problem = TraceDifference(recorded.trace, byReplay.Trace());
+    if (recorded.problem.empty() && byCommand.Records().All() != byReplay.Records().All()) {
+        recorded.problem = "the replay left another document than the command";
+    }
+    return recorded;
+}
+
+// The most heap the plug-in itself held at once during one command.
+uint64_t PeakPlugInHeap(const standin::Host &document, const IndentRun &run) {
+    standin::Host host = document;
+    host.SetTracing(false);
+    standin::Host::SetCurrent(&host);
+    const uint64_t before = heap_accounting::PlugIn().liveBytes;
+    heap_accounting::RestartPeak();
+    {
+        const heap_accounting::PlugInScope scope;
+        run.Invoke();
+    }
+    standin::Host::SetCurrent(nullptr);
+    return heap_accounting::PlugIn().peakBytes - before;
+}
+
+void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
+    const generated_document::Size size{static_cast<int>(state.range(0)),
+                                        static_cast<int>(state.range(1))};
+    const standin::Host document = generated_document::Generate(size);
+    const IndentRun run(menuIndex, static_cast<int16_t>(size.measures));
+
+    hostdata::ForgetHostBinding();
+    fake_platform::Reset();
+    FinaleExtensionVersion(kHostVersion);
+
+    const RecordedCommand recorded = Record(document, run);
+    if (!recorded.problem.empty()) {
+        state.SkipWithError(recorded.problem.c_str());
+        return;
+    }
+    const HostReplay baseline(recorded.trace);
+    const uint64_t peakHeap = PeakPlugInHeap(document, run);
+
+    double commandSeconds = 0;
+    double baselineSeconds = 0;
+    bool commandFirst = true;
+    for (auto _ : state) {
+        // A real host keeps no trace of the calls; neither side pays for one.
+        standin::Host forCommand = document;
+        standin::Host forBaseline = document;
+        forCommand.SetTracing(false);
+        forBaseline.SetTracing(false);
+        double thisCommand = 0;
+        // Alternating which goes first keeps caches and clock steps from
+        // favouring either side.
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool commandTurn = (turn == 0) == commandFirst;
+            standin::Host::SetCurrent(commandTurn ? &forCommand : &forBaseline);
+            const Clock::time_point start = Clock::now();
+            if (commandTurn) {
+                run.Invoke();
+                thisCommand = SecondsSince(start);
+            } else {
+                baseline.Run();
+                baselineSeconds += SecondsSince(start);
+            }
+        }
+        standin::Host::SetCurrent(nullptr);
+        commandSeconds += thisCommand;
+        commandFirst = !commandFirst;
+        state.SetIterationTime(thisCommand);
+    }
+
+    const auto iterations = static_cast<double>(state.iterations());
+    const double items = size.systems + size.measures;
+    state.counters["host_calls"] = static_cast<double>(recorded.trace.size());
+    state.counters["baseline_us"] = baselineSeconds / iterations * 1e6;
+    state.counters["ratio"] = commandSeconds / baselineSeconds;
+    state.counters["own_ns_per_item"] = (commandSeconds - baselineSeconds) / iterations / items * 1e9;
+    state.counters["heap_per_system"] = static_cast<double>(peakHeap) / size.systems;
+}
+
+void Sizes(benchmark::internal::Benchmark *benchmark) {
+    benchmark->ArgNames({"systems", "measures"});
+    benchmark->Args({20, 100});
+    benchmark->Args({200, 1000});
+    benchmark->Args({2000, 8000});
+    benchmark->Args({4000, 16000});
+    benchmark->Args({8192, 32767});
+}
+
+BENCHMARK_CAPTURE(IndentCommand, FinalBarlines, kFinalBarlines)
+    ->Apply(Sizes)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(IndentCommand, FullNames, kFullNames)
+    ->Apply(Sizes)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
