@@ -17,6 +17,9 @@ constexpr uint32_t MakeTag(char a, char b, char c, char d) {
 // An other record's tag: 'ot' and two more characters.
 constexpr uint32_t OtherTag(char c1, char c2) { return MakeTag('o', 't', c1, c2); }
 
+// Preference records all have tags 'pf' and two more characters.
+constexpr bool IsPreferenceTag(uint32_t tag) { return (tag >> 16) == (MakeTag(0, 0, 'p', 'f')); }
+
 constexpr uint32_t kStaffSystemTag = MakeTag('S', 'O', 'S', 'S');
 constexpr uint32_t kMeasureTag = MakeTag('S', 'O', 'M', 'S');
 constexpr uint32_t kPageFormatTag = MakeTag('p', 'f', 'P', 'F');

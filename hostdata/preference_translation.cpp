@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "hostdata/data_tag.h"
 #include "hostdata/field_map.h"
 #include "hostdata/host_version.h"
 #include "hostdata/record_redirection.h"
@@ -55,7 +56,8 @@ int16_t SaveRun(const Redirection &run, const void *buffer, int32_t length) {
 
 std::optional<int16_t> TranslatePreferenceLoad(uint32_t tag, DataKey *key, void *buffer,
                                                int32_t *size) {
-    if (key == nullptr) return std::nullopt;
+    // Every load and save passes here: most are not preference records.
+    if (key == nullptr || !IsPreferenceTag(tag)) return std::nullopt;
     if (const auto map = FindFieldMap(tag, key->item)) {
         return AssemblePreferenceRecord(buffer, size, *map) ? 1 : 0;
     }
@@ -67,7 +69,7 @@ std::optional<int16_t> TranslatePreferenceLoad(uint32_t tag, DataKey *key, void 
 
 std::optional<int16_t> TranslatePreferenceSave(uint32_t tag, DataKey *key, const void *buffer,
                                                int32_t length) {
-    if (key == nullptr) return std::nullopt;
+    if (key == nullptr || !IsPreferenceTag(tag)) return std::nullopt;
     if (const auto map = FindFieldMap(tag, key->item)) {
         return ScatterPreferenceRecord(buffer, length, *map) ? 1 : 0;
     }

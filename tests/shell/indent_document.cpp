@@ -42,8 +42,8 @@ void AddSystems(standin::Host &host, const std::vector<int16_t> &firstMeasures) 
 }
 
 void AddMeasures(standin::Host &host, int16_t count) {
-    for (int16_t number = 1; number <= count; ++number) {
-        host.PutMeasure(number, standin::Bytes(kMeasureSize, 0));
+    for (int number = 1; number <= count; ++number) {
+        host.PutMeasure(static_cast<int16_t>(number), standin::Bytes(kMeasureSize, 0));
     }
 }
 
