@@ -93,6 +93,7 @@ int16_t Host::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *siz
         call.data.assign(served.begin(), served.begin() + static_cast<std::ptrdiff_t>(copied));
     }
     *size = static_cast<int32_t>(served.size());
+    if (bendLoadSizes_) bendLoadSizes_(call.sizeIn, size);
     call.sizeOut = *size;
     call.result = 1;
     return static_cast<int16_t>(Record(call));

@@ -14,6 +14,22 @@
 
 namespace standin {
 
+// Marks the time the host spends inside one of its FX_ functions, so that a
+// test can tell the host's own work (its allocations, say) from the
+// plug-in's.
+class HostCallScope {
+public:
+    HostCallScope() { ++depth_; }
+    ~HostCallScope() { --depth_; }
+    HostCallScope(const HostCallScope &) = delete;
+    HostCallScope &operator=(const HostCallScope &) = delete;
+
+    static bool Active() { return depth_ > 0; }
+
+private:
+    static inline int depth_ = 0;
+};
+
 class Host {
 public:
     // Full size of a staff system record, and where its first measure is.
@@ -40,6 +56,13 @@ public:
     // changes nothing; it is traced with its failed result.
     void FailCallsWhere(std::function<bool(const HostCall &)> predicate) {
         failWhere_ = std::move(predicate);
+    }
+
+    // After a load that succeeded, the size reported to the caller is
+    // whatever `bend` makes of it, given the room offered: a host that
+    // misreports sizes.
+    void BendLoadSizes(std::function<void(int32_t room, int32_t *size)> bend) {
+        bendLoadSizes_ = std::move(bend);
     }
 
     const std::vector<HostCall> &Trace() const { return trace_; }
@@ -74,6 +97,7 @@ private:
     int32_t currentPart_ = 0;
     int16_t documentId_ = 1;
     std::function<bool(const HostCall &)> failWhere_;
+    std::function<void(int32_t, int32_t *)> bendLoadSizes_;
     std::vector<HostCall> trace_;
     bool tracing_ = true;
 };

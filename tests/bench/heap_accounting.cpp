@@ -5,12 +5,13 @@
 #include <cstdlib>
 #include <new>
 
+#include "standin/host.h"
+
 namespace heap_accounting {
 namespace {
 
 PlugInHeap plugIn;
 int plugInDepth = 0;
-int hostDepth = 0;
 
 // Each block is preceded by its size and owner; 16 bytes keep the block at
 // the alignment operator new promises.
@@ -25,7 +26,7 @@ void *Allocate(std::size_t size) {
     auto *header = static_cast<BlockHeader *>(std::malloc(sizeof(BlockHeader) + size));
     if (header == nullptr) throw std::bad_alloc();
     header->size = size;
-    header->plugInOwned = plugInDepth > 0 && hostDepth == 0;
+    header->plugInOwned = plugInDepth > 0 && !standin::HostCallScope::Active();
     if (header->plugInOwned) {
         plugIn.liveBytes += size;
         plugIn.peakBytes = std::max(plugIn.peakBytes, plugIn.liveBytes);
@@ -49,9 +50,6 @@ void RestartPeak() { plugIn.peakBytes = plugIn.liveBytes; }
 
 PlugInScope::PlugInScope() { ++plugInDepth; }
 PlugInScope::~PlugInScope() { --plugInDepth; }
-
-HostScope::HostScope() { ++hostDepth; }
-HostScope::~HostScope() { --hostDepth; }
 
 }  // namespace heap_accounting
 

@@ -19,22 +19,14 @@ const PlugInHeap &PlugIn();
 // Starts a new peak at the bytes live now.
 void RestartPeak();
 
-// Allocations inside a scope are the plug-in's, unless a HostScope inside
-// it says the host is working.
+// Allocations inside a scope are the plug-in's, unless the host is at work
+// in one of its FX_ functions (standin::HostCallScope).
 class PlugInScope {
 public:
     PlugInScope();
     ~PlugInScope();
     PlugInScope(const PlugInScope &) = delete;
     PlugInScope &operator=(const PlugInScope &) = delete;
-};
-
-class HostScope {
-public:
-    HostScope();
-    ~HostScope();
-    HostScope(const HostScope &) = delete;
-    HostScope &operator=(const HostScope &) = delete;
 };
 
 }  // namespace heap_accounting

@@ -3,13 +3,10 @@
 #include <string>
 
 #include "hostdata/data_tag.h"
-#include "hostdata/fx_host_api.h"
 #include "hostdata/record_bytes.h"
 
 namespace hostile {
 namespace {
-
-HostileHost *current = nullptr;
 
 constexpr const char *kHostFunctions[] = {
     "FX_LoadEData",   "FX_SaveEData",    "FX_CreateEData",
@@ -79,10 +76,7 @@ void ChooseFailures(FuzzedDataProvider &input, standin::Host &host) {
 
 }  // namespace
 
-HostileHost &Current() { return *current; }
-
 fake_platform::Setup BuildHost(FuzzedDataProvider &input, HostileHost &hostile) {
-    current = &hostile;
     standin::Host::SetCurrent(&hostile.host);
     fake_platform::Setup setup;
     switch (input.ConsumeIntegralInRange<int>(0, 15)) {
@@ -100,7 +94,15 @@ fake_platform::Setup BuildHost(FuzzedDataProvider &input, HostileHost &hostile) 
     hostile.sizeReport = static_cast<SizeReport>(input.ConsumeIntegralInRange<int>(0, 15) % 4 == 0
                                                      ? input.ConsumeIntegralInRange<int>(1, 3)
                                                      : 0);
-    hostile.sizeNoise = input.ConsumeIntegral<int32_t>();
+    const int32_t noise = input.ConsumeIntegral<int32_t>();
+    hostile.host.BendLoadSizes([report = hostile.sizeReport, noise](int32_t room, int32_t *size) {
+        switch (report) {
+            case SizeReport::Honest: break;
+            case SizeReport::RoomPlusMore: *size = room + 1 + (noise & 0xFFFF); break;
+            case SizeReport::Negative: *size = -1 - (noise & 0x7FFFFFFF); break;
+            case SizeReport::Random: *size = noise; break;
+        }
+    });
     AddSystems(input, hostile.host);
     AddMeasures(input, hostile.host);
     AddOtherRecords(input, hostile.host);
@@ -110,55 +112,3 @@ fake_platform::Setup BuildHost(FuzzedDataProvider &input, HostileHost &hostile) 
 }
 
 }  // namespace hostile
-
-// The host's functions, as this program exports them: the stand-in host's,
-// with the size a load reports bent as the input asks.
-extern "C" {
-
-int16_t FX_LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size, uint32_t version) {
-    hostile::HostileHost &hostile = hostile::Current();
-    const int32_t room = size ? *size : 0;
-    const int16_t result = hostile.host.LoadEData(tag, key, buffer, size, version);
-    if (size == nullptr || result == 0) return result;
-    switch (hostile.sizeReport) {
-        case hostile::SizeReport::Honest: break;
-        case hostile::SizeReport::RoomPlusMore: *size = room + 1 + (hostile.sizeNoise & 0xFFFF); break;
-        case hostile::SizeReport::Negative: *size = -1 - (hostile.sizeNoise & 0x7FFFFFFF); break;
-        case hostile::SizeReport::Random: *size = hostile.sizeNoise; break;
-    }
-    return result;
-}
-
-int16_t FX_SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length, uint32_t version) {
-    return hostile::Current().host.SaveEData(tag, key, buffer, length, version);
-}
-
-int16_t FX_CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length, uint32_t version) {
-    return hostile::Current().host.CreateEData(tag, key, buffer, length, version);
-}
-
-int16_t FX_DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) {
-    return hostile::Current().host.DeleteEData(tag, key, version);
-}
-
-int16_t FX_NextEData(uint32_t tag, FxDataKey *key, void *, void *, uint32_t version) {
-    return hostile::Current().host.NextEData(tag, key, version);
-}
-
-int16_t FX_SlotToInst(uint32_t slot, uint32_t context, uint32_t version) {
-    return hostile::Current().host.SlotToInst(slot, context, version);
-}
-
-int32_t FX_UpdateLayout(int32_t what, int32_t option, uint32_t version) {
-    return hostile::Current().host.UpdateLayout(what, option, version);
-}
-
-int16_t FX_GetCurrentEnigmaDocument(uint32_t version) {
-    return hostile::Current().host.GetCurrentEnigmaDocument(version);
-}
-
-int32_t FX_GetCurrentPartID(uint32_t version) {
-    return hostile::Current().host.GetCurrentPartID(version);
-}
-
-}  // extern "C"

@@ -17,14 +17,11 @@ enum class SizeReport : uint8_t { Honest, RoomPlusMore, Negative, Random };
 struct HostileHost {
     standin::Host host;
     SizeReport sizeReport = SizeReport::Honest;
-    int32_t sizeNoise = 0;
 };
 
-// The host that the FX_ functions of this program serve.
-HostileHost &Current();
-
-// Fills a fresh host from the input: program name, absent functions,
-// current part, staff systems, measures, page format records, failures.
+// Fills a fresh host from the input and makes it the one the FX_ functions
+// serve: program name, absent functions, current part, staff systems,
+// measures, page format records, failures, how it reports sizes.
 fake_platform::Setup BuildHost(FuzzedDataProvider &input, HostileHost &hostile);
 
 }  // namespace hostile

@@ -7,7 +7,6 @@
 #include <new>
 
 #include "hostdata/data_tag.h"
-#include "hostdata/fx_host_api.h"
 #include "shell/finale_extension.h"
 #include "tests/shell/indent_document.h"
 #include "tests/support/host_test.h"
@@ -20,18 +19,11 @@ namespace {
 long allocationsBeforeFailure = -1;
 bool failed = false;
 bool declined = false;
-bool insideHost = false;
 
 bool ThisAllocationFails() {
-    return !insideHost && allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0;
+    return !standin::HostCallScope::Active() && allocationsBeforeFailure >= 0 &&
+           allocationsBeforeFailure-- == 0;
 }
-
-struct HostCallScope {
-    HostCallScope() { insideHost = true; }
-    ~HostCallScope() { insideHost = false; }
-};
-
-standin::Host &ServingHost() { return *standin::Host::Current(); }
 
 [[noreturn]] void FailAllocation() {
     failed = true;
@@ -57,45 +49,6 @@ void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
 void operator delete(void *block) noexcept { std::free(block); }
 void operator delete(void *block, std::size_t) noexcept { std::free(block); }
 
-// The host's functions, stepping out of the count while the host works.
-extern "C" {
-int16_t FX_LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size, uint32_t version) {
-    HostCallScope scope;
-    return ServingHost().LoadEData(tag, key, buffer, size, version);
-}
-int16_t FX_SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length, uint32_t version) {
-    HostCallScope scope;
-    return ServingHost().SaveEData(tag, key, buffer, length, version);
-}
-int16_t FX_CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length, uint32_t version) {
-    HostCallScope scope;
-    return ServingHost().CreateEData(tag, key, buffer, length, version);
-}
-int16_t FX_DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) {
-    HostCallScope scope;
-    return ServingHost().DeleteEData(tag, key, version);
-}
-int16_t FX_NextEData(uint32_t tag, FxDataKey *key, void *, void *, uint32_t version) {
-    HostCallScope scope;
-    return ServingHost().NextEData(tag, key, version);
-}
-int16_t FX_SlotToInst(uint32_t slot, uint32_t context, uint32_t version) {
-    HostCallScope scope;
-    return ServingHost().SlotToInst(slot, context, version);
-}
-int32_t FX_UpdateLayout(int32_t what, int32_t option, uint32_t version) {
-    HostCallScope scope;
-    return ServingHost().UpdateLayout(what, option, version);
-}
-int16_t FX_GetCurrentEnigmaDocument(uint32_t version) {
-    HostCallScope scope;
-    return ServingHost().GetCurrentEnigmaDocument(version);
-}
-int32_t FX_GetCurrentPartID(uint32_t version) {
-    HostCallScope scope;
-    return ServingHost().GetCurrentPartID(version);
-}
-}  // extern "C"
 
 namespace {
 

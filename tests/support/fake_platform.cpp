@@ -2,20 +2,8 @@
 
 #include <map>
 
-#include "hostdata/fx_host_api.h"
 #include "platform/host_module.h"
-
-extern "C" {
-int16_t FX_LoadEData(uint32_t, FxDataKey *, void *, int32_t *, uint32_t);
-int16_t FX_SaveEData(uint32_t, FxDataKey *, const void *, int32_t, uint32_t);
-int16_t FX_CreateEData(uint32_t, FxDataKey *, const void *, int32_t, uint32_t);
-int16_t FX_DeleteEData(uint32_t, FxDataKey *, uint32_t);
-int16_t FX_NextEData(uint32_t, FxDataKey *, void *, void *, uint32_t);
-int16_t FX_SlotToInst(uint32_t, uint32_t, uint32_t);
-int32_t FX_UpdateLayout(int32_t, int32_t, uint32_t);
-int16_t FX_GetCurrentEnigmaDocument(uint32_t);
-int32_t FX_GetCurrentPartID(uint32_t);
-}
+#include "standin/fx_exports.h"
 
 namespace fake_platform {
 namespace {
