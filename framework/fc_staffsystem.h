@@ -19,7 +19,8 @@ public:
     FCStaffSystem *CreateObject() const override { return new FCStaffSystem; }
     uint32_t GetDataTag() const override;
     uint32_t GetRecordSize() const override { return kRecordSize; }
-    // Takes the other system's record whether or not it held one.
+    // Takes the other system's record, as much of it as the other held, or
+    // the whole (zero) record when it held none.
     void CopyDataFrom(const __FCBaseData &other) override;
 
     // Signed: 0 until the host has laid the system out.

@@ -14,14 +14,13 @@ namespace shell {
 namespace {
 
 constexpr int kFullNamesCommand = 1;
-constexpr int kFinalBarlineStyle = 5;
 
 // The host lays systems out lazily; a system not laid out yet has first
 // measure 0. One layout update and one reload are enough.
 void LoadLaidOutSystems(FCStaffSystems &systems) {
     systems.LoadAll();
     for (int32_t i = 0; i < systems.GetCount(); ++i) {
-        if (static_cast<FCStaffSystem *>(systems.GetItemAt(i))->GetFirstMeasure() == 0) {
+        if (systems.GetItemAt(i)->GetFirstMeasure() == 0) {
             hostdata::UpdateLayout();
             systems.LoadAll();
             return;
@@ -40,7 +39,7 @@ std::vector<SystemStart> SystemsBeginningIn(FCStaffSystems &systems, int32_t sta
                                             int32_t end) {
     std::vector<SystemStart> starts;
     for (int32_t i = 0; i < systems.GetCount(); ++i) {
-        auto *system = static_cast<FCStaffSystem *>(systems.GetItemAt(i));
+        FCStaffSystem *system = systems.GetItemAt(i);
         const int32_t measure = system->GetFirstMeasure();
         if (measure >= start && measure <= end) starts.push_back({measure, system});
     }
@@ -55,15 +54,15 @@ std::vector<SystemStart> SystemsBeginningIn(FCStaffSystems &systems, int32_t sta
     return starts;
 }
 
-// Whether a system beginning at `measure` counts as a first system. None when
-// the measure that decides it could not be loaded: the system is then left
-// as it is rather than indented from stale or empty data.
+// Whether a system beginning at a measure counts as a first system; unknown
+// when the measure that decides it could not be loaded, and the system is
+// then left as it is rather than indented from stale or empty data.
 enum class Choice { FirstSystem, OtherSystem, Unknown };
 
 Choice ChooseAfterFinalBarline(FCMeasure &measure, int32_t firstMeasure) {
     if (firstMeasure <= 1) return firstMeasure == 1 ? Choice::FirstSystem : Choice::OtherSystem;
     if (!measure.LoadItem(static_cast<uint16_t>(firstMeasure - 1))) return Choice::Unknown;
-    return measure.BarlineStyle() == kFinalBarlineStyle ? Choice::FirstSystem
+    return measure.BarlineStyle() == FCMeasure::kFinalBarlineStyle ? Choice::FirstSystem
                                                         : Choice::OtherSystem;
 }
 
