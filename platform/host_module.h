@@ -16,7 +16,8 @@ using ExportedFunction = void (*)();
 // `fileName`, compared without regard to ASCII case; null when there is none.
 ModuleHandle FindLoadedModule(const char *fileName);
 
-// The function `name` exported by `module`; null when there is none.
+// The function `name` exported by `module`; null when there is none. A null
+// module stands for the running program itself, as Windows has it.
 ExportedFunction FindExport(ModuleHandle module, const char *name);
 
 }  // namespace platform

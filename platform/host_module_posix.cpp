@@ -1,6 +1,7 @@
 // Linux: a host is a program that exports its FX_ functions from its main
 // executable with C linkage. The only module that can be found is that
-// program, and only under its own file name, as Windows would find it.
+// program, and only under its own file name, as Windows would find it; and
+// as on Windows, looking a function up in no module looks in the program.
 #include "platform/host_module.h"
 
 #include <dlfcn.h>
@@ -37,7 +38,7 @@ ModuleHandle FindLoadedModule(const char *fileName) {
 }
 
 ExportedFunction FindExport(ModuleHandle module, const char *name) {
-    if (module == nullptr) return nullptr;
+    if (module == nullptr) module = dlopen(nullptr, RTLD_LAZY);
     return reinterpret_cast<ExportedFunction>(dlsym(module, name));
 }
 

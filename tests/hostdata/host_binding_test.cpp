@@ -18,12 +18,13 @@ TEST_F(HostBinding, FallsBackToTheDemoProgram) {
               (std::vector<std::string>{"FINALE.EXE", "FINDEMO.EXE"}));
 }
 
-TEST_F(HostBinding, LooksTheModuleUpOnceEvenWhenNeitherNameIsFound) {
+TEST_F(HostBinding, UnderAnotherNameTheProgramItselfIsAskedAndTheModuleLookedUpOnce) {
     UseHost({"OTHER.EXE", {}});
-    EXPECT_EQ(hostdata::CurrentPart(), -1);
-    EXPECT_EQ(hostdata::CurrentDocument(), 0);
-    EXPECT_EQ(fake_platform::ModuleLookups().size(), 2u);
-    EXPECT_TRUE(host.Trace().empty());
+    host.SetCurrentPart(7);
+    EXPECT_EQ(hostdata::CurrentPart(), 7);
+    EXPECT_EQ(hostdata::CurrentDocument(), 1);
+    EXPECT_EQ(fake_platform::ModuleLookups(),
+              (std::vector<std::string>{"FINALE.EXE", "FINDEMO.EXE"}));
 }
 
 TEST_F(HostBinding, LooksEachFunctionUpOnceFoundOrNot) {

@@ -330,11 +330,12 @@ TEST_F(IndentCommand, AHostWithoutDataFunctionsSeesNoSave) {
     EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
 }
 
-TEST_F(IndentCommand, AHostUnderAnotherNameIsNeverCalled) {
+TEST_F(IndentCommand, AHostUnderAnotherNameIsServedThroughTheProgramItself) {
     UseHost({"OTHER.EXE", {}});
     UseWorkedExample();
-    Run(kFinalBarlines, 1, 20);
-    EXPECT_TRUE(host.Trace().empty());
+    Run(kFinalBarlines, 5, 12);
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{LeftIndent(host, 1), LeftIndent(host, 2), 144, 0,
+                                                LeftIndent(host, 5)}));
 }
 
 }  // namespace

@@ -59,7 +59,8 @@ ModuleHandle FindLoadedModule(const char *fileName) {
 
 ExportedFunction FindExport(ModuleHandle module, const char *name) {
     ++fake_platform::exportLookups[name];
-    if (module != &fake_platform::programHandle) return nullptr;
+    // No module stands for the program itself, as on Windows.
+    if (module != nullptr && module != &fake_platform::programHandle) return nullptr;
     if (fake_platform::setup.absentFunctions.count(name) != 0) return nullptr;
     const auto &functions = fake_platform::HostFunctions();
     const auto found = functions.find(name);
