@@ -35,17 +35,6 @@ protected:
         PutOther('7', '6', 0, {0, 0, 0, 12, 22, 0});
     }
 
-    void PutOther(char c1, char c2, int16_t inci, std::array<uint16_t, 6> words) {
-        standin::Bytes bytes(12);
-        for (std::size_t k = 0; k < 6; ++k) hostdata::WriteU16(bytes.data(), 2 * k, words[k]);
-        host.Records().Put({OtherTag(c1, c2), -2, inci}, bytes);
-    }
-
-    uint16_t OtherWord(char c1, char c2, int16_t inci, int k) {
-        return hostdata::ReadU16(host.Records().Find({OtherTag(c1, c2), -2, inci})->data(),
-                                 static_cast<std::size_t>(2 * k));
-    }
-
     Lines Saves() const {
         Lines saves;
         for (const auto &call : host.Trace()) {

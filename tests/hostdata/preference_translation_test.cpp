@@ -23,18 +23,6 @@ uint32_t Pf(char c1, char c2) { return hostdata::MakeTag('p', 'f', c1, c2); }
 
 class PreferenceTranslation : public HostTest {
 protected:
-    void PutOther(char c1, char c2, int16_t item, int16_t inci, std::array<uint16_t, 6> words) {
-        standin::Bytes bytes(12);
-        for (std::size_t k = 0; k < words.size(); ++k)
-            hostdata::WriteU16(bytes.data(), 2 * k, words[k]);
-        host.Records().Put({OtherTag(c1, c2), item, inci}, bytes);
-    }
-
-    uint16_t OtherWord(char c1, char c2, int16_t item, int16_t inci, int k) {
-        return hostdata::ReadU16(host.Records().Find({OtherTag(c1, c2), item, inci})->data(),
-                                 static_cast<std::size_t>(2 * k));
-    }
-
     // Every other record of the score page format, word k of record r
     // holding 0x0r0k.
     void PutScorePageFormat() {
@@ -42,7 +30,7 @@ protected:
         for (uint16_t r = 0; r < 9; ++r) {
             std::array<uint16_t, 6> words;
             for (uint16_t k = 0; k < 6; ++k) words[k] = static_cast<uint16_t>((r + 1) << 8 | k);
-            PutOther(records[r][0], records[r][1], -2, 0, words);
+            PutOther(records[r][0], records[r][1], 0, words);
         }
     }
 
@@ -122,14 +110,14 @@ TEST_F(PreferenceTranslation, SavingChangedFieldsWritesOnlyTheirOtherRecords) {
     EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 1);
     EXPECT_EQ(CallsOf("FX_SaveEData"),
               Lines{"FX_SaveEData 'ot03' (-2,0) length 12 v=0x19000000 -> 1"});
-    EXPECT_EQ(OtherWord('0', '3', -2, 0, 1), 144);
-    EXPECT_EQ(OtherWord('0', '3', -2, 0, 0), 0x0900);
+    EXPECT_EQ(OtherWord('0', '3', 0, 1), 144);
+    EXPECT_EQ(OtherWord('0', '3', 0, 0), 0x0900);
 
     hostdata::WriteU32(record.data(), 0, 0x00030004);
     Save(kPageFormat, 0, record.data(), 48);
-    EXPECT_EQ(OtherWord('1', '4', -2, 0, 0), 0x0003) << "high word first";
-    EXPECT_EQ(OtherWord('1', '4', -2, 0, 1), 0x0004);
-    EXPECT_EQ(OtherWord('1', '4', -2, 0, 2), 0x0102);
+    EXPECT_EQ(OtherWord('1', '4', 0, 0), 0x0003) << "high word first";
+    EXPECT_EQ(OtherWord('1', '4', 0, 1), 0x0004);
+    EXPECT_EQ(OtherWord('1', '4', 0, 2), 0x0102);
 }
 
 TEST_F(PreferenceTranslation, SavesBelowTheVersionBoundGoToTheHostUntranslated) {
@@ -150,22 +138,22 @@ protected:
 };
 
 TEST_F(Conversions, AnInvertedFlagReadsAndWritesOneForZero) {
-    PutOther('3', '6', -2, 0, {0, 0, 0, 0, 0, 0});
+    PutOther('3', '6', 0, {0, 0, 0, 0, 0, 0});
     Load(kMisc, 0, misc.data(), &miscSize);
     EXPECT_EQ(hostdata::ReadU16(misc.data(), 12), 1);
     hostdata::WriteU16(misc.data(), 12, 0);
     Save(kMisc, 0, misc.data(), 104);
-    EXPECT_EQ(OtherWord('3', '6', -2, 0, 1), 1);
+    EXPECT_EQ(OtherWord('3', '6', 0, 1), 1);
     hostdata::WriteU16(misc.data(), 12, 9);
     Save(kMisc, 0, misc.data(), 104);
-    EXPECT_EQ(OtherWord('3', '6', -2, 0, 1), 0);
-    PutOther('3', '6', -2, 0, {0, 5, 0, 0, 0, 0});
+    EXPECT_EQ(OtherWord('3', '6', 0, 1), 0);
+    PutOther('3', '6', 0, {0, 5, 0, 0, 0, 0});
     Load(kMisc, 0, misc.data(), &miscSize);
     EXPECT_EQ(hostdata::ReadU16(misc.data(), 12), 0);
 }
 
 TEST_F(Conversions, ALowByteReadsZeroExtendedAndWritesOnlyTheLowByte) {
-    PutOther('1', '9', -2, 0, {0, 0, 0, 0, 200, 300});
+    PutOther('1', '9', 0, {0, 0, 0, 0, 200, 300});
     Load(kMisc, 0, misc.data(), &miscSize);
     EXPECT_EQ(hostdata::ReadU16(misc.data(), 52), 200);
     EXPECT_EQ(hostdata::ReadU16(misc.data(), 54), 44);
@@ -174,7 +162,7 @@ TEST_F(Conversions, ALowByteReadsZeroExtendedAndWritesOnlyTheLowByte) {
     EXPECT_TRUE(CallsOf("FX_SaveEData").empty()) << "an unchanged low byte is no change";
     hostdata::WriteU16(misc.data(), 54, 0xFF07);
     Save(kMisc, 0, misc.data(), 104);
-    EXPECT_EQ(OtherWord('1', '9', -2, 0, 5), 0x0107);
+    EXPECT_EQ(OtherWord('1', '9', 0, 5), 0x0107);
 }
 
 TEST_F(Conversions, WideFieldsLowWordFirstOrNotCopiedAtAll) {
@@ -183,7 +171,7 @@ TEST_F(Conversions, WideFieldsLowWordFirstOrNotCopiedAtAll) {
         {{'5', '0'}, 0, 0, 4, 2, 4, hostdata::kPlainCopy},
     };
     const hostdata::FieldMap map{rows, 2};
-    PutOther('5', '0', -2, 0, {1, 2, 3, 4, 0, 0});
+    PutOther('5', '0', 0, {1, 2, 3, 4, 0, 0});
     std::array<uint8_t, 8> wide;
     int32_t room = 8;
     hostdata::AssemblePreferenceRecord(wide.data(), &room, map);
@@ -192,15 +180,15 @@ TEST_F(Conversions, WideFieldsLowWordFirstOrNotCopiedAtAll) {
 
     hostdata::WriteU32(wide.data(), 0, 0x00050006);
     hostdata::ScatterPreferenceRecord(wide.data(), 8, map);
-    EXPECT_EQ(OtherWord('5', '0', -2, 0, 0), 6);
-    EXPECT_EQ(OtherWord('5', '0', -2, 0, 1), 5);
+    EXPECT_EQ(OtherWord('5', '0', 0, 0), 6);
+    EXPECT_EQ(OtherWord('5', '0', 0, 1), 5);
 
     host.ClearTrace();
     hostdata::WriteU32(wide.data(), 4, 7);
     hostdata::ScatterPreferenceRecord(wide.data(), 8, map);
     EXPECT_EQ(CallsOf("FX_SaveEData").size(), 1u) << "a nonzero uncopied field still counts";
-    EXPECT_EQ(OtherWord('5', '0', -2, 0, 2), 3);
-    EXPECT_EQ(OtherWord('5', '0', -2, 0, 3), 4);
+    EXPECT_EQ(OtherWord('5', '0', 0, 2), 3);
+    EXPECT_EQ(OtherWord('5', '0', 0, 3), 4);
 }
 
 // Other records the host does not supply.
@@ -226,7 +214,7 @@ TEST_F(PreferenceTranslation, AnOtherRecordThatFailsToLoadIsNeverWritten) {
     EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 1);
     EXPECT_EQ(CallsOf("FX_SaveEData"),
               Lines{"FX_SaveEData 'ot17' (-2,0) length 12 v=0x19000000 -> 1"});
-    EXPECT_EQ(OtherWord('0', '3', -2, 0, 1), 0x0901);
+    EXPECT_EQ(OtherWord('0', '3', 0, 1), 0x0901);
 }
 
 // Maps whose fields leave gaps reach beyond their reported size.
@@ -250,7 +238,7 @@ TEST_F(PreferenceTranslation, AnAssemblyRefusesABufferThatTheFieldsWouldOverrun)
 
 TEST_F(PreferenceTranslation, PartsPageFormatIsFourConsecutiveOtherRecords) {
     for (int16_t inci = 0; inci < 4; ++inci) {
-        PutOther('7', '7', -2, inci, {static_cast<uint16_t>(inci + 1), 0, 0, 0, 0, 0x5555});
+        PutOther('7', '7', inci, {static_cast<uint16_t>(inci + 1), 0, 0, 0, 0, 0x5555});
     }
     EXPECT_EQ(Load(kPageFormat, 1, record.data(), &size), 1);
     EXPECT_EQ(size, 48);
@@ -267,7 +255,7 @@ TEST_F(PreferenceTranslation, PartsPageFormatIsFourConsecutiveOtherRecords) {
     hostdata::WriteU16(record.data(), 12, 9);
     EXPECT_EQ(Save(kPageFormat, 1, record.data(), 48), 1);
     EXPECT_EQ(CallsOf("FX_SaveEData").size(), 4u);
-    EXPECT_EQ(OtherWord('7', '7', -2, 1, 0), 9);
+    EXPECT_EQ(OtherWord('7', '7', 1, 0), 9);
 }
 
 TEST_F(PreferenceTranslation, NumberedRecordsServeOnlyTheirOwnItemNumbers) {

@@ -21,18 +21,6 @@ uint32_t Pf(char c1, char c2) { return hostdata::MakeTag('p', 'f', c1, c2); }
 
 class VersionedFieldMaps : public HostTest {
 protected:
-    void PutOther(char c1, char c2, int16_t item, int16_t inci, std::array<uint16_t, 6> words) {
-        standin::Bytes bytes(12);
-        for (std::size_t k = 0; k < words.size(); ++k)
-            hostdata::WriteU16(bytes.data(), 2 * k, words[k]);
-        host.Records().Put({OtherTag(c1, c2), item, inci}, bytes);
-    }
-
-    uint16_t OtherWord(char c1, char c2, int16_t inci, int k) {
-        return hostdata::ReadU16(host.Records().Find({OtherTag(c1, c2), -2, inci})->data(),
-                                 static_cast<std::size_t>(2 * k));
-    }
-
     Lines LoadedRecords() const {
         Lines records;
         for (const auto &call : host.Trace()) {
@@ -62,8 +50,8 @@ protected:
 class NewerHostRows : public VersionedFieldMaps {
 protected:
     NewerHostRows() {
-        PutOther('2', '2', -2, 0, {0, 0, 0, 0, 0x2222, 0});
-        PutOther('F', 'I', 10, 0, {0, 0, 0, 0, 0, 0x1111});
+        PutOther('2', '2', 0, {0, 0, 0, 0, 0x2222, 0});
+        PutOther('F', 'I', 0, {0, 0, 0, 0, 0, 0x1111}, 10);
     }
 
     // The words at offsets 0 and 96 after an assembly under the version.
@@ -103,7 +91,7 @@ TEST_F(NewerHostRows, AreNeitherComparedNorWrittenOnAnOlderHost) {
 TEST_F(VersionedFieldMaps, AGappedMapNeedsRoomForItsLastField) {
     std::array<uint8_t, 12> spacing;
     spacing.fill(0xEE);
-    PutOther('0', '4', -2, 0, {1, 2, 3, 4, 5, 6});
+    PutOther('0', '4', 0, {1, 2, 3, 4, 5, 6});
     int32_t size = 6;
     EXPECT_FALSE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
     EXPECT_TRUE(host.Trace().empty());
@@ -121,10 +109,10 @@ TEST_F(VersionedFieldMaps, AGappedMapNeedsRoomForItsLastField) {
 class PageFormatExtras : public VersionedFieldMaps {
 protected:
     PageFormatExtras() {
-        PutOther('0', '1', -2, 0, {0, 0, 0, 0, 0, 3});
-        PutOther('7', '7', -2, 4, {30, 0, 0, 0, 0, 0});
-        PutOther('9', '3', -2, 0, {0, 0, 1536, 0, 1000, 0});
-        PutOther('7', '6', -2, 0, {0, 0, 0, 100, 90, 0});
+        PutOther('0', '1', 0, {0, 0, 0, 0, 0, 3});
+        PutOther('7', '7', 4, {30, 0, 0, 0, 0, 0});
+        PutOther('9', '3', 0, {0, 0, 1536, 0, 1000, 0});
+        PutOther('7', '6', 0, {0, 0, 0, 100, 90, 0});
     }
 
     std::array<uint8_t, 12> extra{};

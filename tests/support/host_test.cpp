@@ -1,7 +1,9 @@
 #include "tests/support/host_test.h"
 
+#include "hostdata/data_tag.h"
 #include "hostdata/host_binding.h"
 #include "hostdata/host_version.h"
+#include "hostdata/record_bytes.h"
 
 HostTest::HostTest() {
     UseHost({});
@@ -20,4 +22,16 @@ std::vector<std::string> HostTest::Calls() const {
     std::vector<std::string> lines;
     for (const auto &call : host.Trace()) lines.push_back(call.ToString());
     return lines;
+}
+
+void HostTest::PutOther(char c1, char c2, int16_t inci, std::array<uint16_t, 6> words,
+                        int16_t item) {
+    standin::Bytes bytes(12);
+    for (std::size_t k = 0; k < words.size(); ++k) hostdata::WriteU16(bytes.data(), 2 * k, words[k]);
+    host.Records().Put({hostdata::OtherTag(c1, c2), item, inci}, bytes);
+}
+
+uint16_t HostTest::OtherWord(char c1, char c2, int16_t inci, int k) const {
+    return hostdata::ReadU16(host.Records().Find({hostdata::OtherTag(c1, c2), -2, inci})->data(),
+                             static_cast<std::size_t>(2 * k));
 }

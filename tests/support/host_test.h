@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,12 @@ protected:
 
     // The host calls made so far, one line each.
     std::vector<std::string> Calls() const;
+
+    // An other record ('ot' c1 c2) of six words, under item -2 (every other
+    // record's item on the wire) unless another is given, and one word of it.
+    void PutOther(char c1, char c2, int16_t inci, std::array<uint16_t, 6> words,
+                  int16_t item = -2);
+    uint16_t OtherWord(char c1, char c2, int16_t inci, int k) const;
 
     standin::Host host;
 };
