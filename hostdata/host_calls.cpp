@@ -33,9 +33,13 @@ int16_t LoadHostRecord(uint32_t tag, DataKey *key, void *buffer, int32_t *size,
         const int probeBytes = ZeroProbeBytes(size);
         std::memset(buffer, 0, static_cast<std::size_t>(probeBytes));
         if (load == nullptr) return 0;
+        const int32_t room = size != nullptr ? *size : 0;
         if (load(tag, key, buffer, size, version) == 0) {
             return AnyNonzero(buffer, probeBytes) ? 1 : 0;
         }
+        // The host is asked again with the size it left, which is the
+        // record's full size and may exceed the caller's buffer.
+        if (size != nullptr && *size > room) *size = room;
     }
     if (const auto answered = TranslatePreferenceLoad(tag, key, buffer, size)) return *answered;
     return load ? load(tag, key, buffer, size, version) : 0;

@@ -17,9 +17,10 @@ using DataKey = FxDataKey;
 constexpr uint16_t kOtherRecordItem = 0xFFFE;
 constexpr uint16_t kNewRecordKeyPart = 0xFFFF;
 
-// The zero-probe tag: the buffer's first 108 bytes are cleared before the
-// host is asked, and a failed load that left any of them nonzero counts as a
-// success.
+// The zero-probe tag: the buffer's first 108 bytes (never more than the room
+// offered) are cleared before the host is asked, and a failed load that left
+// any of them nonzero counts as a success. A load that succeeds is asked
+// again, with no more room than the caller offered the first time.
 constexpr uint32_t kZeroProbeTag = 0x4F096649;
 constexpr int kZeroProbeBytes = 108;
 

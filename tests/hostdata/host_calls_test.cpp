@@ -102,6 +102,20 @@ TEST_F(ZeroProbe, AsksTheHostTwiceWhenTheFirstLoadSucceeds) {
                        }));
 }
 
+TEST_F(ZeroProbe, AsksAgainWithNoMoreRoomThanTheCallerOffered) {
+    // The host leaves the record's full size, 110, after the first load;
+    // the caller said its buffer holds 100.
+    host.Records().Put({kProbe, 0, 0}, standin::Bytes(110, 7));
+    size = 100;
+    EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, buffer, &size, kVersion), 1);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{
+                           "FX_LoadEData 'O\tfI' (0,0) room 100 v=0x19000000 -> 1 size 110",
+                           "FX_LoadEData 'O\tfI' (0,0) room 100 v=0x19000000 -> 1 size 110",
+                       }));
+    EXPECT_EQ(buffer[99], 7);
+    EXPECT_EQ(buffer[100], 0xEE);
+}
+
 TEST_F(ZeroProbe, ANullBufferIsNotClearedAndTheHostIsAskedOnce) {
     EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, nullptr, &size, kVersion), 0);
     EXPECT_EQ(host.Trace().size(), 1u);
