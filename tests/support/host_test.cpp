@@ -24,6 +24,14 @@ std::vector<std::string> HostTest::Calls() const {
     return lines;
 }
 
+std::vector<std::string> HostTest::CallsOf(const std::string &beginning) const {
+    std::vector<std::string> lines;
+    for (const std::string &line : Calls()) {
+        if (line.rfind(beginning, 0) == 0) lines.push_back(line);
+    }
+    return lines;
+}
+
 void HostTest::PutOther(char c1, char c2, int16_t inci, std::array<uint16_t, 6> words,
                         int16_t item) {
     standin::Bytes bytes(12);
@@ -34,4 +42,13 @@ void HostTest::PutOther(char c1, char c2, int16_t inci, std::array<uint16_t, 6> 
 uint16_t HostTest::OtherWord(char c1, char c2, int16_t inci, int k) const {
     return hostdata::ReadU16(host.Records().Find({hostdata::OtherTag(c1, c2), -2, inci})->data(),
                              static_cast<std::size_t>(2 * k));
+}
+
+void HostTest::PutRecordsOf(hostdata::FieldMap map) {
+    for (int i = 0; i < map.rowCount; ++i) {
+        const hostdata::FieldMapRow &row = map.rows[i];
+        const int16_t item = row.item == 0 ? -2 : row.item;
+        const standin::RecordKey key{hostdata::OtherTag(row.tag[0], row.tag[1]), item, row.inci};
+        if (host.Records().Find(key) == nullptr) host.Records().Put(key, standin::Bytes(12, 0));
+    }
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "hostdata/field_map.h"
 #include "standin/host.h"
 #include "tests/support/fake_platform.h"
 
@@ -20,14 +21,20 @@ protected:
     // Plays a host that lacks these functions, or runs under another name.
     void UseHost(fake_platform::Setup setup);
 
-    // The host calls made so far, one line each.
+    // The host calls made so far, one line each; those whose line begins
+    // with the text given (a function's name, perhaps with more).
     std::vector<std::string> Calls() const;
+    std::vector<std::string> CallsOf(const std::string &beginning) const;
 
     // An other record ('ot' c1 c2) of six words, under item -2 (every other
     // record's item on the wire) unless another is given, and one word of it.
     void PutOther(char c1, char c2, int16_t inci, std::array<uint16_t, 6> words,
                   int16_t item = -2);
     uint16_t OtherWord(char c1, char c2, int16_t inci, int k) const;
+
+    // Every other record the map's rows read that the host lacks, with all
+    // words 0.
+    void PutRecordsOf(hostdata::FieldMap map);
 
     standin::Host host;
 };
