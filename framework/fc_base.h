@@ -76,6 +76,9 @@ protected:
     // nothing, so that a save never hands the host more than was loaded.
     void HoldCopyOf(const __FCBaseData &other);
     void ReleaseOwnedBuffer();
+    // The bytes recordBuffer has room for: an owned copy just what it
+    // copied, the object's own storage a whole record.
+    uint64_t HeldRoom() const { return bufferOwned ? loadedSize : GetRecordSize(); }
 
     int16_t documentId = 0;
     uint8_t *recordBuffer = nullptr;

@@ -57,7 +57,9 @@ bool __FCPrefsBase::SavePrefsRecord() {
     const auto map = hostdata::FindVersionedFieldMap(GetDataTag(), dataKey.item);
     if (!map) return __FCBaseData::Save();
     if (recordBuffer == nullptr) return false;
-    return hostdata::ScatterPreferenceRecord(recordBuffer, static_cast<int32_t>(loadedSize), *map);
+    // A map may leave gaps, so its fields can reach past the size it
+    // reports: the scatter is told the room the record lies in.
+    return hostdata::ScatterPreferenceRecord(recordBuffer, static_cast<int32_t>(HeldRoom()), *map);
 }
 
 const char *FCPageFormatPrefs::GetClassName() const {

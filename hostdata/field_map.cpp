@@ -39,20 +39,12 @@ DataKey OtherRecordKey(const FieldMapRow &row) {
     return {item, static_cast<uint16_t>(row.inci)};
 }
 
-// The scratch is cleared first, so a record the host does not supply reads
-// as all-zero words.
-bool LoadOtherRecord(const FieldMapRow &row, OtherRecord &scratch) {
-    scratch.fill(0);
-    DataKey key = OtherRecordKey(row);
-    int32_t size = kOtherRecordSize;
-    return LoadHostRecord(OtherRecordTag(row), &key, scratch.data(), &size,
-                          kFrameworkDataVersion) != 0;
+bool LoadRecordOf(const FieldMapRow &row, OtherRecord &scratch) {
+    return LoadWholeOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch);
 }
 
-void SaveOtherRecord(const FieldMapRow &row, const OtherRecord &scratch) {
-    DataKey key = OtherRecordKey(row);
-    SaveHostRecord(OtherRecordTag(row), &key, scratch.data(), kOtherRecordSize,
-                   kFrameworkDataVersion);
+bool SaveRecordOf(const FieldMapRow &row, const OtherRecord &scratch) {
+    return SaveOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch.data());
 }
 
 std::size_t WordOffset(int fieldIndex) { return static_cast<std::size_t>(fieldIndex) * 2; }
@@ -137,6 +129,19 @@ int32_t Extent(FieldMap map) {
 
 uint32_t OtherRecordTag(const FieldMapRow &row) { return OtherTag(row.tag[0], row.tag[1]); }
 
+bool LoadWholeOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch) {
+    // Cleared first, so that a host that misreports its size never leaves
+    // an earlier record's words behind.
+    scratch.fill(0);
+    int32_t size = kOtherRecordSize;
+    return LoadHostRecord(tag, &key, scratch.data(), &size, kFrameworkDataVersion) != 0 &&
+           size >= kOtherRecordSize;
+}
+
+bool SaveOtherRecord(uint32_t tag, DataKey key, const void *words) {
+    return SaveHostRecord(tag, &key, words, kOtherRecordSize, kFrameworkDataVersion) != 0;
+}
+
 bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map) {
     if (size == nullptr) return false;
     if (buffer == nullptr) {
@@ -149,29 +154,40 @@ bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map) {
     *size = ReportedSize(map);
     auto *record = static_cast<uint8_t *>(buffer);
     OtherRecord scratch;
+    bool complete = true;
     for (int i = 0; i < map.rowCount; ++i) {
         if (!StartsGroup(map, i)) continue;
-        LoadOtherRecord(map.rows[i], scratch);
+        // A field is never made up: without its other record it keeps the
+        // buffer's bytes, and the record as a whole has not loaded.
+        if (!LoadRecordOf(map.rows[i], scratch)) {
+            complete = false;
+            continue;
+        }
         ForEachRowOfGroup(map, i, [&](const FieldMapRow &row) { LoadField(row, scratch, record); });
     }
-    return true;
+    return complete;
 }
 
 bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map) {
-    if (buffer == nullptr || length < 2 * map.rowCount) return false;
+    // Every field is read from the buffer, so it must reach the last one.
+    if (buffer == nullptr || length < Extent(map)) return false;
     const auto *record = static_cast<const uint8_t *>(buffer);
     OtherRecord scratch;
+    bool complete = true;
     for (int i = 0; i < map.rowCount; ++i) {
         if (!StartsGroup(map, i)) continue;
         // Patching a record the host did not supply would save zeros over it.
-        if (!LoadOtherRecord(map.rows[i], scratch)) continue;
+        if (!LoadRecordOf(map.rows[i], scratch)) {
+            complete = false;
+            continue;
+        }
         bool changed = false;
         ForEachRowOfGroup(map, i, [&](const FieldMapRow &row) {
             changed = SaveField(row, record, scratch) || changed;
         });
-        if (changed) SaveOtherRecord(map.rows[i], scratch);
+        if (changed && !SaveRecordOf(map.rows[i], scratch)) complete = false;
     }
-    return true;
+    return complete;
 }
 
 }  // namespace hostdata

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "hostdata/host_calls.h"
+
 namespace hostdata {
 
 // Size of an other record: six 16-bit words.
@@ -55,17 +57,29 @@ int32_t Extent(FieldMap map);
 // The other-record tag a row names.
 uint32_t OtherRecordTag(const FieldMapRow &row);
 
+// Loads the other record (tag, key) into the scratch. True only when the
+// host supplied all six words: a record it lacks, or supplies short, holds
+// no value a preference field may be given.
+bool LoadWholeOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch);
+
+// Saves the other record's 12 bytes of words under (tag, key).
+bool SaveOtherRecord(uint32_t tag, DataKey key, const void *words);
+
 // Fills the preference record at buffer from the other records, each loaded
 // once, in the order of its first row. *size is the room in buffer on entry
 // and the reported size on return. A null buffer only asks for the size.
 // False for a null size pointer, and for room below the map's extent (then
-// nothing is written and *size is left as it was).
+// nothing is written and *size is left as it was). False also when any other
+// record the map draws on did not load whole: its fields keep the buffer's
+// bytes, and the others are still filled.
 bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map);
 
 // Writes the preference record's fields into their other records: each
 // other record is loaded once, patched, and saved only if a word changed.
-// An other record that fails to load is neither patched nor saved. False for
-// a null buffer and for a length below two bytes per row.
+// An other record that does not load whole is neither patched nor saved.
+// False for a null buffer and for a length short of the map's extent (then
+// nothing is loaded or saved), and when any other record could not be
+// loaded or saved (the others are still written).
 bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map);
 
 // The map that serves a preference tag inside load and save host record.

@@ -1,11 +1,9 @@
 #include "hostdata/preference_translation.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "hostdata/data_tag.h"
 #include "hostdata/field_map.h"
-#include "hostdata/host_version.h"
 #include "hostdata/record_redirection.h"
 
 namespace hostdata {
@@ -17,6 +15,8 @@ DataKey RunKey(const Redirection &run, int i) {
     return {kOtherRecordItem, static_cast<uint16_t>(run.firstInci + i)};
 }
 
+// A run loads only when the host supplies every record of it whole; the
+// buffer keeps its bytes where a record is missing.
 int16_t LoadRun(const Redirection &run, void *buffer, int32_t *size) {
     if (size == nullptr) return 0;
     if (buffer == nullptr) {
@@ -25,31 +25,31 @@ int16_t LoadRun(const Redirection &run, void *buffer, int32_t *size) {
     }
     if (*size < RunBytes(run)) return 0;
     auto *record = static_cast<uint8_t *>(buffer);
+    bool complete = true;
     for (int i = 0; i < run.count; ++i) {
-        // Cleared first: a record the host does not supply reads as zeros.
-        OtherRecord scratch{};
-        DataKey key = RunKey(run, i);
-        int32_t supplied = kOtherRecordSize;
-        LoadHostRecord(run.otherTag, &key, scratch.data(), &supplied, kFrameworkDataVersion);
-        const int32_t copied = std::clamp<int32_t>(supplied, 0, kOtherRecordSize);
-        std::memcpy(record + kOtherRecordSize * i, scratch.data(),
-                    static_cast<std::size_t>(copied));
+        OtherRecord scratch;
+        if (LoadWholeOtherRecord(run.otherTag, RunKey(run, i), scratch)) {
+            std::memcpy(record + kOtherRecordSize * i, scratch.data(), scratch.size());
+        } else {
+            complete = false;
+        }
     }
+    if (!complete) return 0;
     *size = RunBytes(run);
     return 1;
 }
 
+// Every record of the run is written; the save succeeds when all were.
 int16_t SaveRun(const Redirection &run, const void *buffer, int32_t length) {
     if (buffer == nullptr || length < RunBytes(run)) return 0;
     const auto *record = static_cast<const uint8_t *>(buffer);
+    bool complete = true;
     for (int i = 0; i < run.count; ++i) {
-        OtherRecord scratch;
-        std::memcpy(scratch.data(), record + kOtherRecordSize * i, scratch.size());
-        DataKey key = RunKey(run, i);
-        SaveHostRecord(run.otherTag, &key, scratch.data(), kOtherRecordSize,
-                       kFrameworkDataVersion);
+        if (!SaveOtherRecord(run.otherTag, RunKey(run, i), record + kOtherRecordSize * i)) {
+            complete = false;
+        }
     }
-    return 1;
+    return complete ? 1 : 0;
 }
 
 }  // namespace

@@ -43,18 +43,15 @@ std::vector<uint8_t> Selection(FuzzedDataProvider &input) {
     return record;
 }
 
-// Every value a system's left indent may hold after a command: its own, or
-// a 16-bit word of a record the page formats are made of (a field the host
-// did not supply reads as 0).
+// Every value a system's left indent may be given by a command: a word of
+// an other record the host holds whole, as the page formats are made of
+// them. No indent is ever made up from a record the host lacks.
 std::set<uint16_t> IndentsOnOffer(const standin::Host &host) {
-    std::set<uint16_t> values{0};
+    std::set<uint16_t> values;
     for (const auto &[key, bytes] : host.Records().All()) {
-        if ((key.tag >> 16) != ('o' << 8 | 't')) continue;
-        // A short record is read into a cleared 12-byte scratch.
-        standin::Bytes padded = bytes;
-        padded.resize(std::max<std::size_t>(12, (bytes.size() + 1) & ~std::size_t{1}), 0);
-        for (std::size_t at = 0; at + 1 < padded.size(); at += 2) {
-            values.insert(hostdata::ReadU16(padded.data(), at));
+        if ((key.tag >> 16) != ('o' << 8 | 't') || bytes.size() < 12) continue;
+        for (std::size_t at = 0; at < 12; at += 2) {
+            values.insert(hostdata::ReadU16(bytes.data(), at));
         }
     }
     return values;

@@ -45,14 +45,6 @@ protected:
         return hostdata::SaveHostRecord(tag, &key, buffer, length, version);
     }
 
-    Lines CallsOf(const std::string &function) const {
-        Lines lines = Calls();
-        lines.erase(std::remove_if(lines.begin(), lines.end(),
-                                   [&](const std::string &l) { return l.rfind(function, 0) != 0; }),
-                    lines.end());
-        return lines;
-    }
-
     std::array<uint8_t, 48> record{};
     int32_t size = 48;
 };
@@ -102,14 +94,20 @@ TEST_F(PreferenceTranslation, SavingAnUnchangedRecordWritesNothing) {
     EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
 }
 
-TEST_F(PreferenceTranslation, SavingChangedFieldsWritesOnlyTheirOtherRecords) {
+TEST_F(PreferenceTranslation, SavingChangedFieldsWritesEachOfTheirOtherRecordsOnce) {
     PutScorePageFormat();
     Load(kPageFormat, 0, record.data(), &size);
-    hostdata::WriteU16(record.data(), 46, 144);
+    hostdata::WriteU16(record.data(), 46, 144);  // 'ot03' word 1
+    hostdata::WriteU16(record.data(), 28, 28);   // 'ot17' word 1
+    hostdata::WriteU16(record.data(), 30, 30);   // 'ot17' word 3
     host.ClearTrace();
     EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 1);
     EXPECT_EQ(CallsOf("FX_SaveEData"),
-              Lines{"FX_SaveEData 'ot03' (-2,0) length 12 v=0x19000000 -> 1"});
+              (Lines{"FX_SaveEData 'ot17' (-2,0) length 12 v=0x19000000 -> 1",
+                     "FX_SaveEData 'ot03' (-2,0) length 12 v=0x19000000 -> 1"}));
+    EXPECT_EQ(OtherWord('1', '7', 0, 1), 28);
+    EXPECT_EQ(OtherWord('1', '7', 0, 3), 30);
+    EXPECT_EQ(OtherWord('1', '7', 0, 2), 0x0602);
     EXPECT_EQ(OtherWord('0', '3', 0, 1), 144);
     EXPECT_EQ(OtherWord('0', '3', 0, 0), 0x0900);
 
@@ -191,47 +189,29 @@ TEST_F(Conversions, WideFieldsLowWordFirstOrNotCopiedAtAll) {
     EXPECT_EQ(OtherWord('5', '0', 0, 3), 4);
 }
 
-// Other records the host does not supply.
+// Maps whose fields leave gaps reach beyond their reported size: the
+// buffer a caller states must reach the last field, loading and saving.
 
-TEST_F(PreferenceTranslation, AFieldWhoseOtherRecordIsMissingReadsAsZero) {
-    PutScorePageFormat();
-    host.Records().Erase({OtherTag('0', '3'), -2, 0});
-    record.fill(0xEE);
-    EXPECT_EQ(Load(kPageFormat, 0, record.data(), &size), 1);
-    EXPECT_EQ(hostdata::ReadU16(record.data(), 44), 0);
-    EXPECT_EQ(hostdata::ReadU16(record.data(), 46), 0);
-}
-
-TEST_F(PreferenceTranslation, AnOtherRecordThatFailsToLoadIsNeverWritten) {
-    PutScorePageFormat();
-    Load(kPageFormat, 0, record.data(), &size);
-    hostdata::WriteU16(record.data(), 28, 11);
-    hostdata::WriteU16(record.data(), 46, 22);
-    host.FailCallsWhere([](const standin::HostCall &call) {
-        return call.function == "FX_LoadEData" && call.tag == OtherTag('0', '3');
-    });
-    host.ClearTrace();
-    EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 1);
-    EXPECT_EQ(CallsOf("FX_SaveEData"),
-              Lines{"FX_SaveEData 'ot17' (-2,0) length 12 v=0x19000000 -> 1"});
-    EXPECT_EQ(OtherWord('0', '3', 0, 1), 0x0901);
-}
-
-// Maps whose fields leave gaps reach beyond their reported size.
-
-TEST_F(PreferenceTranslation, AnAssemblyRefusesABufferThatTheFieldsWouldOverrun) {
-    std::array<uint8_t, 108> styles;
-    styles.fill(0xEE);
+TEST_F(PreferenceTranslation, AGappedMapNeedsABufferThatReachesItsLastField) {
+    const uint32_t styles = Pf('S', 'S');
+    PutRecordsOf(*hostdata::FindFieldMap(styles, 0));
+    std::array<uint8_t, 108> buffer;
+    buffer.fill(0xEE);
     int32_t room = 96;
-    EXPECT_EQ(Load(Pf('S', 'S'), 0, styles.data(), &room), 0);
+    EXPECT_EQ(Load(styles, 0, buffer.data(), &room), 0);
     EXPECT_EQ(room, 96);
+    EXPECT_EQ(Save(styles, 0, buffer.data(), 107), 0);
     EXPECT_TRUE(Calls().empty());
-    EXPECT_TRUE(std::all_of(styles.begin(), styles.end(), [](uint8_t b) { return b == 0xEE; }));
+    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0xEE; }));
 
     room = 108;
-    EXPECT_EQ(Load(Pf('S', 'S'), 0, styles.data(), &room), 1);
+    EXPECT_EQ(Load(styles, 0, buffer.data(), &room), 1);
     EXPECT_EQ(room, 96);
-    EXPECT_EQ(styles[30], 0xEE) << "the byte after a low-byte field belongs to no field";
+    EXPECT_EQ(buffer[30], 0xEE) << "the byte after a low-byte field belongs to no field";
+    hostdata::WriteU16(buffer.data(), 104, 7);  // the last field: 'ot97' inci 1
+    EXPECT_EQ(Save(styles, 0, buffer.data(), 108), 1);
+    EXPECT_EQ(CallsOf("FX_SaveEData"),
+              Lines{"FX_SaveEData 'ot97' (-2,1) length 12 v=0x19000000 -> 1"});
 }
 
 // Record redirection: a preference record that is a run of other records.
@@ -256,13 +236,21 @@ TEST_F(PreferenceTranslation, PartsPageFormatIsFourConsecutiveOtherRecords) {
     EXPECT_EQ(Save(kPageFormat, 1, record.data(), 48), 1);
     EXPECT_EQ(CallsOf("FX_SaveEData").size(), 4u);
     EXPECT_EQ(OtherWord('7', '7', 1, 0), 9);
+
+    host.FailCallsWhere([](const standin::HostCall &call) {
+        return call.function == "FX_SaveEData" && call.inciIn == 1;
+    });
+    host.ClearTrace();
+    EXPECT_EQ(Save(kPageFormat, 1, record.data(), 48), 0) << "a record was not written";
+    EXPECT_EQ(CallsOf("FX_SaveEData").size(), 4u) << "the others still are";
 }
 
 TEST_F(PreferenceTranslation, NumberedRecordsServeOnlyTheirOwnItemNumbers) {
     std::array<uint8_t, 12> name{};
     int32_t room = 12;
+    PutOther('4', '0', 4, {});
     EXPECT_EQ(Load(Pf('S', 'N'), 5, name.data(), &room), 1);
-    EXPECT_EQ(Calls(), Lines{"FX_LoadEData 'ot40' (-2,4) room 12 v=0x19000000 -> 0"});
+    EXPECT_EQ(Calls(), Lines{"FX_LoadEData 'ot40' (-2,4) room 12 v=0x19000000 -> 1 size 12"});
     host.ClearTrace();
     EXPECT_EQ(Load(Pf('S', 'N'), 0, name.data(), &room), 0);
     EXPECT_EQ(Load(Pf('S', 'N'), 129, name.data(), &room), 0);
@@ -281,14 +269,6 @@ TEST_F(PreferenceTranslation, ARunNeedsRoomForAllItsRecords) {
     EXPECT_TRUE(Calls().empty());
 }
 
-TEST_F(PreferenceTranslation, ARunLoadsEvenWhenTheHostSuppliesNoneOfItsRecords) {
-    UseHost({"FINALE.EXE", {"FX_LoadEData"}});
-    record.fill(0xEE);
-    EXPECT_EQ(Load(kPageFormat, 1, record.data(), &size), 1);
-    EXPECT_EQ(size, 48);
-    EXPECT_TRUE(std::all_of(record.begin(), record.end(), [](uint8_t b) { return b == 0; }));
-}
-
 TEST_F(PreferenceTranslation, OtherTagsGoToTheHostUnchanged) {
     std::array<uint8_t, 12> other{};
     int32_t room = 12;
@@ -297,5 +277,101 @@ TEST_F(PreferenceTranslation, OtherTagsGoToTheHostUnchanged) {
     EXPECT_EQ(Calls(), (Lines{"FX_LoadEData 'ot77' (3,0) room 12 v=0x19000000 -> 0",
                               "FX_LoadEData 'pfZZ' (0,0) room 12 v=0x19000000 -> 0"}));
 }
+
+// Other records the host does not supply whole. A preference field is never
+// made up from them: a load that needs one fails, keeping the buffer's bytes
+// where its fields go, and a save neither patches nor writes it.
+
+enum class Supply { kWhole, kLonger, kShorter, kMissing, kRefused };
+
+struct SupplyCase {
+    const char *name;
+    Supply supply;
+    bool whole;
+};
+
+class WholeOtherRecords : public PreferenceTranslation,
+                          public ::testing::WithParamInterface<SupplyCase> {
+protected:
+    // Offers the other record with these words the way the case says.
+    void Supply(char c1, char c2, int16_t inci, std::array<uint16_t, 6> words) {
+        const standin::RecordKey key{OtherTag(c1, c2), -2, inci};
+        PutOther(c1, c2, inci, words);
+        standin::Bytes bytes = *host.Records().Find(key);
+        switch (GetParam().supply) {
+            case Supply::kWhole: return;
+            case Supply::kLonger: bytes.resize(20, 0x77); break;
+            case Supply::kShorter: bytes.resize(6); break;
+            case Supply::kMissing: host.Records().Erase(key); return;
+            case Supply::kRefused:
+                host.FailCallsWhere([key](const standin::HostCall &call) {
+                    return call.function == "FX_LoadEData" && call.tag == key.tag &&
+                           call.inciIn == key.inci;
+                });
+                return;
+        }
+        host.Records().Put(key, bytes);
+    }
+
+    // 48 bytes of record, then guard bytes that no load may touch.
+    std::array<uint8_t, 56> guarded;
+    int32_t room = 48;
+    bool Unwritten(std::size_t from, std::size_t to) const {
+        return std::all_of(guarded.begin() + from, guarded.begin() + to,
+                           [](uint8_t b) { return b == 0xEE; });
+    }
+};
+
+TEST_P(WholeOtherRecords, AreTheOnlySourceOfAMappedField) {
+    PutScorePageFormat();
+    Supply('0', '3', 0, {0x0900, 0x0901, 0, 0, 0, 0});
+    guarded.fill(0xEE);
+    EXPECT_EQ(Load(kPageFormat, 0, guarded.data(), &room), GetParam().whole ? 1 : 0);
+    EXPECT_EQ(CallsOf("FX_LoadEData").size(), 9u);
+    EXPECT_EQ(hostdata::ReadU16(guarded.data(), 28), 0x0601) << "the other fields are filled";
+    if (GetParam().whole) {
+        EXPECT_EQ(hostdata::ReadU16(guarded.data(), 46), 0x0901);
+    } else {
+        EXPECT_TRUE(Unwritten(44, 48));
+    }
+    EXPECT_TRUE(Unwritten(48, 56));
+}
+
+TEST_P(WholeOtherRecords, AreTheOnlySourceOfARun) {
+    for (int16_t inci = 0; inci < 3; ++inci) PutOther('7', '7', inci, {1, 2, 3, 4, 5, 6});
+    Supply('7', '7', 3, {7, 8, 9, 10, 11, 12});
+    guarded.fill(0xEE);
+    EXPECT_EQ(Load(kPageFormat, 1, guarded.data(), &room), GetParam().whole ? 1 : 0);
+    EXPECT_EQ(CallsOf("FX_LoadEData").size(), 4u);
+    EXPECT_EQ(hostdata::ReadU16(guarded.data(), 24), 1) << "the other records are copied";
+    if (GetParam().whole) {
+        EXPECT_EQ(hostdata::ReadU16(guarded.data(), 46), 12);
+    } else {
+        EXPECT_TRUE(Unwritten(36, 48));
+    }
+    EXPECT_TRUE(Unwritten(48, 56));
+}
+
+TEST_P(WholeOtherRecords, AreTheOnlyOnesASaveWrites) {
+    PutScorePageFormat();
+    Load(kPageFormat, 0, record.data(), &size);
+    hostdata::WriteU16(record.data(), 28, 28);  // 'ot17'
+    hostdata::WriteU16(record.data(), 46, 46);  // 'ot03'
+    Supply('0', '3', 0, {0x0900, 0x0901, 0, 0, 0, 0});
+    host.ClearTrace();
+    EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), GetParam().whole ? 1 : 0);
+    Lines saves{"FX_SaveEData 'ot17' (-2,0) length 12 v=0x19000000 -> 1"};
+    if (GetParam().whole) saves.push_back("FX_SaveEData 'ot03' (-2,0) length 12 v=0x19000000 -> 1");
+    EXPECT_EQ(CallsOf("FX_SaveEData"), saves);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Supplies, WholeOtherRecords,
+    ::testing::Values(SupplyCase{"Whole", Supply::kWhole, true},
+                      SupplyCase{"LongerThanTwelveBytes", Supply::kLonger, true},
+                      SupplyCase{"ShorterThanTwelveBytes", Supply::kShorter, false},
+                      SupplyCase{"Missing", Supply::kMissing, false},
+                      SupplyCase{"RefusedByTheHost", Supply::kRefused, false}),
+    [](const ::testing::TestParamInfo<SupplyCase> &info) { return info.param.name; });
 
 }  // namespace

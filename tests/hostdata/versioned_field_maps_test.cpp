@@ -32,14 +32,6 @@ protected:
         return records;
     }
 
-    Lines Saves() const {
-        Lines lines;
-        for (const auto &call : host.Trace()) {
-            if (call.function == "FX_SaveEData") lines.push_back(call.ToString());
-        }
-        return lines;
-    }
-
     static FieldMap Map(uint32_t tag, uint16_t partsFlag = 0) {
         return *hostdata::FindVersionedFieldMap(tag, partsFlag);
     }
@@ -52,6 +44,7 @@ protected:
     NewerHostRows() {
         PutOther('2', '2', 0, {0, 0, 0, 0, 0x2222, 0});
         PutOther('F', 'I', 0, {0, 0, 0, 0, 0, 0x1111}, 10);
+        PutRecordsOf(Map(Pf('M', 'I')));
     }
 
     // The words at offsets 0 and 96 after an assembly under the version.
@@ -68,7 +61,11 @@ protected:
 };
 
 TEST_F(NewerHostRows, AreServedFromTheirOwnHostVersionOn) {
+    // Versions compare unsigned: the top half of the range is newest.
+    EXPECT_EQ(AssembleUnder(0xFFFFFFFF), std::make_pair(0x2222, 0x1111));
+    EXPECT_EQ(AssembleUnder(0x80000000), std::make_pair(0x2222, 0x1111));
     EXPECT_EQ(AssembleUnder(0x12050000), std::make_pair(0x2222, 0x1111));
+    EXPECT_EQ(AssembleUnder(0x1204FFFF), std::make_pair(0xEEEE, 0x1111));
     EXPECT_EQ(AssembleUnder(0x12000000), std::make_pair(0xEEEE, 0x1111));
     host.ClearTrace();
     EXPECT_EQ(AssembleUnder(0x11FFFFFF), std::make_pair(0xEEEE, 0xEEEE));
@@ -84,7 +81,7 @@ TEST_F(NewerHostRows, AreNeitherComparedNorWrittenOnAnOlderHost) {
     hostdata::RecordHostVersion(0x11FFFFFF);
     host.ClearTrace();
     EXPECT_TRUE(hostdata::ScatterPreferenceRecord(misc.data(), 98, Map(Pf('M', 'I'))));
-    EXPECT_TRUE(Saves().empty());
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
     EXPECT_EQ(OtherWord('2', '2', 0, 4), 0x2222);
 }
 
@@ -96,6 +93,9 @@ TEST_F(VersionedFieldMaps, AGappedMapNeedsRoomForItsLastField) {
     EXPECT_FALSE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
     EXPECT_TRUE(host.Trace().empty());
 
+    EXPECT_FALSE(hostdata::ScatterPreferenceRecord(spacing.data(), 11, Map(Pf('S', 'p'))));
+    EXPECT_TRUE(host.Trace().empty()) << "the last field lies beyond the length stated";
+
     size = 12;
     EXPECT_TRUE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
     EXPECT_EQ(size, 6);
@@ -103,6 +103,9 @@ TEST_F(VersionedFieldMaps, AGappedMapNeedsRoomForItsLastField) {
     EXPECT_EQ(hostdata::ReadU16(spacing.data(), 10), 6);
     EXPECT_TRUE(std::all_of(spacing.begin() + 4, spacing.begin() + 10,
                             [](uint8_t b) { return b == 0xEE; }));
+    hostdata::WriteU16(spacing.data(), 10, 60);
+    EXPECT_TRUE(hostdata::ScatterPreferenceRecord(spacing.data(), 12, Map(Pf('S', 'p'))));
+    EXPECT_EQ(OtherWord('0', '4', 0, 5), 60);
 }
 
 // The page format's extra values: six slots in four other records.
@@ -136,12 +139,13 @@ TEST_F(PageFormatExtras, SaveOnlyTheOtherRecordsWhoseSlotsChanged) {
     EXPECT_TRUE(
         hostdata::ScatterPreferenceRecord(extra.data(), 12, hostdata::PageFormatExtraFieldMap()));
     EXPECT_EQ(LoadedRecords().size(), 4u);
-    EXPECT_TRUE(Saves().empty());
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
 
     hostdata::WriteU16(extra.data(), 8, 1600);
     host.ClearTrace();
     hostdata::ScatterPreferenceRecord(extra.data(), 12, hostdata::PageFormatExtraFieldMap());
-    EXPECT_EQ(Saves(), Lines{"FX_SaveEData 'ot93' (-2,0) length 12 v=0x19000000 -> 1"});
+    EXPECT_EQ(CallsOf("FX_SaveEData"),
+              Lines{"FX_SaveEData 'ot93' (-2,0) length 12 v=0x19000000 -> 1"});
     EXPECT_EQ(OtherWord('9', '3', 0, 2), 1600);
     EXPECT_EQ(OtherWord('9', '3', 0, 4), 1000);
 }
