@@ -66,15 +66,18 @@ Choice ChooseAfterFinalBarline(FCMeasure &measure, int32_t firstMeasure) {
                                                         : Choice::OtherSystem;
 }
 
+// The measure is loaded as for every system, but its flag decides only on
+// hosts that know it and for systems other than the one at measure 1; only
+// there does a measure that could not be loaded leave the system as it is.
 Choice ChooseForFullNames(FCMeasure &measure, int32_t firstMeasure) {
-    if (firstMeasure != 0 && !measure.LoadItem(static_cast<uint16_t>(firstMeasure))) {
-        return Choice::Unknown;
-    }
+    const bool loaded =
+        firstMeasure != 0 && measure.LoadItem(static_cast<uint16_t>(firstMeasure));
     const bool hostKnowsFullNames = hostdata::HostVersion() >= hostdata::kFullNamesHostVersion;
-    if (firstMeasure != 0 && hostKnowsFullNames && measure.ShowsFullNames()) {
-        return Choice::FirstSystem;
+    if (firstMeasure == 0 || firstMeasure == 1 || !hostKnowsFullNames) {
+        return firstMeasure == 1 ? Choice::FirstSystem : Choice::OtherSystem;
     }
-    return firstMeasure == 1 ? Choice::FirstSystem : Choice::OtherSystem;
+    if (!loaded) return Choice::Unknown;
+    return measure.ShowsFullNames() ? Choice::FirstSystem : Choice::OtherSystem;
 }
 
 }  // namespace
@@ -88,11 +91,11 @@ void IndentSystems(const FCMusicRegion &region, int command) {
     // The low 16 bits of the current part are 0 for the score; a host that
     // cannot tell answers -1, which reads as a part.
     const bool partsFlag = (hostdata::CurrentPart() & 0xFFFF) != 0;
-    if (!pageFormat.LoadItem(partsFlag ? 1 : 0)) {
-        // Without a page format every indent would be made up: leave the
-        // document as it is.
-        return;
-    }
+    pageFormat.LoadItem(partsFlag ? 1 : 0);
+    // Without the page format record every indent would be made up: leave
+    // the document as it is. The record alone holds the indents; its extra
+    // values, which can fail to load on their own, are not needed here.
+    if (pageFormat.GetLoadedSize() == 0) return;
 
     for (const SystemStart &start :
          SystemsBeginningIn(systems, region.GetStartMeasure(), region.GetEndMeasure())) {

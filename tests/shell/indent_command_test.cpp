@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include "hostdata/data_tag.h"
@@ -45,14 +46,6 @@ protected:
         std::vector<uint16_t> indents;
         for (const auto &[item, bytes] : loaded) indents.push_back(LeftIndent(host, item));
         return indents;
-    }
-
-    std::vector<std::string> CallsOf(const std::string &function) const {
-        std::vector<std::string> lines;
-        for (const auto &call : host.Trace()) {
-            if (call.function == function) lines.push_back(call.ToString());
-        }
-        return lines;
     }
 
     std::vector<std::string> MeasureLoads() const {
@@ -198,27 +191,6 @@ TEST_F(IndentCommand, OnlyStyleFiveIsAFinalBarline) {
     }
 }
 
-TEST_F(IndentCommand, BelowHostVersion0x12000000MeasuresComeInTheShortLayout) {
-    UseWorkedExample();
-    Run(kFinalBarlines, 8, 8, 0x11FFFFFF);
-    EXPECT_EQ(MeasureLoads(), std::vector<std::string>{
-                                  "FX_LoadEData 'SOMS' (7,0) room 26 v=0x0A000000 -> 1 size 26"});
-    EXPECT_EQ(LeftIndent(host, 3), 144);
-}
-
-TEST_F(IndentCommand, FullNamesFlagIsReadFromTheShortLayoutToo) {
-    UseWorkedExample();
-    Run(kFullNames, 11, 11, 0x11FFFFFF);
-    EXPECT_EQ(LeftIndent(host, 4), 144);
-}
-
-TEST_F(IndentCommand, BelowHostVersion0x10000000TheFullNamesFlagIsNotConsulted) {
-    UseWorkedExample();
-    Run(kFullNames, 1, 20, 0x0FFFFFFF);
-    EXPECT_EQ(Indents(), (std::vector<uint16_t>{144, 0, 0, 0, 0}));
-    EXPECT_EQ(MeasureLoads().size(), 5u);
-}
-
 TEST_F(IndentCommand, APartUsesThePartsPageFormatWhateverItsNumber) {
     UseWorkedExample();
     host.SetCurrentPart(3);
@@ -278,19 +250,6 @@ TEST_F(IndentCommand, SystemsNotLaidOutAreLaidOutOnceAndReloaded) {
     EXPECT_EQ(Indents(), (std::vector<uint16_t>{144, 0, 144}));
 }
 
-TEST_F(IndentCommand, WithoutALayoutUpdateTheSystemsAreStillReloaded) {
-    UseHost({"FINALE.EXE", {"FX_UpdateLayout"}});
-    AddSystems(host, {0, 5});
-    AddMeasures(host, 8);
-    Run(kFullNames, 0, 8);
-    const auto calls = Calls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(),
-                         "FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28"),
-              2);
-    // A system still at measure 0 is not a first system.
-    EXPECT_EQ(Indents(), (std::vector<uint16_t>{0, 0}));
-}
-
 TEST_F(IndentCommand, OnlyTheFirstOfTwoSystemsAtOneMeasureIsHandled) {
     AddSystems(host, {3, 3});
     AddMeasures(host, 4);
@@ -313,16 +272,6 @@ TEST_F(IndentCommand, SavingStopsAtTheFirstSystemTheHostRefuses) {
     EXPECT_EQ(LeftIndent(host, 4), 0x4342);
 }
 
-TEST_F(IndentCommand, ASystemWhoseMeasureCannotBeLoadedKeepsItsIndent) {
-    UseWorkedExample();
-    host.FailCallsWhere([](const standin::HostCall &call) {
-        return call.tag == hostdata::kMeasureTag && call.itemIn == 7;
-    });
-    Run(kFinalBarlines, 8, 11);
-    EXPECT_EQ(LeftIndent(host, 3), 0x3332);
-    EXPECT_EQ(LeftIndent(host, 4), 0);
-}
-
 TEST_F(IndentCommand, AHostWithoutDataFunctionsSeesNoSave) {
     UseHost({"FINALE.EXE", {"FX_LoadEData"}});
     UseWorkedExample();
@@ -337,5 +286,171 @@ TEST_F(IndentCommand, AHostUnderAnotherNameIsServedThroughTheProgramItself) {
     EXPECT_EQ(Indents(), (std::vector<uint16_t>{LeftIndent(host, 1), LeftIndent(host, 2), 144, 0,
                                                 LeftIndent(host, 5)}));
 }
+
+// The host version decides whether the full-names flag counts (from
+// 0x10000000, compared unsigned) and which measure layout is read (the
+// 30-byte one from 0x12000000).
+struct HostVersionCase {
+    uint32_t version;
+    bool fullNamesCount;
+    bool longMeasures;
+};
+
+// How measure 7 is asked for, in the short or the long layout.
+std::string Measure7Load(bool longMeasures) {
+    return longMeasures ? "FX_LoadEData 'SOMS' (7,0) room 30 v=0x12000000 -> 1 size 30"
+                        : "FX_LoadEData 'SOMS' (7,0) room 26 v=0x0A000000 -> 1 size 26";
+}
+
+class OnHostVersion : public IndentCommand,
+                      public ::testing::WithParamInterface<HostVersionCase> {};
+
+TEST_P(OnHostVersion, TheFullNamesFlagCountsOnlyFrom0x10000000) {
+    UseWorkedExample();
+    Run(kFullNames, 1, 20, GetParam().version);
+    EXPECT_EQ(Indents(), GetParam().fullNamesCount ? (std::vector<uint16_t>{144, 0, 0, 144, 0})
+                                                   : (std::vector<uint16_t>{144, 0, 0, 0, 0}));
+    EXPECT_EQ(MeasureLoads().size(), 5u) << "each system's measure is loaded all the same";
+}
+
+TEST_P(OnHostVersion, MeasuresAreReadInTheHostsLayout) {
+    UseWorkedExample();
+    Run(kFinalBarlines, 8, 8, GetParam().version);
+    EXPECT_EQ(MeasureLoads(), std::vector<std::string>{Measure7Load(GetParam().longMeasures)});
+    EXPECT_EQ(LeftIndent(host, 3), 144);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, OnHostVersion,
+    ::testing::Values(
+        HostVersionCase{0x0FFFFFFF, false, false},
+        HostVersionCase{0x10000000, true, false},
+        HostVersionCase{0x11FFFFFF, true, false},
+        HostVersionCase{0x12000000, true, true},
+        HostVersionCase{0x80000000, true, true},
+        HostVersionCase{0xFFFFFFFF, true, true}),
+    [](const ::testing::TestParamInfo<HostVersionCase> &info) {
+        char name[16];
+        std::snprintf(name, sizeof name, "Host%08X", info.param.version);
+        return std::string(name);
+    });
+
+// A measure that cannot be read leaves its system as it is, but only where
+// the choice reads that measure; the measures are loaded all the same.
+constexpr uint16_t kUnchanged = 0xFFFF;
+
+struct UnreadableMeasureCase {
+    const char *name;
+    uint16_t command;
+    uint32_t version;
+    int16_t measure;  // the one the host refuses
+    int16_t system;
+    uint16_t indent;  // kUnchanged: the system keeps its own
+};
+
+class UnreadableMeasure : public IndentCommand,
+                          public ::testing::WithParamInterface<UnreadableMeasureCase> {};
+
+TEST_P(UnreadableMeasure, SkipsOnlyTheSystemWhoseChoiceItDecides) {
+    UseWorkedExample();
+    const UnreadableMeasureCase &c = GetParam();
+    host.FailCallsWhere([&c](const standin::HostCall &call) {
+        return call.tag == hostdata::kMeasureTag && call.itemIn == c.measure;
+    });
+    const uint16_t own = LeftIndent(host, c.system);
+    Run(c.command, 1, 20, c.version);
+    EXPECT_EQ(LeftIndent(host, c.system), c.indent == kUnchanged ? own : c.indent);
+    EXPECT_EQ(LeftIndent(host, 2), 0) << "the other systems are handled";
+    EXPECT_EQ(MeasureLoads().size(), c.command == kFullNames ? 5u : 4u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Measures, UnreadableMeasure,
+    ::testing::Values(
+        UnreadableMeasureCase{"FullNamesAtMeasureOne", kFullNames, 0x12000000, 1, 1, 144},
+        UnreadableMeasureCase{"FullNamesOnAHostWithoutTheFlag", kFullNames, 0x0FFFFFFF, 11, 4, 0},
+        UnreadableMeasureCase{"FullNamesWhereTheFlagDecides", kFullNames, 0x12000000, 11, 4,
+                              kUnchanged},
+        UnreadableMeasureCase{"FinalBarlineBeforeTheSystem", kFinalBarlines, 0x12000000, 7, 3,
+                              kUnchanged}),
+    [](const ::testing::TestParamInfo<UnreadableMeasureCase> &info) { return info.param.name; });
+
+// Systems still at measure 0: one layout update (when the host has one),
+// one reload, whatever the update did, and then the system indent.
+struct NotLaidOutCase {
+    const char *name;
+    uint16_t command;
+    bool hostUpdatesLayout;
+};
+
+class NotLaidOut : public IndentCommand, public ::testing::WithParamInterface<NotLaidOutCase> {};
+
+TEST_P(NotLaidOut, SystemsAreReloadedOnceAndThoseStillAtZeroGetTheSystemIndent) {
+    if (!GetParam().hostUpdatesLayout) UseHost({"FINALE.EXE", {"FX_UpdateLayout"}});
+    AddSystems(host, {0, 0, 5});
+    AddMeasures(host, 8);
+    SetBarlineStyle(host, 4, 5);
+    SetShowsFullNames(host, 5);
+    Run(GetParam().command, 0, 8);
+    const auto updates = CallsOf("FX_UpdateLayout");
+    EXPECT_EQ(updates.size(), GetParam().hostUpdatesLayout ? 1u : 0u);
+    const auto calls = Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(),
+                         "FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28"),
+              2);
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{0, LeftIndent(host, 2), 144}))
+        << "only the first of the systems at measure 0 is handled";
+    EXPECT_NE(LeftIndent(host, 2), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, NotLaidOut,
+    ::testing::Values(NotLaidOutCase{"FinalBarlines", kFinalBarlines, true},
+                      NotLaidOutCase{"FullNames", kFullNames, true},
+                      NotLaidOutCase{"FinalBarlinesWithoutALayoutUpdate", kFinalBarlines, false},
+                      NotLaidOutCase{"FullNamesWithoutALayoutUpdate", kFullNames, false}),
+    [](const ::testing::TestParamInfo<NotLaidOutCase> &info) { return info.param.name; });
+
+// The page format must have come from the host, or no indent is written
+// and no system saved. Its extra values are not needed.
+struct PageFormatCase {
+    const char *name;
+    int32_t currentPart;
+    char other[2];  // the other record the host refuses
+    int16_t inci;
+    bool indents;
+};
+
+class UnreadablePageFormat : public IndentCommand,
+                             public ::testing::WithParamInterface<PageFormatCase> {};
+
+TEST_P(UnreadablePageFormat, LeavesTheDocumentAsItIs) {
+    UseWorkedExample();
+    const PageFormatCase &c = GetParam();
+    host.SetCurrentPart(c.currentPart);
+    host.FailCallsWhere([&c](const standin::HostCall &call) {
+        return call.function == "FX_LoadEData" &&
+               call.tag == hostdata::OtherTag(c.other[0], c.other[1]) && call.inciIn == c.inci;
+    });
+    Run(kFinalBarlines, 1, 20);
+    if (c.indents) {
+        EXPECT_EQ(CallsOf("FX_SaveEData").size(), 5u);
+        EXPECT_EQ(LeftIndent(host, 3),
+                  c.currentPart == 0 ? kScoreFirstSystemIndent : kPartsFirstSystemIndent);
+    } else {
+        EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
+        EXPECT_TRUE(MeasureLoads().empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, UnreadablePageFormat,
+    ::testing::Values(PageFormatCase{"ScoreFirstSystemIndent", 0, {'0', '3'}, 0, false},
+                      PageFormatCase{"ScoreSystemIndent", 0, {'1', '7'}, 0, false},
+                      PageFormatCase{"ScoreFieldTheCommandDoesNotUse", 0, {'3', '9'}, 0, false},
+                      PageFormatCase{"PartsRecordOfTheRun", 2, {'7', '7'}, 3, false},
+                      PageFormatCase{"ScoreExtraValue", 0, {'9', '3'}, 0, true},
+                      PageFormatCase{"PartsExtraValue", 2, {'7', '7'}, 4, true}),
+    [](const ::testing::TestParamInfo<PageFormatCase> &info) { return info.param.name; });
 
 }  // namespace
