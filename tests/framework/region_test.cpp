@@ -55,6 +55,7 @@ TEST_F(Regions, DifferWhenAnyPartOfEitherPointDiffers) {
     EXPECT_EQ(Calls().size(), 2u);
     EXPECT_FALSE(base.IsSameRegion(Select(other, {1, 1, 2, 101}, {4, 2, -3, 200})));
     EXPECT_FALSE(base.IsSameRegion(Select(other, {1, 1, 2, 100}, {4, 2, -3, 201})));
+    EXPECT_FALSE(base.IsSameRegion(Select(other, {1, 1, 3, 100}, {4, 2, -3, 200})));
     EXPECT_FALSE(base.IsSameRegion(Select(other, {1, 1, 2, 100}, {4, 2, 3, 200})));
 }
 

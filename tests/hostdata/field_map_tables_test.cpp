@@ -11,6 +11,7 @@
 
 #include "hostdata/data_tag.h"
 #include "hostdata/field_map.h"
+#include "hostdata/record_redirection.h"
 #include "hostdata/versioned_field_maps.h"
 
 namespace {
@@ -186,6 +187,101 @@ TEST(FieldMapTables, EachVersionedMapHasItsFigures) {
         ExpectFigures(map, expected);
         ExpectNoOverlap(map);
     }
+}
+
+// Every tag 'pf' + two printable characters, in order.
+std::vector<std::string> AllPreferenceTags() {
+    std::vector<std::string> tags;
+    for (char c1 = ' '; c1 <= '~'; ++c1) {
+        for (char c2 = ' '; c2 <= '~'; ++c2) tags.push_back(std::string("pf") + c1 + c2);
+    }
+    return tags;
+}
+
+TEST(FieldMapTables, NoOtherTagHasAMap) {
+    Texts plain, versioned;
+    for (const std::string &tag : AllPreferenceTags()) {
+        if (hostdata::FindFieldMap(Tag(tag), 0)) plain.push_back(tag);
+        if (hostdata::FindVersionedFieldMap(Tag(tag), 0) ||
+            hostdata::FindVersionedFieldMap(Tag(tag), 1)) {
+            versioned.push_back(tag);
+        }
+    }
+    EXPECT_EQ(plain, (Texts{"pf05", "pfDP", "pfEX", "pfMS", "pfPB", "pfPF", "pfPL", "pfRP", "pfSI",
+                            "pfSS"}));
+    EXPECT_EQ(versioned, (Texts{"pfDP", "pfEX", "pfGp", "pfMI", "pfMS", "pfPB", "pfPF", "pfPL",
+                                "pfRP", "pfSI", "pfSS", "pfSp", "pfTI", "pfly", "pfmm", "pfpS"}));
+}
+
+TEST(FieldMapTables, VersionedMapsOfOneVariantServeEveryPartsFlag) {
+    for (const MapFigures &figures : kVersionedMaps) {
+        if (figures.tag == "pfGp" || figures.tag == "pfSp" || figures.tag == "pfPF") continue;
+        for (uint16_t partsFlag : {1, 2, 0xFFFF}) {
+            EXPECT_EQ(Versioned(figures.tag, partsFlag).rows, Versioned(figures.tag).rows)
+                << figures.tag << " " << partsFlag;
+        }
+    }
+    EXPECT_EQ(Versioned("pfGp", 0xFFFF).rows, Versioned("pfGp", 1).rows);
+    EXPECT_EQ(Versioned("pfSp", 2).rows, Versioned("pfSp", 1).rows);
+}
+
+// The runs of other records that serve whole preference records, and the
+// item numbers each serves: any, only 1, or 1 up to a limit (item n then
+// starts at inci n - 1).
+struct RunFigures {
+    std::string tag;
+    std::string other;
+    uint16_t count;
+    uint16_t limit;  // 0: any item number; 1: only item 1
+};
+
+const std::vector<RunFigures> kRuns = {
+    {"pfGD", "ot79", 1, 0},   {"pfGG", "ot88", 11, 0}, {"pfGb", "ot98", 1, 4},
+    {"pfGd", "ot80", 1, 0},   {"pfGs", "ot91", 1, 1},  {"pfMM", "ot25", 2, 0},
+    {"pfND", "ot04", 1, 0},   {"pfNd", "ot66", 1, 0},  {"pfPF", "ot77", 4, 1},
+    {"pfSC", "ot52", 2, 0},   {"pfSN", "ot40", 1, 128}, {"pfSP", "ot94", 3, 0},
+    {"pfSl", "ot26", 1, 15},  {"pfTC", "ot86", 5, 0},  {"pfTI", "ot84", 4, 0},
+    {"pfTX", "ot78", 9, 0},   {"pfTp", "ot85", 4, 0},  {"pfTs", "ot90", 1, 9},
+};
+
+// "ot77 x4 from 0", or "refused", or "host" when the tag is not redirected.
+std::string RunText(uint32_t tag, uint16_t item) {
+    const hostdata::Redirection run = hostdata::FindRedirection(tag, item);
+    if (!run.accepted) return "refused";
+    if (run.otherTag == 0) return "host";
+    return hostdata::TagText(run.otherTag) + " x" + std::to_string(run.count) + " from " +
+           std::to_string(run.firstInci);
+}
+
+TEST(RedirectionTable, EachRunHasItsRecordsAndServesOnlyItsItemNumbers) {
+    for (const RunFigures &run : kRuns) {
+        SCOPED_TRACE(run.tag);
+        const uint32_t tag = Tag(run.tag);
+        const std::string first = run.other + " x" + std::to_string(run.count) + " from ";
+        EXPECT_EQ(RunText(tag, 1), first + "0");
+        if (run.limit == 0) {
+            for (uint16_t item : {0, 2, 0x7FFF, 0xFFFE, 0xFFFF}) {
+                EXPECT_EQ(RunText(tag, item), first + "0") << item;
+            }
+            continue;
+        }
+        EXPECT_EQ(RunText(tag, run.limit), first + std::to_string(run.limit - 1));
+        for (uint16_t item : {0, run.limit + 1, 0xFFFF}) {
+            EXPECT_EQ(RunText(tag, static_cast<uint16_t>(item)), "refused") << item;
+        }
+    }
+}
+
+TEST(RedirectionTable, NoOtherTagIsRedirected) {
+    Texts redirected;
+    for (const std::string &tag : AllPreferenceTags()) {
+        if (RunText(Tag(tag), 1) != "host") redirected.push_back(tag);
+    }
+    Texts expected;
+    for (const RunFigures &run : kRuns) expected.push_back(run.tag);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(redirected, expected);
+    EXPECT_EQ(RunText(hostdata::kStaffSystemTag, 1), "host");
 }
 
 TEST(FieldMapTables, OnlyTheNamedRowsInvertAFlagOrTakeALowByte) {
