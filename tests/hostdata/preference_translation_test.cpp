@@ -111,6 +111,14 @@ TEST_F(PreferenceTranslation, SavingChangedFieldsWritesEachOfTheirOtherRecordsOn
     EXPECT_EQ(OtherWord('0', '3', 0, 1), 144);
     EXPECT_EQ(OtherWord('0', '3', 0, 0), 0x0900);
 
+    host.FailCallsWhere([](const standin::HostCall &call) {
+        return call.function == "FX_SaveEData" && call.tag == OtherTag('1', '7');
+    });
+    hostdata::WriteU16(record.data(), 28, 29);
+    hostdata::WriteU16(record.data(), 46, 145);
+    EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 0) << "'ot17' was not written";
+    EXPECT_EQ(OtherWord('0', '3', 0, 1), 145) << "the others still are";
+
     hostdata::WriteU32(record.data(), 0, 0x00030004);
     Save(kPageFormat, 0, record.data(), 48);
     EXPECT_EQ(OtherWord('1', '4', 0, 0), 0x0003) << "high word first";

@@ -85,6 +85,20 @@ TEST_F(NewerHostRows, AreNeitherComparedNorWrittenOnAnOlderHost) {
     EXPECT_EQ(OtherWord('2', '2', 0, 4), 0x2222);
 }
 
+TEST_F(VersionedFieldMaps, ARowLeftOutDoesNotHoldBackTheRowsThatShareItsRecord) {
+    const hostdata::FieldMapRow rows[] = {
+        {{'5', '0'}, 0, 0, 0, 0, 2, hostdata::kPlainCopy, 0x20000000},
+        {{'5', '0'}, 0, 0, 2, 1, 2, hostdata::kPlainCopy, 0},
+    };
+    PutOther('5', '0', 0, {1, 2, 0, 0, 0, 0});
+    std::array<uint8_t, 4> record;
+    record.fill(0xEE);
+    int32_t size = 4;
+    EXPECT_TRUE(hostdata::AssemblePreferenceRecord(record.data(), &size, FieldMap{rows, 2}));
+    EXPECT_EQ(hostdata::ReadU16(record.data(), 0), 0xEEEE);
+    EXPECT_EQ(hostdata::ReadU16(record.data(), 2), 2);
+}
+
 TEST_F(VersionedFieldMaps, AGappedMapNeedsRoomForItsLastField) {
     std::array<uint8_t, 12> spacing;
     spacing.fill(0xEE);
