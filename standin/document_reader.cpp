@@ -1,16 +1,17 @@
 // Reading a document file. Every fault names the file, the place as a JSON
 // pointer, and what was expected there; nothing half-read is ever used.
 #include <cctype>
-#include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <sstream>
+#include <set>
 
 #include "hostdata/record_bytes.h"
 #include "standin/byte_text.h"
 #include "standin/document.h"
 #include "standin/document_fields.h"
+#include "standin/file_system.h"
 
 namespace standin {
 namespace {
@@ -40,6 +41,64 @@ std::string Found(const Json &value) {
     if (text.size() > 40) text = text.substr(0, 37) + "...";
     return text;
 }
+
+// Follows the parser through the text and notes the first key that an
+// object gives twice: which of the two a reader takes is anyone's guess, so
+// the document cannot be trusted.
+class RepeatedKeys {
+public:
+    bool operator()(int, Json::parse_event_t event, Json &parsed) {
+        switch (event) {
+            case Json::parse_event_t::object_start:
+                frames_.push_back({false, 0, {}, {}});
+                break;
+            case Json::parse_event_t::array_start:
+                frames_.push_back({true, 0, {}, {}});
+                break;
+            case Json::parse_event_t::key: {
+                Frame &object = frames_.back();
+                object.key = parsed.get<std::string>();
+                if (!object.keys.insert(object.key).second && first_.empty()) first_ = Pointer();
+                break;
+            }
+            case Json::parse_event_t::object_end:
+            case Json::parse_event_t::array_end:
+                frames_.pop_back();
+                ElementDone();
+                break;
+            case Json::parse_event_t::value:
+                ElementDone();
+                break;
+        }
+        return true;
+    }
+
+    // The place of the first key given twice; empty when none was.
+    const std::string &First() const { return first_; }
+
+private:
+    struct Frame {
+        bool array;
+        std::size_t index;  // of the element being read
+        std::string key;    // of the member being read
+        std::set<std::string> keys;
+    };
+
+    void ElementDone() {
+        if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+    }
+
+    std::string Pointer() const {
+        std::string pointer;
+        for (const Frame &frame : frames_) {
+            pointer += "/" + (frame.array ? std::to_string(frame.index) : Escaped(frame.key));
+        }
+        return pointer;
+    }
+
+    std::vector<Frame> frames_;
+    std::string first_;
+};
 
 // Walks one parsed document; `pointer` arguments are JSON pointers into it.
 class Reader {
@@ -352,8 +411,9 @@ void ReadPageFormat(const Reader &reader, const Json &pageFormat, Document &docu
 
 Document ParseDocument(const std::string &text, const std::string &fileName) {
     Json root;
+    RepeatedKeys repeated;
     try {
-        root = Json::parse(text);
+        root = Json::parse(text, std::ref(repeated));
     } catch (const Json::parse_error &error) {
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
         const std::string what = error.what();
@@ -362,6 +422,9 @@ Document ParseDocument(const std::string &text, const std::string &fileName) {
                             (start == std::string::npos ? what : what.substr(start + 2)));
     }
     const Reader reader(fileName);
+    if (!repeated.First().empty()) {
+        reader.Fail(repeated.First(), "given twice in one object; keep one of them");
+    }
     reader.RequireObject(root, "",
                          {"description", "hostVersion", "currentPart", "slots", "pageFormat",
                           "systems", "measures", "records"},
@@ -393,11 +456,13 @@ Document ParseDocument(const std::string &text, const std::string &fileName) {
 }
 
 Document ReadDocumentFile(const std::string &path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw DocumentError(path + ": cannot read the document");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return ParseDocument(text.str(), path);
+    std::string text;
+    try {
+        text = ReadRegularFile(path, kDocumentSizeLimit);
+    } catch (const FileError &error) {
+        throw DocumentError(error.what());
+    }
+    return ParseDocument(text, path);
 }
 
 }  // namespace standin
