@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+#include <vector>
+
 #include "hostdata/record_bytes.h"
 #include "standin/svg_picture.h"
 
@@ -41,23 +45,76 @@ std::size_t Count(const std::string &text, const std::string &part) {
     return count;
 }
 
-TEST(SystemsPicture, DrawsEverySystemTwiceAndMarksOnlyTheChangedOnes) {
-    standin::SystemChange kept, changed;
-    kept.item = 1;
-    kept.firstMeasureBefore = kept.firstMeasureAfter = 1;
-    kept.indentBefore = kept.indentAfter = 144;
-    changed.item = 2;
-    changed.firstMeasureBefore = changed.firstMeasureAfter = 5;
-    changed.indentAfter = 144;
-    const std::string svg = standin::SystemsPicture({kept, changed}, "Final <Barlines> & more");
+standin::SystemChange System(int16_t item, int16_t measure, int16_t before, int16_t after,
+                             bool selected) {
+    standin::SystemChange system;
+    system.item = item;
+    system.firstMeasureBefore = system.firstMeasureAfter = measure;
+    system.indentBefore = before;
+    system.indentAfter = after;
+    system.inSelection = selected;
+    system.reason.text = "the final barline at measure " + std::to_string(measure - 1);
+    return system;
+}
+
+TEST(SystemsPicture, DrawsEverySystemTwiceMarksTheChangedAndTheSelectedAndExplains) {
+    const std::string svg =
+        standin::SystemsPicture({System(1, 1, 144, 144, false), System(2, 5, 0, 144, true)},
+                                "Final <Barlines> & more", "measures 5 to 12");
 
     EXPECT_EQ(svg.rfind("<svg ", 0), 0u);
     EXPECT_NE(svg.find(">Final &lt;Barlines&gt; &amp; more</text>"), std::string::npos);
-    EXPECT_EQ(Count(svg, "stroke-width=\"0.8\""), 4u * 5u);  // four staves of five lines
-    EXPECT_EQ(Count(svg, "indent 0 \xE2\x86\x92 144"), 1u);
+    // Four staves of five lines, and the legend's red one.
+    EXPECT_EQ(Count(svg, "stroke-width=\"0.8\""), 5u * 5u);
+    EXPECT_EQ(Count(svg, "indent 0 \xE2\x86\x92 144: the final barline at measure 4<"), 1u);
     EXPECT_EQ(Count(svg, ">m. 5</text>"), 2u);
     EXPECT_EQ(Count(svg, "fill=\"#c0392b\">m. 5<"), 1u);  // after, not before
     EXPECT_EQ(Count(svg, "fill=\"#c0392b\">m. 1<"), 0u);
+    EXPECT_EQ(Count(svg, "fill=\"#e8f0fa\""), 2u);  // the selected row, and the legend's
+    for (const char *legend : {">red: the command changed the system's left indent<",
+                               ">dashed line: left indent 0<",
+                               ">shaded: in the selection (measures 5 to 12)<",
+                               ">left indents in EVPUs (288 to the inch)"}) {
+        EXPECT_EQ(Count(svg, legend), 1u) << legend;
+    }
+}
+
+// The values of every coordinate and size in the picture.
+std::vector<std::string> Coordinates(const std::string &svg) {
+    std::vector<std::string> values;
+    for (const char *name : {" x=\"", " y=\"", " x1=\"", " y1=\"", " x2=\"", " y2=\"",
+                             " width=\"", " height=\"", " viewBox=\""}) {
+        const std::size_t length = std::string(name).size();
+        for (auto at = svg.find(name); at != std::string::npos; at = svg.find(name, at + 1)) {
+            values.push_back(svg.substr(at + length, svg.find('"', at + length) - at - length));
+        }
+    }
+    return values;
+}
+
+TEST(SystemsPicture, KeepsWholePixelsAndDistinctStaffLinesAtTheMostSystems) {
+    std::vector<standin::SystemChange> systems;
+    for (int16_t item = 1; item < 32767; ++item) {
+        systems.push_back(System(item, item, static_cast<int16_t>(item % 7 * 1000 - 3000),
+                                 static_cast<int16_t>(item % 5 * 77), item % 2 == 0));
+    }
+    systems.push_back(System(32767, 32767, -32768, 32767, true));
+    const std::string svg = standin::SystemsPicture(systems, "all", "measures 1 to 32767");
+    for (const std::string &value : Coordinates(svg)) {
+        if (value == "100%") continue;
+        ASSERT_EQ(value.find_first_not_of("-0123456789 "), std::string::npos) << value;
+    }
+    // The last system's staff: its start line, then five lines, each at a
+    // height of its own.
+    std::size_t at = svg.rfind(">m. 32767</text>");
+    ASSERT_NE(at, std::string::npos);
+    std::set<std::string> heights;
+    for (int line = 0; line < 6; ++line) {
+        at = svg.find("y1=\"", at + 1);
+        ASSERT_NE(at, std::string::npos);
+        heights.insert(svg.substr(at + 4, svg.find('"', at + 4) - at - 4));
+    }
+    EXPECT_EQ(heights.size(), 5u);
 }
 
 }  // namespace
