@@ -234,7 +234,11 @@ std::map<uint16_t, int16_t> Slots(const Reader &reader, const Json &value) {
         if (!digits || std::stoul(key) > 0xFFFF) {
             reader.Fail(pointer, "expected a staff slot number (0 to 65535) as the name");
         }
-        slots[static_cast<uint16_t>(std::stoul(key))] =
+        const auto slot = static_cast<uint16_t>(std::stoul(key));
+        if (slots.count(slot) != 0) {
+            reader.Fail(pointer, "staff slot " + std::to_string(slot) + " is already given");
+        }
+        slots[slot] =
             static_cast<int16_t>(reader.Integer(member.value(), pointer, -32768, 32767, kInt16));
     }
     return slots;
