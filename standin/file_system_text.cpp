@@ -20,7 +20,10 @@ std::string CannotWrite(const std::string &path, const std::string &reason) {
 }
 
 std::string TooLarge(const std::string &path, std::size_t limit) {
-    return CannotRead(path, "larger than the limit of " + std::to_string(limit >> 20) + " MiB");
+    constexpr std::size_t kMiB = 1u << 20;
+    const std::string amount = limit % kMiB == 0 ? std::to_string(limit / kMiB) + " MiB"
+                                                 : std::to_string(limit) + " bytes";
+    return CannotRead(path, "larger than the limit of " + amount);
 }
 
 void CheckReadable(const std::string &path, const PathFacts &facts, std::size_t limit) {

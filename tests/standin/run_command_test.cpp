@@ -2,16 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <set>
+#include <sstream>
+#include <tuple>
 #include <string>
 #include <vector>
 
+#include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
+#include "standin/call_trace.h"
+#include "standin/run_report.h"
 #include "standin/svg_picture.h"
 
 namespace {
 
 using standin::MeasureRange;
+using standin::Bytes;
 using standin::UsageError;
 
 TEST(RunCommand, MeasuresAreARangeOrOneNumber) {
@@ -39,12 +46,6 @@ TEST(RunCommand, TheSelectionRecordHoldsBothPointsOfTheFirstSlot) {
     EXPECT_EQ(hostdata::ReadI16(record.data(), 14), 300);
 }
 
-std::size_t Count(const std::string &text, const std::string &part) {
-    std::size_t count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
-
 standin::SystemChange System(int16_t item, int16_t measure, int16_t before, int16_t after,
                              bool selected) {
     standin::SystemChange system;
@@ -55,6 +56,59 @@ standin::SystemChange System(int16_t item, int16_t measure, int16_t before, int1
     system.inSelection = selected;
     system.reason.text = "the final barline at measure " + std::to_string(measure - 1);
     return system;
+}
+
+TEST(RunReport, ScriptsGetEverySystemOrTheChangedOnesWithQuotedFields) {
+    standin::RunResult result;
+    result.menuIndex = 2;  // not offered: no menu text
+    result.systems = {System(1, 1, 0, 0, false), System(2, 5, 0, 144, true)};
+    result.systems[1].reason = {"full-names-unknown", 5, "flag at 5, which \"old\" hosts lack", 0};
+    result.otherRecordsChanged = {{hostdata::MakeTag('o', 't', '7', '7'), -2, 3}};
+
+    std::ostringstream csv;
+    standin::PrintRunReport(result, standin::ReportFormat::Csv, true, csv);
+    EXPECT_EQ(csv.str().substr(csv.str().find('\n') + 1),
+              "2,5,5,0,144,true,false,full-names-unknown,5,0,false,"
+              "\"flag at 5, which \"\"old\"\" hosts lack\"\n");
+
+    std::ostringstream json;
+    standin::PrintRunReport(result, standin::ReportFormat::Json, false, json);
+    const auto report = nlohmann::json::parse(json.str());
+    EXPECT_EQ(report["command"], nlohmann::json::parse(
+                                     R"({"index": 2, "menuText": null, "offered": false})"));
+    EXPECT_EQ(report["selection"], nullptr);
+    EXPECT_EQ(report["systems"].size(), 2u);
+    EXPECT_EQ(report["systemsChanged"], 1);
+    EXPECT_EQ(report["systems"][1]["asExpected"], false);
+    EXPECT_EQ(report["otherRecordsChanged"][0],
+              nlohmann::json::parse(R"({"tag": "ot77", "item": -2, "inci": 3})"));
+}
+
+TEST(CallTrace, ASaveShowsEachRunOfBytesItChanged) {
+    const std::tuple<Bytes, Bytes, const char *> cases[] = {
+        {{1, 2, 3}, {1, 2, 3}, "no byte changed"},
+        {{1, 2, 3, 4, 5}, {1, 9, 9, 4, 6}, "bytes 1-2: 02 03 -> 09 09; byte 4: 05 -> 06"},
+        {{1, 2}, {1, 2, 0x0A}, "byte 2: none -> 0a"},
+        {{1, 2, 3}, {1}, "bytes 1-2: 02 03 -> none"},
+    };
+    for (const auto &[before, after, text] : cases) {
+        EXPECT_EQ(standin::ChangedBytes(before, after), text);
+    }
+    standin::HostCall save;
+    save.function = "FX_SaveEData";
+    save.result = 1;
+    save.replaced = true;
+    save.earlier = {1, 2};
+    save.data = {1, 3};
+    const std::string trace = standin::TraceText({save});
+    EXPECT_EQ(trace.rfind("# function 'tag' (item,inci)", 0), 0u);
+    EXPECT_NE(trace.find("FX_SaveEData v=0x00000000 -> 1\n    byte 1: 02 -> 03\n"), std::string::npos);
+}
+
+std::size_t Count(const std::string &text, const std::string &part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
 }
 
 TEST(SystemsPicture, DrawsEverySystemTwiceMarksTheChangedAndTheSelectedAndExplains) {
