@@ -16,8 +16,6 @@
 namespace standin {
 namespace {
 
-constexpr const char *kStandardOutput = "-";
-
 void Warn(const Streams &streams, const std::string &warning) {
     streams.err << "FINALE.EXE: warning: " << warning << "\n";
 }
@@ -50,8 +48,6 @@ std::size_t Count(const RecordStore &records, uint32_t tag) {
     return count;
 }
 
-bool ToStandardOutput(const std::string &path) { return path == kStandardOutput; }
-
 }  // namespace
 
 void RunDocument(const RunRequest &request, const Streams &streams) {
@@ -67,8 +63,8 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
     // The report shares standard output only with the trace, and only as a
     // table: a document, a picture, JSON or CSV must stay whole to be read.
     const bool dataToStandardOutput =
-        ToStandardOutput(request.output) || ToStandardOutput(request.svg);
-    if (ToStandardOutput(request.trace) && format != ReportFormat::Table) {
+        IsStandardOutput(request.output) || IsStandardOutput(request.svg);
+    if (IsStandardOutput(request.trace) && format != ReportFormat::Table) {
         throw UsageError("--trace - would mix the trace into the " + request.format +
                          " report; write the trace to a file");
     }
@@ -106,7 +102,7 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
     std::vector<std::string> texts;
     for (const Output &output : outputs) {
         if (output.option == "--trace") {
-            texts.push_back((ToStandardOutput(output.path) ? "host calls:\n" : "") +
+            texts.push_back((IsStandardOutput(output.path) ? "host calls:\n" : "") +
                             TraceText(host.Trace()));
         } else if (output.option == "--svg") {
             texts.push_back(SystemsPicture(result.systems, RunCaption(result),
@@ -130,7 +126,7 @@ void CheckDocument(const CheckRequest &request, const Streams &streams) {
     const std::string text = DocumentText(document);
     const auto systems = Count(document.records, hostdata::kStaffSystemTag);
     const auto measures = Count(document.records, hostdata::kMeasureTag);
-    std::ostream &summary = ToStandardOutput(request.output) ? streams.err : streams.out;
+    std::ostream &summary = IsStandardOutput(request.output) ? streams.err : streams.out;
     WriteOutputs(outputs, {text}, streams.out);
     summary << "host version " << Hex32(document.hostVersion) << ", "
             << (document.currentPart == 0

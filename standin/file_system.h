@@ -20,6 +20,8 @@ struct PathFacts {
     bool exists = false;
     bool regularFile = false;  // not a folder, device, pipe or socket
     bool folder = false;
+    // A file one may replace: not marked read-only, and writable to us.
+    bool writable = false;
     uint64_t size = 0;
     std::string reason;  // why it could not be looked at; empty when it exists
 };

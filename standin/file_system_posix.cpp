@@ -33,6 +33,9 @@ PathFacts FactsOf(const std::string &path) {
     facts.exists = true;
     facts.regularFile = S_ISREG(status.st_mode);
     facts.folder = S_ISDIR(status.st_mode);
+    // No write bit at all marks a file read-only even for the superuser,
+    // whom access() lets write anything.
+    facts.writable = (status.st_mode & 0222) != 0 && access(path.c_str(), W_OK) == 0;
     facts.size = static_cast<uint64_t>(status.st_size);
     return facts;
 }

@@ -72,6 +72,7 @@ PathFacts FactsOf(const std::string &path) {
     facts.exists = true;
     facts.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     facts.regularFile = !facts.folder && (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) == 0;
+    facts.writable = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
     facts.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return facts;
 }

@@ -2,18 +2,19 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
 #include "standin/file_system.h"
+#include "standin/file_system_text.h"
 #include "standin/plugin.h"
 
 namespace standin {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char *kStandardOutput = "-";
 
 // The path as the system will find it, for paths that need not exist yet.
 std::string Comparable(const std::string &path) {
@@ -43,6 +44,10 @@ void CheckTarget(const Output &output) {
         throw UsageError(Named(output) +
                          " is not a regular file; write to a file, or to standard output with -");
     }
+    if (facts.exists && !facts.writable) {
+        throw UsageError(output.option + ": " + CannotWrite(output.path, std::strerror(EACCES)) +
+                         " (the file is read-only)");
+    }
     try {
         ReplacementFile probe(output.path);
     } catch (const FileError &error) {
@@ -52,22 +57,24 @@ void CheckTarget(const Output &output) {
 
 }  // namespace
 
+bool IsStandardOutput(const std::string &path) { return path == "-"; }
+
 void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs) {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const Output &output = outputs[i];
         for (std::size_t j = 0; j < i; ++j) {
             const Output &earlier = outputs[j];
-            if (output.path == kStandardOutput && earlier.path == kStandardOutput) {
+            if (IsStandardOutput(output.path) && IsStandardOutput(earlier.path)) {
                 throw UsageError(earlier.option + " and " + output.option +
                                  " both ask for standard output; give one of them a file");
             }
-            if (output.path != kStandardOutput && earlier.path != kStandardOutput &&
+            if (!IsStandardOutput(output.path) && !IsStandardOutput(earlier.path) &&
                 SameFile(output.path, earlier.path)) {
                 throw UsageError(Named(output) + " is the file " + earlier.option +
                                  " writes; give each output a file of its own");
             }
         }
-        if (output.path == kStandardOutput) continue;
+        if (IsStandardOutput(output.path)) continue;
         for (const Input &input : inputs) {
             if (!output.overInput && SameFile(output.path, input.path)) {
                 throw UsageError(Named(output) + " is " + input.what +
@@ -82,13 +89,13 @@ void WriteOutputs(const std::vector<Output> &outputs, const std::vector<std::str
                   std::ostream &standardOutput) {
     std::vector<std::unique_ptr<ReplacementFile>> written;
     for (std::size_t i = 0; i < outputs.size(); ++i) {
-        if (outputs[i].path == kStandardOutput) continue;
+        if (IsStandardOutput(outputs[i].path)) continue;
         written.push_back(std::make_unique<ReplacementFile>(outputs[i].path));
         written.back()->Write(texts[i]);
     }
     for (const auto &file : written) file->Commit();
     for (std::size_t i = 0; i < outputs.size(); ++i) {
-        if (outputs[i].path == kStandardOutput) standardOutput << texts[i];
+        if (IsStandardOutput(outputs[i].path)) standardOutput << texts[i];
     }
 }
 

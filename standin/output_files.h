@@ -8,6 +8,9 @@
 
 namespace standin {
 
+// An output path of "-" stands for standard output.
+bool IsStandardOutput(const std::string &path);
+
 struct Output {
     std::string option;  // the option that asked for it, for messages
     std::string path;    // "-": standard output
@@ -22,7 +25,8 @@ struct Input {
 // Throws UsageError for outputs that could not all be written as asked: two
 // to one file, or two to standard output; one over an input file, unless it
 // is meant to be; one over a folder, device or anything but a regular file;
-// one in a folder where no file can be made (with the system's reason).
+// one over a read-only file; one in a folder where no file can be made
+// (with the system's reason).
 void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs);
 
 // `texts` in the order of `outputs`. Every file is written to a new file

@@ -42,6 +42,12 @@ files_test(output_over_the_module STATUS 2
 files_test(output_that_is_a_folder STATUS 2
   ERROR "^FINALE.EXE: --output '\\.' is a folder; name a file in it\n$"
   ARGS ${RUN_ALL} ${DOCUMENT} --output .)
+files_test(output_over_a_read_only_file STATUS 2
+  ERROR "^FINALE.EXE: --output: cannot write 'kept.json': Permission denied \\(the file is read-only\\)\n$"
+  COPY ${CHANGED} ${SPACE}/output_over_a_read_only_file/kept.json READ_ONLY
+  SAME ${SPACE}/output_over_a_read_only_file/kept.json ${CHANGED}
+  FILES kept.json
+  ARGS ${RUN_ALL} ${DOCUMENT} --output kept.json)
 files_test(in_place_with_an_output STATUS 2
   ERROR "^FINALE.EXE: --in-place writes over the input document; give no --output with it\n$"
   ARGS ${RUN_ALL} ${DOCUMENT} --in-place --output changed.json)

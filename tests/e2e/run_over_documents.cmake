@@ -2,7 +2,7 @@
 # and checks its exit status, its messages, its standard output, and the
 # files it wrote or must not have written.
 #   -DPROGRAM=... -DEMULATOR=... -DARGS=a|b|c -DEXPECT_STATUS=n
-#   [-DEXPECT_ERROR=regex] [-DEXPECT_OUTPUT=file] [-DMATCHES=regex] [-DCOPY=from|to]
+#   [-DEXPECT_ERROR=regex] [-DEXPECT_OUTPUT=file] [-DMATCHES=regex] [-DCOPY=from|to[|READ_ONLY]]
 #   [-DSAME=file|file|...] [-DABSENT=file] [-DFOLDER=dir -DFILES=a|b]
 #   [-DLIMIT=blocks]
 # FOLDER is emptied before the run and must hold exactly FILES after it.
@@ -19,6 +19,11 @@ if(DEFINED COPY)
   list(GET copy 0 from)
   list(GET copy 1 to)
   file(COPY_FILE ${from} ${to})
+  # COPY <from> <to> READ_ONLY: the copy has no write permission.
+  list(LENGTH copy count)
+  if(count GREATER 2)
+    file(CHMOD ${to} PERMISSIONS OWNER_READ GROUP_READ WORLD_READ)
+  endif()
 endif()
 if(DEFINED ABSENT)
   file(REMOVE ${ABSENT})
