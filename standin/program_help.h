@@ -19,8 +19,8 @@ inline constexpr const char *kFormat =
 inline constexpr const char *kOutputs =
     "Outputs: '-' is standard output. Every file is written whole or not at all:\n"
     "first to a new file beside it, then put in its place. All outputs are checked\n"
-    "before the module runs: distinct, not over an input, in a folder that takes\n"
-    "a new file.\n";
+    "before the module runs: distinct, not over an input or a read-only file, in\n"
+    "a folder that takes a new file.\n";
 
 inline constexpr const char *kProgram =
     "Verbs: menu, run, check, diff; FINALE.EXE <verb> --help for each.\n";
