@@ -4,6 +4,7 @@
 #include <functional>
 #include <initializer_list>
 #include <limits>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -12,6 +13,7 @@
 #include "standin/document.h"
 #include "standin/document_fields.h"
 #include "standin/file_system.h"
+#include "standin/memory_reserve.h"
 
 namespace standin {
 namespace {
@@ -42,12 +44,20 @@ std::string Found(const Json &value) {
     return text;
 }
 
-// Follows the parser through the text and notes the first key that an
-// object gives twice: which of the two a reader takes is anyone's guess, so
-// the document cannot be trusted.
-class RepeatedKeys {
+// Follows the parser through the text: notes the first key that an object
+// gives twice (which of the two a reader takes is anyone's guess, so the
+// document cannot be trusted), and stops keeping values past the most a
+// document can hold, so that no text makes the parsed document outgrow the
+// memory the program has.
+class TextWatch {
 public:
     bool operator()(int, Json::parse_event_t event, Json &parsed) {
+        const bool starts = event == Json::parse_event_t::object_start ||
+                            event == Json::parse_event_t::array_start ||
+                            event == Json::parse_event_t::value;
+        const bool keep = !starts || ++values_ <= kDocumentMostValues;
+        // Here, unlike in the library's destructors, giving up is safe.
+        if (MemoryRanShort()) throw std::bad_alloc();
         switch (event) {
             case Json::parse_event_t::object_start:
                 frames_.push_back({false, 0, {}, {}});
@@ -56,6 +66,7 @@ public:
                 frames_.push_back({true, 0, {}, {}});
                 break;
             case Json::parse_event_t::key: {
+                if (frames_.empty()) break;
                 Frame &object = frames_.back();
                 object.key = parsed.get<std::string>();
                 if (!object.keys.insert(object.key).second && first_.empty()) first_ = Pointer();
@@ -63,18 +74,19 @@ public:
             }
             case Json::parse_event_t::object_end:
             case Json::parse_event_t::array_end:
-                frames_.pop_back();
+                if (!frames_.empty()) frames_.pop_back();
                 ElementDone();
                 break;
             case Json::parse_event_t::value:
                 ElementDone();
                 break;
         }
-        return true;
+        return keep;
     }
 
     // The place of the first key given twice; empty when none was.
-    const std::string &First() const { return first_; }
+    const std::string &FirstRepeated() const { return first_; }
+    bool TooManyValues() const { return values_ > kDocumentMostValues; }
 
 private:
     struct Frame {
@@ -98,6 +110,7 @@ private:
 
     std::vector<Frame> frames_;
     std::string first_;
+    std::size_t values_ = 0;
 };
 
 // Walks one parsed document; `pointer` arguments are JSON pointers into it.
@@ -415,9 +428,9 @@ void ReadPageFormat(const Reader &reader, const Json &pageFormat, Document &docu
 
 Document ParseDocument(const std::string &text, const std::string &fileName) {
     Json root;
-    RepeatedKeys repeated;
+    TextWatch watch;
     try {
-        root = Json::parse(text, std::ref(repeated));
+        root = Json::parse(text, std::ref(watch));
     } catch (const Json::parse_error &error) {
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
         const std::string what = error.what();
@@ -425,9 +438,13 @@ Document ParseDocument(const std::string &text, const std::string &fileName) {
         throw DocumentError(fileName + ": not valid JSON: " +
                             (start == std::string::npos ? what : what.substr(start + 2)));
     }
+    if (watch.TooManyValues()) {
+        throw DocumentError(fileName + ": more than " + std::to_string(kDocumentMostValues) +
+                            " JSON values, the most a document may hold");
+    }
     const Reader reader(fileName);
-    if (!repeated.First().empty()) {
-        reader.Fail(repeated.First(), "given twice in one object; keep one of them");
+    if (!watch.FirstRepeated().empty()) {
+        reader.Fail(watch.FirstRepeated(), "given twice in one object; keep one of them");
     }
     reader.RequireObject(root, "",
                          {"description", "hostVersion", "currentPart", "slots", "pageFormat",

@@ -17,6 +17,7 @@
 #include "standin/document_commands.h"
 #include "standin/file_system.h"
 #include "standin/host.h"
+#include "standin/memory_reserve.h"
 #include "standin/menu_listing.h"
 #include "standin/plugin.h"
 #include "standin/program_help.h"
@@ -156,6 +157,7 @@ int main(int argc, char **argv) {
     // the program before it can clean up.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    standin::KeepMemoryInReserve();
     CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it",
                  "FINALE.EXE"};
     app.footer(Footer(standin::help::kProgram));

@@ -94,6 +94,19 @@ document_test(bad_document.duplicate_key STATUS 2
   ERROR "^FINALE.EXE: [^\n]*duplicate_key.json: /systems/1/leftIndent: given twice in one object; keep one of them\n$"
   ARGS check ${DOCUMENTS}/duplicate_key.json)
 
+# Running out of memory is one line and status 1, not an abort, even while
+# a large document is half read (the sanitizers keep memory of their own).
+if(NOT WIN32 AND NOT CMAKE_CXX_FLAGS MATCHES "sanitize")
+  set(LARGE ${WRITTEN}/many_records.json)
+  if(NOT EXISTS ${LARGE})
+    string(REPEAT "{\"tag\": \"otXX\", \"item\": 1, \"inci\": 0, \"bytes\": \"00\"}, " 150000 records)
+    file(WRITE ${LARGE} "{\"records\": [${records}{}]}")
+  endif()
+  files_test(out_of_memory STATUS 1 MEMORY 60000
+    ERROR "^FINALE.EXE: out of memory\n$"
+    ARGS check ${LARGE})
+endif()
+
 if(NOT WIN32)
   # Devices: the program must neither read one without end nor replace one.
   files_test(input_device_is_refused STATUS 2

@@ -4,11 +4,12 @@
 #   -DPROGRAM=... -DEMULATOR=... -DARGS=a|b|c -DEXPECT_STATUS=n
 #   [-DEXPECT_ERROR=regex] [-DEXPECT_OUTPUT=file] [-DMATCHES=regex] [-DCOPY=from|to[|READ_ONLY]]
 #   [-DSAME=file|file|...] [-DABSENT=file] [-DFOLDER=dir -DFILES=a|b]
-#   [-DLIMIT=blocks]
+#   [-DLIMIT=blocks] [-DMEMORY=kilobytes]
 # FOLDER is emptied before the run and must hold exactly FILES after it.
 # COPY is done before the run, ABSENT is removed before it. SAME holds pairs
 # of files that must be equal. LIMIT caps the size of any file the program
-# writes (POSIX shell blocks), as a disk that is nearly full would.
+# writes (POSIX shell blocks), as a disk that is nearly full would; MEMORY
+# caps the program's memory.
 string(REPLACE "|" ";" arguments "${ARGS}")
 if(DEFINED FOLDER)
   file(REMOVE_RECURSE ${FOLDER})
@@ -40,6 +41,9 @@ endif()
 # shows there.
 if(DEFINED FOLDER)
   set(where WORKING_DIRECTORY ${FOLDER})
+endif()
+if(DEFINED MEMORY)
+  set(command sh -c "ulimit -v ${MEMORY}\nexec \"$@\"" sh ${command})
 endif()
 execute_process(
   COMMAND ${command}

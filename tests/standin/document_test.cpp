@@ -279,6 +279,22 @@ TEST(Documents, AKeyGivenTwiceInAnObjectIsRefusedAtItsPlace) {
     }
 }
 
+TEST(Documents, MoreValuesThanAnyDocumentHoldsAreRefusedUnkept) {
+    std::string text = "{\"records\": [0";
+    for (std::size_t i = 0; i < standin::kDocumentMostValues; ++i) text += ",0";
+    EXPECT_THROW(
+        {
+            try {
+                standin::ParseDocument(text + "]}", "doc.json");
+            } catch (const DocumentError &error) {
+                EXPECT_STREQ(error.what(), "doc.json: more than 1000000 JSON values, the most a "
+                                           "document may hold");
+                throw;
+            }
+        },
+        DocumentError);
+}
+
 TEST(Documents, WhatNoRealHostWouldHoldLoadsWithAWarningForEach) {
     struct Case {
         const char *what;
