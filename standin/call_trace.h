@@ -24,12 +24,22 @@ struct HostCall {
     uint32_t version = 0;
     int32_t result = 0;
     Bytes data;  // the bytes loaded into the caller's buffer, saved or created
+    // A save over a record the host held: its bytes before, as the caller
+    // sees them.
+    bool replaced = false;
+    Bytes earlier;
 
     // One line, for example
     //   FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28
     std::string ToString() const;
 };
 
+// A header naming the fields, then one line per call; under each save that
+// replaced a record, the bytes it changed.
 std::string TraceText(const std::vector<HostCall> &trace);
+
+// "bytes 2-3: 24 00 -> 90 00", a run of changed bytes to a part; "no byte
+// changed" when none did.
+std::string ChangedBytes(const Bytes &before, const Bytes &after);
 
 }  // namespace standin

@@ -4,6 +4,7 @@
 // goes in raw, so a document loaded and saved again loses nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -30,6 +31,13 @@ struct Document {
     std::map<int16_t, int16_t> layout;  // system item -> first measure once laid out
     RecordStore records;                // as the host keeps them
 };
+
+// The most a document file may hold: far more than the largest document
+// (32767 systems and measures with all their bytes) takes.
+constexpr std::size_t kDocumentSizeLimit = 16u << 20;
+// And the most JSON values (numbers, texts, objects, lists...) it may hold:
+// the largest document holds some 330,000.
+constexpr std::size_t kDocumentMostValues = 1000000;
 
 // `fileName` only names the document in messages.
 Document ParseDocument(const std::string &text, const std::string &fileName);

@@ -1,16 +1,19 @@
 // Reading a document file. Every fault names the file, the place as a JSON
 // pointer, and what was expected there; nothing half-read is ever used.
 #include <cctype>
-#include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <limits>
+#include <new>
 #include <nlohmann/json.hpp>
-#include <sstream>
+#include <set>
 
 #include "hostdata/record_bytes.h"
 #include "standin/byte_text.h"
 #include "standin/document.h"
 #include "standin/document_fields.h"
+#include "standin/file_system.h"
+#include "standin/memory_reserve.h"
 
 namespace standin {
 namespace {
@@ -40,6 +43,75 @@ std::string Found(const Json &value) {
     if (text.size() > 40) text = text.substr(0, 37) + "...";
     return text;
 }
+
+// Follows the parser through the text: notes the first key that an object
+// gives twice (which of the two a reader takes is anyone's guess, so the
+// document cannot be trusted), and stops keeping values past the most a
+// document can hold, so that no text makes the parsed document outgrow the
+// memory the program has.
+class TextWatch {
+public:
+    bool operator()(int, Json::parse_event_t event, Json &parsed) {
+        const bool starts = event == Json::parse_event_t::object_start ||
+                            event == Json::parse_event_t::array_start ||
+                            event == Json::parse_event_t::value;
+        const bool keep = !starts || ++values_ <= kDocumentMostValues;
+        // Here, unlike in the library's destructors, giving up is safe.
+        if (MemoryRanShort()) throw std::bad_alloc();
+        switch (event) {
+            case Json::parse_event_t::object_start:
+                frames_.push_back({false, 0, {}, {}});
+                break;
+            case Json::parse_event_t::array_start:
+                frames_.push_back({true, 0, {}, {}});
+                break;
+            case Json::parse_event_t::key: {
+                if (frames_.empty()) break;
+                Frame &object = frames_.back();
+                object.key = parsed.get<std::string>();
+                if (!object.keys.insert(object.key).second && first_.empty()) first_ = Pointer();
+                break;
+            }
+            case Json::parse_event_t::object_end:
+            case Json::parse_event_t::array_end:
+                if (!frames_.empty()) frames_.pop_back();
+                ElementDone();
+                break;
+            case Json::parse_event_t::value:
+                ElementDone();
+                break;
+        }
+        return keep;
+    }
+
+    // The place of the first key given twice; empty when none was.
+    const std::string &FirstRepeated() const { return first_; }
+    bool TooManyValues() const { return values_ > kDocumentMostValues; }
+
+private:
+    struct Frame {
+        bool array;
+        std::size_t index;  // of the element being read
+        std::string key;    // of the member being read
+        std::set<std::string> keys;
+    };
+
+    void ElementDone() {
+        if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+    }
+
+    std::string Pointer() const {
+        std::string pointer;
+        for (const Frame &frame : frames_) {
+            pointer += "/" + (frame.array ? std::to_string(frame.index) : Escaped(frame.key));
+        }
+        return pointer;
+    }
+
+    std::vector<Frame> frames_;
+    std::string first_;
+    std::size_t values_ = 0;
+};
 
 // Walks one parsed document; `pointer` arguments are JSON pointers into it.
 class Reader {
@@ -175,7 +247,11 @@ std::map<uint16_t, int16_t> Slots(const Reader &reader, const Json &value) {
         if (!digits || std::stoul(key) > 0xFFFF) {
             reader.Fail(pointer, "expected a staff slot number (0 to 65535) as the name");
         }
-        slots[static_cast<uint16_t>(std::stoul(key))] =
+        const auto slot = static_cast<uint16_t>(std::stoul(key));
+        if (slots.count(slot) != 0) {
+            reader.Fail(pointer, "staff slot " + std::to_string(slot) + " is already given");
+        }
+        slots[slot] =
             static_cast<int16_t>(reader.Integer(member.value(), pointer, -32768, 32767, kInt16));
     }
     return slots;
@@ -352,8 +428,9 @@ void ReadPageFormat(const Reader &reader, const Json &pageFormat, Document &docu
 
 Document ParseDocument(const std::string &text, const std::string &fileName) {
     Json root;
+    TextWatch watch;
     try {
-        root = Json::parse(text);
+        root = Json::parse(text, std::ref(watch));
     } catch (const Json::parse_error &error) {
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
         const std::string what = error.what();
@@ -361,7 +438,14 @@ Document ParseDocument(const std::string &text, const std::string &fileName) {
         throw DocumentError(fileName + ": not valid JSON: " +
                             (start == std::string::npos ? what : what.substr(start + 2)));
     }
+    if (watch.TooManyValues()) {
+        throw DocumentError(fileName + ": more than " + std::to_string(kDocumentMostValues) +
+                            " JSON values, the most a document may hold");
+    }
     const Reader reader(fileName);
+    if (!watch.FirstRepeated().empty()) {
+        reader.Fail(watch.FirstRepeated(), "given twice in one object; keep one of them");
+    }
     reader.RequireObject(root, "",
                          {"description", "hostVersion", "currentPart", "slots", "pageFormat",
                           "systems", "measures", "records"},
@@ -393,11 +477,13 @@ Document ParseDocument(const std::string &text, const std::string &fileName) {
 }
 
 Document ReadDocumentFile(const std::string &path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw DocumentError(path + ": cannot read the document");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return ParseDocument(text.str(), path);
+    std::string text;
+    try {
+        text = ReadRegularFile(path, kDocumentSizeLimit);
+    } catch (const FileError &error) {
+        throw DocumentError(error.what());
+    }
+    return ParseDocument(text, path);
 }
 
 }  // namespace standin

@@ -109,6 +109,10 @@ int16_t Host::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_
     call.data.assign(bytes, bytes + length);
     if (ShouldFail(call)) return static_cast<int16_t>(Record(call));
     const RecordKey recordKey = KeyOf(tag, *key);
+    if (const Bytes *earlier = tracing_ ? records_.Find(recordKey) : nullptr) {
+        call.replaced = true;
+        call.earlier = tag == hostdata::kMeasureTag ? MeasureInLayout(*earlier, version) : *earlier;
+    }
     if (tag == hostdata::kMeasureTag) {
         const Bytes *stored = records_.Find(recordKey);
         records_.Put(recordKey, MeasureFromLayout(call.data, version, stored ? *stored : Bytes{}));

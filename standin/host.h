@@ -50,6 +50,7 @@ public:
     std::map<int16_t, int16_t> &Layout() { return layout_; }
 
     void SetCurrentPart(int32_t part) { currentPart_ = part; }
+    int32_t CurrentPart() const { return currentPart_; }
     void SetDocumentId(int16_t id) { documentId_ = id; }
 
     // A call for which the predicate answers true fails (answers 0) and

@@ -2,20 +2,40 @@
 // it as the host would, over an in-memory document.
 #include <CLI/CLI.hpp>
 
+#include <csignal>
+#include <cstdio>
 #include <iostream>
+#include <new>
 #include <string>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "hostdata/host_version.h"
 #include "standin/document_commands.h"
+#include "standin/file_system.h"
 #include "standin/host.h"
+#include "standin/memory_reserve.h"
 #include "standin/menu_listing.h"
 #include "standin/plugin.h"
+#include "standin/program_help.h"
 #include "standin/text_output.h"
 
 namespace {
 
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
 constexpr int kBadInput = 2;
+constexpr int kDiffers = 1;
 constexpr const char *kDefaultHostVersion = "0x19000000";
+
+// A verb's own help, then what holds for every verb.
+std::string Footer(const char *own) {
+    return std::string(own) + "\n" + standin::help::kOutputs + "\n" + standin::help::kFormat +
+           "\n" + standin::help::kExitCodes;
+}
 
 struct MenuArguments {
     std::string module;
@@ -29,6 +49,7 @@ struct MenuArguments {
 void AddMenuCommand(CLI::App &app, MenuArguments &arguments) {
     CLI::App *menu = app.add_subcommand(
         "menu", "Handshake, then list the menu entries the module registers, in both forms.");
+    menu->footer(Footer(standin::help::kMenu));
     menu->add_option("module", arguments.module, "Path of the plug-in module")->required();
     menu->add_option("--host-version", arguments.hostVersion,
                      "Host version word for the handshake")
@@ -64,12 +85,13 @@ int RunMenu(const MenuArguments &arguments) {
     standin::Host::SetCurrent(&host);
     standin::Plugin plugin(arguments.module);
     standin::ListMenu(plugin, options, std::cout);
-    return 0;
+    return kDone;
 }
 
 void AddRunCommand(CLI::App &app, standin::RunRequest &request) {
     CLI::App *run = app.add_subcommand(
         "run", "Run one menu command of the module over a document and show what it changed.");
+    run->footer(Footer(standin::help::kRun));
     run->add_option("module", request.module, "Path of the plug-in module")->required();
     run->add_option("document", request.document, "Path of the document (JSON)")->required();
     run->add_option("--command", request.command,
@@ -79,18 +101,33 @@ void AddRunCommand(CLI::App &app, standin::RunRequest &request) {
                     "Selected measures, FIRST-LAST or one number; none: no selection record");
     run->add_option("--host-version", request.hostVersion,
                     "Host version word for the handshake (default: the document's)");
-    run->add_option("--output", request.output, "Write the changed document here");
+    run->add_option("--output", request.output, "Write the changed document here ('-': standard output)");
     run->add_flag("--in-place", request.inPlace, "Write the changed document over its input");
     run->add_option("--trace", request.trace, "Write the host calls here ('-': standard output)");
-    run->add_option("--svg", request.svg, "Draw the systems before and after (SVG) here");
+    run->add_option("--svg", request.svg,
+                    "Draw the systems before and after (SVG) here ('-': standard output)");
+    run->add_option("--format", request.format, "Form of the report: table, json or csv")
+        ->capture_default_str();
+    run->add_flag("--changed-only", request.changedOnly,
+                  "Report only the systems the command changed");
 }
 
 void AddCheckCommand(CLI::App &app, standin::CheckRequest &request) {
     CLI::App *check = app.add_subcommand(
         "check", "Read a document, say what it holds, and write it again where asked.");
+    check->footer(Footer(standin::help::kCheck));
     check->add_option("document", request.document, "Path of the document (JSON)")->required();
     check->add_option("--output", request.output,
-                      "Write the document here as this program writes documents");
+                      "Write the document here as this program writes documents "
+                      "('-': standard output)");
+}
+
+void AddDiffCommand(CLI::App &app, standin::DiffRequest &request) {
+    CLI::App *diff = app.add_subcommand(
+        "diff", "List what differs between two documents, record by record and field by field.");
+    diff->footer(Footer(standin::help::kDiff));
+    diff->add_option("first", request.first, "Path of the first document (JSON)")->required();
+    diff->add_option("second", request.second, "Path of the second document (JSON)")->required();
 }
 
 // CLI11 would call an unknown command a surplus argument; say what it is.
@@ -103,10 +140,27 @@ void RequireKnownCommand(CLI::App &app, const std::string &name) {
     throw standin::UsageError("unknown command '" + name + "' (the commands are: " + known + ")");
 }
 
+int Fail(const std::string &what, int status) {
+    std::cerr << "FINALE.EXE: " << what << "\n";
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it"};
+#if defined(_WIN32)
+    // The same bytes as on every other system: no line ends rewritten.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#else
+    // Past a file size limit a write is to fail and be reported, not to end
+    // the program before it can clean up.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    standin::KeepMemoryInReserve();
+    CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it",
+                 "FINALE.EXE"};
+    app.footer(Footer(standin::help::kProgram));
     app.require_subcommand(1);
     // On Windows CLI11 reads "/name" as an option; under Wine every absolute
     // path begins with "/".
@@ -117,26 +171,41 @@ int main(int argc, char **argv) {
     AddRunCommand(app, run);
     standin::CheckRequest check;
     AddCheckCommand(app, check);
+    standin::DiffRequest diff;
+    AddDiffCommand(app, diff);
+    const standin::Streams streams{std::cout, std::cerr};
+    // diff, as its kin, says 1 for "they differ": any trouble is 2.
+    int failed = kFailed;
     try {
         if (argc > 1 && argv[1][0] != '-') RequireKnownCommand(app, argv[1]);
         app.parse(argc, argv);
         if (app.got_subcommand("menu")) return RunMenu(menu);
         if (app.got_subcommand("run")) {
-            standin::RunDocument(run, std::cout);
-            return 0;
+            standin::RunDocument(run, streams);
+            return kDone;
         }
         if (app.got_subcommand("check")) {
-            standin::CheckDocument(check, std::cout);
-            return 0;
+            standin::CheckDocument(check, streams);
+            return kDone;
+        }
+        if (app.got_subcommand("diff")) {
+            failed = kBadInput;
+            return standin::DiffDocuments(diff, streams) ? kDiffers : kDone;
         }
     } catch (const CLI::CallForHelp &help) {
         return app.exit(help);
     } catch (const CLI::ParseError &error) {
-        std::cerr << "FINALE.EXE: " << error.what() << "\n";
-        return kBadInput;
+        return Fail(error.what(), kBadInput);
     } catch (const standin::UsageError &error) {
-        std::cerr << "FINALE.EXE: " << error.what() << "\n";
-        return kBadInput;
+        return Fail(error.what(), kBadInput);
+    } catch (const standin::FileError &error) {
+        return Fail(error.what(), failed);
+    } catch (const std::bad_alloc &) {
+        return Fail("out of memory", failed);
+    } catch (const std::exception &error) {
+        return Fail(std::string("unexpected failure: ") + error.what(), failed);
+    } catch (...) {
+        return Fail("unexpected failure", failed);
     }
     return kBadInput;
 }

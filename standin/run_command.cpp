@@ -1,9 +1,7 @@
 #include "standin/run_command.h"
 
-#include <algorithm>
-#include <iomanip>
-
 #include "hostdata/data_tag.h"
+#include "hostdata/host_version.h"
 #include "hostdata/record_bytes.h"
 #include "standin/document_fields.h"
 #include "standin/text_output.h"
@@ -93,21 +91,6 @@ void CompareStores(const RecordStore &before, const RecordStore &after, RunResul
     }
 }
 
-std::string Change(int16_t before, int16_t after) {
-    return before == after ? std::to_string(after)
-                           : std::to_string(before) + " -> " + std::to_string(after);
-}
-
-std::string KeyText(const RecordKey &key) {
-    return "'" + hostdata::TagText(key.tag) + "' (" + std::to_string(key.item) + "," +
-           std::to_string(key.inci) + ")";
-}
-
-std::string SelectionText(const std::optional<MeasureRange> &measures) {
-    if (!measures) return "no selection";
-    return "measures " + std::to_string(measures->first) + " to " + std::to_string(measures->last);
-}
-
 }  // namespace
 
 MeasureRange ParseMeasureRange(const std::string &text) {
@@ -148,6 +131,11 @@ RunResult RunMenuCommand(Plugin &plugin, Host &host, const RunOptions &options) 
     result.menuIndex = MenuIndex(plugin, options.command);
     result.menuText = MenuText(plugin, result.menuIndex);
     result.measures = options.measures;
+    if (!result.menuText && options.warn) {
+        options.warn("the module does not offer menu index " + std::to_string(result.menuIndex) +
+                     " at host version " + Hex32(options.hostVersion) +
+                     ", so no real host would invoke it; invoking it all the same");
+    }
 
     const RecordStore before = host.Records();
     if (options.measures) {
@@ -158,36 +146,19 @@ RunResult RunMenuCommand(Plugin &plugin, Host &host, const RunOptions &options) 
     }
     plugin.terminate();
     CompareStores(before, host.Records(), result);
+    IndentRule rule;
+    rule.fullNamesCommand = result.menuIndex != 0;
+    rule.fullNamesKnown = options.hostVersion >= hostdata::kFullNamesHostVersion;
+    rule.selection = options.measures;
+    // The low 16 bits of the current part are 0 for the score.
+    rule.partViewed = (host.CurrentPart() & 0xFFFF) != 0;
+    ExplainIndents(before, rule, result.systems);
     return result;
 }
 
-void PrintRunReport(const RunResult &result, std::ostream &out) {
-    out << "handshake: host version " << Hex32(result.hostVersion) << ", interface version "
-        << Hex32(result.interfaceVersion) << "\n";
-    out << "command: index " << result.menuIndex << ", "
-        << (result.menuText ? "\"" + *result.menuText + "\"" : "not offered by the module") << "\n";
-    out << "selection: " << SelectionText(result.measures) << "\n";
-    out << "invoke: " << result.invokeAnswer << "\n";
-    out << "system  first measure  left indent\n";
-    std::size_t changed = 0;
-    for (const auto &system : result.systems) {
-        std::string notes;
-        if (system.IndentChanged()) notes += "  changed";
-        if (system.otherBytesChanged) notes += "  other bytes changed";
-        std::string after = std::to_string(system.indentAfter);
-        if (!notes.empty()) after.resize(std::max<std::size_t>(after.size(), 5), ' ');
-        changed += system.IndentChanged() ? 1 : 0;
-        out << std::setw(6) << system.item << "  " << std::setw(13)
-            << Change(system.firstMeasureBefore, system.firstMeasureAfter) << "  " << std::setw(5)
-            << system.indentBefore << " -> " << after << notes << "\n";
-    }
-    out << changed << " of " << result.systems.size() << " systems changed their left indent\n";
-    out << "other records changed:";
-    if (result.otherRecordsChanged.empty()) out << " none";
-    for (std::size_t i = 0; i < result.otherRecordsChanged.size(); ++i) {
-        out << (i == 0 ? " " : ", ") << KeyText(result.otherRecordsChanged[i]);
-    }
-    out << "\n";
+std::string SelectionText(const std::optional<MeasureRange> &measures) {
+    if (!measures) return "no selection";
+    return "measures " + std::to_string(measures->first) + " to " + std::to_string(measures->last);
 }
 
 std::string RunCaption(const RunResult &result) {

@@ -4,21 +4,17 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "standin/host.h"
+#include "standin/indent_reasons.h"
 #include "standin/plugin.h"
 #include "standin/system_change.h"
 
 namespace standin {
-
-struct MeasureRange {
-    int16_t first = 0;
-    int16_t last = 0;
-};
 
 // "5-12", or "7" for one measure; throws UsageError otherwise.
 MeasureRange ParseMeasureRange(const std::string &text);
@@ -34,6 +30,9 @@ struct RunOptions {
     std::string command;
     // None invokes without a selection record.
     std::optional<MeasureRange> measures;
+    // Told, before the invoke, of a command the module does not offer at the
+    // host version: no real host would invoke it.
+    std::function<void(const std::string &)> warn;
 };
 
 struct RunResult {
@@ -43,7 +42,7 @@ struct RunResult {
     std::optional<std::string> menuText;  // none: the module offers no such index
     std::optional<MeasureRange> measures;
     uint32_t invokeAnswer = 0;
-    std::vector<SystemChange> systems;
+    std::vector<SystemChange> systems;           // with the reason for each new indent
     std::vector<RecordKey> otherRecordsChanged;  // added, removed or rewritten
 };
 
@@ -51,7 +50,8 @@ struct RunResult {
 // registers, before anything is invoked.
 RunResult RunMenuCommand(Plugin &plugin, Host &host, const RunOptions &options);
 
-void PrintRunReport(const RunResult &result, std::ostream &out);
+// "measures 5 to 12", or "no selection"
+std::string SelectionText(const std::optional<MeasureRange> &measures);
 
 // "Indent System/Final Barlines, measures 5 to 12"
 std::string RunCaption(const RunResult &result);

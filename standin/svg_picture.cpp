@@ -1,22 +1,30 @@
 #include "standin/svg_picture.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <sstream>
 
 namespace standin {
 namespace {
 
-constexpr double kMargin = 20;
-constexpr double kLabelWidth = 56;
-constexpr double kPanelWidth = 330;
-constexpr double kNoteWidth = 150;
-constexpr double kHeaderHeight = 64;
-constexpr double kRowHeight = 36;
-constexpr double kLineGap = 4;
-constexpr double kMostIndentWidth = 150;  // the widest indent span, in pixels
-constexpr double kDefaultScale = 0.5;     // pixels per indent unit
+// Whole pixels: a picture of tens of thousands of systems must not print
+// coordinates in exponent form, nor let staff lines round into each other.
+using Pixels = int64_t;
+
+constexpr Pixels kMargin = 20;
+constexpr Pixels kLabelWidth = 56;
+constexpr Pixels kPanelWidth = 330;
+constexpr Pixels kNoteWidth = 330;
+constexpr Pixels kHeaderHeight = 64;
+constexpr Pixels kRowHeight = 36;
+constexpr Pixels kLineGap = 4;
+constexpr Pixels kLegendHeight = 96;
+constexpr Pixels kMostIndentWidth = 150;  // the widest span of indents, in pixels
+constexpr Pixels kUnitsPerPixel = 2;      // otherwise: half a pixel per indent unit
 constexpr const char *kInk = "#333333";
 constexpr const char *kChanged = "#c0392b";
+constexpr const char *kSelected = "#e8f0fa";
+constexpr const char *kZero = "#999999";
 
 std::string Escaped(const std::string &text) {
     std::string escaped;
@@ -44,58 +52,94 @@ std::string Escaped(const std::string &text) {
 class Canvas {
 public:
     explicit Canvas(const std::vector<SystemChange> &systems) {
-        int lowest = 0, highest = 0;
+        int highest = 0;
         for (const auto &system : systems) {
-            lowest = std::min({lowest, int{system.indentBefore}, int{system.indentAfter}});
+            lowest_ = std::min({lowest_, int{system.indentBefore}, int{system.indentAfter}});
             highest = std::max({highest, int{system.indentBefore}, int{system.indentAfter}});
         }
-        const double span = highest - lowest;
-        scale_ = span * kDefaultScale > kMostIndentWidth ? kMostIndentWidth / span : kDefaultScale;
-        lowest_ = lowest;
+        span_ = highest - lowest_;
     }
 
     // Where a staff with this indent starts, in a panel starting at `left`.
-    double StaffStart(double left, int indent) const {
-        return left + kLabelWidth + (indent - lowest_) * scale_;
+    Pixels StaffStart(Pixels left, int indent) const {
+        const Pixels units = indent - lowest_;
+        const Pixels offset = span_ > kMostIndentWidth * kUnitsPerPixel
+                                  ? (units * kMostIndentWidth + span_ / 2) / span_
+                                  : (units + kUnitsPerPixel / 2) / kUnitsPerPixel;
+        return left + kLabelWidth + offset;
     }
 
-    void Text(double x, double y, const std::string &text, const char *colour,
+    void Text(Pixels x, Pixels y, const std::string &text, const char *colour,
               const char *extra = "") {
         out_ << "<text x=\"" << x << "\" y=\"" << y << "\" fill=\"" << colour << "\"" << extra
              << ">" << Escaped(text) << "</text>\n";
     }
 
-    void Staff(double x1, double x2, double top, const char *colour) {
-        out_ << "<line x1=\"" << x1 << "\" y1=\"" << top << "\" x2=\"" << x1 << "\" y2=\""
-             << top + 4 * kLineGap << "\" stroke=\"" << colour << "\" stroke-width=\"1.5\"/>\n";
-        for (int line = 0; line < 5; ++line) {
-            const double y = top + line * kLineGap;
-            out_ << "<line x1=\"" << x1 << "\" y1=\"" << y << "\" x2=\"" << x2 << "\" y2=\"" << y
-                 << "\" stroke=\"" << colour << "\" stroke-width=\"0.8\"/>\n";
+    void Line(Pixels x1, Pixels y1, Pixels x2, Pixels y2, const char *colour,
+              const char *extra) {
+        out_ << "<line x1=\"" << x1 << "\" y1=\"" << y1 << "\" x2=\"" << x2 << "\" y2=\"" << y2
+             << "\" stroke=\"" << colour << "\"" << extra << "/>\n";
+    }
+
+    void Box(Pixels x, Pixels y, Pixels width, Pixels height, const char *colour) {
+        out_ << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << width << "\" height=\""
+             << height << "\" fill=\"" << colour << "\"/>\n";
+    }
+
+    void Staff(Pixels x1, Pixels x2, Pixels top, const char *colour) {
+        Line(x1, top, x1, top + 4 * kLineGap, colour, " stroke-width=\"1.5\"");
+        for (Pixels line = 0; line < 5; ++line) {
+            Line(x1, top + line * kLineGap, x2, top + line * kLineGap, colour,
+                 " stroke-width=\"0.8\"");
         }
     }
 
-    void ZeroMark(double x, double top, double bottom) {
-        out_ << "<line x1=\"" << x << "\" y1=\"" << top << "\" x2=\"" << x << "\" y2=\"" << bottom
-             << "\" stroke=\"#999999\" stroke-dasharray=\"3,3\"/>\n";
+    void ZeroMark(Pixels x, Pixels top, Pixels bottom) {
+        Line(x, top, x, bottom, kZero, " stroke-dasharray=\"3,3\"");
     }
 
     std::ostringstream &Out() { return out_; }
 
 private:
-    double scale_ = kDefaultScale;
     int lowest_ = 0;
+    Pixels span_ = 0;
     std::ostringstream out_;
 };
 
+std::string Note(const SystemChange &system) {
+    std::string note;
+    if (system.IndentChanged()) {
+        note = "indent " + std::to_string(system.indentBefore) + " \xE2\x86\x92 " +
+               std::to_string(system.indentAfter) + ": " + system.reason.text;
+    }
+    if (system.otherBytesChanged) {
+        note += (note.empty() ? "" : "; ") + std::string("other bytes changed");
+    }
+    return note;
+}
+
+void Legend(Canvas &canvas, Pixels top, const std::string &selection) {
+    const Pixels x = kMargin;
+    const Pixels text = x + 40;
+    canvas.Staff(x, x + 30, top, kChanged);
+    canvas.Text(text, top + 12, "red: the command changed the system's left indent", kInk);
+    canvas.ZeroMark(x + 15, top + 22, top + 40);
+    canvas.Text(text, top + 36, "dashed line: left indent 0", kInk);
+    canvas.Box(x, top + 46, 30, 18, kSelected);
+    canvas.Text(text, top + 60, "shaded: in the selection (" + selection + ")", kInk);
+    canvas.Text(x, top + 84,
+                "left indents in EVPUs (288 to the inch), measured from the dashed line", kInk);
+}
+
 }  // namespace
 
-std::string SystemsPicture(const std::vector<SystemChange> &systems, const std::string &caption) {
-    const double width = 2 * kMargin + 2 * kPanelWidth + kNoteWidth;
-    const double height =
-        kHeaderHeight + kRowHeight * static_cast<double>(systems.size()) + kMargin;
-    const double panels[] = {kMargin, kMargin + kPanelWidth};
-    const double panelEnd = kPanelWidth - 10;
+std::string SystemsPicture(const std::vector<SystemChange> &systems, const std::string &caption,
+                           const std::string &selection) {
+    const Pixels width = 2 * kMargin + 2 * kPanelWidth + kNoteWidth;
+    const Pixels rows = kRowHeight * static_cast<Pixels>(systems.size());
+    const Pixels height = kHeaderHeight + rows + kLegendHeight + kMargin;
+    const Pixels panels[] = {kMargin, kMargin + kPanelWidth};
+    const Pixels panelEnd = kPanelWidth - 10;
 
     Canvas canvas(systems);
     canvas.Out() << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\""
@@ -105,11 +149,17 @@ std::string SystemsPicture(const std::vector<SystemChange> &systems, const std::
     canvas.Text(kMargin, 22, caption, kInk, " font-size=\"14\" font-weight=\"bold\"");
     canvas.Text(panels[0], 48, "before", kInk, " font-weight=\"bold\"");
     canvas.Text(panels[1], 48, "after", kInk, " font-weight=\"bold\"");
-    for (double left : panels) {
-        canvas.ZeroMark(canvas.StaffStart(left, 0), kHeaderHeight - 6, height - kMargin);
+
+    Pixels top = kHeaderHeight;
+    for (const auto &system : systems) {
+        if (system.inSelection) canvas.Box(kMargin, top - 4, width - 2 * kMargin, kRowHeight, kSelected);
+        top += kRowHeight;
+    }
+    for (Pixels left : panels) {
+        canvas.ZeroMark(canvas.StaffStart(left, 0), kHeaderHeight - 6, kHeaderHeight + rows);
     }
 
-    double top = kHeaderHeight;
+    top = kHeaderHeight;
     for (const auto &system : systems) {
         const int indents[] = {system.indentBefore, system.indentAfter};
         const int firstMeasures[] = {system.firstMeasureBefore, system.firstMeasureAfter};
@@ -120,16 +170,11 @@ std::string SystemsPicture(const std::vector<SystemChange> &systems, const std::
             canvas.Staff(canvas.StaffStart(panels[side], indents[side]), panels[side] + panelEnd,
                          top + 2, colour);
         }
-        std::string note;
-        if (system.IndentChanged()) {
-            note = "indent " + std::to_string(system.indentBefore) + " \xE2\x86\x92 " +
-                   std::to_string(system.indentAfter);
-        }
-        if (system.otherBytesChanged)
-            note += (note.empty() ? "" : "; ") + std::string("other bytes changed");
+        const std::string note = Note(system);
         if (!note.empty()) canvas.Text(kMargin + 2 * kPanelWidth, top + 12, note, kChanged);
         top += kRowHeight;
     }
+    Legend(canvas, top + kMargin, selection);
     canvas.Out() << "</svg>\n";
     return canvas.Out().str();
 }

@@ -1,6 +1,7 @@
 // A picture of the staff systems before and after a command: each system a
 // five-line staff starting at its left indent, labelled by its first
-// measure, with the systems whose indent changed marked in colour.
+// measure; the systems in the selection shaded, those whose indent changed
+// in red with the reason beside them, and a legend saying so.
 #pragma once
 
 #include <string>
@@ -10,7 +11,9 @@
 
 namespace standin {
 
-// An SVG document; `caption` is shown as its title.
-std::string SystemsPicture(const std::vector<SystemChange> &systems, const std::string &caption);
+// An SVG document with whole-pixel coordinates at any number of systems;
+// `caption` is its title, `selection` names the selected measures.
+std::string SystemsPicture(const std::vector<SystemChange> &systems, const std::string &caption,
+                           const std::string &selection);
 
 }  // namespace standin

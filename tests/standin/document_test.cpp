@@ -8,6 +8,8 @@
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
 #include "standin/byte_text.h"
+#include "standin/document_diff.h"
+#include "standin/document_warnings.h"
 
 namespace {
 
@@ -226,6 +228,8 @@ TEST(Documents, AFaultyDocumentIsRefusedWithThePlaceAndWhatWasExpected) {
          "\"ot1\""},
         {"slot", [](Json &d) { d["slots"]["x"] = 1; },
          "/slots/x: expected a staff slot number (0 to 65535) as the name"},
+        {"slot twice", [](Json &d) { d["slots"]["01"] = 9; },
+         "/slots/01: staff slot 1 is already given"},
     };
     for (const Fault &fault : faults) {
         SCOPED_TRACE(fault.what);
@@ -251,6 +255,149 @@ TEST(Documents, TextThatIsNotJsonIsRefusedWithItsLineAndColumn) {
                              0),
                   0u)
             << error.what();
+    }
+}
+
+TEST(Documents, AKeyGivenTwiceInAnObjectIsRefusedAtItsPlace) {
+    const std::pair<const char *, const char *> repeated[] = {
+        {R"("currentPart": 0, "currentPart": 1)", "/currentPart"},
+        {R"("currentPart": 0, "systems": [{"firstMeasure": 1, "leftIndent": 0},
+            {"firstMeasure": 2, "leftIndent": 0, "firstMeasure": 3}])",
+         "/systems/1/firstMeasure"},
+        {R"("currentPart": 0, "records": [[], {"a~/b": {"x": 1, "x": 2}}])", "/records/1/a~0~1b/x"},
+        {R"("currentPart": 0, "slots": {"1": 1, "2": 2, "1": 3})", "/slots/1"},
+    };
+    for (const auto &[members, place] : repeated) {
+        SCOPED_TRACE(place);
+        try {
+            standin::ParseDocument(std::string("{\"hostVersion\": 1, ") + members + "}", "doc.json");
+            ADD_FAILURE() << "accepted";
+        } catch (const DocumentError &error) {
+            EXPECT_EQ(error.what(),
+                      std::string("doc.json: ") + place + ": given twice in one object; keep one of them");
+        }
+    }
+}
+
+TEST(Documents, MoreValuesThanAnyDocumentHoldsAreRefusedUnkept) {
+    std::string text = "{\"records\": [0";
+    for (std::size_t i = 0; i < standin::kDocumentMostValues; ++i) text += ",0";
+    EXPECT_THROW(
+        {
+            try {
+                standin::ParseDocument(text + "]}", "doc.json");
+            } catch (const DocumentError &error) {
+                EXPECT_STREQ(error.what(), "doc.json: more than 1000000 JSON values, the most a "
+                                           "document may hold");
+                throw;
+            }
+        },
+        DocumentError);
+}
+
+TEST(Documents, WhatNoRealHostWouldHoldLoadsWithAWarningForEach) {
+    struct Case {
+        const char *what;
+        std::function<void(Json &)> change;
+        std::vector<std::string> warnings;  // after "doc.json: "
+    };
+    const auto systems = [](Json &d, std::initializer_list<int> starts) {
+        d["systems"] = Json::array();
+        for (int start : starts) d["systems"].push_back({{"firstMeasure", start}, {"leftIndent", 0}});
+    };
+    const Case cases[] = {
+        {"as a host holds it", [&](Json &d) { systems(d, {4, 5}); }, {}},
+        {"beyond the last measure and negative", [&](Json &d) { systems(d, {4, 6, -1}); },
+         {"/systems/1/firstMeasure: system 2 starts at measure 6, beyond the last measure (5)",
+          "/systems/2/firstMeasure: system 3 starts at measure -1, which is negative"}},
+        {"two at one measure, then one before", [&](Json &d) { systems(d, {5, 5, 4}); },
+         {"/systems/1/firstMeasure: system 2 starts at measure 5, as system 1 does",
+          "/systems/2/firstMeasure: system 3 starts at measure 4, before system 2 (measure 5)"}},
+        {"laid out later, or never",
+         [&](Json &d) {
+             systems(d, {0, 0});
+             d["systems"][0]["layoutFirstMeasure"] = 5;
+         },
+         {"/systems/1/firstMeasure: system 2 is not laid out and has no layoutFirstMeasure for "
+          "the host to lay it out at"}},
+        {"no such part", [&](Json &d) {
+             systems(d, {4});
+             d["currentPart"] = -1;
+         },
+         {"/currentPart: part -1 cannot exist: 0 is the score, and parts count from 1"}},
+    };
+    for (const Case &odd : cases) {
+        SCOPED_TRACE(odd.what);
+        Json document = Json::parse(kDocument);
+        document["currentPart"] = 2;  // as many parts as the two slots allow
+        odd.change(document);
+        std::vector<std::string> expected;
+        for (const std::string &warning : odd.warnings) expected.push_back("doc.json: " + warning);
+        EXPECT_EQ(standin::DocumentWarnings(standin::ParseDocument(document.dump(), "doc.json"),
+                                            "doc.json"),
+                  expected);
+    }
+}
+
+TEST(Documents, ADiffNamesEachFieldThatDiffersAndEachByteByItsOffset) {
+    struct Case {
+        const char *what;
+        std::function<void(Json &)> change;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"nothing", [](Json &) {}, {}},
+        {"written otherwise, the same content",
+         [](Json &d) {
+             d["hostVersion"] = 0x11000000;
+             d["records"][4]["bytes"] = " ";
+         },
+         {}},
+        {"top-level fields",
+         [](Json &d) {
+             d["description"] = "one system";
+             d["currentPart"] = 0;
+             d["slots"].erase("2");
+         },
+         {R"(description: "two systems" -> "one system")", "currentPart: 3 -> 0",
+          "slot 2: staff: 7 -> none"}},
+        {"named fields",
+         [](Json &d) {
+             d["pageFormat"]["parts"]["firstSystemIndent"] = 73;
+             d["systems"][1]["leftIndent"] = 0;
+             d["systems"][1].erase("layoutFirstMeasure");
+             d["measures"][0]["fullNames"] = false;
+         },
+         {"page format of the parts: firstSystemIndent: 72 -> 73",
+          "system 2: leftIndent: -20 -> 0", "system 2: layoutFirstMeasure: 5 -> none",
+          "measure 4: fullNames: true -> false"}},
+        {"raw bytes, not the named ones",
+         [](Json &d) {
+             d["systems"][0]["bytes"] = "01 03 .. .. 00 00 00 00 .. .. 00 00 00 00 00 00 00 00 "
+                                        "00 00 00 00 00 00 00 00 01 00";
+             d["records"][2]["bytes"] = "00 00 60 0c 00 00 90 09 64 00 70 fe";
+             d["records"][0]["bytes"] = "01 02";
+         },
+         {"system 1: byte 1: 02 -> 03; bytes 26-27: 00 ff -> 01 00",
+          "record 'SOSS' (9,0): byte 2: 03 -> none", "record 'ot77' (-2,0): byte 11: ff -> fe"}},
+        {"records and measures in one document only",
+         [](Json &d) {
+             d["measures"].erase(1);
+             d["records"][0]["item"] = 10;
+             d["systems"].erase(1);
+         },
+         {"system 2: only in the first document", "measure 5: only in the first document",
+          "record 'SOSS' (9,0): only in the first document",
+          "record 'SOSS' (10,0): only in the second document"}},
+    };
+    const Document first = standin::ParseDocument(kDocument, "first.json");
+    for (const Case &one : cases) {
+        SCOPED_TRACE(one.what);
+        Json second = Json::parse(kDocument);
+        one.change(second);
+        EXPECT_EQ(standin::DocumentDifferences(
+                      first, standin::ParseDocument(second.dump(), "second.json")),
+                  one.lines);
     }
 }
 

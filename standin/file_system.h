@@ -1,0 +1,62 @@
+// The host program's own seam to the file system: what a path is, reading a
+// file whole within a limit, and replacing a file whole or not at all.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace standin {
+
+// A file that could not be read or written; the message names the file and
+// gives the reason the system gave.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct PathFacts {
+    bool exists = false;
+    bool regularFile = false;  // not a folder, device, pipe or socket
+    bool folder = false;
+    // A file one may replace: not marked read-only, and writable to us.
+    bool writable = false;
+    uint64_t size = 0;
+    std::string reason;  // why it could not be looked at; empty when it exists
+};
+
+// Follows links, as opening the path would.
+PathFacts FactsOf(const std::string &path);
+
+// The bytes of a regular file, reading at most `limit` of them; throws
+// FileError when the file cannot be read, and when it holds more.
+std::string ReadRegularFile(const std::string &path, std::size_t limit);
+
+// A new file beside `target` (in the folder a link at `target` leads to),
+// whose content replaces the target whole when committed. Until then the
+// target is as it was; a replacement never committed leaves nothing behind.
+class ReplacementFile {
+public:
+    // Throws FileError when no file can be made in the target's folder.
+    explicit ReplacementFile(const std::string &target);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile &) = delete;
+    ReplacementFile &operator=(const ReplacementFile &) = delete;
+
+    // Writes all of `text` and flushes it to the disk; throws FileError.
+    void Write(const std::string &text);
+    // Puts the written file in the target's place in one step, keeping the
+    // target's permissions; throws FileError.
+    void Commit();
+
+private:
+    struct Handle;
+    std::string name_;    // as the user gave it, for messages
+    std::string target_;  // where the content goes: links followed
+    std::string temporary_;
+    std::unique_ptr<Handle> handle_;
+    bool committed_ = false;
+};
+
+}  // namespace standin

@@ -1,0 +1,125 @@
+#include "standin/indent_reasons.h"
+
+#include <map>
+#include <string>
+
+#include "hostdata/data_tag.h"
+#include "hostdata/host_version.h"
+#include "hostdata/record_bytes.h"
+#include "standin/document_fields.h"
+#include "standin/text_output.h"
+
+namespace standin {
+namespace {
+
+constexpr uint16_t kFinalBarlineStyle = 5;
+
+std::optional<int16_t> PageFormatValue(const RecordStore &records, bool parts, const char *name) {
+    for (const auto &word : fields::kPageFormatWords) {
+        if (std::string(word.variant) != (parts ? "parts" : "score") ||
+            std::string(word.name) != name) {
+            continue;
+        }
+        const Bytes *record = records.Find(word.Key());
+        if (record == nullptr || record->size() < word.Offset() + 2) return std::nullopt;
+        return hostdata::ReadI16(record->data(), word.Offset());
+    }
+    return std::nullopt;
+}
+
+// The measure's record as the host keeps it; none when the module could not
+// read it.
+const Bytes *MeasureRecord(const RecordStore &records, int measure) {
+    const Bytes *record =
+        records.Find({hostdata::kMeasureTag, static_cast<int16_t>(measure), 0});
+    return record != nullptr && record->size() == fields::kMeasureSize ? record : nullptr;
+}
+
+struct Indents {
+    std::optional<int16_t> firstSystem, system;
+};
+
+IndentReason Reason(const char *code, int measure, std::string text,
+                    std::optional<int16_t> indent) {
+    return {code, measure, std::move(text), indent};
+}
+
+std::string At(int measure) { return " at measure " + std::to_string(measure); }
+
+IndentReason AfterFinalBarline(const RecordStore &records, int first, const Indents &indents) {
+    if (first == 1) return Reason("first-measure", 1, "the first measure of the piece", indents.firstSystem);
+    if (first < 1) return Reason("before-first-measure", 0, "starts before measure 1", indents.system);
+    const Bytes *before = MeasureRecord(records, first - 1);
+    if (before == nullptr) {
+        return Reason("measure-unreadable", first - 1,
+                      "measure " + std::to_string(first - 1) + " could not be read", std::nullopt);
+    }
+    const uint16_t barline = hostdata::ReadU16(before->data(), fields::kMeasureBarline);
+    const bool final = ((barline & fields::kBarlineStyleMask) >> fields::kBarlineStyleShift) ==
+                       kFinalBarlineStyle;
+    return final ? Reason("final-barline", first - 1, "the final barline" + At(first - 1),
+                          indents.firstSystem)
+                 : Reason("no-final-barline", first - 1, "no final barline" + At(first - 1),
+                          indents.system);
+}
+
+IndentReason ForFullNames(const RecordStore &records, int first, bool known,
+                          const Indents &indents) {
+    const Bytes *measure = first != 0 ? MeasureRecord(records, first) : nullptr;
+    if (first != 0 && measure == nullptr) {
+        return Reason("measure-unreadable", first,
+                      "measure " + std::to_string(first) + " could not be read", std::nullopt);
+    }
+    const bool flag = measure != nullptr &&
+                      (hostdata::ReadU16(measure->data(), fields::kMeasureFlags) &
+                       fields::kFullNamesBit) != 0;
+    if (flag && known) {
+        return Reason("full-names", first, "the full-names flag" + At(first), indents.firstSystem);
+    }
+    if (first == 1) return Reason("first-measure", 1, "the first measure of the piece", indents.firstSystem);
+    if (first == 0) return Reason("before-first-measure", 0, "starts before measure 1", indents.system);
+    if (flag) {
+        return Reason("full-names-unknown", first,
+                      "the full-names flag" + At(first) + ", which hosts before " +
+                          Hex32(hostdata::kFullNamesHostVersion) + " do not have",
+                      indents.system);
+    }
+    return Reason("no-full-names", first, "no full-names flag" + At(first), indents.system);
+}
+
+}  // namespace
+
+void ExplainIndents(const RecordStore &before, const IndentRule &rule,
+                    std::vector<SystemChange> &systems) {
+    const Indents indents{PageFormatValue(before, rule.partViewed, "firstSystemIndent"),
+                          PageFormatValue(before, rule.partViewed, "systemIndent")};
+    std::map<int, int16_t> firstAtMeasure;  // measure -> the system that takes part
+    for (SystemChange &system : systems) {
+        const int first = system.firstMeasureAfter;
+        if (!rule.selection || first < rule.selection->first || first > rule.selection->last) {
+            system.reason = Reason("not-selected", 0,
+                                   rule.selection ? "not in the selection" : "no selection",
+                                   std::nullopt);
+            continue;
+        }
+        system.inSelection = true;
+        const auto earlier = firstAtMeasure.emplace(first, system.item);
+        if (!earlier.second) {
+            system.reason = Reason("same-start", first,
+                                   "system " + std::to_string(earlier.first->second) +
+                                       " also starts" + At(first),
+                                   std::nullopt);
+            continue;
+        }
+        if (!indents.firstSystem || !indents.system) {
+            system.reason = Reason("page-format-unreadable", 0, "the page format could not be read",
+                                   std::nullopt);
+            continue;
+        }
+        system.reason = rule.fullNamesCommand
+                            ? ForFullNames(before, first, rule.fullNamesKnown, indents)
+                            : AfterFinalBarline(before, first, indents);
+    }
+}
+
+}  // namespace standin

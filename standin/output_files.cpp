@@ -1,0 +1,102 @@
+#include "standin/output_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "standin/file_system.h"
+#include "standin/file_system_text.h"
+#include "standin/plugin.h"
+
+namespace standin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The path as the system will find it, for paths that need not exist yet.
+std::string Comparable(const std::string &path) {
+    std::error_code error;
+    fs::path full = fs::weakly_canonical(fs::absolute(fs::path(path), error), error);
+    std::string text = (error ? fs::path(path) : full).lexically_normal().string();
+#if defined(_WIN32)
+    // Windows file names ignore case.
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+#endif
+    return text;
+}
+
+bool SameFile(const std::string &a, const std::string &b) {
+    std::error_code error;
+    if (fs::equivalent(fs::path(a), fs::path(b), error)) return true;
+    return Comparable(a) == Comparable(b);
+}
+
+std::string Named(const Output &output) { return output.option + " '" + output.path + "'"; }
+
+void CheckTarget(const Output &output) {
+    const PathFacts facts = FactsOf(output.path);
+    if (facts.folder) throw UsageError(Named(output) + " is a folder; name a file in it");
+    if (facts.exists && !facts.regularFile) {
+        throw UsageError(Named(output) +
+                         " is not a regular file; write to a file, or to standard output with -");
+    }
+    if (facts.exists && !facts.writable) {
+        throw UsageError(output.option + ": " + CannotWrite(output.path, std::strerror(EACCES)) +
+                         " (the file is read-only)");
+    }
+    try {
+        ReplacementFile probe(output.path);
+    } catch (const FileError &error) {
+        throw UsageError(output.option + ": " + error.what());
+    }
+}
+
+}  // namespace
+
+bool IsStandardOutput(const std::string &path) { return path == "-"; }
+
+void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs) {
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const Output &output = outputs[i];
+        for (std::size_t j = 0; j < i; ++j) {
+            const Output &earlier = outputs[j];
+            if (IsStandardOutput(output.path) && IsStandardOutput(earlier.path)) {
+                throw UsageError(earlier.option + " and " + output.option +
+                                 " both ask for standard output; give one of them a file");
+            }
+            if (!IsStandardOutput(output.path) && !IsStandardOutput(earlier.path) &&
+                SameFile(output.path, earlier.path)) {
+                throw UsageError(Named(output) + " is the file " + earlier.option +
+                                 " writes; give each output a file of its own");
+            }
+        }
+        if (IsStandardOutput(output.path)) continue;
+        for (const Input &input : inputs) {
+            if (!output.overInput && SameFile(output.path, input.path)) {
+                throw UsageError(Named(output) + " is " + input.what +
+                                 "; write elsewhere, or use --in-place for the changed document");
+            }
+        }
+        CheckTarget(output);
+    }
+}
+
+void WriteOutputs(const std::vector<Output> &outputs, const std::vector<std::string> &texts,
+                  std::ostream &standardOutput) {
+    std::vector<std::unique_ptr<ReplacementFile>> written;
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (IsStandardOutput(outputs[i].path)) continue;
+        written.push_back(std::make_unique<ReplacementFile>(outputs[i].path));
+        written.back()->Write(texts[i]);
+    }
+    for (const auto &file : written) file->Commit();
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (IsStandardOutput(outputs[i].path)) standardOutput << texts[i];
+    }
+}
+
+}  // namespace standin

@@ -1,0 +1,38 @@
+// The files a command writes, decided and checked before it runs, then
+// written together: each one whole, and none unless all could be written.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+// An output path of "-" stands for standard output.
+bool IsStandardOutput(const std::string &path);
+
+struct Output {
+    std::string option;  // the option that asked for it, for messages
+    std::string path;    // "-": standard output
+    bool overInput = false;  // --in-place: replaces a file the command read
+};
+
+struct Input {
+    std::string what;  // "the input document"
+    std::string path;
+};
+
+// Throws UsageError for outputs that could not all be written as asked: two
+// to one file, or two to standard output; one over an input file, unless it
+// is meant to be; one over a folder, device or anything but a regular file;
+// one over a read-only file; one in a folder where no file can be made
+// (with the system's reason).
+void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs);
+
+// `texts` in the order of `outputs`. Every file is written to a new file
+// beside it first; only when all are written do they take their targets'
+// places. Standard output gets its text last. Throws FileError.
+void WriteOutputs(const std::vector<Output> &outputs, const std::vector<std::string> &texts,
+                  std::ostream &standardOutput);
+
+}  // namespace standin

@@ -1,0 +1,68 @@
+// What `FINALE.EXE --help` and each verb's --help say beyond the options:
+// the exit codes, where the document format is described, and what the
+// fields of each output mean.
+#pragma once
+
+namespace standin::help {
+
+inline constexpr const char *kExitCodes =
+    "Exit status: 0 done; 2 bad input (arguments, a document, a module, or outputs\n"
+    "that cannot be written as asked: then nothing is written); 1 anything else\n"
+    "(an output the system failed to write, out of memory). diff answers 0 for\n"
+    "documents that hold the same, 1 for documents that differ, 2 for any trouble.\n";
+
+inline constexpr const char *kFormat =
+    "Documents are JSON; docs/document-format.md describes every key, and\n"
+    "docs/document.schema.json is a JSON Schema for editors. A document no real\n"
+    "host would hold still loads, with a warning on standard error for each thing.\n";
+
+inline constexpr const char *kOutputs =
+    "Outputs: '-' is standard output. Every file is written whole or not at all:\n"
+    "first to a new file beside it, then put in its place. All outputs are checked\n"
+    "before the module runs: distinct, not over an input or a read-only file, in\n"
+    "a folder that takes a new file.\n";
+
+inline constexpr const char *kProgram =
+    "Verbs: menu, run, check, diff; FINALE.EXE <verb> --help for each.\n";
+
+inline constexpr const char *kMenu =
+    "Each line names a call the host made and what came back:\n"
+    "  handshake: the host version passed to FinaleExtensionVersion, and the\n"
+    "    interface version the module answered\n"
+    "  init: what FinaleExtensionInit answered; word 0x00000010 -> W: the word the\n"
+    "    host passed in, and what the module left in it\n"
+    "  menu status: what FinaleExtensionGetMenuStatus answered\n"
+    "  8-bit / UTF-16 record, index N: what the enumeration answered (0: not\n"
+    "    offered), then the record's name, description, menu text and entry flag\n";
+
+inline constexpr const char *kRun =
+    "The report (--format table):\n"
+    "  handshake: the host version passed to FinaleExtensionVersion, and the\n"
+    "    interface version the module answered\n"
+    "  command: the menu index invoked, and the menu text the module registers\n"
+    "    for it at that host version (a warning when it registers none)\n"
+    "  selection: the measures of the selection record handed to the invoke\n"
+    "  invoke: what FinaleExtensionInvoke answered (1: done)\n"
+    "  then per staff system: its number, first measure (before -> after, when\n"
+    "    the host laid it out), left indent before -> after in EVPUs, 'changed',\n"
+    "    and the reason for the new indent as the host reads the document, with\n"
+    "    'expected N' where the module did otherwise\n"
+    "  other records changed: records besides the systems that were added,\n"
+    "    removed or rewritten\n"
+    "--format json and csv give the same for scripts, as docs/document-format.md\n"
+    "describes. When --output or --svg is '-', the report goes to standard error.\n"
+    "The trace (--trace) names its fields in a header: room = bytes offered for a\n"
+    "load, length = bytes handed over, v= the data version of the call, -> the\n"
+    "host's answer, size = the bytes the record holds; under each save, the bytes\n"
+    "it changed. With --trace -, it follows the table report.\n";
+
+inline constexpr const char *kCheck =
+    "Prints the host version, the part viewed and how many records of each kind\n"
+    "the document holds; with --output -, that goes to standard error.\n";
+
+inline constexpr const char *kDiff =
+    "One line per difference: named fields by name (system 3: leftIndent: 36 ->\n"
+    "144), other bytes by offset (bytes 20-21: 60 00 -> 61 00), records only in one\n"
+    "document; then the count.\n";
+
+}  // namespace standin::help

@@ -1,0 +1,118 @@
+# The files the host program writes and reads. An output is written whole or
+# not at all, and every output is checked before the module runs; input it
+# cannot trust is refused. Each test has a folder of its own, which must
+# hold exactly the files named after the run: no stray or half-written file.
+set(SPACE ${WRITTEN}/files)
+set(DOCUMENT ${EXAMPLES}/three_movements.json)
+set(CHANGED ${EXPECTED}/three_movements_final_barlines.json)
+set(RUN_ALL run ${MODULE} --command 0 --measures 1-48)
+# Documents take some 11 KB and pictures 15 KB: under this limit neither can
+# be written whole, as on a disk that is nearly full.
+set(FULL_DISK 8)
+
+# files_test(<name> ...): document_test in the folder ${SPACE}/<name>.
+function(files_test name)
+  document_test(files.${name} FOLDER ${SPACE}/${name} ${ARGN})
+endfunction()
+
+files_test(in_place_on_a_full_disk_keeps_the_document STATUS 1 LIMIT ${FULL_DISK}
+  ERROR "^FINALE.EXE: cannot write '[^']*doc.json': [^\n]+\n$"
+  COPY ${DOCUMENT} ${SPACE}/in_place_on_a_full_disk_keeps_the_document/doc.json
+  SAME ${SPACE}/in_place_on_a_full_disk_keeps_the_document/doc.json ${DOCUMENT}
+  FILES doc.json
+  ARGS ${RUN_ALL} ${SPACE}/in_place_on_a_full_disk_keeps_the_document/doc.json --in-place)
+files_test(outputs_on_a_full_disk_leave_the_old_ones STATUS 1 LIMIT ${FULL_DISK}
+  ERROR "^FINALE.EXE: cannot write '[^']*changed.json': [^\n]+\n$"
+  COPY ${CHANGED} ${SPACE}/outputs_on_a_full_disk_leave_the_old_ones/changed.json
+  SAME ${SPACE}/outputs_on_a_full_disk_leave_the_old_ones/changed.json ${CHANGED}
+  FILES changed.json
+  ARGS ${RUN_ALL} ${DOCUMENT} --output changed.json --svg picture.svg)
+files_test(one_output_without_its_folder_writes_none STATUS 2
+  ERROR "^FINALE.EXE: --svg: cannot write 'nowhere/picture.svg': No such file or directory\n$"
+  ARGS ${RUN_ALL} ${DOCUMENT} --output changed.json --trace calls.txt --svg nowhere/picture.svg)
+files_test(two_outputs_to_one_file STATUS 2
+  ERROR "^FINALE.EXE: --svg './same' is the file --output writes; give each output a file of its own\n$"
+  ARGS ${RUN_ALL} ${DOCUMENT} --output same --svg ./same)
+files_test(two_outputs_to_standard_output STATUS 2
+  ERROR "^FINALE.EXE: --output and --trace both ask for standard output; give one of them a file\n$"
+  ARGS ${RUN_ALL} ${DOCUMENT} --output - --trace -)
+files_test(output_over_the_module STATUS 2
+  ERROR "^FINALE.EXE: --trace '[^']*' is the plug-in module; write elsewhere"
+  ARGS ${RUN_ALL} ${DOCUMENT} --trace ${MODULE})
+files_test(output_that_is_a_folder STATUS 2
+  ERROR "^FINALE.EXE: --output '\\.' is a folder; name a file in it\n$"
+  ARGS ${RUN_ALL} ${DOCUMENT} --output .)
+files_test(output_over_a_read_only_file STATUS 2
+  ERROR "^FINALE.EXE: --output: cannot write 'kept.json': Permission denied \\(the file is read-only\\)\n$"
+  COPY ${CHANGED} ${SPACE}/output_over_a_read_only_file/kept.json READ_ONLY
+  SAME ${SPACE}/output_over_a_read_only_file/kept.json ${CHANGED}
+  FILES kept.json
+  ARGS ${RUN_ALL} ${DOCUMENT} --output kept.json)
+files_test(in_place_with_an_output STATUS 2
+  ERROR "^FINALE.EXE: --in-place writes over the input document; give no --output with it\n$"
+  ARGS ${RUN_ALL} ${DOCUMENT} --in-place --output changed.json)
+files_test(every_output_is_written STATUS 0
+  SAME ${SPACE}/every_output_is_written/changed.json ${CHANGED}
+       ${SPACE}/every_output_is_written/picture.svg ${EXPECTED}/three_movements_final_barlines.svg
+  FILES changed.json picture.svg calls.txt
+  ARGS ${RUN_ALL} ${DOCUMENT} --output changed.json --svg picture.svg --trace calls.txt)
+
+# "-" is standard output, never a file of that name; the report then goes to
+# standard error, out of the data's way.
+files_test(changed_document_to_standard_output STATUS 0 OUTPUT ${CHANGED}
+  ERROR "^handshake: host version 0x12000000"
+  ARGS ${RUN_ALL} ${DOCUMENT} --output -)
+files_test(picture_to_standard_output STATUS 0
+  OUTPUT ${EXPECTED}/three_movements_final_barlines.svg
+  ARGS ${RUN_ALL} ${DOCUMENT} --svg -)
+files_test(checked_document_to_standard_output STATUS 0 OUTPUT ${DOCUMENT}
+  ERROR "^host version 0x12000000, the score is viewed\n"
+  ARGS check ${DOCUMENT} --output -)
+files_test(trace_to_standard_output_beside_a_json_report STATUS 2
+  ERROR "^FINALE.EXE: --trace - would mix the trace into the json report; write the trace to a file\n$"
+  ARGS ${RUN_ALL} ${DOCUMENT} --trace - --format json)
+
+# Input that cannot be trusted is refused with one line and status 2.
+set(OVERSIZED ${WRITTEN}/oversized.json)
+if(NOT EXISTS ${OVERSIZED})
+  string(REPEAT "                " 1100000 blanks)
+  file(WRITE ${OVERSIZED} "${blanks}")
+endif()
+foreach(fault
+    "folder|${EXAMPLES}|a folder, not a file"
+    "missing|${EXAMPLES}/nowhere.json|No such file or directory"
+    "oversized|${OVERSIZED}|larger than the limit of 16 MiB")
+  string(REPLACE "|" ";" fault "${fault}")
+  list(GET fault 0 what)
+  list(GET fault 1 path)
+  list(GET fault 2 reason)
+  files_test(input_${what}_is_refused STATUS 2
+    ERROR "^FINALE.EXE: cannot read '[^']*': ${reason}\n$"
+    ARGS ${RUN_ALL} ${path} --output changed.json)
+endforeach()
+document_test(bad_document.duplicate_key STATUS 2
+  ERROR "^FINALE.EXE: [^\n]*duplicate_key.json: /systems/1/leftIndent: given twice in one object; keep one of them\n$"
+  ARGS check ${DOCUMENTS}/duplicate_key.json)
+
+# Running out of memory is one line and status 1, not an abort, even while
+# a large document is half read (the sanitizers keep memory of their own).
+if(NOT WIN32 AND NOT CMAKE_CXX_FLAGS MATCHES "sanitize")
+  set(LARGE ${WRITTEN}/many_records.json)
+  if(NOT EXISTS ${LARGE})
+    string(REPEAT "{\"tag\": \"otXX\", \"item\": 1, \"inci\": 0, \"bytes\": \"00\"}, " 150000 records)
+    file(WRITE ${LARGE} "{\"records\": [${records}{}]}")
+  endif()
+  files_test(out_of_memory STATUS 1 MEMORY 60000
+    ERROR "^FINALE.EXE: out of memory\n$"
+    ARGS check ${LARGE})
+endif()
+
+if(NOT WIN32)
+  # Devices: the program must neither read one without end nor replace one.
+  files_test(input_device_is_refused STATUS 2
+    ERROR "^FINALE.EXE: cannot read '/dev/zero': not a regular file \\(a device, pipe or socket\\)\n$"
+    ARGS check /dev/zero)
+  files_test(output_device_is_refused STATUS 2
+    ERROR "^FINALE.EXE: --output '/dev/null' is not a regular file; write to a file, or to standard output with -\n$"
+    ARGS ${RUN_ALL} ${DOCUMENT} --output /dev/null)
+endif()

@@ -1,0 +1,137 @@
+#include "standin/indent_reasons.h"
+
+#include <gtest/gtest.h>
+
+#include "hostdata/data_tag.h"
+#include "hostdata/record_bytes.h"
+#include "standin/document_fields.h"
+
+namespace {
+
+using standin::Bytes;
+using standin::IndentRule;
+using standin::SystemChange;
+
+constexpr int16_t kFirstSystemIndent = 144, kSystemIndent = 12;
+constexpr int16_t kPartsFirstSystemIndent = 72, kPartsSystemIndent = 24;
+
+// Measures 1 to 9 (8 is missing): a final barline at 4, full names at 5
+// and 7; and both page formats.
+standin::RecordStore Document() {
+    standin::RecordStore records;
+    for (int16_t number = 1; number <= 9; ++number) {
+        if (number == 8) continue;
+        Bytes measure(standin::fields::kMeasureSize, 0);
+        if (number == 4) hostdata::WriteU16(measure.data(), standin::fields::kMeasureBarline, 0x0050);
+        if (number == 5 || number == 7) {
+            hostdata::WriteU16(measure.data(), standin::fields::kMeasureFlags, 0x0800);
+        }
+        records.Put({hostdata::kMeasureTag, number, 0}, measure);
+    }
+    for (const auto &word : standin::fields::kPageFormatWords) {
+        Bytes *record = records.Find(word.Key());
+        if (record == nullptr) {
+            records.Put(word.Key(), Bytes(standin::fields::kOtherRecordSize, 0));
+            record = records.Find(word.Key());
+        }
+        const bool parts = std::string(word.variant) == "parts";
+        const bool first = std::string(word.name) == "firstSystemIndent";
+        const int16_t value = parts ? (first ? kPartsFirstSystemIndent : kPartsSystemIndent)
+                                    : (first ? kFirstSystemIndent : kSystemIndent);
+        if (std::string(word.name).find("Indent") != std::string::npos) {
+            hostdata::WriteU16(record->data(), word.Offset(), static_cast<uint16_t>(value));
+        }
+    }
+    return records;
+}
+
+struct Case {
+    const char *what;
+    IndentRule rule;
+    int firstMeasure;
+    const char *code;
+    int measure;
+    std::string text;
+    std::optional<int16_t> expected;
+};
+
+IndentRule Rule(bool fullNames, bool known = true, bool parts = false) {
+    return {fullNames, known, standin::MeasureRange{1, 9}, parts};
+}
+
+TEST(IndentReasons, EachSystemGetsTheReasonTheCommandsRuleGivesIt) {
+    IndentRule noSelection = Rule(false);
+    noSelection.selection.reset();
+    const Case cases[] = {
+        {"no selection", noSelection, 5, "not-selected", 0, "no selection", std::nullopt},
+        {"outside the selection", {false, true, standin::MeasureRange{6, 9}, false}, 5,
+         "not-selected", 0, "not in the selection", std::nullopt},
+        {"first of the piece", Rule(false), 1, "first-measure", 1, "the first measure of the piece",
+         kFirstSystemIndent},
+        {"after a final barline", Rule(false), 5, "final-barline", 4,
+         "the final barline at measure 4", kFirstSystemIndent},
+        {"after another barline", Rule(false), 6, "no-final-barline", 5,
+         "no final barline at measure 5", kSystemIndent},
+        {"after a measure not there", Rule(false), 9, "measure-unreadable", 8,
+         "measure 8 could not be read", std::nullopt},
+        {"in a part", Rule(false, true, true), 5, "final-barline", 4,
+         "the final barline at measure 4", kPartsFirstSystemIndent},
+        {"not laid out", {false, true, standin::MeasureRange{0, 9}, false}, 0,
+         "before-first-measure", 0, "starts before measure 1", kSystemIndent},
+        {"full names", Rule(true), 7, "full-names", 7, "the full-names flag at measure 7",
+         kFirstSystemIndent},
+        {"no full names", Rule(true), 6, "no-full-names", 6, "no full-names flag at measure 6",
+         kSystemIndent},
+        {"full names at the first measure", Rule(true), 1, "first-measure", 1,
+         "the first measure of the piece", kFirstSystemIndent},
+        {"full names an older host does not have", Rule(true, false), 5, "full-names-unknown", 5,
+         "the full-names flag at measure 5, which hosts before 0x10000000 do not have",
+         kSystemIndent},
+        {"full names of a measure not there", Rule(true), 8, "measure-unreadable", 8,
+         "measure 8 could not be read", std::nullopt},
+    };
+    const standin::RecordStore records = Document();
+    for (const Case &one : cases) {
+        SCOPED_TRACE(one.what);
+        std::vector<SystemChange> systems(1);
+        systems[0].item = 1;
+        systems[0].firstMeasureAfter = static_cast<int16_t>(one.firstMeasure);
+        standin::ExplainIndents(records, one.rule, systems);
+        EXPECT_EQ(systems[0].reason.code, one.code);
+        EXPECT_EQ(systems[0].reason.measure, one.measure);
+        EXPECT_EQ(systems[0].reason.text, one.text);
+        EXPECT_EQ(systems[0].reason.expectedIndent, one.expected);
+        EXPECT_EQ(systems[0].inSelection, std::string(one.code) != "not-selected");
+    }
+}
+
+TEST(IndentReasons, OfSystemsAtOneMeasureOnlyTheFirstCountsAndStrayingShows) {
+    std::vector<SystemChange> systems(3);
+    for (int16_t i = 0; i < 3; ++i) {
+        systems[i].item = static_cast<int16_t>(i + 1);
+        systems[i].firstMeasureAfter = 5;
+    }
+    systems[1].indentAfter = kFirstSystemIndent;  // a module that indents the second too
+    standin::ExplainIndents(Document(), Rule(false), systems);
+    EXPECT_EQ(systems[0].reason.code, "final-barline");
+    EXPECT_TRUE(systems[0].Unexpected());  // left at 0, not indented
+    for (int i : {1, 2}) {
+        EXPECT_EQ(systems[i].reason.text, "system 1 also starts at measure 5");
+        EXPECT_EQ(systems[i].reason.expectedIndent, std::nullopt);
+    }
+    EXPECT_TRUE(systems[1].Unexpected());
+    EXPECT_FALSE(systems[2].Unexpected());
+}
+
+TEST(IndentReasons, WithoutAPageFormatNothingIsExpectedToChange) {
+    standin::RecordStore records = Document();
+    records.Erase(standin::fields::kPageFormatWords[0].Key());  // the score's system indent
+    std::vector<SystemChange> systems(1);
+    systems[0].item = 1;
+    systems[0].firstMeasureAfter = 5;
+    standin::ExplainIndents(records, Rule(false), systems);
+    EXPECT_EQ(systems[0].reason.code, "page-format-unreadable");
+    EXPECT_EQ(systems[0].reason.expectedIndent, std::nullopt);
+}
+
+}  // namespace
