@@ -56,6 +56,27 @@ constexpr PageFormatWord kPageFormatWords[] = {
 
 constexpr const char *kPageFormatVariants[] = {"score", "parts"};
 
+// Every other record a page format is made of. A page format is read only
+// when the host holds each record of its variant whole (12 bytes or more):
+// no value of it is ever made up from a record that is not there.
+struct PageFormatRecord {
+    const char *variant;
+    uint32_t tag;
+    int16_t inci;
+
+    RecordKey Key() const { return {tag, kOtherItem, inci}; }
+};
+
+constexpr PageFormatRecord kPageFormatRecords[] = {
+    {"score", hostdata::OtherTag('1', '4'), 0}, {"score", hostdata::OtherTag('1', '5'), 0},
+    {"score", hostdata::OtherTag('3', '9'), 0}, {"score", hostdata::OtherTag('1', '6'), 0},
+    {"score", hostdata::OtherTag('0', '2'), 0}, {"score", hostdata::OtherTag('1', '7'), 0},
+    {"score", hostdata::OtherTag('0', '1'), 0}, {"score", hostdata::OtherTag('1', '3'), 0},
+    {"score", hostdata::OtherTag('0', '3'), 0}, {"parts", hostdata::OtherTag('7', '7'), 0},
+    {"parts", hostdata::OtherTag('7', '7'), 1}, {"parts", hostdata::OtherTag('7', '7'), 2},
+    {"parts", hostdata::OtherTag('7', '7'), 3},
+};
+
 // Where a record belongs in a document when it is not a raw record: the
 // staff systems run from item 1 without a gap (so a 28-byte 'SOSS' right
 // after them would be one more), and every 30-byte measure record is a

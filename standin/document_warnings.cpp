@@ -36,6 +36,20 @@ std::vector<SystemStart> SystemStarts(const Document &document) {
 
 std::string SystemName(std::size_t index) { return "system " + std::to_string(index + 1); }
 
+// The records of a page format variant that the document lacks or holds
+// short, as "'ot39' inci 0, ..."; empty when it is whole.
+std::string MissingPageFormatRecords(const Document &document, const std::string &variant) {
+    std::string missing;
+    for (const auto &record : fields::kPageFormatRecords) {
+        if (record.variant != variant) continue;
+        const Bytes *bytes = document.records.Find(record.Key());
+        if (bytes != nullptr && bytes->size() >= fields::kOtherRecordSize) continue;
+        missing += (missing.empty() ? "'" : ", '") + hostdata::TagText(record.tag) + "' inci " +
+                   std::to_string(record.inci);
+    }
+    return missing;
+}
+
 }  // namespace
 
 int LastMeasure(const Document &document) {
@@ -78,6 +92,13 @@ std::vector<std::string> DocumentWarnings(const Document &document, const std::s
                                     SystemName(i - 1) + " (measure " + std::to_string(before) +
                                     ")");
         }
+    }
+    // The page format in view must be whole, or the commands change nothing.
+    const char *variant = document.currentPart == 0 ? "score" : "parts";
+    const std::string missing = MissingPageFormatRecords(document, variant);
+    if (!missing.empty()) {
+        warn("/records", std::string("the ") + variant +
+                             " page format cannot be read: no whole record " + missing);
     }
     const std::size_t staves = document.slots.size();
     if (document.currentPart < 0) {

@@ -39,6 +39,19 @@ struct Indents {
     std::optional<int16_t> firstSystem, system;
 };
 
+// The indents of the page format in view; none when the host lacks any
+// record the page format is made of.
+Indents PageFormatIndents(const RecordStore &records, bool parts) {
+    const char *variant = parts ? "parts" : "score";
+    for (const auto &record : fields::kPageFormatRecords) {
+        if (std::string(record.variant) != variant) continue;
+        const Bytes *bytes = records.Find(record.Key());
+        if (bytes == nullptr || bytes->size() < fields::kOtherRecordSize) return {};
+    }
+    return {PageFormatValue(records, parts, "firstSystemIndent"),
+            PageFormatValue(records, parts, "systemIndent")};
+}
+
 IndentReason Reason(const char *code, int measure, std::string text,
                     std::optional<int16_t> indent) {
     return {code, measure, std::move(text), indent};
@@ -63,13 +76,11 @@ IndentReason AfterFinalBarline(const RecordStore &records, int first, const Inde
                           indents.system);
 }
 
+// A measure that cannot be read matters only where its flag decides: not
+// for the first measure of the piece, and not on hosts without the flag.
 IndentReason ForFullNames(const RecordStore &records, int first, bool known,
                           const Indents &indents) {
     const Bytes *measure = first != 0 ? MeasureRecord(records, first) : nullptr;
-    if (first != 0 && measure == nullptr) {
-        return Reason("measure-unreadable", first,
-                      "measure " + std::to_string(first) + " could not be read", std::nullopt);
-    }
     const bool flag = measure != nullptr &&
                       (hostdata::ReadU16(measure->data(), fields::kMeasureFlags) &
                        fields::kFullNamesBit) != 0;
@@ -78,6 +89,10 @@ IndentReason ForFullNames(const RecordStore &records, int first, bool known,
     }
     if (first == 1) return Reason("first-measure", 1, "the first measure of the piece", indents.firstSystem);
     if (first == 0) return Reason("before-first-measure", 0, "starts before measure 1", indents.system);
+    if (known && measure == nullptr) {
+        return Reason("measure-unreadable", first,
+                      "measure " + std::to_string(first) + " could not be read", std::nullopt);
+    }
     if (flag) {
         return Reason("full-names-unknown", first,
                       "the full-names flag" + At(first) + ", which hosts before " +
@@ -91,8 +106,7 @@ IndentReason ForFullNames(const RecordStore &records, int first, bool known,
 
 void ExplainIndents(const RecordStore &before, const IndentRule &rule,
                     std::vector<SystemChange> &systems) {
-    const Indents indents{PageFormatValue(before, rule.partViewed, "firstSystemIndent"),
-                          PageFormatValue(before, rule.partViewed, "systemIndent")};
+    const Indents indents = PageFormatIndents(before, rule.partViewed);
     std::map<int, int16_t> firstAtMeasure;  // measure -> the system that takes part
     for (SystemChange &system : systems) {
         const int first = system.firstMeasureAfter;

@@ -325,11 +325,21 @@ TEST(Documents, WhatNoRealHostWouldHoldLoadsWithAWarningForEach) {
              d["currentPart"] = -1;
          },
          {"/currentPart: part -1 cannot exist: 0 is the score, and parts count from 1"}},
+        {"a page format in view without all its records",
+         [&](Json &d) {
+             systems(d, {4});
+             d["records"].erase(d["records"].size() - 1);
+         },
+         {"/records: the parts page format cannot be read: no whole record 'ot77' inci 1"}},
     };
     for (const Case &odd : cases) {
         SCOPED_TRACE(odd.what);
         Json document = Json::parse(kDocument);
         document["currentPart"] = 2;  // as many parts as the two slots allow
+        document["records"].push_back({{"tag", "ot77"},
+                                       {"item", -2},
+                                       {"inci", 1},
+                                       {"bytes", "00 00 00 00 00 00 00 00 00 00 00 00"}});
         odd.change(document);
         std::vector<std::string> expected;
         for (const std::string &warning : odd.warnings) expected.push_back("doc.json: " + warning);

@@ -15,11 +15,14 @@ using standin::SystemChange;
 constexpr int16_t kFirstSystemIndent = 144, kSystemIndent = 12;
 constexpr int16_t kPartsFirstSystemIndent = 72, kPartsSystemIndent = 24;
 
-// Measures 1 to 9 (8 is missing): a final barline at 4, full names at 5
-// and 7; and both page formats.
+// Measures 2 to 9 (1 and 8 are missing): a final barline at 4, full names
+// at 5 and 7; and both page formats, with every record they are made of.
 standin::RecordStore Document() {
     standin::RecordStore records;
-    for (int16_t number = 1; number <= 9; ++number) {
+    for (const auto &record : standin::fields::kPageFormatRecords) {
+        records.Put(record.Key(), Bytes(standin::fields::kOtherRecordSize, 0));
+    }
+    for (int16_t number = 2; number <= 9; ++number) {
         if (number == 8) continue;
         Bytes measure(standin::fields::kMeasureSize, 0);
         if (number == 4) hostdata::WriteU16(measure.data(), standin::fields::kMeasureBarline, 0x0050);
@@ -89,6 +92,10 @@ TEST(IndentReasons, EachSystemGetsTheReasonTheCommandsRuleGivesIt) {
          kSystemIndent},
         {"full names of a measure not there", Rule(true), 8, "measure-unreadable", 8,
          "measure 8 could not be read", std::nullopt},
+        {"full names of a first measure not there", Rule(true), 1, "first-measure", 1,
+         "the first measure of the piece", kFirstSystemIndent},
+        {"full names of a measure not there, on an older host", Rule(true, false), 8,
+         "no-full-names", 8, "no full-names flag at measure 8", kSystemIndent},
     };
     const standin::RecordStore records = Document();
     for (const Case &one : cases) {
@@ -123,15 +130,23 @@ TEST(IndentReasons, OfSystemsAtOneMeasureOnlyTheFirstCountsAndStrayingShows) {
     EXPECT_FALSE(systems[2].Unexpected());
 }
 
-TEST(IndentReasons, WithoutAPageFormatNothingIsExpectedToChange) {
-    standin::RecordStore records = Document();
-    records.Erase(standin::fields::kPageFormatWords[0].Key());  // the score's system indent
-    std::vector<SystemChange> systems(1);
-    systems[0].item = 1;
-    systems[0].firstMeasureAfter = 5;
-    standin::ExplainIndents(records, Rule(false), systems);
-    EXPECT_EQ(systems[0].reason.code, "page-format-unreadable");
-    EXPECT_EQ(systems[0].reason.expectedIndent, std::nullopt);
+TEST(IndentReasons, WithoutAWholePageFormatNothingIsExpectedToChange) {
+    const standin::RecordKey systemIndent = standin::fields::kPageFormatWords[0].Key();
+    const standin::RecordKey unused{hostdata::OtherTag('3', '9'), -2, 0};
+    for (const auto &[key, size] : {std::pair{systemIndent, 0}, {unused, 0}, {unused, 10}}) {
+        standin::RecordStore records = Document();
+        if (size == 0) {
+            records.Erase(key);
+        } else {
+            records.Put(key, Bytes(size, 0));
+        }
+        std::vector<SystemChange> systems(1);
+        systems[0].item = 1;
+        systems[0].firstMeasureAfter = 5;
+        standin::ExplainIndents(records, Rule(false), systems);
+        EXPECT_EQ(systems[0].reason.code, "page-format-unreadable") << key.tag << " " << size;
+        EXPECT_EQ(systems[0].reason.expectedIndent, std::nullopt);
+    }
 }
 
 }  // namespace
