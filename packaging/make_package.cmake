@@ -15,13 +15,14 @@
 
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(epoch $ENV{SOURCE_DATE_EPOCH})
+  set(problem "SOURCE_DATE_EPOCH is '${epoch}', not a number of seconds since 1970")
 else()
   execute_process(COMMAND git -C ${CHECKOUT} log -1 --format=%ct
     OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  set(problem "${CHECKOUT} is not a git checkout: set SOURCE_DATE_EPOCH to the time, in seconds since 1970, that the packed files should carry")
 endif()
 if(NOT epoch MATCHES "^[0-9]+$")
-  message(FATAL_ERROR "No commit time for the package: ${CHECKOUT} is not a git checkout. "
-    "Set SOURCE_DATE_EPOCH to the time, in seconds since 1970, the packed files should carry.")
+  message(FATAL_ERROR "No commit time for the package: ${problem}")
 endif()
 
 get_filename_component(folder ${PACKAGE} DIRECTORY)
