@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The package as a user gets it: named for the version; holding the install
 # note, the licence, SHA256SUMS and the module, in that order and nothing
-# else, each carrying the commit's time; the module the one given, byte for
+# else, each carrying the commit's time and nothing of the machine that
+# packed it (no owner, no other times); the module the one given, byte for
 # byte; SHA256SUMS right for the other three; the note naming the version
 # and both commands; the licence the checkout's own.
 #   check_package.sh <package> <module> <checkout> <version>
@@ -21,6 +22,8 @@ epoch=${SOURCE_DATE_EPOCH:-$(git -C "$checkout" log -1 --format=%ct)}
 commit_time=$(TZ=UTC date -d "@$(((epoch + 1) / 2 * 2))" +%Y%m%d.%H%M%S)
 times=$(TZ=UTC zipinfo -T -s "$package" | awk '/^-/ { print $7 }' | sort -u)
 [ "$times" = "$commit_time" ] || fail "files carry times $times, not the commit's $commit_time"
+extras=$(zipinfo -v "$package" | grep -c 'length of extra field: *[1-9]' || true)
+[ "$extras" -eq 0 ] || fail "$extras entries record their owner or other times in an extra field"
 
 unzip -q "$package" -d "$work"
 cmp -s "$work/karvoindentsystem64.fxt" "$module" || fail "holds another module than $module"
