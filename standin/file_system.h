@@ -26,6 +26,11 @@ struct PathFacts {
     std::string reason;  // why it could not be looked at; empty when it exists
 };
 
+// How this system spells paths: the characters that end a folder's name,
+// and whether two names that differ only in case name one file.
+const char *PathSeparators();
+bool PathNamesIgnoreCase();
+
 // Follows links, as opening the path would.
 PathFacts FactsOf(const std::string &path);
 

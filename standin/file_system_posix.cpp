@@ -124,4 +124,8 @@ void ReplacementFile::Commit() {
     committed_ = true;
 }
 
+const char *PathSeparators() { return "/"; }
+
+bool PathNamesIgnoreCase() { return false; }
+
 }  // namespace standin

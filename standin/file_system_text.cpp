@@ -1,15 +1,6 @@
 #include "standin/file_system_text.h"
 
 namespace standin {
-namespace {
-
-#if defined(_WIN32)
-constexpr const char *kSeparators = "/\\";
-#else
-constexpr const char *kSeparators = "/";
-#endif
-
-}  // namespace
 
 std::string CannotRead(const std::string &path, const std::string &reason) {
     return "cannot read '" + path + "': " + reason;
@@ -36,7 +27,7 @@ void CheckReadable(const std::string &path, const PathFacts &facts, std::size_t 
 }
 
 std::string TemporaryNameBeside(const std::string &target) {
-    const auto slash = target.find_last_of(kSeparators);
+    const auto slash = target.find_last_of(PathSeparators());
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     return folder + "." + name + ".tmp-";

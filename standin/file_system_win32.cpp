@@ -164,4 +164,8 @@ void ReplacementFile::Commit() {
     committed_ = true;
 }
 
+const char *PathSeparators() { return "/\\"; }
+
+bool PathNamesIgnoreCase() { return true; }
+
 }  // namespace standin

@@ -21,11 +21,10 @@ std::string Comparable(const std::string &path) {
     std::error_code error;
     fs::path full = fs::weakly_canonical(fs::absolute(fs::path(path), error), error);
     std::string text = (error ? fs::path(path) : full).lexically_normal().string();
-#if defined(_WIN32)
-    // Windows file names ignore case.
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-#endif
+    if (PathNamesIgnoreCase()) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    }
     return text;
 }
 
