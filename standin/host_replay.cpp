@@ -1,18 +1,17 @@
-#include "tests/bench/host_replay.h"
+#include "standin/host_replay.h"
 
+#include <algorithm>
 #include <map>
 
-#include "standin/fx_exports.h"
-
+namespace standin {
 namespace {
 
-// Room for the largest record a load offers; the command's own buffers are
-// never larger.
-constexpr int32_t kLoadRoom = 256;
+// A room larger than this is not a buffer any caller has.
+constexpr int32_t kLargestReplayedRoom = 1 << 20;
 
 }  // namespace
 
-HostReplay::HostReplay(const std::vector<standin::HostCall> &trace) {
+HostReplay::HostReplay(const std::vector<HostCall> &trace) {
     static const std::map<std::string, Function> functions{
         {"FX_LoadEData", Function::Load},
         {"FX_SaveEData", Function::Save},
@@ -25,9 +24,9 @@ HostReplay::HostReplay(const std::vector<standin::HostCall> &trace) {
         {"FX_GetCurrentPartID", Function::CurrentPart},
     };
     calls_.reserve(trace.size());
-    for (const standin::HostCall &traced : trace) {
+    for (const HostCall &traced : trace) {
         const auto found = functions.find(traced.function);
-        if (found == functions.end() || (traced.hasSize && traced.sizeIn > kLoadRoom)) {
+        if (found == functions.end() || (traced.hasSize && traced.sizeIn > kLargestReplayedRoom)) {
             problem_ = "cannot replay " + traced.ToString();
             return;
         }
@@ -43,51 +42,54 @@ HostReplay::HostReplay(const std::vector<standin::HostCall> &trace) {
         if (call.function == Function::Save || call.function == Function::Create) {
             call.data = traced.data;
         }
+        if (call.function == Function::Load && call.size > 0) {
+            largestRoom_ = std::max(largestRoom_, static_cast<std::size_t>(call.size));
+        }
         calls_.push_back(std::move(call));
     }
 }
 
-void HostReplay::Run() const {
-    uint8_t buffer[kLoadRoom];
+void HostReplay::Run(Host &host) const {
+    std::vector<uint8_t> buffer(largestRoom_);
     for (const Call &call : calls_) {
         FxDataKey key{call.item, call.inci};
         switch (call.function) {
         case Function::Load: {
             int32_t size = call.size;
-            FX_LoadEData(call.tag, &key, buffer, &size, call.version);
+            host.LoadEData(call.tag, &key, buffer.data(), &size, call.version);
             break;
         }
         case Function::Save:
-            FX_SaveEData(call.tag, &key, call.data.data(), call.size, call.version);
+            host.SaveEData(call.tag, &key, call.data.data(), call.size, call.version);
             break;
         case Function::Create:
-            FX_CreateEData(call.tag, &key, call.data.data(), call.size, call.version);
+            host.CreateEData(call.tag, &key, call.data.data(), call.size, call.version);
             break;
         case Function::Delete:
-            FX_DeleteEData(call.tag, &key, call.version);
+            host.DeleteEData(call.tag, &key, call.version);
             break;
         case Function::Next:
-            FX_NextEData(call.tag, &key, nullptr, nullptr, call.version);
+            host.NextEData(call.tag, &key, call.version);
             break;
         case Function::SlotToInst:
-            FX_SlotToInst(static_cast<uint32_t>(call.first), static_cast<uint32_t>(call.second),
-                          call.version);
+            host.SlotToInst(static_cast<uint32_t>(call.first), static_cast<uint32_t>(call.second),
+                            call.version);
             break;
         case Function::UpdateLayout:
-            FX_UpdateLayout(call.first, call.second, call.version);
+            host.UpdateLayout(call.first, call.second, call.version);
             break;
         case Function::CurrentDocument:
-            FX_GetCurrentEnigmaDocument(call.version);
+            host.GetCurrentEnigmaDocument(call.version);
             break;
         case Function::CurrentPart:
-            FX_GetCurrentPartID(call.version);
+            host.GetCurrentPartID(call.version);
             break;
         }
     }
 }
 
-std::string TraceDifference(const std::vector<standin::HostCall> &expected,
-                            const std::vector<standin::HostCall> &actual) {
+std::string TraceDifference(const std::vector<HostCall> &expected,
+                            const std::vector<HostCall> &actual) {
     for (std::size_t i = 0; i < expected.size() && i < actual.size(); ++i) {
         if (expected[i].ToString() != actual[i].ToString() || expected[i].data != actual[i].data) {
             return "call " + std::to_string(i + 1) + ": expected " + expected[i].ToString() +
@@ -100,3 +102,20 @@ std::string TraceDifference(const std::vector<standin::HostCall> &expected,
     }
     return {};
 }
+
+std::string ReplayDifference(const Host &document, const Host &byCommand) {
+    const HostReplay replay(byCommand.Trace());
+    if (!replay.Problem().empty()) return replay.Problem();
+    Host byReplay = document;
+    byReplay.ClearTrace();
+    byReplay.SetTracing(true);
+    replay.Run(byReplay);
+    const std::string difference = TraceDifference(byCommand.Trace(), byReplay.Trace());
+    if (!difference.empty()) return difference;
+    if (byCommand.Records().All() != byReplay.Records().All()) {
+        return "the replay left another document than the command";
+    }
+    return {};
+}
+
+}  // namespace standin
