@@ -68,7 +68,7 @@ void RequireSound(const ValidateRequest &request) {
         throw UsageError("format '" + request.format + "' is not text or json");
     }
     if (!request.check.empty() && !request.onlyCase.empty()) {
-        throw UsageError("--check and --case both choose what runs; give one");
+        throw UsageError("--check and --case both choose what runs: give one");
     }
     if (!request.trace.empty() && request.onlyCase.empty()) {
         throw UsageError("--trace needs --case: it shows the host calls of one case");
