@@ -54,36 +54,36 @@ void HostReplay::Run(Host &host) const {
     for (const Call &call : calls_) {
         FxDataKey key{call.item, call.inci};
         switch (call.function) {
-        case Function::Load: {
-            int32_t size = call.size;
-            host.LoadEData(call.tag, &key, buffer.data(), &size, call.version);
-            break;
-        }
-        case Function::Save:
-            host.SaveEData(call.tag, &key, call.data.data(), call.size, call.version);
-            break;
-        case Function::Create:
-            host.CreateEData(call.tag, &key, call.data.data(), call.size, call.version);
-            break;
-        case Function::Delete:
-            host.DeleteEData(call.tag, &key, call.version);
-            break;
-        case Function::Next:
-            host.NextEData(call.tag, &key, call.version);
-            break;
-        case Function::SlotToInst:
-            host.SlotToInst(static_cast<uint32_t>(call.first), static_cast<uint32_t>(call.second),
-                            call.version);
-            break;
-        case Function::UpdateLayout:
-            host.UpdateLayout(call.first, call.second, call.version);
-            break;
-        case Function::CurrentDocument:
-            host.GetCurrentEnigmaDocument(call.version);
-            break;
-        case Function::CurrentPart:
-            host.GetCurrentPartID(call.version);
-            break;
+            case Function::Load: {
+                int32_t size = call.size;
+                host.LoadEData(call.tag, &key, buffer.data(), &size, call.version);
+                break;
+            }
+            case Function::Save:
+                host.SaveEData(call.tag, &key, call.data.data(), call.size, call.version);
+                break;
+            case Function::Create:
+                host.CreateEData(call.tag, &key, call.data.data(), call.size, call.version);
+                break;
+            case Function::Delete:
+                host.DeleteEData(call.tag, &key, call.version);
+                break;
+            case Function::Next:
+                host.NextEData(call.tag, &key, call.version);
+                break;
+            case Function::SlotToInst:
+                host.SlotToInst(static_cast<uint32_t>(call.first),
+                                static_cast<uint32_t>(call.second), call.version);
+                break;
+            case Function::UpdateLayout:
+                host.UpdateLayout(call.first, call.second, call.version);
+                break;
+            case Function::CurrentDocument:
+                host.GetCurrentEnigmaDocument(call.version);
+                break;
+            case Function::CurrentPart:
+                host.GetCurrentPartID(call.version);
+                break;
         }
     }
 }

@@ -26,7 +26,15 @@ public:
 
 private:
     enum class Function {
-        Load, Save, Create, Delete, Next, SlotToInst, UpdateLayout, CurrentDocument, CurrentPart
+        Load,
+        Save,
+        Create,
+        Delete,
+        Next,
+        SlotToInst,
+        UpdateLayout,
+        CurrentDocument,
+        CurrentPart
     };
     struct Call {
         Function function;

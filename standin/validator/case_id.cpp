@@ -6,9 +6,7 @@
 namespace standin::validator {
 namespace {
 
-bool Plain(const std::string &text) {
-    return text.find_first_of(",=: ") == std::string::npos;
-}
+bool Plain(const std::string &text) { return text.find_first_of(",=: ") == std::string::npos; }
 
 }  // namespace
 
@@ -21,7 +19,8 @@ CaseParameters CaseParameters::Parse(const std::string &text) {
         const std::string pair = text.substr(start, end - start);
         const std::size_t equals = pair.find('=');
         if (equals == std::string::npos || equals == 0) {
-            throw UsageError("case parameters '" + text + "' are not key=value pairs separated by commas");
+            throw UsageError("case parameters '" + text +
+                             "' are not key=value pairs separated by commas");
         }
         parameters.Set(pair.substr(0, equals), pair.substr(equals + 1));
         start = end + 1;
@@ -31,7 +30,8 @@ CaseParameters CaseParameters::Parse(const std::string &text) {
 
 CaseParameters &CaseParameters::Set(const std::string &key, const std::string &value) {
     if (!Plain(key) || !Plain(value)) {
-        throw UsageError("case parameter '" + key + "=" + value + "' holds a comma, colon, space or '='");
+        throw UsageError("case parameter '" + key + "=" + value +
+                         "' holds a comma, colon, space or '='");
     }
     for (auto &[name, held] : values_) {
         if (name == key) {
@@ -71,7 +71,9 @@ bool CaseParameters::Has(const std::string &key) const {
 
 std::string CaseParameters::ToString() const {
     std::string text;
-    for (const auto &[name, value] : values_) text += (text.empty() ? "" : ",") + name + "=" + value;
+    for (const auto &[name, value] : values_) {
+        text += (text.empty() ? "" : ",") + name + "=" + value;
+    }
     return text;
 }
 

@@ -17,7 +17,7 @@ public:
     static CaseParameters Parse(const std::string &text);
 
     CaseParameters &Set(const std::string &key, const std::string &value);
-    CaseParameters &Set(const std::string &key, uint32_t number);  // in decimal
+    CaseParameters &Set(const std::string &key, uint32_t number);    // in decimal
     CaseParameters &SetWord(const std::string &key, uint32_t word);  // "0x0E010000"
 
     // Each throws UsageError when the key is missing or its value is not of

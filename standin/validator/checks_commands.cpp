@@ -30,12 +30,15 @@ Faults RunCommand(Workbench &bench, const CaseParameters &parameters, CaseLog &l
 }  // namespace
 
 void AddCommandChecks(std::vector<Check> &checks) {
-    checks.push_back({2, "commands-selection",
-                      "each offered command on ordinary documents, with measures selected",
-                      ListWithSelection, RunCommand});
-    checks.push_back({2, "commands-no-selection",
-                      "each offered command on ordinary documents, with no selection record",
-                      ListWithoutSelection, RunCommand});
+    checks.insert(checks.end(),
+                  {
+                      {2, "commands-selection",
+                       "each offered command on ordinary documents, with measures selected",
+                       ListWithSelection, RunCommand},
+                      {2, "commands-no-selection",
+                       "each offered command on ordinary documents, with no selection record",
+                       ListWithoutSelection, RunCommand},
+                  });
 }
 
 }  // namespace standin::validator

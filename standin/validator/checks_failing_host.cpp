@@ -26,8 +26,10 @@ std::vector<CaseParameters> ListAbsentFunctions(Workbench &) {
 Faults RunAbsentFunction(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
     const std::string &function = parameters.Text("function");
     if (platform::FindExport(nullptr, function.c_str()) != nullptr) {
-        return {"this host program has " + function + "; the validator runs this case in the one "
-                "beside it that lacks it (lacking/" + function + "/)"};
+        return {"this host program has " + function +
+                "; the validator runs this case in the one "
+                "beside it that lacks it (lacking/" +
+                function + "/)"};
     }
     Faults faults;
     for (const CommandScenario &scenario :
@@ -50,7 +52,8 @@ std::size_t CallsOf(Plugin &module, const CommandScenario &scenario) {
 
 std::vector<CaseParameters> ListFailingCalls(Workbench &bench) {
     std::vector<CaseParameters> cases;
-    for (const CommandScenario &scenario : OfferedScenarios(bench.Module(), kSmallDocuments, {"all"})) {
+    for (const CommandScenario &scenario :
+         OfferedScenarios(bench.Module(), kSmallDocuments, {"all"})) {
         const std::size_t calls = CallsOf(bench.Module(), scenario);
         for (std::size_t call = 1; call <= calls; ++call) {
             cases.push_back(scenario.Parameters().Set("call", static_cast<uint32_t>(call)));
@@ -61,19 +64,25 @@ std::vector<CaseParameters> ListFailingCalls(Workbench &bench) {
 
 Faults RunFailingCall(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
     const uint32_t failing = parameters.Number("call");
-    return RunScenario(bench.Module(), CommandScenario::From(parameters), log, {}, [failing](Host &host) {
-        // The trace holds the calls before this one.
-        host.FailCallsWhere([&host, failing](const HostCall &) { return host.Trace().size() + 1 == failing; });
-    });
+    return RunScenario(
+        bench.Module(), CommandScenario::From(parameters), log, {}, [failing](Host &host) {
+            // The trace holds the calls before this one.
+            host.FailCallsWhere(
+                [&host, failing](const HostCall &) { return host.Trace().size() + 1 == failing; });
+        });
 }
 
 }  // namespace
 
 void AddFailingHostChecks(std::vector<Check> &checks) {
-    checks.push_back({3, "absent-function", "a host that lacks one of its nine functions, each in turn",
-                      ListAbsentFunctions, RunAbsentFunction, true});
-    checks.push_back({3, "failing-call", "each host call of a command failing in turn",
-                      ListFailingCalls, RunFailingCall});
+    checks.insert(
+        checks.end(),
+        {
+            {3, "absent-function", "a host that lacks one of its nine functions, each in turn",
+             ListAbsentFunctions, RunAbsentFunction, true},
+            {3, "failing-call", "each host call of a command failing in turn", ListFailingCalls,
+             RunFailingCall},
+        });
 }
 
 }  // namespace standin::validator

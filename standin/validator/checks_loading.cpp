@@ -27,7 +27,9 @@ constexpr std::size_t kCutLength = 63;
 
 std::vector<CaseParameters> ByHostVersion() {
     std::vector<CaseParameters> cases;
-    for (const uint32_t version : BoundaryHostVersions()) cases.push_back(CaseParameters().SetWord("version", version));
+    for (const uint32_t version : BoundaryHostVersions()) {
+        cases.push_back(CaseParameters().SetWord("version", version));
+    }
     return cases;
 }
 
@@ -104,8 +106,11 @@ MenuEntry AskForEntry(Plugin &module, const MenuRecordForm &form, uint32_t index
         record.WritesOutside("its " + std::to_string(form.recordBytes) + "-byte record");
     if (!outside.empty()) entry.faults.push_back(where + outside);
     if (entry.answer == 0) {
-        const std::string inside = record.ChangedInside(std::vector<uint8_t>(form.recordBytes, kRecordFill));
-        if (!inside.empty()) entry.faults.push_back(where + "refused, yet changed " + inside + " of the record");
+        const std::string inside =
+            record.ChangedInside(std::vector<uint8_t>(form.recordBytes, kRecordFill));
+        if (!inside.empty()) {
+            entry.faults.push_back(where + "refused, yet changed " + inside + " of the record");
+        }
         return entry;
     }
     const uint32_t flag = hostdata::ReadU32(record.Data(), form.flagOffset);
@@ -114,8 +119,9 @@ MenuEntry AskForEntry(Plugin &module, const MenuRecordForm &form, uint32_t index
         entry.fields.push_back(ReadMenuField(record.Data(), form, field));
         // An 8-bit field may be cut at its end; a UTF-16 one always ends.
         if (form.unitBytes == 2 && !entry.fields.back().terminated) {
-            entry.faults.push_back(where + "text field " + std::to_string(field + 1) + " has no terminator within its " +
-                                   std::to_string(form.Units()) + " units");
+            entry.faults.push_back(where + "text field " + std::to_string(field + 1) +
+                                   " has no terminator within its " + std::to_string(form.Units()) +
+                                   " units");
         }
     }
     if (entry.fields.back().units.empty()) entry.faults.push_back(where + "the menu text is empty");
@@ -134,7 +140,8 @@ std::vector<MenuEntry> Enumerate(Plugin &module, const MenuRecordForm &form, Fau
         offered.push_back(std::move(entry));
     }
     std::set<uint32_t> past;
-    for (uint32_t more = index + 1; more <= index + kIndicesPastTheRefusal && more <= kLastIndex; ++more) {
+    for (uint32_t more = index + 1; more <= index + kIndicesPastTheRefusal && more <= kLastIndex;
+         ++more) {
         past.insert(more);
     }
     if (index < kLastIndex) past.insert(kLastIndex);
@@ -183,8 +190,9 @@ Faults RunFormsAgree(Workbench &bench, const CaseParameters &parameters, CaseLog
     const auto eightBit = Enumerate(module, kEightBitMenuRecord, recordFaults);
     const auto utf16 = Enumerate(module, kUtf16MenuRecord, recordFaults);
     if (eightBit.size() != utf16.size()) {
-        faults.push_back("offers " + std::to_string(eightBit.size()) + " entries in the 8-bit form, " +
-                         std::to_string(utf16.size()) + " in the UTF-16 form");
+        faults.push_back("offers " + std::to_string(eightBit.size()) +
+                         " entries in the 8-bit form, " + std::to_string(utf16.size()) +
+                         " in the UTF-16 form");
     }
     const char *names[] = {"name", "description", "menu text"};
     for (std::size_t index = 0; index < std::min(eightBit.size(), utf16.size()); ++index) {
@@ -236,23 +244,27 @@ Faults RunQuietStart(Workbench &bench, const CaseParameters &parameters, CaseLog
 }  // namespace
 
 void AddLoadingChecks(std::vector<Check> &checks) {
-    checks.push_back({1, "exports", "the module loads and exports the seven entry points by name",
-                      ListExports, RunExports});
-    checks.push_back({1, "handshake", "the handshake answers the interface version at every boundary",
-                      ListByHostVersion, RunHandshake});
-    checks.push_back({1, "init", "Init sets bit 0 of the host's word, keeps the rest, answers 1",
-                      ListInit, RunInit});
-    checks.push_back({1, "menu-8bit",
-                      "8-bit menu records: written within the record, entry flag 1, a menu text",
-                      ListByHostVersion, RunEightBitMenu});
-    checks.push_back({1, "menu-utf16",
-                      "UTF-16 menu records: written within the record, texts ended, entry flag 1",
-                      ListByHostVersion, RunUtf16Menu});
-    checks.push_back({1, "menu-forms-agree", "both menu forms offer the same entries with the same texts",
-                      ListByHostVersion, RunFormsAgree});
-    checks.push_back({1, "quiet-start",
-                      "no host call while loading, in the handshake, Init, the menus or Terminate",
-                      ListByHostVersion, RunQuietStart});
+    checks.insert(
+        checks.end(),
+        {
+            {1, "exports", "the module loads and exports the seven entry points by name",
+             ListExports, RunExports},
+            {1, "handshake", "the handshake answers the interface version at every boundary",
+             ListByHostVersion, RunHandshake},
+            {1, "init", "Init sets bit 0 of the host's word, keeps the rest, answers 1", ListInit,
+             RunInit},
+            {1, "menu-8bit",
+             "8-bit menu records: written within the record, entry flag 1, a menu text",
+             ListByHostVersion, RunEightBitMenu},
+            {1, "menu-utf16",
+             "UTF-16 menu records: written within the record, texts ended, entry flag 1",
+             ListByHostVersion, RunUtf16Menu},
+            {1, "menu-forms-agree", "both menu forms offer the same entries with the same texts",
+             ListByHostVersion, RunFormsAgree},
+            {1, "quiet-start",
+             "no host call while loading, in the handshake, Init, the menus or Terminate",
+             ListByHostVersion, RunQuietStart},
+        });
 }
 
 }  // namespace standin::validator

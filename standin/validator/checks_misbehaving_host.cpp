@@ -21,12 +21,15 @@ std::vector<CaseParameters> EachCommandWith(Workbench &bench, const std::string 
                                             const std::vector<std::string> &values) {
     std::vector<CaseParameters> cases;
     for (const CommandScenario &scenario : OfferedScenarios(bench.Module(), {"short"}, {"all"})) {
-        for (const std::string &value : values) cases.push_back(scenario.Parameters().Set(key, value));
+        for (const std::string &value : values) {
+            cases.push_back(scenario.Parameters().Set(key, value));
+        }
     }
     return cases;
 }
 
-std::vector<CaseParameters> EachKindWith(Workbench &bench, const std::vector<std::string> &lengths) {
+std::vector<CaseParameters> EachKindWith(Workbench &bench,
+                                         const std::vector<std::string> &lengths) {
     std::vector<std::string> values;
     for (const std::string &kind : RecordKindNames()) {
         for (const std::string &length : lengths) values.push_back(kind + "/" + length);
@@ -34,19 +37,27 @@ std::vector<CaseParameters> EachKindWith(Workbench &bench, const std::vector<std
     return EachCommandWith(bench, "records", values);
 }
 
-std::vector<CaseParameters> ListShortRecords(Workbench &bench) { return EachKindWith(bench, ShorterLengthNames()); }
-std::vector<CaseParameters> ListLongRecords(Workbench &bench) { return EachKindWith(bench, LongerLengthNames()); }
+std::vector<CaseParameters> ListShortRecords(Workbench &bench) {
+    return EachKindWith(bench, ShorterLengthNames());
+}
+std::vector<CaseParameters> ListLongRecords(Workbench &bench) {
+    return EachKindWith(bench, LongerLengthNames());
+}
 
 Faults RunResized(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
     const std::string &records = parameters.Text("records");
     const std::size_t slash = records.find('/');
-    if (slash == std::string::npos) throw UsageError("records '" + records + "' is not KIND/LENGTH");
+    if (slash == std::string::npos) {
+        throw UsageError("records '" + records + "' is not KIND/LENGTH");
+    }
     return RunScenario(bench.Module(), CommandScenario::From(parameters), log, [&](Host &host) {
         ResizeRecords(host, records.substr(0, slash), records.substr(slash + 1));
     });
 }
 
-std::vector<CaseParameters> ListSizes(Workbench &bench) { return EachCommandWith(bench, "size", SizeReportNames()); }
+std::vector<CaseParameters> ListSizes(Workbench &bench) {
+    return EachCommandWith(bench, "size", SizeReportNames());
+}
 
 Faults RunSizes(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
     return RunScenario(bench.Module(), CommandScenario::From(parameters), log,
@@ -94,18 +105,21 @@ std::vector<CaseParameters> ListSelections(Workbench &bench) {
 }  // namespace
 
 void AddMisbehavingHostChecks(std::vector<Check> &checks) {
-    checks.push_back({4, "short-records", "records shorter than the room the module offers",
-                      ListShortRecords, RunResized});
-    checks.push_back({4, "long-records", "records longer than the room the module offers",
-                      ListLongRecords, RunResized});
-    checks.push_back({4, "misreported-sizes", "loads that report a record's size wrongly",
-                      ListSizes, RunSizes});
-    checks.push_back({4, "version-boundaries", "each offered command at every boundary host version",
-                      ListVersions, RunScenarioAsItIs});
-    checks.push_back({4, "unusual-parts", "current parts no ordinary document has",
-                      ListParts, RunPart});
-    checks.push_back({4, "unusual-selections", "selection records no ordinary selection makes",
-                      ListSelections, RunScenarioAsItIs});
+    checks.insert(
+        checks.end(),
+        {
+            {4, "short-records", "records shorter than the room the module offers",
+             ListShortRecords, RunResized},
+            {4, "long-records", "records longer than the room the module offers", ListLongRecords,
+             RunResized},
+            {4, "misreported-sizes", "loads that report a record's size wrongly", ListSizes,
+             RunSizes},
+            {4, "version-boundaries", "each offered command at every boundary host version",
+             ListVersions, RunScenarioAsItIs},
+            {4, "unusual-parts", "current parts no ordinary document has", ListParts, RunPart},
+            {4, "unusual-selections", "selection records no ordinary selection makes",
+             ListSelections, RunScenarioAsItIs},
+        });
 }
 
 }  // namespace standin::validator

@@ -58,10 +58,12 @@ Faults RunRandomDocument(Workbench &bench, const CaseParameters &parameters, Cas
     const uint32_t failing = run.failingCall;
     const std::string title = "command " + std::to_string(command) + ", " + run.description;
     AddFaults(faults, InvokeAndCheck(module, run.host, command, run.selection, [&](Host &host) {
-        log.Watch(host, title);
-        if (failing == 0) return;
-        host.FailCallsWhere([&host, failing](const HostCall &) { return host.Trace().size() + 1 == failing; });
-    }));
+                  log.Watch(host, title);
+                  if (failing == 0) return;
+                  host.FailCallsWhere([&host, failing](const HostCall &) {
+                      return host.Trace().size() + 1 == failing;
+                  });
+              }));
     Faults described;
     AddFaults(described, faults, title);
     return described;
@@ -91,22 +93,23 @@ Faults RunRepeatedInvokes(Workbench &bench, const CaseParameters &parameters, Ca
         if (invoke == kWarmUpInvokes + 1) before = ProcessMemoryBytes();
         uint32_t answer = 1;
         AddFault(faults, Escaped("FinaleExtensionInvoke", [&] {
-            answer = module.invoke(nullptr, command, selection->data());
-        }));
+                     answer = module.invoke(nullptr, command, selection->data());
+                 }));
         if (answer != 1) {
-            faults.push_back("invoke " + std::to_string(invoke) + " answered " + std::to_string(answer) + ", not 1");
+            faults.push_back("invoke " + std::to_string(invoke) + " answered " +
+                             std::to_string(answer) + ", not 1");
         }
     }
     if (!faults.empty()) return faults;
     const uint64_t after = ProcessMemoryBytes();
     const uint64_t growth = after > before ? after - before : 0;
-    log.Note("command " + std::to_string(command) + ": memory grew by " + Kibibytes(growth) + " over " +
-             std::to_string(kRepeatedInvokes) + " invokes");
+    log.Note("command " + std::to_string(command) + ": memory grew by " + Kibibytes(growth) +
+             " over " + std::to_string(kRepeatedInvokes) + " invokes");
     if (growth > kMostMemoryGrowth) {
         faults.push_back("the process's memory grew by " + Kibibytes(growth) + " over " +
-                         std::to_string(kRepeatedInvokes) + " invokes of command " + std::to_string(command) +
-                         " (from " + Kibibytes(before) + " to " + Kibibytes(after) + "); the bound is " +
-                         Kibibytes(kMostMemoryGrowth));
+                         std::to_string(kRepeatedInvokes) + " invokes of command " +
+                         std::to_string(command) + " (from " + Kibibytes(before) + " to " +
+                         Kibibytes(after) + "); the bound is " + Kibibytes(kMostMemoryGrowth));
     }
     return faults;
 }
@@ -136,7 +139,9 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
         log.Watch(host, "command " + std::to_string(command) + " on the long document");
     });
     const std::string difference = ReplayDifference(document.host, byCommand);
-    if (!difference.empty()) faults.push_back("its host calls could not be made again as it made them: " + difference);
+    if (!difference.empty()) {
+        faults.push_back("its host calls could not be made again as it made them: " + difference);
+    }
     if (!faults.empty()) return faults;
 
     const HostReplay replay(byCommand.Trace());
@@ -152,7 +157,8 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
             if ((turn == 0) == (round % 2 == 0)) {
                 const CurrentHost current(forCommand);
                 module.invoke(nullptr, command, selection->data());
-                commandSeconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+                commandSeconds.push_back(
+                    std::chrono::duration<double>(Clock::now() - start).count());
             } else {
                 replay.Run(forCalls);
                 callSeconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
@@ -163,9 +169,10 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
     const double ratio = callTime > 0 ? commandTime / callTime : 0;
     char ratioText[32];
     std::snprintf(ratioText, sizeof ratioText, "%.2f", ratio);
-    const std::string measured = "command " + std::to_string(command) + ": " + Milliseconds(commandTime) +
-                                 " against " + Milliseconds(callTime) + " for its " +
-                                 std::to_string(replay.CallCount()) + " host calls, " + ratioText + " times";
+    const std::string measured = "command " + std::to_string(command) + ": " +
+                                 Milliseconds(commandTime) + " against " + Milliseconds(callTime) +
+                                 " for its " + std::to_string(replay.CallCount()) +
+                                 " host calls, " + ratioText + " times";
     log.Note(measured);
     if (commandTime > kMostTimeRatio * callTime + kOnceSeconds) {
         faults.push_back(measured + "; the bound is 10 times and 1 ms");
@@ -176,13 +183,18 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
 }  // namespace
 
 void AddRepetitionChecks(std::vector<Check> &checks) {
-    checks.push_back({5, "random-documents", "random documents and host behaviour drawn from the seed",
-                      ListRandomDocuments, RunRandomDocument});
-    checks.push_back({5, "repeated-invokes",
-                      "a thousand invokes in a row, the process's memory growing by 1 MiB at most",
-                      ListEachCommand, RunRepeatedInvokes});
-    checks.push_back({5, "command-time", "each command on a long document: at most 10 times its bare host calls, and 1 ms",
-                      ListEachCommand, RunCommandTime});
+    checks.insert(
+        checks.end(),
+        {
+            {5, "random-documents", "random documents and host behaviour drawn from the seed",
+             ListRandomDocuments, RunRandomDocument},
+            {5, "repeated-invokes",
+             "a thousand invokes in a row, the process's memory growing by 1 MiB at most",
+             ListEachCommand, RunRepeatedInvokes},
+            {5, "command-time",
+             "each command on a long document: at most 10 times its bare host calls, and 1 ms",
+             ListEachCommand, RunCommandTime},
+        });
 }
 
 }  // namespace standin::validator

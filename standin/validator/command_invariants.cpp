@@ -46,7 +46,8 @@ std::vector<std::string> BrokenRules(const std::vector<HostCall> &calls, uint32_
             broken.push_back(std::string(save ? "saved " : "deleted ") + Named(call) +
                              ", which it had not loaded");
         } else if (save && call.length < 0) {
-            broken.push_back("saved " + Named(call) + " with a length of " + std::to_string(call.length));
+            broken.push_back("saved " + Named(call) + " with a length of " +
+                             std::to_string(call.length));
         } else if (save && call.length > found->second) {
             broken.push_back("saved " + std::to_string(call.length) + " bytes of " + Named(call) +
                              ", of which the host had given it " + std::to_string(found->second));

@@ -46,13 +46,15 @@ Faults InvokeAndCheck(Plugin &module, Host &host, uint16_t command,
     uint32_t answer = 1;
     Faults faults;
     AddFault(faults, Escaped("FinaleExtensionInvoke", [&] {
-        answer = module.invoke(nullptr, command, record ? record->Data() : nullptr);
-    }));
+                 answer = module.invoke(nullptr, command, record ? record->Data() : nullptr);
+             }));
     AddFaults(faults, BrokenRules(host.Trace(), answer));
     if (record) {
         AddFault(faults, record->WritesOutside("the 20-byte selection record"));
         const std::string inside = record->ChangedInside(*selection);
-        if (!inside.empty()) faults.push_back("changed " + inside + " of the selection record, which is the host's");
+        if (!inside.empty()) {
+            faults.push_back("changed " + inside + " of the selection record, which is the host's");
+        }
     }
     return faults;
 }
@@ -60,7 +62,9 @@ Faults InvokeAndCheck(Plugin &module, Host &host, uint16_t command,
 CommandScenario CommandScenario::From(const CaseParameters &parameters) {
     CommandScenario scenario;
     const uint32_t command = parameters.Number("command");
-    if (command > 0xFFFF) throw UsageError("command " + std::to_string(command) + " is not a menu index");
+    if (command > 0xFFFF) {
+        throw UsageError("command " + std::to_string(command) + " is not a menu index");
+    }
     scenario.command = static_cast<uint16_t>(command);
     scenario.document = parameters.Text("document");
     scenario.selection = parameters.Text("selection");
@@ -91,14 +95,16 @@ Faults RunScenario(Plugin &module, const CommandScenario &scenario, CaseLog &log
         const CurrentHost current(document.host);
         faults = Handshake(module, scenario.hostVersion.value_or(document.hostVersion));
     }
-    AddFaults(faults, InvokeAndCheck(module, document.host, scenario.command, selection, [&](Host &host) {
+    AddFaults(faults,
+              InvokeAndCheck(module, document.host, scenario.command, selection, [&](Host &host) {
                   log.Watch(host, scenario.Title());
                   if (prepare) prepare(host);
               }));
     return faults;
 }
 
-std::vector<CommandScenario> OfferedScenarios(Plugin &module, const std::vector<std::string> &documents,
+std::vector<CommandScenario> OfferedScenarios(Plugin &module,
+                                              const std::vector<std::string> &documents,
                                               const std::vector<std::string> &selections) {
     std::vector<CommandScenario> scenarios;
     for (const std::string &name : documents) {

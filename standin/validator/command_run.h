@@ -52,7 +52,8 @@ Faults RunScenario(Plugin &module, const CommandScenario &scenario, CaseLog &log
 
 // The commands offered on each named document at its host version, as
 // scenarios with each of `selections`.
-std::vector<CommandScenario> OfferedScenarios(Plugin &module, const std::vector<std::string> &documents,
+std::vector<CommandScenario> OfferedScenarios(Plugin &module,
+                                              const std::vector<std::string> &documents,
                                               const std::vector<std::string> &selections);
 
 }  // namespace standin::validator

@@ -35,7 +35,8 @@ GuardedBuffer::GuardedBuffer(std::size_t size, uint8_t fill)
     std::fill(bytes_.begin() + kGuardBytes, bytes_.begin() + kGuardBytes + size, fill);
 }
 
-GuardedBuffer::GuardedBuffer(const std::vector<uint8_t> &content) : GuardedBuffer(content.size(), 0) {
+GuardedBuffer::GuardedBuffer(const std::vector<uint8_t> &content)
+    : GuardedBuffer(content.size(), 0) {
     std::copy(content.begin(), content.end(), Data());
 }
 
@@ -59,10 +60,9 @@ std::string GuardedBuffer::WritesOutside(const std::string &what) const {
 
 std::string GuardedBuffer::ChangedInside(const std::vector<uint8_t> &before) const {
     const uint8_t *data = Data();
-    return Runs(0, static_cast<std::ptrdiff_t>(std::min(size_, before.size())), 0,
-                [&](std::ptrdiff_t at) {
-                    return data[at] != before[static_cast<std::size_t>(at)];
-                });
+    return Runs(
+        0, static_cast<std::ptrdiff_t>(std::min(size_, before.size())), 0,
+        [&](std::ptrdiff_t at) { return data[at] != before[static_cast<std::size_t>(at)]; });
 }
 
 }  // namespace standin::validator

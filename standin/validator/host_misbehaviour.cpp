@@ -72,14 +72,16 @@ void ResizeRecords(Host &host, const std::string &kind, const std::string &lengt
 }
 
 const std::vector<std::string> &SizeReportNames() {
-    static const std::vector<std::string> names{"room-plus-one", "twice-room", "room-less-one", "zero",
-                                                "minus-one", "most-negative", "most-positive"};
+    static const std::vector<std::string> names{"room-plus-one", "twice-room", "room-less-one",
+                                                "zero",          "minus-one",  "most-negative",
+                                                "most-positive"};
     return names;
 }
 
 void MisreportSizes(Host &host, const std::string &report) {
     ReportedSize(0, report);
-    host.BendLoadSizes([report](int32_t room, int32_t *size) { *size = ReportedSize(room, report); });
+    host.BendLoadSizes(
+        [report](int32_t room, int32_t *size) { *size = ReportedSize(room, report); });
 }
 
 }  // namespace standin::validator

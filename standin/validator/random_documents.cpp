@@ -32,7 +32,8 @@ void AddMeasures(Random &random, Host &host, uint32_t count) {
             continue;
         }
         if (random.OneIn(4)) {
-            document_builder::SetBarlineStyle(host, measure, static_cast<int>(random.Below(kBarlineStyles)));
+            document_builder::SetBarlineStyle(host, measure,
+                                              static_cast<int>(random.Below(kBarlineStyles)));
         }
         if (random.OneIn(6)) document_builder::SetShowsFullNames(host, measure);
     }
@@ -49,7 +50,8 @@ void AddSystems(Random &random, Host &host, uint32_t count, uint32_t measures) {
     for (uint32_t system = 0; system < count; ++system) {
         const auto item = static_cast<int16_t>(system + 1);
         Bytes &record = *host.Records().Find({hostdata::kStaffSystemTag, item, 0});
-        hostdata::WriteU16(record.data(), fields::kSystemLeftIndent, static_cast<uint16_t>(random.Next()));
+        hostdata::WriteU16(record.data(), fields::kSystemLeftIndent,
+                           static_cast<uint16_t>(random.Next()));
         if (firstMeasures[system] == 0 && random.OneIn(2)) {
             host.Layout()[item] = static_cast<int16_t>(1 + random.Below(measures + 1));
         }
@@ -64,7 +66,8 @@ void AddPageFormats(Random &random, Host &host) {
         if (random.OneIn(8)) {
             host.Records().Erase(record.Key());
         } else if (random.OneIn(8)) {
-            host.Records().Put(record.Key(), RandomBytes(random, random.Below(2 * fields::kOtherRecordSize)));
+            host.Records().Put(record.Key(),
+                               RandomBytes(random, random.Below(2 * fields::kOtherRecordSize)));
         } else if (random.OneIn(2)) {
             host.Records().Put(record.Key(), RandomBytes(random, fields::kOtherRecordSize));
         }
@@ -100,7 +103,8 @@ RandomRun MakeRandomRun(uint32_t seed, uint32_t number) {
     if (!random.OneIn(8)) run.host.Slots()[1] = 1;
     const int32_t part = random.OneIn(2) ? 0 : static_cast<int32_t>(random.Next());
     run.host.SetCurrentPart(part);
-    run.hostVersion = random.OneIn(2) ? random.Pick(BoundaryHostVersions()) : static_cast<uint32_t>(random.Next());
+    run.hostVersion = random.OneIn(2) ? random.Pick(BoundaryHostVersions())
+                                      : static_cast<uint32_t>(random.Next());
     run.selection = RandomSelection(random, measures);
     run.commandPick = random.Below(0x10000);
     run.description = std::to_string(systems) + " systems, " + std::to_string(measures) +

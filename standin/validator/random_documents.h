@@ -18,10 +18,14 @@ public:
     explicit Random(uint64_t seed) : state_(seed) {}
     uint64_t Next();
     // 0 to bound - 1; 0 when bound is 0.
-    uint32_t Below(uint32_t bound) { return bound == 0 ? 0 : static_cast<uint32_t>(Next() % bound); }
+    uint32_t Below(uint32_t bound) {
+        return bound == 0 ? 0 : static_cast<uint32_t>(Next() % bound);
+    }
     bool OneIn(uint32_t chances) { return Below(chances) == 0; }
     template <typename Item>
-    const Item &Pick(const std::vector<Item> &items) { return items[Below(static_cast<uint32_t>(items.size()))]; }
+    const Item &Pick(const std::vector<Item> &items) {
+        return items[Below(static_cast<uint32_t>(items.size()))];
+    }
 
 private:
     uint64_t state_;

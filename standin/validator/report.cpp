@@ -32,7 +32,9 @@ Totals Count(const std::vector<CheckResult> &results, const std::vector<const Ch
 }
 
 std::string Padded(const std::string &text, int width) {
-    return text.size() >= static_cast<std::size_t>(width) ? text + " " : text + std::string(width - text.size(), ' ');
+    return text.size() >= static_cast<std::size_t>(width)
+               ? text + " "
+               : text + std::string(width - text.size(), ' ');
 }
 
 std::string Seconds(double seconds) {
@@ -43,11 +45,13 @@ std::string Seconds(double seconds) {
 
 }  // namespace
 
-std::string ReplayCommand(const ReportHeading &heading, const Check &check, const std::string &parameters) {
+std::string ReplayCommand(const ReportHeading &heading, const Check &check,
+                          const std::string &parameters) {
     std::string line = QuoteArgument(heading.program);
-    for (const std::string &argument : {std::string("validate"), heading.module, std::string("--seed"),
-                                        std::to_string(heading.seed), std::string("--case"),
-                                        CaseName(check, parameters), std::string("--trace"), std::string("-")}) {
+    for (const std::string &argument :
+         {std::string("validate"), heading.module, std::string("--seed"),
+          std::to_string(heading.seed), std::string("--case"), CaseName(check, parameters),
+          std::string("--trace"), std::string("-")}) {
         line += " " + QuoteArgument(argument);
     }
     return line;
@@ -55,12 +59,13 @@ std::string ReplayCommand(const ReportHeading &heading, const Check &check, cons
 
 void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
                      const std::vector<const Check *> &notRun, std::ostream &out) {
-    out << "validate " << heading.module << ": levels 1 to " << heading.level << ", seed " << heading.seed
-        << "\n";
+    out << "validate " << heading.module << ": levels 1 to " << heading.level << ", seed "
+        << heading.seed << "\n";
     for (const CheckResult &result : results) {
         const Check &check = *result.check;
-        out << (result.Passed() ? "pass " : "FAIL ") << check.level << " " << Padded(check.name, kNameWidth)
-            << check.title << " (" << result.cases.size() << (result.cases.size() == 1 ? " case" : " cases");
+        out << (result.Passed() ? "pass " : "FAIL ") << check.level << " "
+            << Padded(check.name, kNameWidth) << check.title << " (" << result.cases.size()
+            << (result.cases.size() == 1 ? " case" : " cases");
         if (result.FailedCases() > 0) out << ", " << result.FailedCases() << " failed";
         out << ")\n";
         if (!result.trouble.empty()) out << "        " << result.trouble << "\n";
@@ -74,7 +79,9 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
             out << "        " << CaseName(check, ended.parameters) << ": " << ended.seen << "\n"
                 << "          replay: " << ReplayCommand(heading, check, ended.parameters) << "\n";
         }
-        if (shown > kShownFailures) out << "        and " << shown - kShownFailures << " more failed cases\n";
+        if (shown > kShownFailures) {
+            out << "        and " << shown - kShownFailures << " more failed cases\n";
+        }
     }
     for (const Check *check : notRun) {
         out << "FAIL " << check->level << " " << Padded(check->name, kNameWidth) << check->title
@@ -82,8 +89,9 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
     }
     const Totals totals = Count(results, notRun);
     out << "summary: " << totals.checks << " checks, " << totals.passed << " passed, "
-        << totals.checks - totals.passed << " failed; " << totals.cases << " cases, " << totals.failedCases
-        << " failed; seed " << heading.seed << "; " << Seconds(heading.seconds) << "\n";
+        << totals.checks - totals.passed << " failed; " << totals.cases << " cases, "
+        << totals.failedCases << " failed; seed " << heading.seed << "; "
+        << Seconds(heading.seconds) << "\n";
 }
 
 void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
@@ -102,16 +110,26 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                                 {"seen", ended.seen},
                                 {"replay", ReplayCommand(heading, check, ended.parameters)}});
         }
-        checks.push_back({{"level", check.level}, {"check", check.name}, {"title", check.title},
-                          {"result", result.Passed() ? "pass" : "fail"}, {"cases", result.cases.size()},
-                          {"failedCases", result.FailedCases()}, {"trouble", result.trouble},
-                          {"failures", failures}, {"notes", notes}});
+        checks.push_back({{"level", check.level},
+                          {"check", check.name},
+                          {"title", check.title},
+                          {"result", result.Passed() ? "pass" : "fail"},
+                          {"cases", result.cases.size()},
+                          {"failedCases", result.FailedCases()},
+                          {"trouble", result.trouble},
+                          {"failures", failures},
+                          {"notes", notes}});
     }
     for (const Check *check : notRun) {
-        checks.push_back({{"level", check->level}, {"check", check->name}, {"title", check->title},
-                          {"result", "not run"}, {"cases", 0}, {"failedCases", 0},
+        checks.push_back({{"level", check->level},
+                          {"check", check->name},
+                          {"title", check->title},
+                          {"result", "not run"},
+                          {"cases", 0},
+                          {"failedCases", 0},
                           {"trouble", "the module does not load with its seven entry points"},
-                          {"failures", Json::array()}, {"notes", Json::array()}});
+                          {"failures", Json::array()},
+                          {"notes", Json::array()}});
     }
     const Totals totals = Count(results, notRun);
     const Json report{{"module", heading.module},

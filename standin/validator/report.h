@@ -22,7 +22,8 @@ struct ReportHeading {
 
 // The command line that runs the one case again, with its host calls:
 //   FINALE.EXE validate <module> --seed N --case <check>:<parameters> --trace -
-std::string ReplayCommand(const ReportHeading &heading, const Check &check, const std::string &parameters);
+std::string ReplayCommand(const ReportHeading &heading, const Check &check,
+                          const std::string &parameters);
 
 void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
                      const std::vector<const Check *> &notRun, std::ostream &out);

@@ -43,7 +43,8 @@ void WorkerReport::Take(const std::string &line) {
         if (noise.size() > kKeptNoise) noise.erase(noise.begin());
         return;
     }
-    const std::string message = line.substr(marker + std::char_traits<char>::length(protocol::kMarker));
+    const std::string message =
+        line.substr(marker + std::char_traits<char>::length(protocol::kMarker));
     const std::size_t space = message.find(' ');
     const std::string word = message.substr(0, space);
     const std::string rest = space == std::string::npos ? "" : message.substr(space + 1);
@@ -55,7 +56,9 @@ void WorkerReport::Take(const std::string &line) {
         unlisted = rest;
     } else if (word == "case") {
         const std::size_t index = Number(rest, end);
-        if (index < parameters.size() && end != std::string::npos) parameters[index] = rest.substr(end + 1);
+        if (index < parameters.size() && end != std::string::npos) {
+            parameters[index] = rest.substr(end + 1);
+        }
     } else if (word == "begin") {
         running = Number(rest, end);
     } else if (word == "note") {
@@ -80,11 +83,15 @@ std::string NoiseText(const std::vector<std::string> &noise) {
     return text.empty() ? text : text + ")";
 }
 
-std::vector<std::string> WorkerArguments(const Check &check, const RunnerSettings &settings, std::size_t from,
+std::vector<std::string> WorkerArguments(const Check &check, const RunnerSettings &settings,
+                                         std::size_t from,
                                          const std::optional<std::string> &onlyCase) {
-    std::vector<std::string> arguments{"validate", settings.module, "--seed", std::to_string(settings.seed),
-                                       "--worker", check.name, "--from", std::to_string(from)};
-    if (onlyCase) arguments.insert(arguments.end(), {"--case", check.name + std::string(":") + *onlyCase});
+    std::vector<std::string> arguments{
+        "validate", settings.module, "--seed", std::to_string(settings.seed),
+        "--worker", check.name,      "--from", std::to_string(from)};
+    if (onlyCase) {
+        arguments.insert(arguments.end(), {"--case", check.name + std::string(":") + *onlyCase});
+    }
     if (settings.trace) arguments.insert(arguments.end(), {"--trace", "-"});
     return arguments;
 }
@@ -97,12 +104,14 @@ void RunCases(const Check &check, const RunnerSettings &settings, const std::str
     std::vector<std::string> parameters;
     for (;;) {
         WorkerReport report;
-        const ChildEnd end = RunChild(program, WorkerArguments(check, settings, from, onlyCase), settings.quietLimit,
-                                      [&](const std::string &line) { report.Take(line); });
+        const ChildEnd end =
+            RunChild(program, WorkerArguments(check, settings, from, onlyCase), settings.quietLimit,
+                     [&](const std::string &line) { report.Take(line); });
         result.calls += report.calls;
         if (!report.listed) {
             result.trouble = report.unlisted.empty()
-                                 ? "the worker ended before it listed the cases: " + end.how + NoiseText(report.noise)
+                                 ? "the worker ended before it listed the cases: " + end.how +
+                                       NoiseText(report.noise)
                                  : "the cases could not be listed: " + report.unlisted;
             return;
         }
@@ -119,14 +128,15 @@ void RunCases(const Check &check, const RunnerSettings &settings, const std::str
         }
         CaseResult crashed;
         crashed.parameters = parameters[*report.running];
-        crashed.seen = "the module " + std::string(end.silent ? "hung: " : "crashed the host: ") + end.how +
-                       NoiseText(report.noise);
+        crashed.seen = "the module " + std::string(end.silent ? "hung: " : "crashed the host: ") +
+                       end.how + NoiseText(report.noise);
         result.cases.push_back(crashed);
         from = *report.running + 1;
         if (from >= parameters.size()) return;
         if (++endedWorkers == kMostEndedWorkers) {
-            result.trouble = "stopped after " + std::to_string(endedWorkers) + " cases ended the host; " +
-                             std::to_string(parameters.size() - from) + " cases not run";
+            result.trouble = "stopped after " + std::to_string(endedWorkers) +
+                             " cases ended the host; " + std::to_string(parameters.size() - from) +
+                             " cases not run";
             return;
         }
     }
@@ -150,7 +160,8 @@ std::string HostProgramLacking(const std::string &program, const std::string &fu
     return folder + "lacking" + separator + function + separator + name;
 }
 
-CheckResult RunCheck(const Check &check, const RunnerSettings &settings, const std::optional<std::string> &onlyCase) {
+CheckResult RunCheck(const Check &check, const RunnerSettings &settings,
+                     const std::optional<std::string> &onlyCase) {
     CheckResult result;
     result.check = &check;
     if (!check.inHostLacking) {
@@ -164,13 +175,18 @@ CheckResult RunCheck(const Check &check, const RunnerSettings &settings, const s
     if (onlyCase) {
         cases.push_back(*onlyCase);
     } else {
-        for (const CaseParameters &parameters : check.listCases(none)) cases.push_back(parameters.ToString());
+        for (const CaseParameters &parameters : check.listCases(none)) {
+            cases.push_back(parameters.ToString());
+        }
     }
     for (const std::string &parameters : cases) {
-        const std::string program =
-            HostProgramLacking(settings.program, CaseParameters::Parse(parameters).Text("function"));
+        const std::string program = HostProgramLacking(
+            settings.program, CaseParameters::Parse(parameters).Text("function"));
         if (!std::ifstream(program, std::ios::binary).good()) {
-            result.cases.push_back({parameters, false, "no host program lacking the function at '" + program + "'", {}});
+            result.cases.push_back({parameters,
+                                    false,
+                                    "no host program lacking the function at '" + program + "'",
+                                    {}});
             continue;
         }
         RunCases(check, settings, program, parameters, result);

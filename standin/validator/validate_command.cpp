@@ -21,13 +21,17 @@ constexpr int kSomeFailed = 1;
 
 std::string CheckNames() {
     std::string names;
-    for (const Check &check : AllChecks()) names += (names.empty() ? "" : ", ") + std::string(check.name);
+    for (const Check &check : AllChecks()) {
+        names += (names.empty() ? "" : ", ") + std::string(check.name);
+    }
     return names;
 }
 
 const Check &NamedCheck(const std::string &name) {
     const Check *check = FindCheck(name);
-    if (check == nullptr) throw UsageError("no check '" + name + "' (the checks are: " + CheckNames() + ")");
+    if (check == nullptr) {
+        throw UsageError("no check '" + name + "' (the checks are: " + CheckNames() + ")");
+    }
     return *check;
 }
 
@@ -74,7 +78,8 @@ void RequireSound(const ValidateRequest &request) {
         throw UsageError("--trace needs --case: it shows the host calls of one case");
     }
     if (IsStandardOutput(request.trace) && request.format == "json") {
-        throw UsageError("--trace - would mix the calls into the JSON report; write them to a file");
+        throw UsageError(
+            "--trace - would mix the calls into the JSON report; write them to a file");
     }
     if (!std::ifstream(request.module, std::ios::binary).good()) {
         throw UsageError("no plug-in module at '" + request.module + "'");
@@ -86,9 +91,11 @@ void RequireSound(const ValidateRequest &request) {
 int Validate(const ValidateRequest &request, const Streams &streams) {
     const uint32_t seed = request.seed.empty() ? NewSeed() : ParseWord(request.seed, "seed");
     if (!request.worker.empty()) {
-        WorkerRequest work{request.module, seed, request.worker, request.from, std::nullopt,
-                           !request.trace.empty()};
-        if (!request.onlyCase.empty()) work.onlyCase = CaseId::Parse(request.onlyCase).parameters.ToString();
+        WorkerRequest work{request.module, seed,         request.worker,
+                           request.from,   std::nullopt, !request.trace.empty()};
+        if (!request.onlyCase.empty()) {
+            work.onlyCase = CaseId::Parse(request.onlyCase).parameters.ToString();
+        }
         RunWorker(work, streams.out);
     }
     RequireSound(request);
@@ -115,8 +122,9 @@ int Validate(const ValidateRequest &request, const Streams &streams) {
         // Nothing else can run on a module that does not load.
         loads = std::string(check->name) != "exports" || results.back().Passed();
     }
-    ReportHeading heading{request.program, request.module, request.level, seed,
-                          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+    ReportHeading heading{
+        request.program, request.module, request.level, seed,
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
     std::ostringstream report;
     if (request.format == "json") {
         WriteJsonReport(heading, results, notRun, report);

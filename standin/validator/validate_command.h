@@ -14,11 +14,11 @@ struct ValidateRequest {
     std::string program;  // as this program was started, for replay lines
     std::string module;
     int level = 5;
-    std::string seed;              // empty: a new seed
-    std::string format = "text";   // text or json
-    std::string check;             // run only this check
-    std::string onlyCase;          // run only this case: CHECK:PARAMETERS
-    std::string trace;             // the case's host calls go here ('-': standard output)
+    std::string seed;             // empty: a new seed
+    std::string format = "text";  // text or json
+    std::string check;            // run only this check
+    std::string onlyCase;         // run only this case: CHECK:PARAMETERS
+    std::string trace;            // the case's host calls go here ('-': standard output)
     // A worker's own: the check whose cases it runs, from which case.
     std::string worker;
     std::size_t from = 0;

@@ -27,8 +27,8 @@ Host ShortDocument(bool laidOut) {
     document_builder::AddMeasures(host, kShortLastMeasure);
     document_builder::SetBarlineStyle(host, 7, kFinalBarlineStyle);
     document_builder::SetShowsFullNames(host, 11);
-    document_builder::AddSystems(host, laidOut ? firstMeasures
-                                               : std::vector<int16_t>(firstMeasures.size(), 0));
+    document_builder::AddSystems(
+        host, laidOut ? firstMeasures : std::vector<int16_t>(firstMeasures.size(), 0));
     if (!laidOut) {
         for (std::size_t system = 0; system < firstMeasures.size(); ++system) {
             host.Layout()[static_cast<int16_t>(system + 1)] = firstMeasures[system];
@@ -51,7 +51,8 @@ ValidationDocument Built(const std::string &name) {
     }
     if (name == "not-laid-out") return {ShortDocument(false), kCurrentHost, kShortLastMeasure};
     if (name == "older-host") return {ShortDocument(true), kOlderHost, kShortLastMeasure};
-    throw UsageError("no document '" + name + "' (the documents are short, long, part-view, "
+    throw UsageError("no document '" + name +
+                     "' (the documents are short, long, part-view, "
                      "not-laid-out, older-host)");
 }
 
@@ -75,15 +76,16 @@ ValidationDocument BuildDocument(const std::string &name) {
 }
 
 const std::vector<std::string> &UnusualSelectionNames() {
-    static const std::vector<std::string> names{"reversed",  "measure-zero", "past-the-end",
-                                                "largest-measure", "slot-zero", "all-zeros",
+    static const std::vector<std::string> names{"reversed",        "measure-zero", "past-the-end",
+                                                "largest-measure", "slot-zero",    "all-zeros",
                                                 "all-ones"};
     return names;
 }
 
 std::optional<std::vector<uint8_t>> BuildSelection(const std::string &name, int16_t lastMeasure) {
     const auto quarter = static_cast<int16_t>(lastMeasure / 4 > 0 ? lastMeasure / 4 : 1);
-    const auto threeQuarters = static_cast<int16_t>(3 * (lastMeasure / 4) > 0 ? 3 * (lastMeasure / 4) : 1);
+    const auto threeQuarters =
+        static_cast<int16_t>(3 * (lastMeasure / 4) > 0 ? 3 * (lastMeasure / 4) : 1);
     if (name == "none") return std::nullopt;
     if (name == "all") return Range(1, lastMeasure);
     if (name == "inner") return Range(quarter, threeQuarters);

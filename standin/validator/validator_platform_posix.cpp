@@ -53,16 +53,21 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
                   std::chrono::seconds quietLimit,
                   const std::function<void(const std::string &)> &onLine) {
     int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return {false, 0, false, "no pipe: " + std::string(std::strerror(errno))};
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        return {false, 0, false, "no pipe: " + std::string(std::strerror(errno))};
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
     std::vector<char *> argv{const_cast<char *>(program.c_str())};
-    for (const std::string &argument : arguments) argv.push_back(const_cast<char *>(argument.c_str()));
+    for (const std::string &argument : arguments) {
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    }
     argv.push_back(nullptr);
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     if (spawned != 0) {
@@ -114,9 +119,10 @@ std::string OwnProgramPath() {
 }
 
 std::string QuoteArgument(const std::string &argument) {
-    const bool plain = !argument.empty() &&
-                       argument.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                                  "0123456789_-+=/.,:@%") == std::string::npos;
+    const bool plain =
+        !argument.empty() && argument.find_first_not_of(
+                                 "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                 "0123456789_-+=/.,:@%") == std::string::npos;
     if (plain) return argument;
     std::string quoted = "'";
     for (const char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);

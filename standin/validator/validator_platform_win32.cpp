@@ -12,9 +12,11 @@ namespace {
 
 std::wstring Wide(const std::string &text) {
     if (text.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
     return wide;
 }
 
@@ -34,7 +36,8 @@ std::string ErrorText(const char *what) {
 std::string ExitText(DWORD code) {
     char text[64];
     if (code >= 0xC0000000u) {
-        std::snprintf(text, sizeof text, "ended by exception 0x%08lX%s", static_cast<unsigned long>(code),
+        std::snprintf(text, sizeof text, "ended by exception 0x%08lX%s",
+                      static_cast<unsigned long>(code),
                       code == 0xC0000005u ? " (access violation)" : "");
     } else {
         std::snprintf(text, sizeof text, "exit status %lu", static_cast<unsigned long>(code));
@@ -56,7 +59,8 @@ bool TakeAvailable(HANDLE pipe, std::string &pending,
     while (available > 0) {
         char buffer[4096];
         DWORD count = 0;
-        if (!ReadFile(pipe, buffer, sizeof buffer < available ? sizeof buffer : available, &count, nullptr)) {
+        if (!ReadFile(pipe, buffer, sizeof buffer < available ? sizeof buffer : available, &count,
+                      nullptr)) {
             return false;
         }
         available -= count;
@@ -79,7 +83,9 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
                   const std::function<void(const std::string &)> &onLine) {
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return {false, 0, false, ErrorText("no pipe")};
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
+        return {false, 0, false, ErrorText("no pipe")};
+    }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
     std::string commandLine = QuoteArgument(program);
@@ -92,8 +98,8 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(Wide(program).c_str(), wideLine.data(), nullptr, nullptr, TRUE,
-                                       0, nullptr, nullptr, &startup, &process);
+    const BOOL started = CreateProcessW(Wide(program).c_str(), wideLine.data(), nullptr, nullptr,
+                                        TRUE, 0, nullptr, nullptr, &startup, &process);
     CloseHandle(writeEnd);
     if (!started) {
         ChildEnd failed{false, 0, false, ErrorText(("could not start '" + program + "'").c_str())};
@@ -143,7 +149,9 @@ std::string OwnProgramPath() {
 // The rules by which a Windows program's C runtime splits its command line:
 // backslashes are literal unless they come before a quote.
 std::string QuoteArgument(const std::string &argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) return argument;
+    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
+        return argument;
+    }
     std::string quoted = "\"";
     std::size_t backslashes = 0;
     for (const char c : argument) {

@@ -5,7 +5,9 @@
 namespace standin::validator {
 
 void AddFaults(Faults &faults, const Faults &more, const std::string &where) {
-    for (const std::string &fault : more) faults.push_back(where.empty() ? fault : where + ": " + fault);
+    for (const std::string &fault : more) {
+        faults.push_back(where.empty() ? fault : where + ": " + fault);
+    }
 }
 
 void AddFault(Faults &faults, const std::string &fault) {

@@ -66,25 +66,30 @@ void RunWorker(const WorkerRequest &request, std::ostream &out) {
     std::vector<CaseParameters> cases;
     const std::string unlisted = Guarded([&] {
         if (check == nullptr) throw std::runtime_error("no check '" + request.check + "'");
-        cases = request.onlyCase ? std::vector<CaseParameters>{CaseParameters::Parse(*request.onlyCase)}
-                                 : check->listCases(bench);
+        cases = request.onlyCase
+                    ? std::vector<CaseParameters>{CaseParameters::Parse(*request.onlyCase)}
+                    : check->listCases(bench);
     });
     if (!unlisted.empty()) {
         report.Line("unlisted " + unlisted);
     } else {
         report.Line("cases " + std::to_string(cases.size()));
-        for (std::size_t i = 0; i < cases.size(); ++i) report.Line("case " + std::to_string(i) + " " + cases[i].ToString());
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            report.Line("case " + std::to_string(i) + " " + cases[i].ToString());
+        }
         for (std::size_t i = request.from; i < cases.size(); ++i) {
             const std::string number = std::to_string(i);
             report.Line("begin " + number);
-            CaseLog log(request.trace ? std::function<void(const std::string &)>([&report](const std::string &line) {
-                                            report.Line("trace " + line);
-                                        })
+            CaseLog log(request.trace ? std::function<void(const std::string &)>(
+                                            [&report](const std::string &line) {
+                                                report.Line("trace " + line);
+                                            })
                                       : nullptr);
             Faults faults;
             AddFault(faults, Guarded([&] { faults = check->runCase(bench, cases[i], log); }));
             for (const std::string &note : log.Notes()) report.Line("note " + number + " " + note);
-            report.Line(faults.empty() ? "pass " + number : "fail " + number + " " + Joined(faults));
+            report.Line(faults.empty() ? "pass " + number
+                                       : "fail " + number + " " + Joined(faults));
         }
     }
     report.Line("done");

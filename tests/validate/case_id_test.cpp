@@ -15,7 +15,10 @@ using standin::validator::CaseParameters;
 
 TEST(CaseIds, ReadBackAsWritten) {
     CaseParameters parameters;
-    parameters.Set("command", 0u).Set("document", "short").SetWord("version", 0x12000000).Set("call", 17u);
+    parameters.Set("command", 0u)
+        .Set("document", "short")
+        .SetWord("version", 0x12000000)
+        .Set("call", 17u);
     const CaseId id{"failing-call", parameters};
     const std::string text = id.ToString();
     EXPECT_EQ(text, "failing-call:command=0,document=short,version=0x12000000,call=17");
@@ -46,7 +49,8 @@ const Malformed kMalformed[] = {
     {"NoKey", [] { CaseId::Parse("init:=1"); }, "are not key=value pairs"},
     {"EmptyPair", [] { CaseId::Parse("init:a=1,,b=2"); }, "are not key=value pairs"},
     {"MissingKey", [] { CaseParameters::Parse("a=1").Text("b"); }, "the case names no b"},
-    {"NotANumber", [] { CaseParameters::Parse("call=seven").Number("call"); }, "call 'seven' is not a 32-bit number"},
+    {"NotANumber", [] { CaseParameters::Parse("call=seven").Number("call"); },
+     "call 'seven' is not a 32-bit number"},
     {"ValueWithAComma", [] { CaseParameters().Set("document", "a,b"); }, "holds a comma"},
 };
 
@@ -57,7 +61,8 @@ TEST_P(MalformedCaseIds, AreRefusedWithWhatWasExpected) {
         GetParam().read();
         FAIL() << "accepted";
     } catch (const UsageError &error) {
-        EXPECT_NE(std::string(error.what()).find(GetParam().message), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find(GetParam().message), std::string::npos)
+            << error.what();
     }
 }
 

@@ -52,27 +52,87 @@ struct Commands {
 };
 
 const Commands kCommands[] = {
-    {"LoadThenSave", [](Session &s) { s.Load(1); s.Save(1); }, 1, {}},
-    {"LoadThenDelete", [](Session &s) { s.Load(2); s.Delete(2); }, 1, {}},
-    {"SavesWhatItNeverLoaded", [](Session &s) { s.Load(1); s.Save(2); }, 1,
+    {"LoadThenSave",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1);
+     },
+     1,
+     {}},
+    {"LoadThenDelete",
+     [](Session &s) {
+         s.Load(2);
+         s.Delete(2);
+     },
+     1,
+     {}},
+    {"SavesWhatItNeverLoaded",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(2);
+     },
+     1,
      {"saved 'SOSS' (2,0), which it had not loaded"}},
-    {"SavesAfterALoadThatFoundNothing", [](Session &s) { s.Load(9); s.Save(9); }, 1,
+    {"SavesAfterALoadThatFoundNothing",
+     [](Session &s) {
+         s.Load(9);
+         s.Save(9);
+     },
+     1,
      {"saved 'SOSS' (9,0), which it had not loaded"}},
-    {"SavesUnderAnotherInci", [](Session &s) { s.Load(1); s.Save(1, 28, 1); }, 1,
+    {"SavesUnderAnotherInci",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1, 28, 1);
+     },
+     1,
      {"saved 'SOSS' (1,1), which it had not loaded"}},
-    {"SavesAnotherTagUnderTheKey", [](Session &s) { s.Load(1); s.Save(1, 12, 0, hostdata::OtherTag('1', '7')); }, 1,
+    {"SavesAnotherTagUnderTheKey",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1, 12, 0, hostdata::OtherTag('1', '7'));
+     },
+     1,
      {"saved 'ot17' (1,0), which it had not loaded"}},
-    {"DeletesWhatItNeverLoaded", [](Session &s) { s.Delete(2); }, 1,
+    {"DeletesWhatItNeverLoaded",
+     [](Session &s) { s.Delete(2); },
+     1,
      {"deleted 'SOSS' (2,0), which it had not loaded"}},
-    {"SavesAShortRecordAtFullLength", [](Session &s) { s.Load(3); s.Save(3, 28); }, 1,
+    {"SavesAShortRecordAtFullLength",
+     [](Session &s) {
+         s.Load(3);
+         s.Save(3, 28);
+     },
+     1,
      {"saved 28 bytes of 'SOSS' (3,0), of which the host had given it 20"}},
-    {"SavesAShortRecordAsLoaded", [](Session &s) { s.Load(3); s.Save(3, 20); }, 1, {}},
-    {"SavesMoreThanTheRoomItOffered", [](Session &s) { s.Load(1, 16); s.Save(1, 28); }, 1,
+    {"SavesAShortRecordAsLoaded",
+     [](Session &s) {
+         s.Load(3);
+         s.Save(3, 20);
+     },
+     1,
+     {}},
+    {"SavesMoreThanTheRoomItOffered",
+     [](Session &s) {
+         s.Load(1, 16);
+         s.Save(1, 28);
+     },
+     1,
      {"saved 28 bytes of 'SOSS' (1,0), of which the host had given it 16"}},
-    {"SavesWithANegativeLength", [](Session &s) { s.Load(1); s.Save(1, -1); }, 1,
+    {"SavesWithANegativeLength",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1, -1);
+     },
+     1,
      {"saved 'SOSS' (1,0) with a length of -1"}},
     {"AnswersZero", [](Session &) {}, 0, {"FinaleExtensionInvoke answered 0, not 1"}},
-    {"BreaksTwoRulesAndSaysBoth", [](Session &s) { s.Save(1); s.Delete(2); }, 2,
+    {"BreaksTwoRulesAndSaysBoth",
+     [](Session &s) {
+         s.Save(1);
+         s.Delete(2);
+     },
+     2,
      {"FinaleExtensionInvoke answered 2, not 1", "saved 'SOSS' (1,0), which it had not loaded",
       "deleted 'SOSS' (2,0), which it had not loaded"}},
 };
@@ -98,10 +158,8 @@ struct Report {
 };
 
 const Report kReports[] = {
-    {"LargerThanCopiedWithinTheRoom", 28, 28, true},
-    {"ZeroWhileItCopiedTwenty", 0, 20, true},
-    {"NegativeWhileItCopiedTwenty", -1, 20, true},
-    {"BeyondTheRoom", 4096, 29, false},
+    {"LargerThanCopiedWithinTheRoom", 28, 28, true}, {"ZeroWhileItCopiedTwenty", 0, 20, true},
+    {"NegativeWhileItCopiedTwenty", -1, 20, true},   {"BeyondTheRoom", 4096, 29, false},
     {"ZeroAndASaveLongerThanCopied", 0, 21, false},
 };
 

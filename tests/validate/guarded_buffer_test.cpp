@@ -23,11 +23,19 @@ const Writes kWrites[] = {
     {"InsideOnly", {4, 5}, "", "bytes 4-5"},
     {"JustPastTheEnd", {20, 21, 22, 23}, "wrote bytes 20-23 past the end of the record", ""},
     {"JustBeforeTheStart", {-1}, "wrote byte -1 before the start of the record", ""},
-    {"BothSidesAndInside", {-4, -3, 0, 20},
-     "wrote bytes -4 to -3 before the start of the record; wrote byte 20 past the end of the record", "byte 0"},
-    {"TwoRunsPastTheEnd", {20, 21, 23}, "wrote bytes 20-21, byte 23 past the end of the record", ""},
-    {"AtTheFarEndOfTheGuard", {20 + static_cast<std::ptrdiff_t>(GuardedBuffer::kGuardBytes) - 1},
-     "wrote byte 275 past the end of the record", ""},
+    {"BothSidesAndInside",
+     {-4, -3, 0, 20},
+     "wrote bytes -4 to -3 before the start of the record; wrote byte 20 past the end of the "
+     "record",
+     "byte 0"},
+    {"TwoRunsPastTheEnd",
+     {20, 21, 23},
+     "wrote bytes 20-21, byte 23 past the end of the record",
+     ""},
+    {"AtTheFarEndOfTheGuard",
+     {20 + static_cast<std::ptrdiff_t>(GuardedBuffer::kGuardBytes) - 1},
+     "wrote byte 275 past the end of the record",
+     ""},
 };
 
 class GuardBytes : public ::testing::TestWithParam<Writes> {};

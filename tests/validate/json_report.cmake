@@ -1,13 +1,9 @@
 # The JSON report of a module with one fault: the failed check and case,
 # what was seen, and the replay line, where a script finds them.
 #   -DPROGRAM=... -DEMULATOR=... -DMODULE=...
-execute_process(
-  COMMAND ${EMULATOR} ${PROGRAM} validate ${MODULE} --level 2 --seed 7 --format json
-  RESULT_VARIABLE status
-  OUTPUT_VARIABLE output)
-if(NOT status EQUAL 1)
-  message(FATAL_ERROR "exit status ${status}, expected 1\n${output}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/run_validate.cmake)
+
+run_validate("level 2" 1 ${MODULE} --level 2 --seed 7 --format json)
 string(JSON seed GET "${output}" seed)
 string(JSON failed GET "${output}" summary failed)
 string(JSON count LENGTH "${output}" checks)

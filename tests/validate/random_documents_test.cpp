@@ -15,8 +15,9 @@ using standin::validator::RandomRun;
 bool Same(RandomRun a, RandomRun b) {
     return a.host.Records().All() == b.host.Records().All() && a.host.Layout() == b.host.Layout() &&
            a.host.Slots() == b.host.Slots() && a.host.CurrentPart() == b.host.CurrentPart() &&
-           a.hostVersion == b.hostVersion && a.selection == b.selection && a.commandPick == b.commandPick &&
-           a.failingCall == b.failingCall && a.description == b.description;
+           a.hostVersion == b.hostVersion && a.selection == b.selection &&
+           a.commandPick == b.commandPick && a.failingCall == b.failingCall &&
+           a.description == b.description;
 }
 
 class RandomRuns : public ::testing::TestWithParam<uint32_t> {};
@@ -35,13 +36,16 @@ TEST(RandomRuns, CoverWhatAHostMayDoToAModule) {
         RandomRun run = MakeRandomRun(1, number);
         if (!run.selection) seen.insert("no selection");
         if (run.failingCall != 0) seen.insert("a failing call");
-        if (run.description.find("sizes reported") != std::string::npos) seen.insert("sizes misreported");
+        if (run.description.find("sizes reported") != std::string::npos) {
+            seen.insert("sizes misreported");
+        }
         if (run.description.find(" records ") != std::string::npos) seen.insert("records resized");
         if (run.host.CurrentPart() != 0) seen.insert("a part viewed");
         if (!run.host.Layout().empty()) seen.insert("systems not laid out");
     }
-    EXPECT_EQ(seen, (std::set<std::string>{"no selection", "a failing call", "sizes misreported",
-                                           "records resized", "a part viewed", "systems not laid out"}));
+    EXPECT_EQ(seen,
+              (std::set<std::string>{"no selection", "a failing call", "sizes misreported",
+                                     "records resized", "a part viewed", "systems not laid out"}));
 }
 
 }  // namespace

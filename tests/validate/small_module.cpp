@@ -19,7 +19,8 @@ constexpr std::size_t kSystemSize = 28;
 constexpr std::size_t kLeftIndent = 2;
 constexpr uint16_t kIndent = 72;
 constexpr std::size_t kSelectionFirstMeasure = 4;
-constexpr const char *kTexts[] = {"Small Indent", "Indents the first system.", "Small/Indent First"};
+constexpr const char *kTexts[] = {"Small Indent", "Indents the first system.",
+                                  "Small/Indent First"};
 
 template <typename Function>
 Function HostFunction(const char *name) {
@@ -35,7 +36,8 @@ void IndentFirstSystem() {
     uint8_t record[kSystemSize];
     int32_t size = kSystemSize;
     if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0 || size < 4) return;
-    const auto loaded = static_cast<int32_t>(size < static_cast<int32_t>(kSystemSize) ? size : kSystemSize);
+    const auto loaded =
+        static_cast<int32_t>(size < static_cast<int32_t>(kSystemSize) ? size : kSystemSize);
     hostdata::WriteU16(record, kLeftIndent, kIndent);
 #if defined(KARVO_FAULT_SAVES_UNLOADED_RECORD)
     // Gives the second system the same record without loading it first.
@@ -55,11 +57,14 @@ void IndentFirstSystem() {
     save(hostdata::kStaffSystemTag, &key, record, loaded, kDataVersion);
 }
 
-void FillRecord(uint8_t *record, std::size_t unitBytes, std::size_t fieldUnits, std::size_t flagOffset) {
+void FillRecord(uint8_t *record, std::size_t unitBytes, std::size_t fieldUnits,
+                std::size_t flagOffset) {
     std::memset(record, 0, flagOffset);
     for (std::size_t field = 0; field < 3; ++field) {
         uint8_t *text = record + field * fieldUnits * unitBytes;
-        for (std::size_t i = 0; kTexts[field][i] != '\0'; ++i) text[i * unitBytes] = static_cast<uint8_t>(kTexts[field][i]);
+        for (std::size_t i = 0; kTexts[field][i] != '\0'; ++i) {
+            text[i * unitBytes] = static_cast<uint8_t>(kTexts[field][i]);
+        }
     }
     hostdata::WriteU32(record, flagOffset, 1);
 }
@@ -71,7 +76,9 @@ extern "C" {
 uint32_t FinaleExtensionVersion(uint32_t) {
 #if defined(KARVO_FAULT_CALLS_THE_HOST_IN_THE_HANDSHAKE)
     // Asks which part is shown before the host has opened a document to it.
-    if (const auto part = HostFunction<FX_GetCurrentPartID_fn>("FX_GetCurrentPartID")) part(kDataVersion);
+    if (const auto part = HostFunction<FX_GetCurrentPartID_fn>("FX_GetCurrentPartID")) {
+        part(kDataVersion);
+    }
 #endif
     return FINALE_EXTENSION_INTERFACE_VERSION;
 }
@@ -83,7 +90,8 @@ uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
 
 uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
     if (menuIndex != 0) return 0;
-    FillRecord(static_cast<uint8_t *>(record), 1, FINALE_MENU_RECORD_TEXT_BYTES, FINALE_MENU_RECORD_FLAG_OFFSET);
+    FillRecord(static_cast<uint8_t *>(record), 1, FINALE_MENU_RECORD_TEXT_BYTES,
+               FINALE_MENU_RECORD_FLAG_OFFSET);
     return 1;
 }
 

@@ -42,14 +42,19 @@ const Quoting kQuoting[] = {
 
 class Quoted : public ::testing::TestWithParam<Quoting> {};
 
-TEST_P(Quoted, AsTheShellReadsIt) { EXPECT_EQ(QuoteArgument(GetParam().argument), GetParam().quoted); }
+TEST_P(Quoted, AsTheShellReadsIt) {
+    EXPECT_EQ(QuoteArgument(GetParam().argument), GetParam().quoted);
+}
 
 INSTANTIATE_TEST_SUITE_P(Arguments, Quoted, ::testing::ValuesIn(kQuoting));
 
 TEST(HostsLackingAFunction, AreBesideTheProgramUnderItsName) {
-    EXPECT_EQ(HostProgramLacking("/opt/host/FINALE.EXE", "FX_LoadEData"), "/opt/host/lacking/FX_LoadEData/FINALE.EXE");
-    EXPECT_EQ(HostProgramLacking("Z:\\host\\FINALE.EXE", "FX_NextEData"), "Z:\\host\\lacking\\FX_NextEData\\FINALE.EXE");
-    EXPECT_EQ(HostProgramLacking("FINALE.EXE", "FX_SlotToInst"), "lacking/FX_SlotToInst/FINALE.EXE");
+    EXPECT_EQ(HostProgramLacking("/opt/host/FINALE.EXE", "FX_LoadEData"),
+              "/opt/host/lacking/FX_LoadEData/FINALE.EXE");
+    EXPECT_EQ(HostProgramLacking("Z:\\host\\FINALE.EXE", "FX_NextEData"),
+              "Z:\\host\\lacking\\FX_NextEData\\FINALE.EXE");
+    EXPECT_EQ(HostProgramLacking("FINALE.EXE", "FX_SlotToInst"),
+              "lacking/FX_SlotToInst/FINALE.EXE");
 }
 
 }  // namespace
