@@ -16,7 +16,7 @@
 namespace standin::validator {
 namespace {
 
-constexpr uint32_t kRandomDocuments = 300;
+constexpr uint32_t kRandomDocuments = 1000;
 constexpr int kWarmUpInvokes = 50;
 constexpr int kRepeatedInvokes = 1000;
 // About 1 KiB an invoke: more than the allocator's own rounding, far less
