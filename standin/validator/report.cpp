@@ -59,8 +59,8 @@ std::string ReplayCommand(const ReportHeading &heading, const Check &check,
 
 void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
                      const std::vector<const Check *> &notRun, std::ostream &out) {
-    out << "validate " << heading.module << ": levels 1 to " << heading.level << ", seed "
-        << heading.seed << "\n";
+    out << "validate " << heading.module << ": " << heading.scope << ", seed " << heading.seed
+        << "\n";
     for (const CheckResult &result : results) {
         const Check &check = *result.check;
         out << (result.Passed() ? "pass " : "FAIL ") << check.level << " "
@@ -134,6 +134,7 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
     const Totals totals = Count(results, notRun);
     const Json report{{"module", heading.module},
                       {"level", heading.level},
+                      {"scope", heading.scope},
                       {"seed", heading.seed},
                       {"checks", checks},
                       {"summary",

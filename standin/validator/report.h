@@ -16,6 +16,8 @@ struct ReportHeading {
     std::string program;  // as it was started, for the replay lines
     std::string module;
     int level = 0;
+    // What ran: "levels 1 to 5", "check init", "case init:word=0x00000000".
+    std::string scope;
     uint32_t seed = 0;
     double seconds = 0;
 };

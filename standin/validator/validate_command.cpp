@@ -123,8 +123,11 @@ int Validate(const ValidateRequest &request, const Streams &streams) {
         loads = std::string(check->name) != "exports" || results.back().Passed();
     }
     ReportHeading heading{
-        request.program, request.module, request.level, seed,
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+        request.program, request.module, request.level,
+        !request.onlyCase.empty() ? "case " + request.onlyCase
+        : !request.check.empty()  ? "check " + request.check
+                                  : "levels 1 to " + std::to_string(request.level),
+        seed, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
     std::ostringstream report;
     if (request.format == "json") {
         WriteJsonReport(heading, results, notRun, report);
