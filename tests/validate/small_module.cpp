@@ -58,12 +58,13 @@ void IndentFirstSystem() {
 }
 
 void FillRecord(uint8_t *record, std::size_t unitBytes, std::size_t fieldUnits,
-                std::size_t flagOffset) {
-    std::memset(record, 0, flagOffset);
+                std::size_t flagOffset, std::size_t cleared, const char *menuText) {
+    std::memset(record, 0, cleared);
+    const char *texts[] = {kTexts[0], kTexts[1], menuText};
     for (std::size_t field = 0; field < 3; ++field) {
         uint8_t *text = record + field * fieldUnits * unitBytes;
-        for (std::size_t i = 0; kTexts[field][i] != '\0'; ++i) {
-            text[i * unitBytes] = static_cast<uint8_t>(kTexts[field][i]);
+        for (std::size_t i = 0; texts[field][i] != '\0'; ++i) {
+            text[i * unitBytes] = static_cast<uint8_t>(texts[field][i]);
         }
     }
     hostdata::WriteU32(record, flagOffset, 1);
@@ -80,25 +81,46 @@ uint32_t FinaleExtensionVersion(uint32_t) {
         part(kDataVersion);
     }
 #endif
+#if defined(KARVO_FAULT_ANSWERS_ANOTHER_INTERFACE_VERSION)
+    // The interface version it was first written for.
+    return 0x0E000000;
+#else
     return FINALE_EXTENSION_INTERFACE_VERSION;
+#endif
 }
 
 uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
+#if defined(KARVO_FAULT_CLEARS_THE_HOSTS_INIT_BITS)
+    *initWord = 1u;
+#else
     *initWord |= 1u;
+#endif
     return 1;
 }
 
 uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
     if (menuIndex != 0) return 0;
+#if defined(KARVO_FAULT_WRITES_PAST_THE_MENU_RECORD)
+    // Clears the entry flag's word too, and one word after it.
+    constexpr std::size_t kCleared = FINALE_MENU_RECORD_FLAG_OFFSET + 8;
+#else
+    constexpr std::size_t kCleared = FINALE_MENU_RECORD_FLAG_OFFSET;
+#endif
     FillRecord(static_cast<uint8_t *>(record), 1, FINALE_MENU_RECORD_TEXT_BYTES,
-               FINALE_MENU_RECORD_FLAG_OFFSET);
+               FINALE_MENU_RECORD_FLAG_OFFSET, kCleared, kTexts[2]);
     return 1;
 }
 
 uint32_t FinaleExtensionEnumerate_UTF16(void *, uint16_t menuIndex, void *record) {
     if (menuIndex != 0) return 0;
+#if defined(KARVO_FAULT_NAMES_ITS_COMMAND_ANOTHER_WAY_IN_UTF16)
+    const char *menuText = "Small/Indent 1st";
+#else
+    const char *menuText = kTexts[2];
+#endif
     FillRecord(static_cast<uint8_t *>(record), 2, FINALE_MENU_RECORD_UTF16_FIELD_UNITS,
-               FINALE_MENU_RECORD_UTF16_FLAG_OFFSET);
+               FINALE_MENU_RECORD_UTF16_FLAG_OFFSET, FINALE_MENU_RECORD_UTF16_FLAG_OFFSET,
+               menuText);
     return 1;
 }
 
