@@ -144,7 +144,9 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                         {"cases", totals.cases},
                         {"failedCases", totals.failedCases},
                         {"seconds", heading.seconds}}}};
-    out << report.dump(2) << "\n";
+    // What a module printed or threw may be any bytes: what is not UTF-8
+    // is replaced rather than refused.
+    out << report.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
 }
 
 }  // namespace standin::validator
