@@ -99,7 +99,12 @@ uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
 }
 
 uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
+#if defined(KARVO_FAULT_OFFERS_A_COMMAND_PAST_A_REFUSAL)
+    // A second command at index 2, where no host asks once index 1 is refused.
+    if (menuIndex != 0 && menuIndex != 2) return 0;
+#else
     if (menuIndex != 0) return 0;
+#endif
 #if defined(KARVO_FAULT_WRITES_PAST_THE_MENU_RECORD)
     // Clears the entry flag's word too, and one word after it.
     constexpr std::size_t kCleared = FINALE_MENU_RECORD_FLAG_OFFSET + 8;
@@ -130,6 +135,11 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
 #endif
     if (hostdata::ReadU16(selection, kSelectionFirstMeasure) == 0) return 1;
     IndentFirstSystem();
+#if defined(KARVO_FAULT_CHANGES_THE_SELECTION)
+    // Clears the selection's staff slots, as if it were the module's own.
+    hostdata::WriteU16(const_cast<void *>(selection), 2, 0);
+    hostdata::WriteU16(const_cast<void *>(selection), 12, 0);
+#endif
 #if defined(KARVO_FAULT_WRITES_PAST_THE_SELECTION)
     // Marks the selection as handled, in a word past its 20 bytes.
     hostdata::WriteU32(const_cast<void *>(selection), 20, 1);
