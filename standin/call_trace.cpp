@@ -61,16 +61,22 @@ std::string ChangedBytes(const Bytes &before, const Bytes &after) {
     return text.empty() ? "no byte changed" : text;
 }
 
+std::string TraceHeader() {
+    return "# function 'tag' (item,inci)[->(item,inci) the call moved the key to]\n"
+           "#   room: bytes the caller offered to load into; length: bytes it handed over\n"
+           "#   v=: the data version the caller asked in; -> the host's answer (0: failed)\n"
+           "#   size: the bytes the record holds; under a save: the bytes it changed\n";
+}
+
+std::string TraceLines(const HostCall &call) {
+    std::string text = call.ToString() + "\n";
+    if (call.replaced && call.result != 0) text += "    " + ChangedBytes(call.earlier, call.data) + "\n";
+    return text;
+}
+
 std::string TraceText(const std::vector<HostCall> &trace) {
-    std::string text =
-        "# function 'tag' (item,inci)[->(item,inci) the call moved the key to]\n"
-        "#   room: bytes the caller offered to load into; length: bytes it handed over\n"
-        "#   v=: the data version the caller asked in; -> the host's answer (0: failed)\n"
-        "#   size: the bytes the record holds; under a save: the bytes it changed\n";
-    for (const HostCall &call : trace) {
-        text += call.ToString() + "\n";
-        if (call.replaced && call.result != 0) text += "    " + ChangedBytes(call.earlier, call.data) + "\n";
-    }
+    std::string text = TraceHeader();
+    for (const HostCall &call : trace) text += TraceLines(call);
     return text;
 }
 

@@ -37,6 +37,9 @@ struct HostCall {
 // A header naming the fields, then one line per call; under each save that
 // replaced a record, the bytes it changed.
 std::string TraceText(const std::vector<HostCall> &trace);
+// The header alone, and the lines of one call.
+std::string TraceHeader();
+std::string TraceLines(const HostCall &call);
 
 // "bytes 2-3: 24 00 -> 90 00", a run of changed bytes to a part; "no byte
 // changed" when none did.

@@ -74,6 +74,7 @@ void Host::PutMeasure(int16_t number, Bytes longLayout) {
 int32_t Host::Record(HostCall call) {
     if (!tracing_) return call.result;
     trace_.push_back(std::move(call));
+    if (watcher_) watcher_(trace_.back());
     return trace_.back().result;
 }
 

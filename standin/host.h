@@ -66,6 +66,10 @@ public:
         bendLoadSizes_ = std::move(bend);
     }
 
+    // Each call, as the trace takes it, also goes to `watcher`: a caller
+    // that may not live to read the trace still sees every call.
+    void WatchCalls(std::function<void(const HostCall &)> watcher) { watcher_ = std::move(watcher); }
+
     const std::vector<HostCall> &Trace() const { return trace_; }
     void ClearTrace() { trace_.clear(); }
     // A host that keeps no trace does only a real host's work; on by default.
@@ -99,6 +103,7 @@ private:
     int16_t documentId_ = 1;
     std::function<bool(const HostCall &)> failWhere_;
     std::function<void(int32_t, int32_t *)> bendLoadSizes_;
+    std::function<void(const HostCall &)> watcher_;
     std::vector<HostCall> trace_;
     bool tracing_ = true;
 };

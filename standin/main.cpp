@@ -22,6 +22,7 @@
 #include "standin/plugin.h"
 #include "standin/program_help.h"
 #include "standin/text_output.h"
+#include "standin/validator/validate_command.h"
 
 namespace {
 
@@ -130,6 +131,26 @@ void AddDiffCommand(CLI::App &app, standin::DiffRequest &request) {
     diff->add_option("second", request.second, "Path of the second document (JSON)")->required();
 }
 
+void AddValidateCommand(CLI::App &app, standin::validator::ValidateRequest &request) {
+    CLI::App *validate = app.add_subcommand(
+        "validate", "Check a plug-in module the way a careful host would, level by level.");
+    validate->footer(Footer(standin::help::kValidate));
+    validate->add_option("module", request.module, "Path of the plug-in module")->required();
+    validate->add_option("--level", request.level, "Run the checks of levels 1 to this (1 to 5)")
+        ->capture_default_str();
+    validate->add_option("--seed", request.seed, "Seed of the random documents (default: a new one)");
+    validate->add_option("--format", request.format, "Form of the report: text or json")
+        ->capture_default_str();
+    validate->add_option("--check", request.check, "Run only this check, whatever its level");
+    validate->add_option("--case", request.onlyCase,
+                         "Run only this case (CHECK:PARAMETERS, as a failure line gives it)");
+    validate->add_option("--trace", request.trace,
+                         "With --case: write the case's host calls here ('-': standard output)");
+    // The validator starts itself as a worker with these; not for people.
+    validate->add_option("--worker", request.worker)->group("");
+    validate->add_option("--from", request.from)->group("");
+}
+
 // CLI11 would call an unknown command a surplus argument; say what it is.
 void RequireKnownCommand(CLI::App &app, const std::string &name) {
     std::string known;
@@ -173,6 +194,9 @@ int main(int argc, char **argv) {
     AddCheckCommand(app, check);
     standin::DiffRequest diff;
     AddDiffCommand(app, diff);
+    standin::validator::ValidateRequest validate;
+    validate.program = argc > 0 ? argv[0] : "FINALE.EXE";
+    AddValidateCommand(app, validate);
     const standin::Streams streams{std::cout, std::cerr};
     // diff, as its kin, says 1 for "they differ": any trouble is 2.
     int failed = kFailed;
@@ -188,6 +212,7 @@ int main(int argc, char **argv) {
             standin::CheckDocument(check, streams);
             return kDone;
         }
+        if (app.got_subcommand("validate")) return standin::validator::Validate(validate, streams);
         if (app.got_subcommand("diff")) {
             failed = kBadInput;
             return standin::DiffDocuments(diff, streams) ? kDiffers : kDone;

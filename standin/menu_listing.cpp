@@ -1,5 +1,6 @@
 #include "standin/menu_listing.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -9,19 +10,14 @@
 namespace standin {
 namespace {
 
-// The host's record memory, larger than the plug-in may write, so that a
-// write past the end shows.
-constexpr std::size_t kEightBitRecordBytes = FINALE_MENU_RECORD_FLAG_OFFSET + 4;
-constexpr std::size_t kUtf16RecordBytes = FINALE_MENU_RECORD_UTF16_FLAG_OFFSET + 4;
+// The host's record memory goes on past the record, so that a write past
+// its end shows.
 constexpr std::size_t kSlackBytes = 16;
 
-// A text field up to its terminator or its end, non-ASCII shown as \xNN.
-std::string FieldText(const uint8_t *field, std::size_t units, std::size_t unitBytes) {
+// A field as text, non-ASCII shown as \xNN.
+std::string FieldText(const MenuField &field) {
     std::string text;
-    std::size_t i = 0;
-    for (; i < units; ++i) {
-        const unsigned unit = unitBytes == 1 ? field[i] : hostdata::ReadU16(field, 2 * i);
-        if (unit == 0) break;
+    for (const unsigned unit : field.units) {
         if (unit >= 0x20 && unit < 0x7F) {
             text += static_cast<char>(unit);
         } else {
@@ -30,37 +26,20 @@ std::string FieldText(const uint8_t *field, std::size_t units, std::size_t unitB
             text += escaped;
         }
     }
-    return "\"" + text + "\"" + (i == units ? " (no terminator)" : "");
+    return "\"" + text + "\"" + (field.terminated ? "" : " (no terminator)");
 }
 
-struct RecordForm {
-    const char *title;
-    std::size_t recordBytes;
-    std::size_t fieldBytes;
-    std::size_t unitBytes;
-    std::size_t flagOffset;
-};
-
-constexpr RecordForm kEightBit{"8-bit", kEightBitRecordBytes, FINALE_MENU_RECORD_TEXT_BYTES, 1,
-                               FINALE_MENU_RECORD_FLAG_OFFSET};
-constexpr RecordForm kUtf16{"UTF-16", kUtf16RecordBytes,
-                            2 * FINALE_MENU_RECORD_UTF16_FIELD_UNITS, 2,
-                            FINALE_MENU_RECORD_UTF16_FLAG_OFFSET};
-
 // Asks for one index; answers whether an entry came back.
-bool ShowEntry(Plugin &plugin, const RecordForm &form, uint16_t index,
+bool ShowEntry(Plugin &plugin, const MenuRecordForm &form, uint16_t index,
                const MenuOptions &options, std::ostream &out) {
     std::vector<uint8_t> record(form.recordBytes + kSlackBytes, options.fill);
-    const auto enumerate = form.unitBytes == 1 ? plugin.enumerate : plugin.enumerateUtf16;
-    const uint32_t answer = enumerate(nullptr, index, record.data());
+    const uint32_t answer = form.Enumerate(plugin, index, record.data());
     out << form.title << " record, index " << index << ": " << answer
         << (answer ? "" : " (not offered)") << "\n";
     if (answer != 0) {
-        const std::size_t units = form.fieldBytes / form.unitBytes;
         const char *labels[] = {"name:       ", "description:", "menu text:  "};
-        for (std::size_t field = 0; field < 3; ++field) {
-            out << "  " << labels[field] << " "
-                << FieldText(record.data() + field * form.fieldBytes, units, form.unitBytes)
+        for (std::size_t field = 0; field < kMenuFieldCount; ++field) {
+            out << "  " << labels[field] << " " << FieldText(ReadMenuField(record.data(), form, field))
                 << "\n";
         }
         out << "  entry flag:  " << hostdata::ReadU32(record.data(), form.flagOffset) << "\n";
@@ -69,7 +48,7 @@ bool ShowEntry(Plugin &plugin, const RecordForm &form, uint16_t index,
     return answer != 0;
 }
 
-void ShowForm(Plugin &plugin, const RecordForm &form, const MenuOptions &options,
+void ShowForm(Plugin &plugin, const MenuRecordForm &form, const MenuOptions &options,
               std::ostream &out) {
     if (options.index) {
         ShowEntry(plugin, form, *options.index, options, out);
@@ -80,6 +59,32 @@ void ShowForm(Plugin &plugin, const RecordForm &form, const MenuOptions &options
 }
 
 }  // namespace
+
+const MenuRecordForm kEightBitMenuRecord{"8-bit", FINALE_MENU_RECORD_FLAG_OFFSET + 4,
+                                         FINALE_MENU_RECORD_TEXT_BYTES, 1,
+                                         FINALE_MENU_RECORD_FLAG_OFFSET};
+const MenuRecordForm kUtf16MenuRecord{"UTF-16", FINALE_MENU_RECORD_UTF16_FLAG_OFFSET + 4,
+                                      2 * FINALE_MENU_RECORD_UTF16_FIELD_UNITS, 2,
+                                      FINALE_MENU_RECORD_UTF16_FLAG_OFFSET};
+
+uint32_t MenuRecordForm::Enumerate(Plugin &plugin, uint16_t index, void *record) const {
+    const auto enumerate = unitBytes == 1 ? plugin.enumerate : plugin.enumerateUtf16;
+    return enumerate(nullptr, index, record);
+}
+
+MenuField ReadMenuField(const uint8_t *record, const MenuRecordForm &form, std::size_t field) {
+    MenuField read;
+    const uint8_t *bytes = record + field * form.fieldBytes;
+    for (std::size_t i = 0; i < form.Units() && !read.terminated; ++i) {
+        const unsigned unit = form.unitBytes == 1 ? bytes[i] : hostdata::ReadU16(bytes, 2 * i);
+        if (unit == 0) {
+            read.terminated = true;
+        } else {
+            read.units.push_back(unit);
+        }
+    }
+    return read;
+}
 
 void ListMenu(Plugin &plugin, const MenuOptions &options, std::ostream &out) {
     if (options.hostVersion) {
@@ -93,8 +98,8 @@ void ListMenu(Plugin &plugin, const MenuOptions &options, std::ostream &out) {
     const uint32_t initAnswer = plugin.init(nullptr, &initWord);
     out << "init: " << initAnswer << ", word 0x00000010 -> " << Hex32(initWord) << "\n";
     out << "menu status: " << plugin.menuStatus() << "\n";
-    ShowForm(plugin, kEightBit, options, out);
-    ShowForm(plugin, kUtf16, options, out);
+    ShowForm(plugin, kEightBitMenuRecord, options, out);
+    ShowForm(plugin, kUtf16MenuRecord, options, out);
     plugin.terminate();
 }
 

@@ -5,10 +5,11 @@
 namespace standin {
 namespace {
 
+// Looks one export up; a missing one is added to `missing`.
 template <typename Function>
-Function Export(const LoadedModule &module, const std::string &path, const char *name) {
+Function Export(const LoadedModule &module, const char *name, std::string &missing) {
     const auto found = module.Find(name);
-    if (found == nullptr) throw UsageError("'" + path + "' does not export " + name);
+    if (found == nullptr) missing += (missing.empty() ? "" : ", ") + std::string(name);
     return reinterpret_cast<Function>(found);
 }
 
@@ -23,14 +24,16 @@ Plugin::Plugin(const std::string &path) {
         throw UsageError("'" + path + "' is not a loadable plug-in module (" + module_->Error() +
                          ")");
     }
-    version = Export<decltype(version)>(*module_, path, "FinaleExtensionVersion");
-    init = Export<decltype(init)>(*module_, path, "FinaleExtensionInit");
-    enumerate = Export<decltype(enumerate)>(*module_, path, "FinaleExtensionEnumerate");
+    std::string missing;
+    version = Export<decltype(version)>(*module_, "FinaleExtensionVersion", missing);
+    init = Export<decltype(init)>(*module_, "FinaleExtensionInit", missing);
+    enumerate = Export<decltype(enumerate)>(*module_, "FinaleExtensionEnumerate", missing);
     enumerateUtf16 =
-        Export<decltype(enumerateUtf16)>(*module_, path, "FinaleExtensionEnumerate_UTF16");
-    invoke = Export<decltype(invoke)>(*module_, path, "FinaleExtensionInvoke");
-    menuStatus = Export<decltype(menuStatus)>(*module_, path, "FinaleExtensionGetMenuStatus");
-    terminate = Export<decltype(terminate)>(*module_, path, "FinaleExtensionTerminate");
+        Export<decltype(enumerateUtf16)>(*module_, "FinaleExtensionEnumerate_UTF16", missing);
+    invoke = Export<decltype(invoke)>(*module_, "FinaleExtensionInvoke", missing);
+    menuStatus = Export<decltype(menuStatus)>(*module_, "FinaleExtensionGetMenuStatus", missing);
+    terminate = Export<decltype(terminate)>(*module_, "FinaleExtensionTerminate", missing);
+    if (!missing.empty()) throw UsageError("'" + path + "' does not export " + missing);
 }
 
 }  // namespace standin

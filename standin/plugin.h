@@ -19,7 +19,8 @@ public:
 class Plugin {
 public:
     // Loads the module and finds all seven exports; throws UsageError when
-    // the file is missing, is not a module, or lacks an export.
+    // the file is missing, is not a module, or lacks an export (naming
+    // every one it lacks).
     explicit Plugin(const std::string &path);
 
     decltype(&FinaleExtensionVersion) version;

@@ -23,7 +23,7 @@ inline constexpr const char *kOutputs =
     "a folder that takes a new file.\n";
 
 inline constexpr const char *kProgram =
-    "Verbs: menu, run, check, diff; FINALE.EXE <verb> --help for each.\n";
+    "Verbs: menu, run, check, diff, validate; FINALE.EXE <verb> --help for each.\n";
 
 inline constexpr const char *kMenu =
     "Each line names a call the host made and what came back:\n"
@@ -64,5 +64,19 @@ inline constexpr const char *kDiff =
     "One line per difference: named fields by name (system 3: leftIndent: 36 ->\n"
     "144), other bytes by offset (bytes 20-21: 60 00 -> 61 00), records only in one\n"
     "document; then the count.\n";
+
+inline constexpr const char *kValidate =
+    "One line per check: pass or FAIL, its level, its name, what it checks and how\n"
+    "many cases it ran; under a failed check, each failed case (up to three) with\n"
+    "what was seen and the command line that runs that case alone with its host\n"
+    "calls; then the summary with the seed. Each level includes those below:\n"
+    "  1 loading: entry points, handshake, Init, menu records in both forms, no host call\n"
+    "  2 commands: each offered command on ordinary documents, with and without a selection\n"
+    "  3 a failing host: each host function absent in turn, each host call failing in turn\n"
+    "  4 a misbehaving host: short and long records, wrong sizes, boundary versions,\n"
+    "    unusual parts and selections\n"
+    "  5 random documents, a thousand invokes with bounded memory, time against host calls\n"
+    "Exit status: 0 every check passed, 1 a check failed, 2 bad input.\n"
+    "docs/validate.md describes every check and the JSON report.\n";
 
 }  // namespace standin::help

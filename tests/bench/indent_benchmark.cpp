@@ -9,10 +9,10 @@
 #include "hostdata/host_binding.h"
 #include "shell/finale_extension.h"
 #include "standin/host.h"
-#include "tests/bench/generated_document.h"
+#include "standin/generated_document.h"
 #include "tests/bench/heap_accounting.h"
-#include "tests/bench/host_replay.h"
-#include "tests/shell/indent_document.h"
+#include "standin/host_replay.h"
+#include "standin/document_builder.h"
 #include "tests/support/fake_platform.h"
 
 namespace {
@@ -31,7 +31,7 @@ double SecondsSince(Clock::time_point start) {
 class IndentRun {
 public:
     IndentRun(uint16_t menuIndex, int16_t measures)
-        : menuIndex_(menuIndex), selection_(indent_document::Selection(1, measures)) {}
+        : menuIndex_(menuIndex), selection_(standin::document_builder::Selection(1, measures)) {}
 
     void Invoke() const {
         FinaleExtensionInvoke(nullptr, menuIndex_, selection_.data());
@@ -54,20 +54,8 @@ RecordedCommand Record(const standin::Host &document, const IndentRun &run) {
     standin::Host byCommand = document;
     standin::Host::SetCurrent(&byCommand);
     run.Invoke();
-    RecordedCommand recorded{byCommand.Trace(), {}};
-
-    const HostReplay replay(recorded.trace);
-    recorded.problem = replay.Problem();
-    if (!recorded.problem.empty()) return recorded;
-    standin::Host byReplay = document;
-    standin::Host::SetCurrent(&byReplay);
-    replay.Run();
     standin::Host::SetCurrent(nullptr);
-    recorded.problem = TraceDifference(recorded.trace, byReplay.Trace());
-    if (recorded.problem.empty() && byCommand.Records().All() != byReplay.Records().All()) {
-        recorded.problem = "the replay left another document than the command";
-    }
-    return recorded;
+    return {byCommand.Trace(), standin::ReplayDifference(document, byCommand)};
 }
 
 // The most heap the plug-in itself held at once during one command.
@@ -86,9 +74,9 @@ uint64_t PeakPlugInHeap(const standin::Host &document, const IndentRun &run) {
 }
 
 void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
-    const generated_document::Size size{static_cast<int>(state.range(0)),
+    const standin::generated_document::Size size{static_cast<int>(state.range(0)),
                                         static_cast<int>(state.range(1))};
-    const standin::Host document = generated_document::Generate(size);
+    const standin::Host document = standin::generated_document::Generate(size);
     const IndentRun run(menuIndex, static_cast<int16_t>(size.measures));
 
     hostdata::ForgetHostBinding();
@@ -100,7 +88,7 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
         state.SkipWithError(recorded.problem.c_str());
         return;
     }
-    const HostReplay baseline(recorded.trace);
+    const standin::HostReplay baseline(recorded.trace);
     const uint64_t peakHeap = PeakPlugInHeap(document, run);
 
     double commandSeconds = 0;
@@ -123,7 +111,7 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
                 run.Invoke();
                 thisCommand = SecondsSince(start);
             } else {
-                baseline.Run();
+                baseline.Run(forBaseline);
                 baselineSeconds += SecondsSince(start);
             }
         }

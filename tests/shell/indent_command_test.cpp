@@ -6,12 +6,12 @@
 
 #include "hostdata/data_tag.h"
 #include "shell/finale_extension.h"
-#include "tests/shell/indent_document.h"
+#include "standin/document_builder.h"
 #include "tests/support/host_test.h"
 
 namespace {
 
-using namespace indent_document;
+using namespace standin::document_builder;
 
 constexpr uint16_t kFinalBarlines = 0;
 constexpr uint16_t kFullNames = 1;

@@ -8,7 +8,7 @@
 
 #include "hostdata/data_tag.h"
 #include "shell/finale_extension.h"
-#include "tests/shell/indent_document.h"
+#include "standin/document_builder.h"
 #include "tests/support/host_test.h"
 
 namespace {
@@ -52,7 +52,7 @@ void operator delete(void *block, std::size_t) noexcept { std::free(block); }
 
 namespace {
 
-using namespace indent_document;
+using namespace standin::document_builder;
 
 class OutOfMemory : public HostTest {
 protected:

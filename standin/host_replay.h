@@ -8,22 +8,33 @@
 #include <vector>
 
 #include "standin/call_trace.h"
+#include "standin/host.h"
+
+namespace standin {
 
 class HostReplay {
 public:
-    explicit HostReplay(const std::vector<standin::HostCall> &trace);
+    explicit HostReplay(const std::vector<HostCall> &trace);
 
     // Empty when every call can be made again; otherwise the first that
     // cannot.
     const std::string &Problem() const { return problem_; }
     std::size_t CallCount() const { return calls_.size(); }
 
-    // Calls the host's FX_ functions of the current stand-in host.
-    void Run() const;
+    // Makes the calls on `host`, as its FX_ functions would.
+    void Run(Host &host) const;
 
 private:
     enum class Function {
-        Load, Save, Create, Delete, Next, SlotToInst, UpdateLayout, CurrentDocument, CurrentPart
+        Load,
+        Save,
+        Create,
+        Delete,
+        Next,
+        SlotToInst,
+        UpdateLayout,
+        CurrentDocument,
+        CurrentPart
     };
     struct Call {
         Function function;
@@ -36,10 +47,19 @@ private:
     };
 
     std::vector<Call> calls_;
+    std::size_t largestRoom_ = 0;
     std::string problem_;
 };
 
 // The first difference between two traces, or empty when they are the same
 // calls with the same bytes and results.
-std::string TraceDifference(const std::vector<standin::HostCall> &expected,
-                            const std::vector<standin::HostCall> &actual);
+std::string TraceDifference(const std::vector<HostCall> &expected,
+                            const std::vector<HostCall> &actual);
+
+// Makes the calls `byCommand` recorded again on a copy of `document`, the
+// host the command started from, and answers how the replay differs from
+// the command: a call that cannot be made again, another call, or another
+// document in the end; empty when it is the same.
+std::string ReplayDifference(const Host &document, const Host &byCommand);
+
+}  // namespace standin

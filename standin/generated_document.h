@@ -8,13 +8,13 @@
 
 #include "standin/host.h"
 
-namespace generated_document {
+namespace standin::generated_document {
 
 struct Size {
     int systems;
     int measures;  // up to 32767, the largest measure number
 };
 
-standin::Host Generate(Size size);
+Host Generate(Size size);
 
-}  // namespace generated_document
+}  // namespace standin::generated_document

@@ -1,5 +1,6 @@
-// A small document in the stand-in host for the indent command: staff
-// systems, measures and both page formats, built up by the test.
+// Builds documents in the stand-in host's memory, piece by piece: staff
+// systems, measures and both page formats. The tests and the validator
+// build theirs with it.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +9,9 @@
 
 #include "standin/host.h"
 
-namespace indent_document {
+namespace standin::document_builder {
 
-// Indents the page formats hold unless a test says otherwise.
+// The indents AddPageFormats writes.
 constexpr uint16_t kScoreSystemIndent = 0;
 constexpr uint16_t kScoreFirstSystemIndent = 144;
 constexpr uint16_t kPartsSystemIndent = 36;
@@ -18,19 +19,19 @@ constexpr uint16_t kPartsFirstSystemIndent = 288;
 
 // Adds staff systems beginning at the given measures, as items 1, 2, ...;
 // every byte outside the first measure is filled with a pattern of its own.
-void AddSystems(standin::Host &host, const std::vector<int16_t> &firstMeasures);
+void AddSystems(Host &host, const std::vector<int16_t> &firstMeasures);
 
 // Adds measures 1..count, plain: barline style 0, no full names.
-void AddMeasures(standin::Host &host, int16_t count);
-void SetBarlineStyle(standin::Host &host, int16_t measure, int style);
-void SetShowsFullNames(standin::Host &host, int16_t measure);
+void AddMeasures(Host &host, int16_t count);
+void SetBarlineStyle(Host &host, int16_t measure, int style);
+void SetShowsFullNames(Host &host, int16_t measure);
 
 // Both page formats, in the other records the host keeps them in.
-void AddPageFormats(standin::Host &host);
+void AddPageFormats(Host &host);
 
-uint16_t LeftIndent(const standin::Host &host, int16_t system);
+uint16_t LeftIndent(const Host &host, int16_t system);
 
 // The selection record the host hands over for measures start..end.
 std::vector<uint8_t> Selection(int16_t start, int16_t end);
 
-}  // namespace indent_document
+}  // namespace standin::document_builder

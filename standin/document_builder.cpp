@@ -1,9 +1,9 @@
-#include "tests/shell/indent_document.h"
+#include "standin/document_builder.h"
 
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
 
-namespace indent_document {
+namespace standin::document_builder {
 namespace {
 
 constexpr std::size_t kSystemSize = 28;
@@ -13,15 +13,15 @@ constexpr std::size_t kBarlineOffset = 14;
 constexpr uint16_t kFullNamesBit = 0x0800;
 constexpr int16_t kOtherItem = -2;
 
-standin::Bytes &Measure(standin::Host &host, int16_t number) {
+Bytes &Measure(Host &host, int16_t number) {
     return *host.Records().Find({hostdata::kMeasureTag, number, 0});
 }
 
-void PutOther(standin::Host &host, char c1, char c2, int16_t inci, int word, uint16_t value) {
-    const standin::RecordKey key{hostdata::OtherTag(c1, c2), kOtherItem, inci};
-    standin::Bytes *record = host.Records().Find(key);
+void PutOther(Host &host, char c1, char c2, int16_t inci, int word, uint16_t value) {
+    const RecordKey key{hostdata::OtherTag(c1, c2), kOtherItem, inci};
+    Bytes *record = host.Records().Find(key);
     if (record == nullptr) {
-        host.Records().Put(key, standin::Bytes(12, 0));
+        host.Records().Put(key, Bytes(12, 0));
         record = host.Records().Find(key);
     }
     hostdata::WriteU16(record->data(), 2 * static_cast<std::size_t>(word), value);
@@ -29,10 +29,10 @@ void PutOther(standin::Host &host, char c1, char c2, int16_t inci, int word, uin
 
 }  // namespace
 
-void AddSystems(standin::Host &host, const std::vector<int16_t> &firstMeasures) {
+void AddSystems(Host &host, const std::vector<int16_t> &firstMeasures) {
     int16_t item = 1;
     for (const int16_t firstMeasure : firstMeasures) {
-        standin::Bytes record(kSystemSize);
+        Bytes record(kSystemSize);
         for (std::size_t i = 0; i < kSystemSize; ++i) {
             record[i] = static_cast<uint8_t>(item * 16 + i);
         }
@@ -41,22 +41,22 @@ void AddSystems(standin::Host &host, const std::vector<int16_t> &firstMeasures) 
     }
 }
 
-void AddMeasures(standin::Host &host, int16_t count) {
+void AddMeasures(Host &host, int16_t count) {
     for (int number = 1; number <= count; ++number) {
-        host.PutMeasure(static_cast<int16_t>(number), standin::Bytes(kMeasureSize, 0));
+        host.PutMeasure(static_cast<int16_t>(number), Bytes(kMeasureSize, 0));
     }
 }
 
-void SetBarlineStyle(standin::Host &host, int16_t measure, int style) {
+void SetBarlineStyle(Host &host, int16_t measure, int style) {
     hostdata::WriteU16(Measure(host, measure).data(), kBarlineOffset,
                        static_cast<uint16_t>(style << 4));
 }
 
-void SetShowsFullNames(standin::Host &host, int16_t measure) {
+void SetShowsFullNames(Host &host, int16_t measure) {
     hostdata::WriteU16(Measure(host, measure).data(), kMeasureFlagsOffset, kFullNamesBit);
 }
 
-void AddPageFormats(standin::Host &host) {
+void AddPageFormats(Host &host) {
     // The score's page format: every other record its field map reads,
     // with the system indent in 'ot17' word 1 and the first-system indent
     // in 'ot03' word 1.
@@ -73,7 +73,7 @@ void AddPageFormats(standin::Host &host) {
     PutOther(host, '7', '7', 3, 5, kPartsFirstSystemIndent);
 }
 
-uint16_t LeftIndent(const standin::Host &host, int16_t system) {
+uint16_t LeftIndent(const Host &host, int16_t system) {
     return hostdata::ReadU16(host.Records().Find({hostdata::kStaffSystemTag, system, 0})->data(),
                              2);
 }
@@ -87,4 +87,4 @@ std::vector<uint8_t> Selection(int16_t start, int16_t end) {
     return record;
 }
 
-}  // namespace indent_document
+}  // namespace standin::document_builder

@@ -1,10 +1,10 @@
-#include "tests/bench/generated_document.h"
+#include "standin/generated_document.h"
 
 #include <vector>
 
-#include "tests/shell/indent_document.h"
+#include "standin/document_builder.h"
 
-namespace generated_document {
+namespace standin::generated_document {
 namespace {
 
 constexpr std::size_t kMeasureSize = 30;
@@ -22,10 +22,10 @@ int FirstMeasureOf(Size size, int system) {
 
 }  // namespace
 
-standin::Host Generate(Size size) {
-    standin::Host host;
+Host Generate(Size size) {
+    Host host;
     for (int number = 1; number <= size.measures; ++number) {
-        host.PutMeasure(static_cast<int16_t>(number), standin::Bytes(kMeasureSize, 0));
+        host.PutMeasure(static_cast<int16_t>(number), Bytes(kMeasureSize, 0));
     }
     std::vector<int16_t> firstMeasures;
     for (int system = 0; system < size.systems; ++system) {
@@ -33,17 +33,17 @@ standin::Host Generate(Size size) {
         firstMeasures.push_back(first);
         if (first == 1) continue;
         if (system % kFinalBarlineEvery == 0) {
-            indent_document::SetBarlineStyle(host, static_cast<int16_t>(first - 1),
+            document_builder::SetBarlineStyle(host, static_cast<int16_t>(first - 1),
                                              kFinalBarlineStyle);
         } else if (system % kDoubleBarlineEvery == 0) {
-            indent_document::SetBarlineStyle(host, static_cast<int16_t>(first - 1),
+            document_builder::SetBarlineStyle(host, static_cast<int16_t>(first - 1),
                                              kDoubleBarlineStyle);
         }
-        if (system % kFullNamesEvery == 0) indent_document::SetShowsFullNames(host, first);
+        if (system % kFullNamesEvery == 0) document_builder::SetShowsFullNames(host, first);
     }
-    indent_document::AddSystems(host, firstMeasures);
-    indent_document::AddPageFormats(host);
+    document_builder::AddSystems(host, firstMeasures);
+    document_builder::AddPageFormats(host);
     return host;
 }
 
-}  // namespace generated_document
+}  // namespace standin::generated_document

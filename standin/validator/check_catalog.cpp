@@ -1,0 +1,49 @@
+#include "standin/validator/checks.h"
+
+#include "hostdata/host_version.h"
+
+namespace standin::validator {
+
+const std::vector<Check> &AllChecks() {
+    static const std::vector<Check> checks = [] {
+        std::vector<Check> all;
+        AddLoadingChecks(all);
+        AddCommandChecks(all);
+        AddFailingHostChecks(all);
+        AddMisbehavingHostChecks(all);
+        AddRepetitionChecks(all);
+        return all;
+    }();
+    return checks;
+}
+
+const Check *FindCheck(const std::string &name) {
+    for (const Check &check : AllChecks()) {
+        if (name == check.name) return &check;
+    }
+    return nullptr;
+}
+
+const std::vector<std::string> &HostFunctionNames() {
+    static const std::vector<std::string> names{
+        "FX_LoadEData",       "FX_SaveEData",  "FX_CreateEData",  "FX_DeleteEData",
+        "FX_NextEData",       "FX_SlotToInst", "FX_UpdateLayout", "FX_GetCurrentEnigmaDocument",
+        "FX_GetCurrentPartID"};
+    return names;
+}
+
+const std::vector<uint32_t> &BoundaryHostVersions() {
+    static const std::vector<uint32_t> versions{0x00000000u,
+                                                hostdata::kFullNamesHostVersion - 1,
+                                                hostdata::kFullNamesHostVersion,
+                                                hostdata::kLongMeasureHostVersion - 1,
+                                                hostdata::kLongMeasureHostVersion,
+                                                hostdata::kFrameworkDataVersion - 1,
+                                                hostdata::kFrameworkDataVersion,
+                                                0x7FFFFFFFu,
+                                                0x80000000u,
+                                                0xFFFFFFFFu};
+    return versions;
+}
+
+}  // namespace standin::validator

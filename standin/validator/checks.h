@@ -1,0 +1,47 @@
+// The validator's checks, in levels. A check lists its cases and runs any
+// one of them from its parameters alone, so that a worker can run a case
+// in a process of its own and a person can replay exactly that case.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "standin/validator/case_id.h"
+#include "standin/validator/workbench.h"
+
+namespace standin::validator {
+
+constexpr int kLowestLevel = 1;
+constexpr int kHighestLevel = 5;
+
+struct Check {
+    int level;
+    const char *name;   // as in case names: "failing-call"
+    const char *title;  // what it checks, in one line
+    std::vector<CaseParameters> (*listCases)(Workbench &bench);
+    Faults (*runCase)(Workbench &bench, const CaseParameters &parameters, CaseLog &log);
+    // Each case runs in a host program that lacks the host function the
+    // case names; its cases are listed without the module.
+    bool inHostLacking = false;
+};
+
+// Every check, level by level.
+const std::vector<Check> &AllChecks();
+// Null when there is no check of that name.
+const Check *FindCheck(const std::string &name);
+
+// The checks of each level, in the files of their level.
+void AddLoadingChecks(std::vector<Check> &checks);
+void AddCommandChecks(std::vector<Check> &checks);
+void AddFailingHostChecks(std::vector<Check> &checks);
+void AddMisbehavingHostChecks(std::vector<Check> &checks);
+void AddRepetitionChecks(std::vector<Check> &checks);
+
+// The nine host functions, by their exported names.
+const std::vector<std::string> &HostFunctionNames();
+
+// The host versions a module meets at the interface's thresholds and at
+// the ends of the range.
+const std::vector<uint32_t> &BoundaryHostVersions();
+
+}  // namespace standin::validator

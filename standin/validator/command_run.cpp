@@ -1,0 +1,125 @@
+#include "standin/validator/command_run.h"
+
+#include "standin/run_command.h"
+#include "standin/text_output.h"
+#include "standin/validator/command_invariants.h"
+#include "standin/validator/guarded_buffer.h"
+#include "standin/validator/validation_documents.h"
+
+namespace standin::validator {
+namespace {
+
+// The host's 8-bit menu record with room past its end, as menus are asked
+// for.
+constexpr std::size_t kMenuRecordRoom = FINALE_MENU_RECORD_FLAG_OFFSET + 4 + 64;
+constexpr uint32_t kInitWord = 0x10;
+
+}  // namespace
+
+std::vector<uint16_t> OfferedCommands(Plugin &module, uint32_t hostVersion) {
+    module.version(hostVersion);
+    std::vector<uint16_t> offered;
+    for (uint32_t index = 0; index <= 0xFFFF; ++index) {
+        std::vector<uint8_t> record(kMenuRecordRoom, 0);
+        if (module.enumerate(nullptr, static_cast<uint16_t>(index), record.data()) == 0) break;
+        offered.push_back(static_cast<uint16_t>(index));
+    }
+    return offered;
+}
+
+Faults Handshake(Plugin &module, uint32_t hostVersion) {
+    Faults faults;
+    AddFault(faults, Escaped("FinaleExtensionVersion", [&] { module.version(hostVersion); }));
+    uint32_t word = kInitWord;
+    AddFault(faults, Escaped("FinaleExtensionInit", [&] { module.init(nullptr, &word); }));
+    return faults;
+}
+
+Faults InvokeAndCheck(Plugin &module, Host &host, uint16_t command,
+                      const std::optional<std::vector<uint8_t>> &selection,
+                      const std::function<void(Host &)> &prepare) {
+    const CurrentHost current(host);
+    std::optional<GuardedBuffer> record;
+    if (selection) record.emplace(*selection);
+    host.ClearTrace();
+    if (prepare) prepare(host);
+    uint32_t answer = 1;
+    Faults faults;
+    AddFault(faults, Escaped("FinaleExtensionInvoke", [&] {
+                 answer = module.invoke(nullptr, command, record ? record->Data() : nullptr);
+             }));
+    AddFaults(faults, BrokenRules(host.Trace(), answer));
+    if (record) {
+        AddFault(faults, record->WritesOutside("the 20-byte selection record"));
+        const std::string inside = record->ChangedInside(*selection);
+        if (!inside.empty()) {
+            faults.push_back("changed " + inside + " of the selection record, which is the host's");
+        }
+    }
+    return faults;
+}
+
+CommandScenario CommandScenario::From(const CaseParameters &parameters) {
+    CommandScenario scenario;
+    const uint32_t command = parameters.Number("command");
+    if (command > 0xFFFF) {
+        throw UsageError("command " + std::to_string(command) + " is not a menu index");
+    }
+    scenario.command = static_cast<uint16_t>(command);
+    scenario.document = parameters.Text("document");
+    scenario.selection = parameters.Text("selection");
+    if (parameters.Has("version")) scenario.hostVersion = parameters.Number("version");
+    return scenario;
+}
+
+CaseParameters CommandScenario::Parameters() const {
+    CaseParameters parameters;
+    parameters.Set("command", command).Set("document", document).Set("selection", selection);
+    if (hostVersion) parameters.SetWord("version", *hostVersion);
+    return parameters;
+}
+
+std::string CommandScenario::Title() const {
+    return "command " + std::to_string(command) + " on the " + document + " document, selection " +
+           selection + (hostVersion ? ", host version " + Hex32(*hostVersion) : "");
+}
+
+Faults RunScenario(Plugin &module, const CommandScenario &scenario, CaseLog &log,
+                   const std::function<void(Host &)> &adjust,
+                   const std::function<void(Host &)> &prepare) {
+    ValidationDocument document = BuildDocument(scenario.document);
+    const auto selection = BuildSelection(scenario.selection, document.lastMeasure);
+    if (adjust) adjust(document.host);
+    Faults faults;
+    {
+        const CurrentHost current(document.host);
+        faults = Handshake(module, scenario.hostVersion.value_or(document.hostVersion));
+    }
+    AddFaults(faults,
+              InvokeAndCheck(module, document.host, scenario.command, selection, [&](Host &host) {
+                  log.Watch(host, scenario.Title());
+                  if (prepare) prepare(host);
+              }));
+    return faults;
+}
+
+std::vector<CommandScenario> OfferedScenarios(Plugin &module,
+                                              const std::vector<std::string> &documents,
+                                              const std::vector<std::string> &selections) {
+    std::vector<CommandScenario> scenarios;
+    for (const std::string &name : documents) {
+        const uint32_t hostVersion = BuildDocument(name).hostVersion;
+        for (const uint16_t command : OfferedCommands(module, hostVersion)) {
+            for (const std::string &selection : selections) {
+                CommandScenario scenario;
+                scenario.command = command;
+                scenario.document = name;
+                scenario.selection = selection;
+                scenarios.push_back(scenario);
+            }
+        }
+    }
+    return scenarios;
+}
+
+}  // namespace standin::validator

@@ -1,0 +1,45 @@
+// A buffer the host hands to the module, with guard bytes of a known
+// pattern before and after it, so that a write outside it shows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace standin::validator {
+
+class GuardedBuffer {
+public:
+    // `size` bytes, each `fill`, with guard bytes of their own pattern on
+    // both sides.
+    GuardedBuffer(std::size_t size, uint8_t fill);
+    // A copy of `content` to hand over.
+    explicit GuardedBuffer(const std::vector<uint8_t> &content);
+
+    uint8_t *Data() { return bytes_.data() + kGuardBytes; }
+    const uint8_t *Data() const { return bytes_.data() + kGuardBytes; }
+    std::size_t Size() const { return size_; }
+    std::vector<uint8_t> Content() const;
+
+    // The guard bytes that changed, said of a buffer called `what`: "wrote
+    // bytes 20-23 past the end of the selection record"; empty when none did.
+    std::string WritesOutside(const std::string &what) const;
+
+    // The bytes inside that differ from `before`: "bytes 4-5"; empty when
+    // none do.
+    std::string ChangedInside(const std::vector<uint8_t> &before) const;
+
+    static constexpr std::size_t kGuardBytes = 256;
+
+private:
+    static uint8_t GuardByte(std::size_t at) { return static_cast<uint8_t>(0xA7 ^ (at * 29)); }
+
+    std::size_t size_;
+    std::vector<uint8_t> bytes_;
+};
+
+// "byte 3" or "bytes 20-23": a run of offsets.
+std::string ByteRun(std::ptrdiff_t first, std::ptrdiff_t last);
+
+}  // namespace standin::validator

@@ -1,0 +1,81 @@
+// What a worker's checks work with: the module, loaded when first needed,
+// the run's seed, and the host calls kept for --trace.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "standin/call_trace.h"
+#include "standin/host.h"
+#include "standin/plugin.h"
+
+namespace standin::validator {
+
+// What a case saw go wrong; empty when it passed.
+using Faults = std::vector<std::string>;
+
+// Adds `more` to `faults`, each said to have happened in `where`
+// ("command 0, short document: ...") when `where` is not empty.
+void AddFaults(Faults &faults, const Faults &more, const std::string &where = {});
+
+// Adds `fault` unless it is empty.
+void AddFault(Faults &faults, const std::string &fault);
+
+// What a case reports besides its faults: the host calls of its runs, each
+// under its title and line by line as the host takes them (so that they
+// are seen even when the module then crashes), when --trace asks for them;
+// and notes on what it measured, which the report shows even when the case
+// passed.
+class CaseLog {
+public:
+    // `traceLine` takes each line of the calls; none: no trace is wanted.
+    explicit CaseLog(std::function<void(const std::string &)> traceLine = {})
+        : traceLine_(std::move(traceLine)) {}
+    CaseLog(const CaseLog &) = delete;
+    CaseLog &operator=(const CaseLog &) = delete;
+
+    // From now on the calls `host` takes go to the trace, under `title`.
+    void Watch(Host &host, const std::string &title);
+    void Note(const std::string &note) { notes_.push_back(note); }
+    const std::vector<std::string> &Notes() const { return notes_; }
+
+private:
+    void Lines(const std::string &text) const;
+
+    std::function<void(const std::string &)> traceLine_;
+    std::vector<std::string> notes_;
+};
+
+class Workbench {
+public:
+    Workbench(std::string modulePath, uint32_t seed)
+        : modulePath_(std::move(modulePath)), seed_(seed) {}
+
+    // Throws UsageError when the module does not load or lacks an entry
+    // point.
+    Plugin &Module();
+    uint32_t Seed() const { return seed_; }
+
+private:
+    std::string modulePath_;
+    uint32_t seed_;
+    std::unique_ptr<Plugin> module_;
+};
+
+// The host the module's host calls reach while this lives.
+class CurrentHost {
+public:
+    explicit CurrentHost(Host &host) { Host::SetCurrent(&host); }
+    ~CurrentHost() { Host::SetCurrent(nullptr); }
+    CurrentHost(const CurrentHost &) = delete;
+    CurrentHost &operator=(const CurrentHost &) = delete;
+};
+
+// Makes one call into the module; answers what escaped from it ("an
+// exception left FinaleExtensionInvoke: ..."), or empty when nothing did.
+std::string Escaped(const char *function, const std::function<void()> &call);
+
+}  // namespace standin::validator

@@ -1,0 +1,28 @@
+// The worker: a FINALE.EXE started by the validator to run the cases of one
+// check in a process of its own, so that a module that crashes or hangs
+// takes only the worker with it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace standin::validator {
+
+struct WorkerRequest {
+    std::string module;
+    uint32_t seed = 0;
+    std::string check;
+    std::size_t from = 0;                 // the first case to run
+    std::optional<std::string> onlyCase;  // its parameters: run this case alone
+    bool trace = false;                   // report each case's host calls
+};
+
+// Runs the cases and reports them on `out` (worker_protocol.h), then ends
+// the process: whatever the module left behind is not the worker's to
+// clean up.
+[[noreturn]] void RunWorker(const WorkerRequest &request, std::ostream &out);
+
+}  // namespace standin::validator

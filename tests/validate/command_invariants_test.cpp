@@ -1,0 +1,180 @@
+// The rules a command's host calls must keep, on calls made to a real
+// stand-in host: a save or delete only of what was loaded under that key,
+// and no save longer than what the host gave.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "hostdata/data_tag.h"
+#include "standin/host.h"
+#include "standin/validator/command_invariants.h"
+
+namespace {
+
+using standin::Bytes;
+using standin::Host;
+using standin::validator::BrokenRules;
+
+constexpr uint32_t kSystem = hostdata::kStaffSystemTag;
+constexpr uint32_t kVersion = 0x19000000;
+
+// What a command does with the host: the calls, in order.
+struct Session {
+    Host host;
+    Session() {
+        host.Records().Put({kSystem, 1, 0}, Bytes(28, 1));
+        host.Records().Put({kSystem, 2, 0}, Bytes(28, 2));
+        host.Records().Put({kSystem, 3, 0}, Bytes(20, 3));
+    }
+    void Load(int16_t item, int32_t room = 28, int16_t inci = 0) {
+        FxDataKey key{static_cast<uint16_t>(item), static_cast<uint16_t>(inci)};
+        std::vector<uint8_t> buffer(static_cast<std::size_t>(room > 0 ? room : 0));
+        host.LoadEData(kSystem, &key, buffer.data(), &room, kVersion);
+    }
+    void Save(int16_t item, int32_t length = 28, int16_t inci = 0, uint32_t tag = kSystem) {
+        FxDataKey key{static_cast<uint16_t>(item), static_cast<uint16_t>(inci)};
+        const std::vector<uint8_t> bytes(64, 7);
+        host.SaveEData(tag, &key, bytes.data(), length, kVersion);
+    }
+    void Delete(int16_t item) {
+        FxDataKey key{static_cast<uint16_t>(item), 0};
+        host.DeleteEData(kSystem, &key, kVersion);
+    }
+};
+
+struct Commands {
+    const char *name;
+    std::function<void(Session &)> calls;
+    uint32_t answer;
+    std::vector<std::string> broken;
+};
+
+const Commands kCommands[] = {
+    {"LoadThenSave",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1);
+     },
+     1,
+     {}},
+    {"LoadThenDelete",
+     [](Session &s) {
+         s.Load(2);
+         s.Delete(2);
+     },
+     1,
+     {}},
+    {"SavesWhatItNeverLoaded",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(2);
+     },
+     1,
+     {"saved 'SOSS' (2,0), which it had not loaded"}},
+    {"SavesAfterALoadThatFoundNothing",
+     [](Session &s) {
+         s.Load(9);
+         s.Save(9);
+     },
+     1,
+     {"saved 'SOSS' (9,0), which it had not loaded"}},
+    {"SavesUnderAnotherInci",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1, 28, 1);
+     },
+     1,
+     {"saved 'SOSS' (1,1), which it had not loaded"}},
+    {"SavesAnotherTagUnderTheKey",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1, 12, 0, hostdata::OtherTag('1', '7'));
+     },
+     1,
+     {"saved 'ot17' (1,0), which it had not loaded"}},
+    {"DeletesWhatItNeverLoaded",
+     [](Session &s) { s.Delete(2); },
+     1,
+     {"deleted 'SOSS' (2,0), which it had not loaded"}},
+    {"SavesAShortRecordAtFullLength",
+     [](Session &s) {
+         s.Load(3);
+         s.Save(3, 28);
+     },
+     1,
+     {"saved 28 bytes of 'SOSS' (3,0), of which the host had given it 20"}},
+    {"SavesAShortRecordAsLoaded",
+     [](Session &s) {
+         s.Load(3);
+         s.Save(3, 20);
+     },
+     1,
+     {}},
+    {"SavesMoreThanTheRoomItOffered",
+     [](Session &s) {
+         s.Load(1, 16);
+         s.Save(1, 28);
+     },
+     1,
+     {"saved 28 bytes of 'SOSS' (1,0), of which the host had given it 16"}},
+    {"SavesWithANegativeLength",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1, -1);
+     },
+     1,
+     {"saved 'SOSS' (1,0) with a length of -1"}},
+    {"AnswersZero", [](Session &) {}, 0, {"FinaleExtensionInvoke answered 0, not 1"}},
+    {"BreaksTwoRulesAndSaysBoth",
+     [](Session &s) {
+         s.Save(1);
+         s.Delete(2);
+     },
+     2,
+     {"FinaleExtensionInvoke answered 2, not 1", "saved 'SOSS' (1,0), which it had not loaded",
+      "deleted 'SOSS' (2,0), which it had not loaded"}},
+};
+
+class CommandInvariants : public ::testing::TestWithParam<Commands> {};
+
+TEST_P(CommandInvariants, NameEveryRuleBroken) {
+    Session session;
+    GetParam().calls(session);
+    EXPECT_EQ(BrokenRules(session.host.Trace(), GetParam().answer), GetParam().broken);
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, CommandInvariants, ::testing::ValuesIn(kCommands),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A host that misreports sizes: a module that believes the host's word, up
+// to the room it offered, makes nothing up; beyond the room it does.
+struct Report {
+    const char *name;
+    int32_t reported;
+    int32_t saved;
+    bool allowed;
+};
+
+const Report kReports[] = {
+    {"LargerThanCopiedWithinTheRoom", 28, 28, true}, {"ZeroWhileItCopiedTwenty", 0, 20, true},
+    {"NegativeWhileItCopiedTwenty", -1, 20, true},   {"BeyondTheRoom", 4096, 29, false},
+    {"ZeroAndASaveLongerThanCopied", 0, 21, false},
+};
+
+class MisreportedSizes : public ::testing::TestWithParam<Report> {};
+
+TEST_P(MisreportedSizes, BoundTheSaveByTheLargerOfCopiedAndReportedWithinTheRoom) {
+    Session session;
+    const int32_t reported = GetParam().reported;
+    session.host.BendLoadSizes([reported](int32_t, int32_t *size) { *size = reported; });
+    session.Load(3);
+    session.Save(3, GetParam().saved);
+    EXPECT_EQ(BrokenRules(session.host.Trace(), 1).empty(), GetParam().allowed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, MisreportedSizes, ::testing::ValuesIn(kReports),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+}  // namespace

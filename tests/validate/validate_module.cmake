@@ -1,0 +1,16 @@
+# Runs FINALE.EXE validate on a module: every check up to PASSES must pass
+# (exit status 0); at FAILS exactly one check fails (exit status 1), and the
+# report matches MATCHES.
+#   -DPROGRAM=... -DEMULATOR=... -DMODULE=... [-DPASSES=n] [-DFAILS=n -DMATCHES=regex]
+include(${CMAKE_CURRENT_LIST_DIR}/run_validate.cmake)
+
+if(DEFINED PASSES)
+  run_validate("level ${PASSES}" 0 ${MODULE} --level ${PASSES})
+  message("${output}")
+endif()
+if(DEFINED FAILS)
+  run_validate("level ${FAILS}" 1 ${MODULE} --level ${FAILS})
+  require_report("level ${FAILS}" "${MATCHES}" "the report does not name the fault")
+  require_report("level ${FAILS}" "\nsummary: [0-9]+ checks, [0-9]+ passed, 1 failed;" "not exactly one check failed")
+  message("${output}")
+endif()
