@@ -31,6 +31,11 @@ struct PathFacts {
 const char *PathSeparators();
 bool PathNamesIgnoreCase();
 
+// Makes standard output and error carry the same bytes on every system, and
+// a write past a file-size limit fail and be reported rather than end the
+// program before it can clean up.
+void PrepareStandardStreams();
+
 // Follows links, as opening the path would.
 PathFacts FactsOf(const std::string &path);
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -123,6 +124,8 @@ void ReplacementFile::Commit() {
     }
     committed_ = true;
 }
+
+void PrepareStandardStreams() { std::signal(SIGXFSZ, SIG_IGN); }
 
 const char *PathSeparators() { return "/"; }
 

@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -162,6 +164,12 @@ void ReplacementFile::Commit() {
         throw FileError(CannotWrite(name_, LastReason()));
     }
     committed_ = true;
+}
+
+// No line ends rewritten on the way out; a file-size limit is no signal here.
+void PrepareStandardStreams() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 }
 
 const char *PathSeparators() { return "/\\"; }

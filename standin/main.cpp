@@ -2,16 +2,10 @@
 // it as the host would, over an in-memory document.
 #include <CLI/CLI.hpp>
 
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <new>
 #include <string>
-
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 #include "hostdata/host_version.h"
 #include "standin/document_commands.h"
@@ -169,15 +163,7 @@ int Fail(const std::string &what, int status) {
 }  // namespace
 
 int main(int argc, char **argv) {
-#if defined(_WIN32)
-    // The same bytes as on every other system: no line ends rewritten.
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-#else
-    // Past a file size limit a write is to fail and be reported, not to end
-    // the program before it can clean up.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    standin::PrepareStandardStreams();
     standin::KeepMemoryInReserve();
     CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it",
                  "FINALE.EXE"};
