@@ -207,21 +207,6 @@ protected:
                                     : *hostdata::FindFieldMap(Tag(), GetParam().selector);
     }
 
-    // Word k of the n-th other record put here holds n * 16 + k + 1.
-    int PutDistinctRecords() {
-        int count = 0;
-        for (const hostdata::FieldMapRow &row : Rows()) {
-            const int16_t item = row.item == 0 ? -2 : row.item;
-            const standin::RecordKey key{OtherTag(row.tag[0], row.tag[1]), item, row.inci};
-            if (host.Records().Find(key) != nullptr) continue;
-            standin::Bytes words(12);
-            for (int k = 0; k < 6; ++k) hostdata::WriteU16(words.data(), 2 * k, 16 * count + k + 1);
-            host.Records().Put(key, words);
-            ++count;
-        }
-        return count;
-    }
-
     std::vector<hostdata::FieldMapRow> Rows() const {
         return {Map().rows, Map().rows + Map().rowCount};
     }
@@ -272,7 +257,7 @@ protected:
 };
 
 TEST_P(PreferenceRoundTrip, EveryChangedFieldIsSavedOnceAndLoadsBack) {
-    const int records = PutDistinctRecords();
+    const int records = PutRecordsOf(Map(), true);
     Record loaded{}, reloaded{};
     ASSERT_TRUE(Load(loaded));
     Record changed = loaded;

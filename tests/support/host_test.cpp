@@ -44,11 +44,19 @@ uint16_t HostTest::OtherWord(char c1, char c2, int16_t inci, int k) const {
                              static_cast<std::size_t>(2 * k));
 }
 
-void HostTest::PutRecordsOf(hostdata::FieldMap map) {
+int HostTest::PutRecordsOf(hostdata::FieldMap map, bool distinctWords) {
+    int count = 0;
     for (int i = 0; i < map.rowCount; ++i) {
         const hostdata::FieldMapRow &row = map.rows[i];
         const int16_t item = row.item == 0 ? -2 : row.item;
         const standin::RecordKey key{hostdata::OtherTag(row.tag[0], row.tag[1]), item, row.inci};
-        if (host.Records().Find(key) == nullptr) host.Records().Put(key, standin::Bytes(12, 0));
+        if (host.Records().Find(key) != nullptr) continue;
+        standin::Bytes words(12, 0);
+        for (std::size_t k = 0; distinctWords && k < 6; ++k) {
+            hostdata::WriteU16(words.data(), 2 * k, static_cast<uint16_t>(16 * count + k + 1));
+        }
+        host.Records().Put(key, words);
+        ++count;
     }
+    return count;
 }

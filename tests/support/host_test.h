@@ -32,9 +32,11 @@ protected:
                   int16_t item = -2);
     uint16_t OtherWord(char c1, char c2, int16_t inci, int k) const;
 
-    // Every other record the map's rows read that the host lacks, with all
-    // words 0.
-    void PutRecordsOf(hostdata::FieldMap map);
+    // Every other record the map's rows read that the host lacks; how many
+    // were put. Their words are 0, which every conversion carries through
+    // unchanged, or, when distinct, word k of the n-th record holds
+    // n * 16 + k + 1, so that a word taken from the wrong place shows.
+    int PutRecordsOf(hostdata::FieldMap map, bool distinctWords = false);
 
     standin::Host host;
 };
