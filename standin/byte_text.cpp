@@ -1,6 +1,7 @@
 #include "standin/byte_text.h"
 
 #include <cctype>
+#include <cstdio>
 #include <sstream>
 
 namespace standin {
@@ -51,6 +52,12 @@ std::string FormatByteText(const Bytes &bytes, const std::vector<bool> &named) {
             text += kHexDigits[bytes[i] & 0xF];
         }
     }
+    return text;
+}
+
+std::string Hex32(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
     return text;
 }
 

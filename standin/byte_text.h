@@ -3,6 +3,7 @@
 // document gives by name elsewhere.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,8 @@ ByteText ParseByteText(const std::string &text);
 
 // `named` may be shorter than `bytes`; missing flags count as not named.
 std::string FormatByteText(const Bytes &bytes, const std::vector<bool> &named = {});
+
+// A 32-bit word as the host program prints it: "0x0E010000".
+std::string Hex32(uint32_t value);
 
 }  // namespace standin

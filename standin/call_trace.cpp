@@ -1,7 +1,6 @@
 #include "standin/call_trace.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "hostdata/data_tag.h"
 #include "standin/byte_text.h"
@@ -11,12 +10,6 @@ namespace {
 
 std::string KeyText(int16_t item, int16_t inci) {
     return "(" + std::to_string(item) + "," + std::to_string(inci) + ")";
-}
-
-std::string Hex32(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
-    return text;
 }
 
 }  // namespace

@@ -8,12 +8,6 @@
 
 namespace standin {
 
-std::string Hex32(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
-    return text;
-}
-
 std::string HexDump(const uint8_t *bytes, std::size_t count) {
     std::string text;
     char cell[24];

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace standin {
+#include "standin/byte_text.h"
 
-std::string Hex32(uint32_t value);  // "0x0E010000"
+namespace standin {
 
 // Lines of "offset: 16 hex bytes", for showing exactly what a record holds.
 std::string HexDump(const uint8_t *bytes, std::size_t count);
