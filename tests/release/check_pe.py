@@ -4,6 +4,7 @@
     check_pe.py imports <module> <allowed imports>
     check_pe.py tls-callbacks <module> <debug file> <binutils prefix>
     check_pe.py checksum <module>
+    check_pe.py hardening <module> <debug file> <binutils prefix>
     check_pe.py version-resource <module> <build record>
 
 imports: every function the module imports is on the allow-list.
@@ -11,6 +12,8 @@ tls-callbacks: the module runs, on every thread the host starts or ends,
 only the C runtime's own thread-local storage callbacks.
 checksum: the stored PE checksum is the one pefile and osslsigncode compute
 alike, which they do at an even file length.
+hardening: the module is marked for ASLR, high-entropy addresses and DEP,
+and its code checks its stack guards.
 version-resource: the strings the module's Properties show name the
 authors, the copyright up to the year of the commit, and the commit the
 build record names.
@@ -52,6 +55,31 @@ def check_imports(module_path, allowed_path):
     return 0
 
 
+def symbol_table(debug_path, binutils):
+    """Address to name of every function in the debug file."""
+    symbols = {}
+    listing = subprocess.run([binutils + "nm", debug_path], check=True,
+                             capture_output=True, text=True).stdout
+    for line in listing.splitlines():
+        fields = line.split()
+        # Functions only: a section's symbol (".text") may share the address.
+        if len(fields) == 3 and fields[1] in "Tt" and not fields[2].startswith("."):
+            symbols.setdefault(int(fields[0], 16), fields[2])
+    return symbols
+
+
+def check_hardening(module_path, debug_path, binutils):
+    flags = pefile.PE(module_path, fast_load=True).OPTIONAL_HEADER.DllCharacteristics
+    wanted = {"ASLR": 0x40, "high-entropy addresses": 0x20, "DEP": 0x100}
+    missing = [name for name, bit in wanted.items() if not flags & bit]
+    if "__stack_chk_fail" not in symbol_table(debug_path, binutils).values():
+        missing.append("the stack protector")
+    if missing:
+        return fail(module_path, "lacks " + ", ".join(missing))
+    print("%s: %s and the stack protector" % (module_path, ", ".join(wanted)))
+    return 0
+
+
 def check_tls_callbacks(module_path, debug_path, binutils):
     module = pefile.PE(module_path)
     callbacks = []
@@ -64,14 +92,7 @@ def check_tls_callbacks(module_path, debug_path, binutils):
                 break
             callbacks.append(callback)
             entry += 8
-    symbols = {}
-    listing = subprocess.run([binutils + "nm", debug_path], check=True,
-                             capture_output=True, text=True).stdout
-    for line in listing.splitlines():
-        fields = line.split()
-        # Functions only: a section's symbol (".text") may share the address.
-        if len(fields) == 3 and fields[1] in "Tt" and not fields[2].startswith("."):
-            symbols.setdefault(int(fields[0], 16), fields[2])
+    symbols = symbol_table(debug_path, binutils)
     names = [symbols.get(callback, hex(callback)) for callback in callbacks]
     unexpected = [name for name in names if name not in ALLOWED_TLS_CALLBACKS]
     if unexpected:
@@ -135,6 +156,7 @@ CHECKS = {
     "imports": (check_imports, 2),
     "tls-callbacks": (check_tls_callbacks, 3),
     "checksum": (check_checksum, 1),
+    "hardening": (check_hardening, 3),
     "version-resource": (check_version_resource, 2),
 }
 
