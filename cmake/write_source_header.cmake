@@ -2,6 +2,7 @@
 # the copyright line, rewriting it only when they changed:
 #   cmake -DCHECKOUT=<checkout> -DOUTPUT=<header> -P write_source_header.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/SourceState.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/WriteWhole.cmake)
 
 karvo_commit(${CHECKOUT} commit)
 karvo_commit_time(${CHECKOUT} epoch problem)
@@ -14,11 +15,4 @@ set(header "// Made by the build from the checkout's state: the commit and the
 #define KARVO_COPYRIGHT_TEXT \"${copyright}\"
 ")
 
-set(before "")
-if(EXISTS ${OUTPUT})
-  file(READ ${OUTPUT} before)
-endif()
-if(NOT before STREQUAL header)
-  file(WRITE ${OUTPUT}.unfinished "${header}")
-  file(RENAME ${OUTPUT}.unfinished ${OUTPUT})
-endif()
+karvo_write_whole(${OUTPUT} "${header}")

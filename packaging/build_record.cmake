@@ -9,6 +9,7 @@
 #         -DMAKE_PROGRAM=<ninja> -DPYTHON=<python3> -DOUTPUT=<file>
 #         -P build_record.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/../cmake/SourceState.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/WriteWhole.cmake)
 
 karvo_commit_time(${CHECKOUT} epoch problem)
 if(epoch STREQUAL "")
@@ -90,11 +91,4 @@ which builds the release from it and compares the result with this
 package, byte for byte.
 ")
 
-set(before "")
-if(EXISTS ${OUTPUT})
-  file(READ ${OUTPUT} before)
-endif()
-if(NOT before STREQUAL record)
-  file(WRITE ${OUTPUT}.unfinished "${record}")
-  file(RENAME ${OUTPUT}.unfinished ${OUTPUT})
-endif()
+karvo_write_whole(${OUTPUT} "${record}")

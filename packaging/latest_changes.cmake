@@ -27,5 +27,5 @@ if(end GREATER -1)
 endif()
 string(STRIP "${entry}" entry)
 
-file(WRITE ${OUTPUT}.unfinished "Karvo Indent System ${VERSION}: what changed\n\n${entry}\n")
-file(RENAME ${OUTPUT}.unfinished ${OUTPUT})
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/WriteWhole.cmake)
+karvo_write_whole(${OUTPUT} "Karvo Indent System ${VERSION}: what changed\n\n${entry}\n")
