@@ -17,6 +17,9 @@
 #   the script's own words, and nothing is published.
 # packing_fails: when the package cannot be packed, the folder keeps the
 #   module and package it had, byte for byte.
+# publishing_fails: so it does when the package cannot be moved in, after
+#   the module was.
+# bad_signature: a signature that does not verify is not published.
 # other_version: a folder holding another version's signed package is
 #   refused, and nothing in it is replaced.
 set -euo pipefail
@@ -141,6 +144,32 @@ END
     sums signed | cmp -s - before.txt || fail "the signed folder changed: $(sums signed)"
     [ -z "$(ls -A signed | grep -v -x -e karvoindentsystem64.fxt -e "$name")" ] ||
       fail "left $(ls -A signed | tr '\n' ' ') in the signed folder"
+    ;;
+  publishing_fails)
+    sign_first
+    mkdir broken
+    printf '#!/bin/sh\ncase "$2" in *-signed.zip) case "$1" in */.signing.*) exit 1 ;; esac ;; esac\nexec /bin/mv "$@"\n' \
+      >broken/mv
+    chmod +x broken/mv
+    PATH=$PWD/broken:$PATH sign 1 --output signed signer.pfx password.txt
+    says "it holds what it held before"
+    sums signed | cmp -s - before.txt || fail "the signed folder changed: $(sums signed)"
+    ;;
+  bad_signature)
+    sign_first
+    # osslsigncode signs, and then a byte of what it wrote changes.
+    mkdir broken
+    cat >broken/osslsigncode <<'END'
+#!/bin/sh
+/usr/bin/osslsigncode "$@" || exit
+[ "$1" = sign ] || exit 0
+while [ "$1" != -out ]; do shift; done
+printf 'X' | dd of="$2" bs=1 seek=1280 conv=notrunc status=none
+END
+    chmod +x broken/osslsigncode
+    PATH=$PWD/broken:$PATH sign 1 --output signed signer.pfx password.txt
+    says "the signed module does not verify; nothing was published"
+    sums signed | cmp -s - before.txt || fail "the signed folder changed"
     ;;
   other_version)
     sign_first
