@@ -59,6 +59,19 @@ sign_first() {
   sums signed >before.txt
 }
 
+# sign_with_broken <program> <its script> <what scripts/sign says>: after a
+# first signing, one with that program replaced by the script, which must
+# fail, say so, and leave the signed folder as the first signing left it.
+sign_with_broken() {
+  sign_first
+  mkdir broken
+  printf '%s\n' "$2" >"broken/$1"
+  chmod +x "broken/$1"
+  PATH=$PWD/broken:$PATH sign 1 --output signed signer.pfx password.txt
+  says "$3"
+  sums signed | cmp -s - before.txt || fail "the signed folder changed: $(sums signed)"
+}
+
 case $case in
   signature)
     certificate signer -days 2 "${code_signing[@]}"
@@ -135,41 +148,25 @@ END
     sums signed | cmp -s - before.txt || fail "the signed folder changed"
     ;;
   packing_fails)
-    sign_first
-    mkdir broken
-    printf '#!/bin/sh\necho "zip: out of space" >&2\nexit 15\n' >broken/zip
-    chmod +x broken/zip
-    PATH=$PWD/broken:$PATH sign 1 --output signed signer.pfx password.txt
-    says "nothing was published"
-    sums signed | cmp -s - before.txt || fail "the signed folder changed: $(sums signed)"
+    sign_with_broken zip $'#!/bin/sh\necho "zip: out of space" >&2\nexit 15' "nothing was published"
     [ -z "$(ls -A signed | grep -v -x -e karvoindentsystem64.fxt -e "$name")" ] ||
       fail "left $(ls -A signed | tr '\n' ' ') in the signed folder"
     ;;
   publishing_fails)
-    sign_first
-    mkdir broken
-    printf '#!/bin/sh\ncase "$2" in *-signed.zip) case "$1" in */.signing.*) exit 1 ;; esac ;; esac\nexec /bin/mv "$@"\n' \
-      >broken/mv
-    chmod +x broken/mv
-    PATH=$PWD/broken:$PATH sign 1 --output signed signer.pfx password.txt
-    says "it holds what it held before"
-    sums signed | cmp -s - before.txt || fail "the signed folder changed: $(sums signed)"
+    sign_with_broken mv \
+      $'#!/bin/sh\ncase "$2" in *-signed.zip) case "$1" in */.signing.*) exit 1 ;; esac ;; esac\nexec /bin/mv "$@"' \
+      "it holds what it held before"
     ;;
   bad_signature)
-    sign_first
     # osslsigncode signs, and then a byte of what it wrote changes.
-    mkdir broken
-    cat >broken/osslsigncode <<'END'
+    sign_with_broken osslsigncode "$(cat <<'END'
 #!/bin/sh
 /usr/bin/osslsigncode "$@" || exit
 [ "$1" = sign ] || exit 0
 while [ "$1" != -out ]; do shift; done
 printf 'X' | dd of="$2" bs=1 seek=1280 conv=notrunc status=none
 END
-    chmod +x broken/osslsigncode
-    PATH=$PWD/broken:$PATH sign 1 --output signed signer.pfx password.txt
-    says "the signed module does not verify; nothing was published"
-    sums signed | cmp -s - before.txt || fail "the signed folder changed"
+)" "the signed module does not verify; nothing was published"
     ;;
   other_version)
     sign_first
