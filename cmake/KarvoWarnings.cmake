@@ -11,6 +11,11 @@ endfunction()
 function(karvo_plugin_code target)
   karvo_warnings(${target})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  # A function whose local buffer was overrun ends the program rather than
+  # return through what the overrun wrote. Whatever links the plug-in's code
+  # links the protector's runtime too (mingw-w64: libssp).
+  target_compile_options(${target} PRIVATE -fstack-protector-strong)
+  target_link_options(${target} INTERFACE -fstack-protector-strong)
   set_target_properties(${target} PROPERTIES
     POSITION_INDEPENDENT_CODE ON
     CXX_VISIBILITY_PRESET hidden
