@@ -1,6 +1,7 @@
 #include "hostdata/field_map.h"
 
 #include <algorithm>
+#include <bitset>
 
 #include "hostdata/data_tag.h"
 #include "hostdata/host_calls.h"
@@ -16,21 +17,32 @@ bool SameOtherRecord(const FieldMapRow &a, const FieldMapRow &b) {
 
 bool InUse(const FieldMapRow &row) { return row.minimumHostVersion <= HostVersion(); }
 
-// Whether row i is the first row in use for its other record; the record
-// is loaded, and its fields handled, in that row's turn.
-bool StartsGroup(FieldMap map, int i) {
-    const FieldMapRow &row = map.rows[i];
-    if (!InUse(row)) return false;
-    return std::none_of(map.rows, map.rows + i, [&](const FieldMapRow &earlier) {
-        return InUse(earlier) && SameOtherRecord(earlier, row);
-    });
+using RowSet = std::bitset<kMaxMapRows>;
+
+// Calls visit(first row, rows) once per other record that the rows in use
+// draw on, in the order of its first row, with the set of those rows. Rows
+// past kMaxMapRows are never in use.
+template <typename Uses, typename Visit>
+void ForEachOtherRecord(FieldMap map, Uses uses, Visit visit) {
+    const int rowCount = std::min<int>(map.rowCount, kMaxMapRows);
+    RowSet done;
+    for (int i = 0; i < rowCount; ++i) {
+        if (done.test(i) || !uses(map.rows[i])) continue;
+        RowSet group;
+        for (int j = i; j < rowCount; ++j) {
+            if (!done.test(j) && SameOtherRecord(map.rows[j], map.rows[i]) && uses(map.rows[j])) {
+                group.set(j);
+            }
+        }
+        done |= group;
+        visit(map.rows[i], group);
+    }
 }
 
 template <typename Visit>
-void ForEachRowOfGroup(FieldMap map, int first, Visit visit) {
-    for (int j = first; j < map.rowCount; ++j) {
-        const FieldMapRow &row = map.rows[j];
-        if (InUse(row) && SameOtherRecord(row, map.rows[first])) visit(row);
+void ForEachRow(FieldMap map, const RowSet &rows, Visit visit) {
+    for (int j = 0; j < map.rowCount && j < kMaxMapRows; ++j) {
+        if (rows.test(j)) visit(map.rows[j]);
     }
 }
 
@@ -39,8 +51,8 @@ DataKey OtherRecordKey(const FieldMapRow &row) {
     return {item, static_cast<uint16_t>(row.inci)};
 }
 
-bool LoadRecordOf(const FieldMapRow &row, OtherRecord &scratch) {
-    return LoadWholeOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch);
+int LoadRecordOf(const FieldMapRow &row, OtherRecord &scratch) {
+    return LoadOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch);
 }
 
 bool SaveRecordOf(const FieldMapRow &row, const OtherRecord &scratch) {
@@ -48,6 +60,9 @@ bool SaveRecordOf(const FieldMapRow &row, const OtherRecord &scratch) {
 }
 
 std::size_t WordOffset(int fieldIndex) { return static_cast<std::size_t>(fieldIndex) * 2; }
+
+// Bytes of the other record that a row's field reads.
+int WordsEnd(const FieldMapRow &row) { return 2 * row.fieldIndex + FieldWidth(row); }
 
 uint32_t LoadWideField(const FieldMapRow &row, const OtherRecord &scratch) {
     const uint32_t first = ReadU16(scratch.data(), WordOffset(row.fieldIndex));
@@ -129,20 +144,22 @@ int32_t Extent(FieldMap map) {
 
 uint32_t OtherRecordTag(const FieldMapRow &row) { return OtherTag(row.tag[0], row.tag[1]); }
 
-bool LoadWholeOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch) {
+int LoadOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch) {
     // Cleared first, so that a host that misreports its size never leaves
     // an earlier record's words behind.
     scratch.fill(0);
     int32_t size = kOtherRecordSize;
-    return LoadHostRecord(tag, &key, scratch.data(), &size, kFrameworkDataVersion) != 0 &&
-           size >= kOtherRecordSize;
+    if (LoadHostRecord(tag, &key, scratch.data(), &size, kFrameworkDataVersion) == 0) return 0;
+    return std::clamp<int32_t>(size, 0, kOtherRecordSize);
 }
 
 bool SaveOtherRecord(uint32_t tag, DataKey key, const void *words) {
     return SaveHostRecord(tag, &key, words, kOtherRecordSize, kFrameworkDataVersion) != 0;
 }
 
-bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map) {
+bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map,
+                              SuppliedWords *supplied) {
+    if (supplied != nullptr) *supplied = {};
     if (size == nullptr) return false;
     if (buffer == nullptr) {
         *size = ReportedSize(map);
@@ -153,40 +170,49 @@ bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map) {
     if (*size < Extent(map)) return false;
     *size = ReportedSize(map);
     auto *record = static_cast<uint8_t *>(buffer);
-    OtherRecord scratch;
+    SuppliedWords filled;
     bool complete = true;
-    for (int i = 0; i < map.rowCount; ++i) {
-        if (!StartsGroup(map, i)) continue;
-        // A field is never made up: without its other record it keeps the
-        // buffer's bytes, and the record as a whole has not loaded.
-        if (!LoadRecordOf(map.rows[i], scratch)) {
-            complete = false;
-            continue;
-        }
-        ForEachRowOfGroup(map, i, [&](const FieldMapRow &row) { LoadField(row, scratch, record); });
-    }
+    ForEachOtherRecord(map, InUse, [&](const FieldMapRow &first, const RowSet &rows) {
+        OtherRecord scratch;
+        const int bytes = LoadRecordOf(first, scratch);
+        ForEachRow(map, rows, [&](const FieldMapRow &row) {
+            // A field is never made up: without its words it keeps the
+            // buffer's bytes.
+            if (WordsEnd(row) > bytes) {
+                complete = false;
+                return;
+            }
+            LoadField(row, scratch, record);
+            filled.Add(row.recordOffset, FieldWidth(row));
+        });
+    });
+    if (supplied != nullptr) *supplied = filled;
     return complete;
 }
 
-bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map) {
+bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
+                             const SuppliedWords *held) {
     // Every field is read from the buffer, so it must reach the last one.
     if (buffer == nullptr || length < Extent(map)) return false;
     const auto *record = static_cast<const uint8_t *>(buffer);
-    OtherRecord scratch;
+    const auto uses = [held](const FieldMapRow &row) {
+        return InUse(row) && (held == nullptr || held->Covers(row.recordOffset, FieldWidth(row)));
+    };
     bool complete = true;
-    for (int i = 0; i < map.rowCount; ++i) {
-        if (!StartsGroup(map, i)) continue;
-        // Patching a record the host did not supply would save zeros over it.
-        if (!LoadRecordOf(map.rows[i], scratch)) {
+    ForEachOtherRecord(map, uses, [&](const FieldMapRow &first, const RowSet &rows) {
+        OtherRecord scratch;
+        // Patching a record the host did not supply whole would save words
+        // nobody supplied.
+        if (LoadRecordOf(first, scratch) < kOtherRecordSize) {
             complete = false;
-            continue;
+            return;
         }
         bool changed = false;
-        ForEachRowOfGroup(map, i, [&](const FieldMapRow &row) {
+        ForEachRow(map, rows, [&](const FieldMapRow &row) {
             changed = SaveField(row, record, scratch) || changed;
         });
-        if (changed && !SaveRecordOf(map.rows[i], scratch)) complete = false;
-    }
+        if (changed && !SaveRecordOf(first, scratch)) complete = false;
+    });
     return complete;
 }
 

@@ -122,6 +122,30 @@ TEST_F(VersionedFieldMaps, AGappedMapNeedsRoomForItsLastField) {
     EXPECT_EQ(OtherWord('0', '4', 0, 5), 60);
 }
 
+// A caller that holds only some fields has only those written: the others
+// are neither compared nor written, and an other record none of whose
+// fields it holds is not even loaded.
+TEST_F(VersionedFieldMaps, OnlyTheFieldsTheCallerHoldsAreSaved) {
+    const FieldMap map = Map(Pf('G', 'p'));  // offsets 0, 2, 4 from 'ot79' words 0, 1, 2
+    PutOther('7', '9', 0, {1, 2, 3, 0, 0, 0});
+    std::array<uint8_t, 6> record{};
+    hostdata::SuppliedWords held;
+    held.Add(2, 2);
+    host.ClearTrace();
+    EXPECT_TRUE(hostdata::ScatterPreferenceRecord(record.data(), 6, map, &held));
+    EXPECT_EQ(CallsOf("FX_SaveEData").size(), 1u);
+    EXPECT_EQ(OtherWord('7', '9', 0, 0), 1);
+    EXPECT_EQ(OtherWord('7', '9', 0, 1), 0);
+    EXPECT_EQ(OtherWord('7', '9', 0, 2), 3);
+    host.ClearTrace();
+    EXPECT_TRUE(hostdata::ScatterPreferenceRecord(record.data(), 6, map, &held));
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty()) << "the field it holds is unchanged";
+    const hostdata::SuppliedWords none;
+    host.ClearTrace();
+    EXPECT_TRUE(hostdata::ScatterPreferenceRecord(record.data(), 6, map, &none));
+    EXPECT_TRUE(host.Trace().empty());
+}
+
 // The page format's extra values: six slots in four other records.
 class PageFormatExtras : public VersionedFieldMaps {
 protected:
