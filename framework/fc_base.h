@@ -2,6 +2,7 @@
 // one host record, which it loads, saves, steps through and copies.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "hostdata/host_calls.h"
@@ -53,9 +54,15 @@ public:
     virtual bool DeleteData();
     virtual bool Delete();
     virtual bool LoadFirst() = 0;
+    // Steps to the next record of the tag that holds any bytes: a record of
+    // none is passed over, as the host holds more after it.
     virtual bool LoadNext();
+    // Whether the held record supplies the field at `offset`, `width` bytes
+    // wide: a record the host supplied short lacks the fields past its end.
+    virtual bool HoldsField(std::size_t offset, std::size_t width) const;
 
     // Loads the record at the current key into the object's own storage.
+    // A record of no bytes holds nothing: the load fails.
     bool Load();
 
     // The held record: null before the first load or copy, and meaningful
@@ -70,6 +77,14 @@ public:
     void SetDocumentID(int16_t id) { documentId = id; }
 
 protected:
+    // What the host answered the last load: its record, a record of no
+    // bytes, or nothing.
+    enum class LoadAnswer { kRecord, kEmptyRecord, kNoRecord };
+
+    // Load, telling an empty record from none; `supplied`, when given,
+    // receives the words of the record that the host supplied.
+    LoadAnswer LoadFromHost(hostdata::SuppliedWords *supplied);
+
     // Points recordBuffer at the object's own storage, as a concrete class's
     // copy does once it has copied `other`'s record there. The copy holds as
     // many bytes as `other` held, or the whole record when `other` held
@@ -85,6 +100,12 @@ protected:
     bool bufferOwned = false;
     uint64_t loadedSize = 0;
     hostdata::DataKey dataKey{0, 0};
+    LoadAnswer lastAnswer = LoadAnswer::kNoRecord;
+
+private:
+    // The bytes a save hands the host: as many as were loaded, or as far as
+    // the last field of a preference record whose field map leaves gaps.
+    int32_t SaveLength() const;
 };
 
 // Records addressed by an item number alone; the inci is always 0.

@@ -14,15 +14,22 @@ namespace {
 
 const uint32_t kSoss = hostdata::kStaffSystemTag;
 
-// Goes on until the stop-th visit.
-class CountingVisitor : public FCElementVisitor {
+// Goes on until the stop-th visit, noting each element (and index) seen.
+class RecordingVisitor : public FCElementVisitor {
 public:
-    explicit CountingVisitor(int stop) : stop(stop) {}
-    bool Visit(__FCBase *) override { return ++visits < stop; }
-    bool VisitIndexed(__FCBase *, int32_t) override { return ++visits < stop; }
-    bool Matches(__FCBase *) override { return ++visits >= stop; }
+    explicit RecordingVisitor(int stop) : stop(stop) {}
+    bool Visit(__FCBase *element) override { return Note(element, -1); }
+    bool VisitIndexed(__FCBase *element, int32_t index) override { return Note(element, index); }
+    bool Matches(__FCBase *element) override { return !Note(element, -1); }
+
     int stop;
-    int visits = 0;
+    std::vector<std::pair<__FCBase *, int32_t>> seen;
+
+private:
+    bool Note(__FCBase *element, int32_t index) {
+        seen.emplace_back(element, index);
+        return static_cast<int>(seen.size()) < stop;
+    }
 };
 
 TEST(Collections, GrowInStepsThatFollowTheCount) {
@@ -54,12 +61,29 @@ TEST(Collections, GrowKeepsTheElementsAndRefusesAnOverflowingSize) {
 TEST(Collections, VisitorsSkipEmptyEntriesAndStopWhenToldTo) {
     __FCCollection collection;
     collection.Add(nullptr);
-    for (int i = 0; i < 4; ++i) collection.Add(new __FCBase);
-    CountingVisitor visitor(3);
+    for (int i = 0; i < 2; ++i) collection.Add(new __FCBase);
+    collection.Add(nullptr);
+    for (int i = 0; i < 2; ++i) collection.Add(new __FCBase);
+    const auto at = [&collection](int32_t index) { return collection.GetItemAt(index); };
+    using Seen = std::vector<std::pair<__FCBase *, int32_t>>;
+
+    RecordingVisitor visitor(3);
     EXPECT_EQ(collection.ForEach(&visitor), 2);
-    EXPECT_EQ(visitor.visits, 3);
-    CountingVisitor matcher(2);
-    EXPECT_EQ(collection.FindFirst(&matcher), collection.GetItemAt(2));
+    EXPECT_EQ(visitor.seen, (Seen{{at(1), -1}, {at(2), -1}, {at(4), -1}}));
+    RecordingVisitor indexed(3);
+    EXPECT_EQ(collection.ForEachIndex(&indexed), 2);
+    EXPECT_EQ(indexed.seen, (Seen{{at(1), 1}, {at(2), 2}, {at(4), 4}}));
+    RecordingVisitor everything(99);
+    EXPECT_EQ(collection.ForEachIndex(&everything), 4);
+    RecordingVisitor matcher(3);
+    EXPECT_EQ(collection.FindFirst(&matcher), at(4));
+    EXPECT_EQ(matcher.seen.size(), 3u);
+    RecordingVisitor never(99);
+    EXPECT_EQ(collection.FindFirst(&never), nullptr);
+    __FCCollection empty;
+    EXPECT_EQ(empty.FindFirst(&never), nullptr);
+    EXPECT_EQ(empty.ForEach(&never), 0);
+    EXPECT_EQ(never.seen.size(), 4u) << "only the first collection's elements were seen";
 }
 
 class StaffSystems : public HostTest {

@@ -74,17 +74,45 @@ TEST_F(DataRecords, ARecordLargerThanTheRoomIsHeldOnlyAsFarAsTheRoom) {
 
 TEST_F(DataRecords, AShortRecordIsSavedAsLongAsItWasLoadedAndNothingStaleIsRead) {
     host.Records().Put({kSoss, 2, 0}, standin::Bytes(6, 0x22));
-    host.Records().Put({kSoss, 3, 0}, standin::Bytes(0));
     FCStaffSystems systems;
-    // The empty record ends the walk: nothing is held for it.
-    ASSERT_EQ(systems.LoadAll(), 2);
+    ASSERT_EQ(systems.LoadAll(), 3);
     const auto *shortSystem = systems.GetItemAt(1);
     EXPECT_EQ(shortSystem->GetLoadedSize(), 6u);
     EXPECT_EQ(shortSystem->GetFirstMeasure(), 0);  // not system 1's bytes
+    EXPECT_TRUE(shortSystem->HoldsLeftIndent());
+    EXPECT_FALSE(shortSystem->HoldsFirstMeasure());
+    EXPECT_TRUE(systems.GetItemAt(2)->HoldsFirstMeasure());
     host.ClearTrace();
     ASSERT_TRUE(systems.SaveAll());
     EXPECT_EQ(Calls()[1], "FX_SaveEData 'SOSS' (2,0) length 6 v=0x19000000 -> 1");
     EXPECT_EQ(*host.Records().Find({kSoss, 2, 0}), standin::Bytes(6, 0x22));
+}
+
+// A record of no bytes holds nothing, but the host has more after it: the
+// walk passes over it. A record the host refuses ends the walk.
+TEST_F(DataRecords, TheWalkPassesOverEmptyRecordsAndEndsAtARefusedOne) {
+    host.Records().Put({kSoss, 1, 0}, {});
+    host.Records().Put({kSoss, 3, 0}, {});
+    host.Records().Put({kSoss, 4, 0}, standin::Bytes(28, 4));
+    host.Records().Put({kSoss, 5, 0}, standin::Bytes(28, 5));
+    FCStaffSystems systems;
+    ASSERT_EQ(systems.LoadAll(), 3);
+    EXPECT_EQ(systems.GetItemAt(0)->GetItemNo(), 2);
+    EXPECT_EQ(systems.GetItemAt(1)->GetItemNo(), 4);
+    EXPECT_EQ(systems.GetItemAt(2)->HeldBytes()[0], 5);
+    host.ClearTrace();
+    ASSERT_TRUE(systems.SaveAll());
+    EXPECT_EQ(CallsOf("FX_SaveEData").size(), 3u);
+
+    host.FailCallsWhere([](const standin::HostCall &call) {
+        return call.function == "FX_LoadEData" && call.itemIn == 4;
+    });
+    EXPECT_EQ(systems.LoadAll(), 1);
+    host.Records().Put({kSoss, 2, 0}, {});
+    EXPECT_EQ(systems.LoadAll(), 0);
+    host.Records().Put({kSoss, 1, 0}, standin::Bytes(28, 1));
+    host.FailCallsWhere([](const standin::HostCall &call) { return call.itemIn == 1; });
+    EXPECT_EQ(systems.LoadAll(), 0) << "a first record the host refuses ends the walk";
 }
 
 TEST_F(DataRecords, LoadNextVisitsEveryRecordThenKeepsTheLast) {
