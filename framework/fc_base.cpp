@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "hostdata/field_map.h"
 #include "hostdata/host_version.h"
@@ -21,15 +22,12 @@ const char *__FCBaseData::GetClassName() const {
     return name;
 }
 
-__FCBaseData::~__FCBaseData() { ReleaseOwnedBuffer(); }
-
 uint32_t __FCBaseData::GetDataVersion() const { return hostdata::kFrameworkDataVersion; }
 
 void __FCBaseData::ReleaseOwnedBuffer() {
-    if (bufferOwned) {
-        delete[] recordBuffer;
+    if (ownedBlock) {
+        ownedBlock.reset();
         recordBuffer = nullptr;
-        bufferOwned = false;
     }
 }
 
@@ -113,9 +111,8 @@ void __FCBaseData::CopyDataFrom(const __FCBaseData &other) {
     // leaves this object as it was.
     std::unique_ptr<uint8_t[]> copy(new uint8_t[other.loadedSize]);
     std::memcpy(copy.get(), other.recordBuffer, other.loadedSize);
-    ReleaseOwnedBuffer();
-    recordBuffer = copy.release();
-    bufferOwned = true;
+    ownedBlock = std::move(copy);
+    recordBuffer = ownedBlock.get();
     loadedSize = other.loadedSize;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "hostdata/host_calls.h"
 
@@ -35,7 +36,6 @@ public:
 
     int32_t GetClassID() const override = 0;
     const char *GetClassName() const override;
-    ~__FCBaseData() override;
 
     virtual void *GetRecordBuffer() = 0;
     // Called by Load when MustResetBeforeLoad asked it to drop the buffer.
@@ -69,7 +69,7 @@ public:
     // for GetLoadedSize bytes.
     uint8_t *HeldBytes() { return recordBuffer; }
     const uint8_t *HeldBytes() const { return recordBuffer; }
-    bool IsBufferOwned() const { return bufferOwned; }
+    bool IsBufferOwned() const { return ownedBlock != nullptr; }
 
     hostdata::DataKey GetDataKey() const { return dataKey; }
     void SetDataKey(hostdata::DataKey key) { dataKey = key; }
@@ -93,11 +93,12 @@ protected:
     void ReleaseOwnedBuffer();
     // The bytes recordBuffer has room for: an owned copy just what it
     // copied, the object's own storage a whole record.
-    uint64_t HeldRoom() const { return bufferOwned ? loadedSize : GetRecordSize(); }
+    uint64_t HeldRoom() const { return ownedBlock ? loadedSize : GetRecordSize(); }
 
     int16_t documentId = 0;
     uint8_t *recordBuffer = nullptr;
-    bool bufferOwned = false;
+    // The heap block recordBuffer points into after the generic copy.
+    std::unique_ptr<uint8_t[]> ownedBlock;
     uint64_t loadedSize = 0;
     hostdata::DataKey dataKey{0, 0};
     LoadAnswer lastAnswer = LoadAnswer::kNoRecord;

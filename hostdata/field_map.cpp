@@ -19,12 +19,14 @@ bool InUse(const FieldMapRow &row) { return row.minimumHostVersion <= HostVersio
 
 using RowSet = std::bitset<kMaxMapRows>;
 
+// Rows past kMaxMapRows are never in use.
+int RowsInReach(FieldMap map) { return std::min<int>(map.rowCount, kMaxMapRows); }
+
 // Calls visit(first row, rows) once per other record that the rows in use
-// draw on, in the order of its first row, with the set of those rows. Rows
-// past kMaxMapRows are never in use.
+// draw on, in the order of its first row, with the set of those rows.
 template <typename Uses, typename Visit>
 void ForEachOtherRecord(FieldMap map, Uses uses, Visit visit) {
-    const int rowCount = std::min<int>(map.rowCount, kMaxMapRows);
+    const int rowCount = RowsInReach(map);
     RowSet done;
     for (int i = 0; i < rowCount; ++i) {
         if (done.test(i) || !uses(map.rows[i])) continue;
@@ -41,7 +43,7 @@ void ForEachOtherRecord(FieldMap map, Uses uses, Visit visit) {
 
 template <typename Visit>
 void ForEachRow(FieldMap map, const RowSet &rows, Visit visit) {
-    for (int j = 0; j < map.rowCount && j < kMaxMapRows; ++j) {
+    for (int j = 0; j < RowsInReach(map); ++j) {
         if (rows.test(j)) visit(map.rows[j]);
     }
 }

@@ -43,7 +43,7 @@ int16_t LoadHostRecord(uint32_t tag, DataKey *key, void *buffer, int32_t *size, 
         }
         // The host is asked again with the size it left, which is the
         // record's full size and may exceed the caller's buffer.
-        if (size != nullptr && *size > room) *size = room;
+        if (SizeOrZero(size) > room) *size = room;
     }
     if (const auto answered = TranslatePreferenceLoad(tag, key, buffer, size, supplied)) {
         return *answered;

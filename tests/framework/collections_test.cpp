@@ -47,6 +47,7 @@ TEST(Collections, GrowInStepsThatFollowTheCount) {
 
 TEST(Collections, GrowKeepsTheElementsAndRefusesAnOverflowingSize) {
     __FCCollection collection;
+    EXPECT_EQ(collection.GetItemAt(0), nullptr) << "no array yet";
     for (int i = 0; i < 9; ++i) collection.Add(new __FCBase);
     __FCBase *fifth = collection.GetItemAt(4);
     collection.Grow(3);
@@ -123,6 +124,15 @@ TEST_F(StaffSystems, SaveAllWritesEverySystemBackWithOnlyTheChangedIndent) {
     EXPECT_EQ(host.Trace()[2].data, standin::Bytes(28, 3));
 }
 
+TEST_F(StaffSystems, SaveAllPassesOverEmptyEntries) {
+    systems.LoadAll();
+    systems.Add(nullptr);
+    systems.Add(new FCStaffSystem);  // holds nothing: its save fails
+    host.ClearTrace();
+    EXPECT_FALSE(systems.SaveAll());
+    EXPECT_EQ(CallsOf("FX_SaveEData").size(), 3u);
+}
+
 TEST_F(StaffSystems, SaveAllStopsAtTheFirstFailedSave) {
     systems.LoadAll();
     host.FailCallsWhere([](const standin::HostCall &call) { return call.itemIn == 2; });
@@ -152,6 +162,23 @@ TEST(Strings, GrowInStepsThatFollowTheCapacity) {
     longer.EnsureCapacity(1000);
     longer.EnsureCapacity(1500);
     EXPECT_EQ(longer.GetCapacity(), 1600u);
+}
+
+TEST(Strings, GrowInThousandsPastTenThousand) {
+    FCString text;
+    text.EnsureCapacity(10009);
+    EXPECT_EQ(text.GetCapacity(), 10010u);
+    text.EnsureCapacity(10500);
+    EXPECT_EQ(text.GetCapacity(), 11000u);
+}
+
+TEST(Strings, NoTextIsTheEmptyText) {
+    FCString none(nullptr);
+    EXPECT_EQ(none.GetLength(), 0u);
+    FCString text("abc");
+    text.SetAsciiText(nullptr, 3);
+    EXPECT_EQ(text.GetLength(), 0u);
+    EXPECT_EQ(text.GetText()[0], 0);
 }
 
 TEST(Strings, AnOverflowingSizeFailsWithoutTouchingTheText) {

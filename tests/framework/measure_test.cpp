@@ -121,10 +121,12 @@ TEST_F(Measures, SaveWritesTheAttachmentsIntoTheLayoutInForce) {
         second->firstValue = 0xB1B1;
         second->secondValue = 0xB2B2;
         second->firstFlag = true;
+        // Each layout holds a different one of the two values.
         auto third = std::make_unique<FCMeasureThirdAttachment>();
         third->firstValue = 0xC1C1;
         third->secondValue = 0xC2C2;
-        third->holdFirst = true;
+        third->holdFirst = shift != 0;
+        third->holdSecond = shift == 0;
         third->thirdFlag = true;
         measure.SetFirstAttachment(std::move(first));
         measure.SetSecondAttachment(std::move(second));
@@ -138,11 +140,17 @@ TEST_F(Measures, SaveWritesTheAttachmentsIntoTheLayoutInForce) {
         EXPECT_EQ(hostdata::ReadU16(saved, 4 + shift), 0xB1B1);
         EXPECT_EQ(hostdata::ReadU16(saved, 6 + shift), 0xB2B2);
         EXPECT_EQ(hostdata::ReadU16(saved, 8 + shift), 0x0880);
-        EXPECT_EQ(hostdata::ReadU16(saved, 12 + shift), 0x1010);  // held as loaded
-        EXPECT_EQ(hostdata::ReadU16(saved, 14 + shift), 0xC2C2);
+        EXPECT_EQ(hostdata::ReadU16(saved, 12 + shift), shift ? 0x1010 : 0xC1C1);
+        EXPECT_EQ(hostdata::ReadU16(saved, 14 + shift), shift ? 0xC2C2 : 0x1212);
         EXPECT_EQ(hostdata::ReadU16(saved, 16 + shift), 0x1414 | 0x0002);
         EXPECT_EQ(hostdata::ReadU16(saved, 22 + shift), 0x1A1A);
     }
+}
+
+TEST_F(Measures, WithoutAttachmentsTheRecordIsSavedAsLoaded) {
+    ASSERT_TRUE(measure.LoadItem(3));
+    ASSERT_TRUE(measure.Save());
+    EXPECT_EQ(host.Trace().back().data, StoredMeasure(0x0840, 0x0050));
 }
 
 TEST_F(Measures, CopyFromANewMeasureHoldsZeroBytesOfTheLayoutInForce) {

@@ -106,6 +106,9 @@ TEST_F(PageFormatPrefs, ThePartsAreFourOtherRecordsAndAreWhatLoadFirstAndReloadL
     host.ClearTrace();
     ASSERT_TRUE(prefs.Reload());
     EXPECT_EQ(Calls(), partsLoad);
+    for (int16_t inci = 0; inci < 4; ++inci) host.Records().Erase({OtherTag('7', '7'), -2, inci});
+    EXPECT_FALSE(prefs.Reload());
+    EXPECT_EQ(prefs.GetLoadedSize(), 0u);
 }
 
 TEST_F(PageFormatPrefs, NoOtherVariantExists) {
@@ -330,6 +333,22 @@ public:
     const uint32_t tag, recordSize;
     std::array<uint8_t, 112> record{};
 };
+
+// A preference class without a copy of its own takes the record into a block
+// of its own, and which fields the host supplied.
+TEST_F(PageFormatPrefs, TheGenericCopyTakesTheFieldsItsSourceHeld) {
+    host.Records().Erase({OtherTag('1', '7'), -2, 0});
+    AnyPrefs source(hostdata::kPageFormatTag, 48), copy(hostdata::kPageFormatTag, 48);
+    copy.CopyDataFrom(source);
+    EXPECT_EQ(copy.GetLoadedSize(), 0u) << "a source that holds nothing gives nothing";
+    ASSERT_TRUE(source.LoadItem(0));
+    copy.CopyDataFrom(source);
+    EXPECT_TRUE(copy.IsBufferOwned());
+    EXPECT_EQ(copy.GetLoadedSize(), 48u);
+    EXPECT_TRUE(copy.HoldsField(46, 2));
+    EXPECT_FALSE(copy.HoldsField(28, 2));
+    EXPECT_EQ(hostdata::ReadU16(copy.HeldBytes(), 46), 90);
+}
 
 struct MapCase {
     const char *tag;

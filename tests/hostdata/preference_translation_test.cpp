@@ -277,13 +277,21 @@ TEST_F(PreferenceTranslation, ARunNeedsRoomForAllItsRecords) {
     EXPECT_TRUE(Calls().empty());
 }
 
+// So do preference tags that neither table knows, and any tag without a
+// key to go by.
 TEST_F(PreferenceTranslation, OtherTagsGoToTheHostUnchanged) {
     std::array<uint8_t, 12> other{};
     int32_t room = 12;
     Load(OtherTag('7', '7'), 3, other.data(), &room);
     Load(Pf('Z', 'Z'), 0, other.data(), &room);
+    Save(Pf('Z', 'Z'), 0, other.data(), 12);
+    hostdata::LoadHostRecord(kPageFormat, nullptr, record.data(), &size, kVersion);
+    hostdata::SaveHostRecord(kPageFormat, nullptr, record.data(), 48, kVersion);
     EXPECT_EQ(Calls(), (Lines{"FX_LoadEData 'ot77' (3,0) room 12 v=0x19000000 -> 0",
-                              "FX_LoadEData 'pfZZ' (0,0) room 12 v=0x19000000 -> 0"}));
+                              "FX_LoadEData 'pfZZ' (0,0) room 12 v=0x19000000 -> 0",
+                              "FX_SaveEData 'pfZZ' (0,0) length 12 v=0x19000000 -> 1",
+                              "FX_LoadEData 'pfPF' room 48 v=0x19000000 -> 0",
+                              "FX_SaveEData 'pfPF' length 48 v=0x19000000 -> 0"}));
 }
 
 // Other records the host supplies whole, long, short or not at all. A
