@@ -1,7 +1,6 @@
 #include "hostdata/field_map.h"
 
 #include <algorithm>
-#include <bitset>
 
 #include "hostdata/data_tag.h"
 #include "hostdata/host_calls.h"
@@ -15,36 +14,36 @@ bool SameOtherRecord(const FieldMapRow &a, const FieldMapRow &b) {
     return a.tag[0] == b.tag[0] && a.tag[1] == b.tag[1] && a.item == b.item && a.inci == b.inci;
 }
 
-bool InUse(const FieldMapRow &row) { return row.minimumHostVersion <= HostVersion(); }
+// Whether the host, of this version, serves the row.
+bool InUse(const FieldMapRow &row, uint32_t hostVersion) {
+    return row.minimumHostVersion <= hostVersion;
+}
 
-using RowSet = std::bitset<kMaxMapRows>;
-
-// Rows past kMaxMapRows are never in use.
-int RowsInReach(FieldMap map) { return std::min<int>(map.rowCount, kMaxMapRows); }
-
-// Calls visit(first row, rows) once per other record that the rows in use
-// draw on, in the order of its first row, with the set of those rows.
+// Calls visit(first row, forEachRow) once per other record that the rows in
+// use draw on, in the order of its first row; forEachRow(handle) calls
+// handle on each of that record's rows in use. Every row is visited once,
+// each with its own done mark; rows past kMaxMapRows are never in use.
 template <typename Uses, typename Visit>
 void ForEachOtherRecord(FieldMap map, Uses uses, Visit visit) {
-    const int rowCount = RowsInReach(map);
-    RowSet done;
+    const int rowCount = std::min<int>(map.rowCount, kMaxMapRows);
+    uint64_t done = 0;
     for (int i = 0; i < rowCount; ++i) {
-        if (done.test(i) || !uses(map.rows[i])) continue;
-        RowSet group;
+        if ((done >> i & 1) != 0 || !uses(map.rows[i])) continue;
+        uint64_t group = 0;
+        int last = i;
         for (int j = i; j < rowCount; ++j) {
-            if (!done.test(j) && SameOtherRecord(map.rows[j], map.rows[i]) && uses(map.rows[j])) {
-                group.set(j);
+            if ((done >> j & 1) == 0 && SameOtherRecord(map.rows[j], map.rows[i]) &&
+                uses(map.rows[j])) {
+                group |= uint64_t{1} << j;
+                last = j;
             }
         }
         done |= group;
-        visit(map.rows[i], group);
-    }
-}
-
-template <typename Visit>
-void ForEachRow(FieldMap map, const RowSet &rows, Visit visit) {
-    for (int j = 0; j < RowsInReach(map); ++j) {
-        if (rows.test(j)) visit(map.rows[j]);
+        visit(map.rows[i], [&map, i, last, group](auto handle) {
+            for (int j = i; j <= last; ++j) {
+                if ((group >> j & 1) != 0) handle(map.rows[j]);
+            }
+        });
     }
 }
 
@@ -174,10 +173,12 @@ bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map,
     auto *record = static_cast<uint8_t *>(buffer);
     SuppliedWords filled;
     bool complete = true;
-    ForEachOtherRecord(map, InUse, [&](const FieldMapRow &first, const RowSet &rows) {
+    const uint32_t hostVersion = HostVersion();
+    const auto uses = [hostVersion](const FieldMapRow &row) { return InUse(row, hostVersion); };
+    ForEachOtherRecord(map, uses, [&](const FieldMapRow &first, auto forEachRow) {
         OtherRecord scratch;
         const int bytes = LoadRecordOf(first, scratch);
-        ForEachRow(map, rows, [&](const FieldMapRow &row) {
+        forEachRow([&](const FieldMapRow &row) {
             // A field is never made up: without its words it keeps the
             // buffer's bytes.
             if (WordsEnd(row) > bytes) {
@@ -197,11 +198,13 @@ bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
     // Every field is read from the buffer, so it must reach the last one.
     if (buffer == nullptr || length < Extent(map)) return false;
     const auto *record = static_cast<const uint8_t *>(buffer);
-    const auto uses = [held](const FieldMapRow &row) {
-        return InUse(row) && (held == nullptr || held->Covers(row.recordOffset, FieldWidth(row)));
+    const uint32_t hostVersion = HostVersion();
+    const auto uses = [held, hostVersion](const FieldMapRow &row) {
+        return InUse(row, hostVersion) &&
+               (held == nullptr || held->Covers(row.recordOffset, FieldWidth(row)));
     };
     bool complete = true;
-    ForEachOtherRecord(map, uses, [&](const FieldMapRow &first, const RowSet &rows) {
+    ForEachOtherRecord(map, uses, [&](const FieldMapRow &first, auto forEachRow) {
         OtherRecord scratch;
         // Patching a record the host did not supply whole would save words
         // nobody supplied.
@@ -210,7 +213,7 @@ bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
             return;
         }
         bool changed = false;
-        ForEachRow(map, rows, [&](const FieldMapRow &row) {
+        forEachRow([&](const FieldMapRow &row) {
             changed = SaveField(row, record, scratch) || changed;
         });
         if (changed && !SaveRecordOf(first, scratch)) complete = false;

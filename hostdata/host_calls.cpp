@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "hostdata/data_tag.h"
 #include "hostdata/host_binding.h"
 #include "hostdata/host_version.h"
 #include "hostdata/preference_translation.h"
@@ -45,8 +46,11 @@ int16_t LoadHostRecord(uint32_t tag, DataKey *key, void *buffer, int32_t *size, 
         // record's full size and may exceed the caller's buffer.
         if (SizeOrZero(size) > room) *size = room;
     }
-    if (const auto answered = TranslatePreferenceLoad(tag, key, buffer, size, supplied)) {
-        return *answered;
+    // Every load passes here: most are not preference records.
+    if (key != nullptr && IsPreferenceTag(tag)) {
+        if (const auto answered = TranslatePreferenceLoad(tag, key, buffer, size, supplied)) {
+            return *answered;
+        }
     }
     if (load == nullptr) return 0;
     const int32_t room = SizeOrZero(size);
@@ -61,7 +65,7 @@ int16_t LoadHostRecord(uint32_t tag, DataKey *key, void *buffer, int32_t *size, 
 int16_t SaveHostRecord(uint32_t tag, DataKey *key, const void *buffer, int32_t length,
                        uint32_t version) {
     const FX_SaveEData_fn save = BoundSaveEData();
-    if (version >= kPreferenceSaveVersionBound) {
+    if (version >= kPreferenceSaveVersionBound && key != nullptr && IsPreferenceTag(tag)) {
         if (const auto answered = TranslatePreferenceSave(tag, key, buffer, length)) {
             return *answered;
         }

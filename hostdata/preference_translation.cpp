@@ -57,8 +57,6 @@ int16_t SaveRun(const Redirection &run, const void *buffer, int32_t length) {
 
 std::optional<int16_t> TranslatePreferenceLoad(uint32_t tag, DataKey *key, void *buffer,
                                                int32_t *size, SuppliedWords *supplied) {
-    // Every load and save passes here: most are not preference records.
-    if (key == nullptr || !IsPreferenceTag(tag)) return std::nullopt;
     if (const auto map = FindFieldMap(tag, key->item)) {
         const bool complete = AssemblePreferenceRecord(buffer, size, *map, supplied);
         if (buffer == nullptr || supplied == nullptr) return complete ? 1 : 0;
@@ -72,7 +70,6 @@ std::optional<int16_t> TranslatePreferenceLoad(uint32_t tag, DataKey *key, void 
 
 std::optional<int16_t> TranslatePreferenceSave(uint32_t tag, DataKey *key, const void *buffer,
                                                int32_t length) {
-    if (key == nullptr || !IsPreferenceTag(tag)) return std::nullopt;
     if (const auto map = FindFieldMap(tag, key->item)) {
         return ScatterPreferenceRecord(buffer, length, *map) ? 1 : 0;
     }

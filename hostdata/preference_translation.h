@@ -1,6 +1,7 @@
 // The place inside load host record and save host record where preference
 // records that the host keeps as small other records are answered without
-// asking the host for the preference tag itself.
+// asking the host for the preference tag itself. Both are asked about
+// preference tags ('pf' and two more characters) with a key only.
 #pragma once
 
 #include <cstdint>

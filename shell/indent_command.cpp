@@ -43,15 +43,21 @@ struct SystemStart {
 std::vector<SystemStart> SystemsBeginningIn(const FCStaffSystems &systems, int32_t start,
                                             int32_t end) {
     std::vector<SystemStart> starts;
+    starts.reserve(static_cast<std::size_t>(systems.GetCount()));
     for (int32_t i = 0; i < systems.GetCount(); ++i) {
         const FCStaffSystem *system = systems.GetItemAt(i);
         if (!system->HoldsFirstMeasure()) continue;
         const int32_t measure = system->GetFirstMeasure();
         if (measure >= start && measure <= end) starts.push_back({measure, i});
     }
-    std::stable_sort(starts.begin(), starts.end(), [](const SystemStart &a, const SystemStart &b) {
+    // The host lists its systems in the order of the music, as a rule; only
+    // when it does not are they put in measure order.
+    const auto byMeasure = [](const SystemStart &a, const SystemStart &b) {
         return a.measure < b.measure;
-    });
+    };
+    if (!std::is_sorted(starts.begin(), starts.end(), byMeasure)) {
+        std::stable_sort(starts.begin(), starts.end(), byMeasure);
+    }
     starts.erase(std::unique(starts.begin(), starts.end(),
                              [](const SystemStart &a, const SystemStart &b) {
                                  return a.measure == b.measure;
@@ -102,12 +108,13 @@ Indents SuppliedIndents(const FCPageFormatPrefs &pageFormat) {
 }
 
 // Saves the systems in collection order, stopping at the first the host
-// refuses; those marked as held back, and those whose record does not reach
-// their first measure, are not written.
+// refuses; those held back (none, or one mark per system), and those whose
+// record does not reach their first measure, are not written.
 void SaveSystems(const FCStaffSystems &systems, const std::vector<bool> &heldBack) {
     for (int32_t i = 0; i < systems.GetCount(); ++i) {
         FCStaffSystem *system = systems.GetItemAt(i);
-        if (heldBack[static_cast<std::size_t>(i)] || !system->HoldsFirstMeasure()) continue;
+        const bool held = !heldBack.empty() && heldBack[static_cast<std::size_t>(i)];
+        if (held || !system->HoldsFirstMeasure()) continue;
         if (!system->Save()) return;
     }
 }
@@ -131,8 +138,8 @@ void IndentSystems(const FCMusicRegion &region, int command) {
     if (!indents.firstSystem && !indents.otherSystem) return;
 
     // A system whose indent the host did not supply keeps its own, and is
-    // not written back.
-    std::vector<bool> heldBack(static_cast<std::size_t>(systems.GetCount()), false);
+    // not written back. Rare: the marks are made only when needed.
+    std::vector<bool> heldBack;
     for (const SystemStart &start :
          SystemsBeginningIn(systems, region.GetStartMeasure(), region.GetEndMeasure())) {
         const Choice choice = command == kFullNamesCommand
@@ -142,6 +149,7 @@ void IndentSystems(const FCMusicRegion &region, int command) {
         const std::optional<uint16_t> &indent =
             choice == Choice::FirstSystem ? indents.firstSystem : indents.otherSystem;
         if (!indent) {
+            heldBack.resize(static_cast<std::size_t>(systems.GetCount()), false);
             heldBack[static_cast<std::size_t>(start.index)] = true;
             continue;
         }

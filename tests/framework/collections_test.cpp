@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/fc_measure.h"
 #include "framework/fc_staffsystem.h"
 #include "hostdata/data_tag.h"
 #include "tests/support/host_test.h"
@@ -122,6 +123,13 @@ TEST_F(StaffSystems, SaveAllWritesEverySystemBackWithOnlyTheChangedIndent) {
     EXPECT_EQ(host.Trace()[0].data, standin::Bytes(28, 1));
     EXPECT_EQ(host.Trace()[1].data, changed);
     EXPECT_EQ(host.Trace()[2].data, standin::Bytes(28, 3));
+}
+
+TEST_F(StaffSystems, HoldOnlyStaffSystems) {
+    systems.LoadAll();
+    systems.Add(new FCMeasure);
+    EXPECT_EQ(systems.GetItemAt(3), nullptr);
+    EXPECT_NE(systems.GetItemAt(2), nullptr);
 }
 
 TEST_F(StaffSystems, SaveAllPassesOverEmptyEntries) {

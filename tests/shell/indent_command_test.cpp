@@ -262,6 +262,21 @@ TEST_F(IndentCommand, OnlyTheFirstOfTwoSystemsAtOneMeasureIsHandled) {
     EXPECT_EQ(LeftIndent(host, 2), 0x2322);
 }
 
+// Whatever order the host lists its systems in, they are handled in measure
+// order; of two at one measure, the first the host lists.
+TEST_F(IndentCommand, SystemsAreHandledInMeasureOrderWhateverTheHostsOrder) {
+    AddSystems(host, {9, 5, 1, 5});
+    AddMeasures(host, 12);
+    SetBarlineStyle(host, 4, 5);
+    Run(kFinalBarlines, 1, 12);
+    EXPECT_EQ(MeasureLoads(),
+              (std::vector<std::string>{
+                  "FX_LoadEData 'SOMS' (4,0) room 30 v=0x12000000 -> 1 size 30",
+                  "FX_LoadEData 'SOMS' (8,0) room 30 v=0x12000000 -> 1 size 30"}));
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{0, 144, 144, LeftIndent(host, 4)}));
+    EXPECT_EQ(LeftIndent(host, 4), 0x4342);
+}
+
 TEST_F(IndentCommand, SavingStopsAtTheFirstSystemTheHostRefuses) {
     UseWorkedExample();
     host.FailCallsWhere([](const standin::HostCall &call) {
