@@ -121,7 +121,6 @@ TEST_F(DataRecords, AShortRecordIsSavedAsLongAsItWasLoadedAndNothingStaleIsRead)
     const auto *shortSystem = systems.GetItemAt(1);
     EXPECT_EQ(shortSystem->GetLoadedSize(), 6u);
     EXPECT_EQ(shortSystem->GetFirstMeasure(), 0);  // not system 1's bytes
-    EXPECT_TRUE(shortSystem->HoldsLeftIndent());
     EXPECT_FALSE(shortSystem->HoldsFirstMeasure());
     EXPECT_TRUE(systems.GetItemAt(2)->HoldsFirstMeasure());
     host.ClearTrace();

@@ -208,6 +208,8 @@ TEST_F(PreferenceTranslation, AGappedMapNeedsABufferThatReachesItsLastField) {
     int32_t room = 96;
     EXPECT_EQ(Load(styles, 0, buffer.data(), &room), 0);
     EXPECT_EQ(room, 96);
+    room = 107;
+    EXPECT_EQ(Load(styles, 0, buffer.data(), &room), 0) << "one byte short";
     EXPECT_EQ(Save(styles, 0, buffer.data(), 107), 0);
     EXPECT_TRUE(Calls().empty());
     EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0xEE; }));
@@ -410,6 +412,21 @@ INSTANTIATE_TEST_SUITE_P(
                       SupplyCase{"Missing", Supply::kMissing, false, 0},
                       SupplyCase{"RefusedByTheHost", Supply::kRefused, false, 0}),
     [](const ::testing::TestParamInfo<SupplyCase> &info) { return info.param.name; });
+
+// A 32-bit field takes two words: a record that holds the first alone does
+// not supply it.
+TEST_F(PreferenceTranslation, AWideFieldNeedsBothItsWords) {
+    PutScorePageFormat();
+    host.Records().Put({OtherTag('1', '5'), -2, 0}, standin::Bytes(6, 0x15));  // words 0 to 2
+    record.fill(0xEE);
+    hostdata::SuppliedWords supplied;
+    hostdata::DataKey key{0, 0};
+    EXPECT_EQ(hostdata::LoadHostRecord(kPageFormat, &key, record.data(), &size, kVersion, &supplied),
+              1);
+    EXPECT_FALSE(supplied.Covers(4, 2) || supplied.Covers(6, 2));
+    EXPECT_EQ(hostdata::ReadU32(record.data(), 4), 0xEEEEEEEEu);
+    EXPECT_TRUE(supplied.Covers(0, 4) && supplied.Covers(8, 40));
+}
 
 TEST_F(PreferenceTranslation, ARecordOfWhichTheHostSuppliedNothingHasNotLoaded) {
     hostdata::SuppliedWords supplied = hostdata::SuppliedWords::FirstBytes(4);

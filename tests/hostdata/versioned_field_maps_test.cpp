@@ -103,14 +103,15 @@ TEST_F(VersionedFieldMaps, AGappedMapNeedsRoomForItsLastField) {
     std::array<uint8_t, 12> spacing;
     spacing.fill(0xEE);
     PutOther('0', '4', 0, {1, 2, 3, 4, 5, 6});
-    int32_t size = 6;
-    EXPECT_FALSE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
+    for (int32_t size : {6, 11}) {
+        EXPECT_FALSE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
+    }
     EXPECT_TRUE(host.Trace().empty());
 
     EXPECT_FALSE(hostdata::ScatterPreferenceRecord(spacing.data(), 11, Map(Pf('S', 'p'))));
     EXPECT_TRUE(host.Trace().empty()) << "the last field lies beyond the length stated";
 
-    size = 12;
+    int32_t size = 12;
     EXPECT_TRUE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
     EXPECT_EQ(size, 6);
     EXPECT_EQ(hostdata::ReadU16(spacing.data(), 2), 2);

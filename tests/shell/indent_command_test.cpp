@@ -210,6 +210,9 @@ TEST_F(IndentCommand, APartNumberWhoseLow16BitsAreZeroIsTheScore) {
     host.SetCurrentPart(0x10000);
     Run(kFinalBarlines, 8, 8);
     EXPECT_EQ(LeftIndent(host, 3), kScoreFirstSystemIndent);
+    host.SetCurrentPart(0x100);
+    Run(kFinalBarlines, 8, 8);
+    EXPECT_EQ(LeftIndent(host, 3), kPartsFirstSystemIndent) << "a low byte of 0 is not enough";
 }
 
 TEST_F(IndentCommand, WithoutAPartQueryTheHostIsTakenToShowAPart) {
@@ -565,8 +568,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A staff system record too short for its first measure begins nowhere: it
 // asks for no layout update, is in no selection, not even the empty one,
-// and is never saved. One that just holds it is handled, and saved as long
-// as it was loaded.
+// takes no measure from the system that really begins there, and is never
+// saved. One that just holds it is handled, and saved as long as it was
+// loaded; it begins at measure 5 before system 3 does.
 struct ShortSystemCase {
     const char *name;
     std::size_t bytes;
@@ -576,10 +580,12 @@ struct ShortSystemCase {
 class ShortSystem : public IndentCommand, public ::testing::WithParamInterface<ShortSystemCase> {};
 
 TEST_P(ShortSystem, IsHandledOnlyWhenItHoldsItsFirstMeasure) {
-    AddSystems(host, {1, 5, 9});
+    AddSystems(host, {1, 5, 5, 9});
     AddMeasures(host, 12);
     SetBarlineStyle(host, 4, 5);
-    // Measure 5 at bytes 8 and 9: cut short, the record reads measure 0.
+    // Measure 5 at bytes 8 and 9: cut short, the record reads measure 0, or
+    // 5 from byte 8 alone.
+    const uint16_t third = LeftIndent(host, 3);
     standin::Bytes record = *host.Records().Find({hostdata::kStaffSystemTag, 2, 0});
     record.resize(GetParam().bytes);
     host.Records().Put({hostdata::kStaffSystemTag, 2, 0}, record);
@@ -595,8 +601,10 @@ TEST_P(ShortSystem, IsHandledOnlyWhenItHoldsItsFirstMeasure) {
     ASSERT_EQ(after.size(), GetParam().bytes);
     if (GetParam().handled) {
         EXPECT_EQ(hostdata::ReadU16(after.data(), 2), 144);
+        EXPECT_EQ(LeftIndent(host, 3), third);
     } else {
         EXPECT_EQ(after, record);
+        EXPECT_EQ(LeftIndent(host, 3), 144);
     }
 }
 
