@@ -65,7 +65,8 @@ __FCBaseData::LoadAnswer __FCBaseData::LoadFromHost(hostdata::SuppliedWords *sup
     // record left there; but a field map may fill more than the size it
     // reports, and what it filled stays.
     const int32_t held = size < room ? size : room;
-    const int32_t filled = std::max(held, std::min(room, hostdata::FieldMapExtent(tag, dataKey.item)));
+    const int32_t mapped = std::min(room, hostdata::FieldMapExtent(tag, dataKey.item));
+    const int32_t filled = std::max(held, mapped);
     std::memset(recordBuffer + filled, 0, static_cast<std::size_t>(room - filled));
     loadedSize = static_cast<uint64_t>(held);
     documentId = static_cast<int16_t>(hostdata::CurrentDocument());

@@ -102,7 +102,9 @@ struct Indents {
 
 Indents SuppliedIndents(const FCPageFormatPrefs &pageFormat) {
     Indents indents;
-    if (pageFormat.HoldsFirstSystemIndent()) indents.firstSystem = pageFormat.GetFirstSystemIndent();
+    if (pageFormat.HoldsFirstSystemIndent()) {
+        indents.firstSystem = pageFormat.GetFirstSystemIndent();
+    }
     if (pageFormat.HoldsSystemIndent()) indents.otherSystem = pageFormat.GetSystemIndent();
     return indents;
 }

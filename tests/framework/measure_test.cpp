@@ -59,12 +59,12 @@ TEST_F(Measures, LoadItemZeroChangesNothingAndAnyOtherDropsTheAttachments) {
         measure.SetThirdAttachment(std::make_unique<FCMeasureThirdAttachment>());
     };
     const auto attached = [this] {
-        return measure.GetFirstAttachment() != nullptr && measure.GetSecondAttachment() != nullptr &&
-               measure.GetThirdAttachment() != nullptr;
+        return measure.GetFirstAttachment() != nullptr &&
+               measure.GetSecondAttachment() != nullptr && measure.GetThirdAttachment() != nullptr;
     };
     const auto detached = [this] {
-        return measure.GetFirstAttachment() == nullptr && measure.GetSecondAttachment() == nullptr &&
-               measure.GetThirdAttachment() == nullptr;
+        return measure.GetFirstAttachment() == nullptr &&
+               measure.GetSecondAttachment() == nullptr && measure.GetThirdAttachment() == nullptr;
     };
     ASSERT_TRUE(measure.LoadItem(3));
     attach();

@@ -74,7 +74,9 @@ std::set<uint16_t> SuppliedIndents(const std::vector<standin::HostCall> &trace,
         const standin::HostCall &call = trace[i];
         if (call.function != "FX_LoadEData") continue;
         for (const Place &place : kPlaces) {
-            if (call.tag != hostdata::OtherTag(place.c1, place.c2) || call.inciIn != place.inci) continue;
+            const bool there =
+                call.tag == hostdata::OtherTag(place.c1, place.c2) && call.inciIn == place.inci;
+            if (!there) continue;
             const auto supplied = SuppliedBytes(call);
             if (supplied && *supplied >= place.offset + 2) {
                 indents.insert(hostdata::ReadU16(call.data.data(), place.offset));

@@ -421,8 +421,8 @@ TEST_F(PreferenceTranslation, AWideFieldNeedsBothItsWords) {
     record.fill(0xEE);
     hostdata::SuppliedWords supplied;
     hostdata::DataKey key{0, 0};
-    EXPECT_EQ(hostdata::LoadHostRecord(kPageFormat, &key, record.data(), &size, kVersion, &supplied),
-              1);
+    EXPECT_EQ(
+        hostdata::LoadHostRecord(kPageFormat, &key, record.data(), &size, kVersion, &supplied), 1);
     EXPECT_FALSE(supplied.Covers(4, 2) || supplied.Covers(6, 2));
     EXPECT_EQ(hostdata::ReadU32(record.data(), 4), 0xEEEEEEEEu);
     EXPECT_TRUE(supplied.Covers(0, 4) && supplied.Covers(8, 40));
@@ -430,22 +430,18 @@ TEST_F(PreferenceTranslation, AWideFieldNeedsBothItsWords) {
 
 TEST_F(PreferenceTranslation, ARecordOfWhichTheHostSuppliedNothingHasNotLoaded) {
     hostdata::SuppliedWords supplied = hostdata::SuppliedWords::FirstBytes(4);
-    hostdata::DataKey key{0, 0};
-    EXPECT_EQ(hostdata::LoadHostRecord(kPageFormat, &key, record.data(), &size, kVersion, &supplied),
-              0);
+    const auto load = [&](uint16_t item, void *buffer) {
+        hostdata::DataKey key{item, 0};
+        return hostdata::LoadHostRecord(kPageFormat, &key, buffer, &size, kVersion, &supplied);
+    };
+    EXPECT_EQ(load(0, record.data()), 0);
     EXPECT_TRUE(supplied.None());
-    key.item = 1;
-    EXPECT_EQ(hostdata::LoadHostRecord(kPageFormat, &key, record.data(), &size, kVersion, &supplied),
-              0);
-    key.item = 2;
+    EXPECT_EQ(load(1, record.data()), 0);
     supplied = hostdata::SuppliedWords::FirstBytes(4);
-    EXPECT_EQ(hostdata::LoadHostRecord(kPageFormat, &key, record.data(), &size, kVersion, &supplied),
-              0) << "refused";
+    EXPECT_EQ(load(2, record.data()), 0) << "refused";
     EXPECT_TRUE(supplied.None());
-    EXPECT_EQ(hostdata::LoadHostRecord(kPageFormat, &key, nullptr, &size, kVersion, &supplied), 0);
-    key.item = 0;
-    EXPECT_EQ(hostdata::LoadHostRecord(kPageFormat, &key, nullptr, &size, kVersion, &supplied), 1)
-        << "a size query";
+    EXPECT_EQ(load(2, nullptr), 0);
+    EXPECT_EQ(load(0, nullptr), 1) << "a size query";
 }
 
 // Records that are not preferences supply the whole words the host copied.

@@ -623,9 +623,9 @@ TEST_F(IndentCommand, AnEmptySystemRecordIsPassedOverAndTheWalkGoesOn) {
     host.Records().Put({hostdata::kStaffSystemTag, 1, 0}, {});
     host.Records().Put({hostdata::kStaffSystemTag, 2, 0}, {});
     Run(kFinalBarlines, 1, 12);
-    EXPECT_EQ(CallsOf("FX_SaveEData"), (std::vector<std::string>{
-                                           "FX_SaveEData 'SOSS' (3,0) length 28 v=0x19000000 -> 1",
-                                           "FX_SaveEData 'SOSS' (4,0) length 28 v=0x19000000 -> 1"}));
+    EXPECT_EQ(CallsOf("FX_SaveEData"),
+              (std::vector<std::string>{"FX_SaveEData 'SOSS' (3,0) length 28 v=0x19000000 -> 1",
+                                        "FX_SaveEData 'SOSS' (4,0) length 28 v=0x19000000 -> 1"}));
     EXPECT_EQ(LeftIndent(host, 3), 144);
     EXPECT_EQ(LeftIndent(host, 4), 0);
 }
