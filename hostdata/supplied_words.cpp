@@ -12,19 +12,19 @@ constexpr int kWords = SuppliedWords::kMaxBytes / 2;
 SuppliedWords SuppliedWords::FirstBytes(int64_t bytes) {
     SuppliedWords supplied;
     const int64_t whole = std::clamp<int64_t>(bytes / 2, 0, kWords);
-    for (int64_t i = 0; i < whole; ++i) supplied.words.set(static_cast<std::size_t>(i));
+    for (int64_t i = 0; i < whole; ++i) supplied.words[static_cast<std::size_t>(i)] = true;
     return supplied;
 }
 
 void SuppliedWords::Add(int offset, int width) {
     for (int i = offset / 2; 2 * i < offset + width && i < kWords; ++i) {
-        words.set(static_cast<std::size_t>(i));
+        words[static_cast<std::size_t>(i)] = true;
     }
 }
 
 bool SuppliedWords::Covers(int offset, int width) const {
     for (int i = offset / 2; 2 * i < offset + width; ++i) {
-        if (i >= kWords || !words.test(static_cast<std::size_t>(i))) return false;
+        if (i >= kWords || !words[static_cast<std::size_t>(i)]) return false;
     }
     return true;
 }
