@@ -2,7 +2,9 @@
 // one host record, which it loads, saves, steps through and copies.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "hostdata/host_calls.h"
 
@@ -34,7 +36,6 @@ public:
 
     int32_t GetClassID() const override = 0;
     const char *GetClassName() const override;
-    ~__FCBaseData() override;
 
     virtual void *GetRecordBuffer() = 0;
     // Called by Load when MustResetBeforeLoad asked it to drop the buffer.
@@ -53,16 +54,22 @@ public:
     virtual bool DeleteData();
     virtual bool Delete();
     virtual bool LoadFirst() = 0;
+    // Steps to the next record of the tag that holds any bytes: a record of
+    // none is passed over, as the host holds more after it.
     virtual bool LoadNext();
+    // Whether the held record supplies the field at `offset`, `width` bytes
+    // wide: a record the host supplied short lacks the fields past its end.
+    virtual bool HoldsField(std::size_t offset, std::size_t width) const;
 
     // Loads the record at the current key into the object's own storage.
+    // A record of no bytes holds nothing: the load fails.
     bool Load();
 
     // The held record: null before the first load or copy, and meaningful
     // for GetLoadedSize bytes.
     uint8_t *HeldBytes() { return recordBuffer; }
     const uint8_t *HeldBytes() const { return recordBuffer; }
-    bool IsBufferOwned() const { return bufferOwned; }
+    bool IsBufferOwned() const { return ownedBlock != nullptr; }
 
     hostdata::DataKey GetDataKey() const { return dataKey; }
     void SetDataKey(hostdata::DataKey key) { dataKey = key; }
@@ -70,6 +77,14 @@ public:
     void SetDocumentID(int16_t id) { documentId = id; }
 
 protected:
+    // What the host answered the last load: its record, a record of no
+    // bytes, or nothing.
+    enum class LoadAnswer { kRecord, kEmptyRecord, kNoRecord };
+
+    // Load, telling an empty record from none; `supplied`, when given,
+    // receives the words of the record that the host supplied.
+    LoadAnswer LoadFromHost(hostdata::SuppliedWords *supplied);
+
     // Points recordBuffer at the object's own storage, as a concrete class's
     // copy does once it has copied `other`'s record there. The copy holds as
     // many bytes as `other` held, or the whole record when `other` held
@@ -78,13 +93,20 @@ protected:
     void ReleaseOwnedBuffer();
     // The bytes recordBuffer has room for: an owned copy just what it
     // copied, the object's own storage a whole record.
-    uint64_t HeldRoom() const { return bufferOwned ? loadedSize : GetRecordSize(); }
+    uint64_t HeldRoom() const { return ownedBlock ? loadedSize : GetRecordSize(); }
 
     int16_t documentId = 0;
     uint8_t *recordBuffer = nullptr;
-    bool bufferOwned = false;
+    // The heap block recordBuffer points into after the generic copy.
+    std::unique_ptr<uint8_t[]> ownedBlock;
     uint64_t loadedSize = 0;
     hostdata::DataKey dataKey{0, 0};
+    LoadAnswer lastAnswer = LoadAnswer::kNoRecord;
+
+private:
+    // The bytes a save hands the host: as many as were loaded, or as far as
+    // the last field of a preference record whose field map leaves gaps.
+    int32_t SaveLength() const;
 };
 
 // Records addressed by an item number alone; the inci is always 0.

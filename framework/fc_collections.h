@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "framework/fc_base.h"
 
@@ -72,21 +73,20 @@ class FCString : public __FCBase {
 public:
     FCString();
     explicit FCString(const char *asciiText);
-    ~FCString() override;
     const char *GetClassName() const override;
 
     // Room for a text of n code units and its terminator.
     void EnsureCapacity(uint64_t n);
     // One code unit per byte, of the byte's value.
     void SetAsciiText(const char *text, uint64_t n);
-    const char16_t *GetText() const { return buffer; }
+    const char16_t *GetText() const { return buffer.get(); }
     uint64_t GetLength() const { return length; }
     uint64_t GetCapacity() const { return capacity; }
 
 private:
     uint64_t length = 0;
     uint64_t capacity = 0;
-    char16_t *buffer = nullptr;
+    std::unique_ptr<char16_t[]> buffer;
 };
 
 extern FCString DefaultFontName;

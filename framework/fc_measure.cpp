@@ -94,6 +94,10 @@ int FCMeasure::BarlineStyle() const {
     return (hostdata::ReadU16(Storage(), LayoutOffset(kBarlineOffset)) >> 4) & 0xF;
 }
 
+bool FCMeasure::HoldsFlags() const { return HoldsField(LayoutOffset(kFlagsOffset), 2); }
+
+bool FCMeasure::HoldsBarline() const { return HoldsField(LayoutOffset(kBarlineOffset), 2); }
+
 void FCMeasure::SetFirstAttachment(std::unique_ptr<FCMeasureFirstAttachment> attachment) {
     attachment1 = std::move(attachment);
 }

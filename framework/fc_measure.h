@@ -65,6 +65,10 @@ public:
     bool ShowsFullNames() const;
     // The style of the barline that ends the measure, 0 to 15.
     int BarlineStyle() const;
+    // Whether the held record reaches the measure flags and the barline
+    // word: one the host supplied short lacks them, and reads 0 there.
+    bool HoldsFlags() const;
+    bool HoldsBarline() const;
 
     void SetFirstAttachment(std::unique_ptr<FCMeasureFirstAttachment> attachment);
     void SetSecondAttachment(std::unique_ptr<FCMeasureSecondAttachment> attachment);

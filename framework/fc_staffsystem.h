@@ -27,6 +27,10 @@ public:
     int16_t GetFirstMeasure() const;
     uint16_t GetLeftIndent() const;
     void SetLeftIndent(uint16_t indent);
+    // Whether the held record reaches the first measure: one the host
+    // supplied short lacks it, and reads 0 there. (A record that holds its
+    // first measure holds its left indent too.)
+    bool HoldsFirstMeasure() const { return HoldsField(kFirstMeasureOffset, 2); }
 
 private:
     static constexpr std::size_t kLeftIndentOffset = 2;

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "framework/fc_collections.h"
 #include "framework/storage_growth.h"
@@ -27,12 +29,6 @@ FCString::FCString(const char *asciiText) : FCString() {
     SetAsciiText(asciiText, asciiText ? std::strlen(asciiText) : 0);
 }
 
-FCString::~FCString() {
-    delete[] buffer;
-    buffer = nullptr;
-    capacity = length = 0;
-}
-
 const char *FCString::GetClassName() const {
     static const char name[] = "FCString";
     return name;
@@ -43,12 +39,9 @@ void FCString::EnsureCapacity(uint64_t n) {
     if (capacity > n && capacity - n > 1) return;
     const uint64_t step = GrowthStep(capacity);
     const uint64_t newCapacity = n > UINT64_MAX - step ? UINT64_MAX : step * ((n + step) / step);
-    char16_t *grown = framework::NewArray<char16_t>(newCapacity);
-    if (buffer != nullptr) {
-        std::copy(buffer, buffer + length, grown);
-        delete[] buffer;
-    }
-    buffer = grown;
+    std::unique_ptr<char16_t[]> grown(framework::NewArray<char16_t>(newCapacity));
+    std::copy(buffer.get(), buffer.get() + length, grown.get());
+    buffer = std::move(grown);
     capacity = newCapacity;
 }
 

@@ -14,23 +14,36 @@ bool SameOtherRecord(const FieldMapRow &a, const FieldMapRow &b) {
     return a.tag[0] == b.tag[0] && a.tag[1] == b.tag[1] && a.item == b.item && a.inci == b.inci;
 }
 
-bool InUse(const FieldMapRow &row) { return row.minimumHostVersion <= HostVersion(); }
-
-// Whether row i is the first row in use for its other record; the record
-// is loaded, and its fields handled, in that row's turn.
-bool StartsGroup(FieldMap map, int i) {
-    const FieldMapRow &row = map.rows[i];
-    if (!InUse(row)) return false;
-    return std::none_of(map.rows, map.rows + i, [&](const FieldMapRow &earlier) {
-        return InUse(earlier) && SameOtherRecord(earlier, row);
-    });
+// Whether the host, of this version, serves the row.
+bool InUse(const FieldMapRow &row, uint32_t hostVersion) {
+    return row.minimumHostVersion <= hostVersion;
 }
 
-template <typename Visit>
-void ForEachRowOfGroup(FieldMap map, int first, Visit visit) {
-    for (int j = first; j < map.rowCount; ++j) {
-        const FieldMapRow &row = map.rows[j];
-        if (InUse(row) && SameOtherRecord(row, map.rows[first])) visit(row);
+// Calls visit(first row, forEachRow) once per other record that the rows in
+// use draw on, in the order of its first row; forEachRow(handle) calls
+// handle on each of that record's rows in use. Every row is visited once,
+// each with its own done mark; rows past kMaxMapRows are never in use.
+template <typename Uses, typename Visit>
+void ForEachOtherRecord(FieldMap map, Uses uses, Visit visit) {
+    const int rowCount = std::min<int>(map.rowCount, kMaxMapRows);
+    uint64_t done = 0;
+    for (int i = 0; i < rowCount; ++i) {
+        if ((done >> i & 1) != 0 || !uses(map.rows[i])) continue;
+        uint64_t group = 0;
+        int last = i;
+        for (int j = i; j < rowCount; ++j) {
+            if ((done >> j & 1) == 0 && SameOtherRecord(map.rows[j], map.rows[i]) &&
+                uses(map.rows[j])) {
+                group |= uint64_t{1} << j;
+                last = j;
+            }
+        }
+        done |= group;
+        visit(map.rows[i], [&map, i, last, group](auto handle) {
+            for (int j = i; j <= last; ++j) {
+                if ((group >> j & 1) != 0) handle(map.rows[j]);
+            }
+        });
     }
 }
 
@@ -39,8 +52,8 @@ DataKey OtherRecordKey(const FieldMapRow &row) {
     return {item, static_cast<uint16_t>(row.inci)};
 }
 
-bool LoadRecordOf(const FieldMapRow &row, OtherRecord &scratch) {
-    return LoadWholeOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch);
+int LoadRecordOf(const FieldMapRow &row, OtherRecord &scratch) {
+    return LoadOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch);
 }
 
 bool SaveRecordOf(const FieldMapRow &row, const OtherRecord &scratch) {
@@ -48,6 +61,9 @@ bool SaveRecordOf(const FieldMapRow &row, const OtherRecord &scratch) {
 }
 
 std::size_t WordOffset(int fieldIndex) { return static_cast<std::size_t>(fieldIndex) * 2; }
+
+// Bytes of the other record that a row's field reads.
+int WordsEnd(const FieldMapRow &row) { return 2 * row.fieldIndex + FieldWidth(row); }
 
 uint32_t LoadWideField(const FieldMapRow &row, const OtherRecord &scratch) {
     const uint32_t first = ReadU16(scratch.data(), WordOffset(row.fieldIndex));
@@ -129,20 +145,22 @@ int32_t Extent(FieldMap map) {
 
 uint32_t OtherRecordTag(const FieldMapRow &row) { return OtherTag(row.tag[0], row.tag[1]); }
 
-bool LoadWholeOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch) {
+int LoadOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch) {
     // Cleared first, so that a host that misreports its size never leaves
     // an earlier record's words behind.
     scratch.fill(0);
     int32_t size = kOtherRecordSize;
-    return LoadHostRecord(tag, &key, scratch.data(), &size, kFrameworkDataVersion) != 0 &&
-           size >= kOtherRecordSize;
+    if (LoadHostRecord(tag, &key, scratch.data(), &size, kFrameworkDataVersion) == 0) return 0;
+    return std::clamp<int32_t>(size, 0, kOtherRecordSize);
 }
 
 bool SaveOtherRecord(uint32_t tag, DataKey key, const void *words) {
     return SaveHostRecord(tag, &key, words, kOtherRecordSize, kFrameworkDataVersion) != 0;
 }
 
-bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map) {
+bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map,
+                              SuppliedWords *supplied) {
+    if (supplied != nullptr) *supplied = {};
     if (size == nullptr) return false;
     if (buffer == nullptr) {
         *size = ReportedSize(map);
@@ -153,40 +171,53 @@ bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map) {
     if (*size < Extent(map)) return false;
     *size = ReportedSize(map);
     auto *record = static_cast<uint8_t *>(buffer);
-    OtherRecord scratch;
+    SuppliedWords filled;
     bool complete = true;
-    for (int i = 0; i < map.rowCount; ++i) {
-        if (!StartsGroup(map, i)) continue;
-        // A field is never made up: without its other record it keeps the
-        // buffer's bytes, and the record as a whole has not loaded.
-        if (!LoadRecordOf(map.rows[i], scratch)) {
-            complete = false;
-            continue;
-        }
-        ForEachRowOfGroup(map, i, [&](const FieldMapRow &row) { LoadField(row, scratch, record); });
-    }
+    const uint32_t hostVersion = HostVersion();
+    const auto uses = [hostVersion](const FieldMapRow &row) { return InUse(row, hostVersion); };
+    ForEachOtherRecord(map, uses, [&](const FieldMapRow &first, auto forEachRow) {
+        OtherRecord scratch;
+        const int bytes = LoadRecordOf(first, scratch);
+        forEachRow([&](const FieldMapRow &row) {
+            // A field is never made up: without its words it keeps the
+            // buffer's bytes.
+            if (WordsEnd(row) > bytes) {
+                complete = false;
+                return;
+            }
+            LoadField(row, scratch, record);
+            filled.Add(row.recordOffset, FieldWidth(row));
+        });
+    });
+    if (supplied != nullptr) *supplied = filled;
     return complete;
 }
 
-bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map) {
+bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
+                             const SuppliedWords *held) {
     // Every field is read from the buffer, so it must reach the last one.
     if (buffer == nullptr || length < Extent(map)) return false;
     const auto *record = static_cast<const uint8_t *>(buffer);
-    OtherRecord scratch;
+    const uint32_t hostVersion = HostVersion();
+    const auto uses = [held, hostVersion](const FieldMapRow &row) {
+        return InUse(row, hostVersion) &&
+               (held == nullptr || held->Covers(row.recordOffset, FieldWidth(row)));
+    };
     bool complete = true;
-    for (int i = 0; i < map.rowCount; ++i) {
-        if (!StartsGroup(map, i)) continue;
-        // Patching a record the host did not supply would save zeros over it.
-        if (!LoadRecordOf(map.rows[i], scratch)) {
+    ForEachOtherRecord(map, uses, [&](const FieldMapRow &first, auto forEachRow) {
+        OtherRecord scratch;
+        // Patching a record the host did not supply whole would save words
+        // nobody supplied.
+        if (LoadRecordOf(first, scratch) < kOtherRecordSize) {
             complete = false;
-            continue;
+            return;
         }
         bool changed = false;
-        ForEachRowOfGroup(map, i, [&](const FieldMapRow &row) {
+        forEachRow([&](const FieldMapRow &row) {
             changed = SaveField(row, record, scratch) || changed;
         });
-        if (changed && !SaveRecordOf(map.rows[i], scratch)) complete = false;
-    }
+        if (changed && !SaveRecordOf(first, scratch)) complete = false;
+    });
     return complete;
 }
 

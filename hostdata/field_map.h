@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "hostdata/host_calls.h"
+#include "hostdata/supplied_words.h"
 
 namespace hostdata {
 
@@ -47,43 +48,47 @@ struct FieldMap {
 
 // Byte width of a row's field: 4 or 2.
 int FieldWidth(const FieldMapRow &row);
-
 // The preference record's reported size: the sum of the field widths.
 int32_t ReportedSize(FieldMap map);
-
 // Bytes a buffer must hold for every field to fit: highest offset + width.
 int32_t Extent(FieldMap map);
-
 // The other-record tag a row names.
 uint32_t OtherRecordTag(const FieldMapRow &row);
 
-// Loads the other record (tag, key) into the scratch. True only when the
-// host supplied all six words: a record it lacks, or supplies short, holds
-// no value a preference field may be given.
-bool LoadWholeOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch);
+// Rows a map may have: a pass keeps one mark per row.
+constexpr int kMaxMapRows = 64;
 
+// Loads the other record (tag, key) into the scratch, cleared first, and
+// answers how many of its bytes the host supplied: 12 for a whole record,
+// fewer for a short one, 0 when the host has none (or refuses it).
+int LoadOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch);
 // Saves the other record's 12 bytes of words under (tag, key).
 bool SaveOtherRecord(uint32_t tag, DataKey key, const void *words);
-
 // Fills the preference record at buffer from the other records, each loaded
 // once, in the order of its first row. *size is the room in buffer on entry
 // and the reported size on return. A null buffer only asks for the size.
 // False for a null size pointer, and for room below the map's extent (then
-// nothing is written and *size is left as it was). False also when any other
-// record the map draws on did not load whole: its fields keep the buffer's
-// bytes, and the others are still filled.
-bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map);
-
+// nothing is written and *size is left as it was). A field is filled only
+// where the host supplied its words (a short other record supplies those it
+// holds); any other keeps the buffer's bytes, and the answer is then false.
+// `supplied`, when given, receives the fields that were filled.
+bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map,
+                              SuppliedWords *supplied = nullptr);
 // Writes the preference record's fields into their other records: each
 // other record is loaded once, patched, and saved only if a word changed.
 // An other record that does not load whole is neither patched nor saved.
-// False for a null buffer and for a length short of the map's extent (then
-// nothing is loaded or saved), and when any other record could not be
-// loaded or saved (the others are still written).
-bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map);
-
+// With `held`, only the fields it covers are the caller's: the others are
+// neither compared nor written. False for a null buffer and for a length
+// short of the map's extent (then nothing is loaded or saved), and when an
+// other record a field goes into could not be loaded whole or saved (the
+// others are still written).
+bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
+                             const SuppliedWords *held = nullptr);
 // The map that serves a preference tag inside load and save host record.
 // 'pfPF' has one for the score (item number 0) only.
 std::optional<FieldMap> FindFieldMap(uint32_t tag, uint16_t item);
+// The bytes a load of (tag, item) fills when a field map serves it, which
+// can pass the size it reports; 0 when no map serves it.
+int32_t FieldMapExtent(uint32_t tag, uint16_t item);
 
 }  // namespace hostdata

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "hostdata/data_tag.h"
 #include "hostdata/host_binding.h"
 #include "hostdata/host_version.h"
 #include "hostdata/preference_translation.h"
@@ -15,6 +16,9 @@ bool AnyNonzero(const void *buffer, int count) {
     return std::any_of(bytes, bytes + count, [](uint8_t b) { return b != 0; });
 }
 
+// What *size holds, 0 without one.
+int32_t SizeOrZero(const int32_t *size) { return size != nullptr ? *size : 0; }
+
 // The probe clears 108 bytes, but never more than the caller says its buffer
 // holds.
 int ZeroProbeBytes(const int32_t *size) {
@@ -24,31 +28,44 @@ int ZeroProbeBytes(const int32_t *size) {
 
 }  // namespace
 
-int16_t LoadHostRecord(uint32_t tag, DataKey *key, void *buffer, int32_t *size,
-                       uint32_t version) {
+int16_t LoadHostRecord(uint32_t tag, DataKey *key, void *buffer, int32_t *size, uint32_t version,
+                       SuppliedWords *supplied) {
     const FX_LoadEData_fn load = BoundLoadEData();
+    if (supplied != nullptr) *supplied = {};
     if (tag == kZeroProbeTag && buffer != nullptr) {
         // Some hosts fail this load yet fill the record; the cleared bytes
         // tell a filled record from an empty one.
         const int probeBytes = ZeroProbeBytes(size);
         std::memset(buffer, 0, static_cast<std::size_t>(probeBytes));
         if (load == nullptr) return 0;
-        const int32_t room = size != nullptr ? *size : 0;
+        const int32_t room = SizeOrZero(size);
         if (load(tag, key, buffer, size, version) == 0) {
             return AnyNonzero(buffer, probeBytes) ? 1 : 0;
         }
         // The host is asked again with the size it left, which is the
         // record's full size and may exceed the caller's buffer.
-        if (size != nullptr && *size > room) *size = room;
+        if (SizeOrZero(size) > room) *size = room;
     }
-    if (const auto answered = TranslatePreferenceLoad(tag, key, buffer, size)) return *answered;
-    return load ? load(tag, key, buffer, size, version) : 0;
+    // Every load passes here: most are not preference records.
+    if (key != nullptr && IsPreferenceTag(tag)) {
+        if (const auto answered = TranslatePreferenceLoad(tag, key, buffer, size, supplied)) {
+            return *answered;
+        }
+    }
+    if (load == nullptr) return 0;
+    const int32_t room = SizeOrZero(size);
+    const int16_t result = load(tag, key, buffer, size, version);
+    // The host copies no more than the room, whatever size it reports.
+    if (supplied != nullptr && result != 0) {
+        *supplied = SuppliedWords::FirstBytes(std::min(SizeOrZero(size), room));
+    }
+    return result;
 }
 
 int16_t SaveHostRecord(uint32_t tag, DataKey *key, const void *buffer, int32_t length,
                        uint32_t version) {
     const FX_SaveEData_fn save = BoundSaveEData();
-    if (version >= kPreferenceSaveVersionBound) {
+    if (version >= kPreferenceSaveVersionBound && key != nullptr && IsPreferenceTag(tag)) {
         if (const auto answered = TranslatePreferenceSave(tag, key, buffer, length)) {
             return *answered;
         }

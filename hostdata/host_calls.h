@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "hostdata/fx_host_api.h"
+#include "hostdata/supplied_words.h"
 
 namespace hostdata {
 
@@ -30,7 +31,11 @@ constexpr uint32_t kPreferenceSaveVersionBound = 0x08000000;
 // Loads the record (tag, *key). On entry *size is the room in buffer; on
 // return it is the record's size. Preference records kept as other records
 // are answered by the preference translation. Absent: 0.
-int16_t LoadHostRecord(uint32_t tag, DataKey *key, void *buffer, int32_t *size, uint32_t version);
+// With `supplied`, the caller learns which words of the buffer the load
+// filled, and a preference record that the host supplies only in part
+// loads (without it such a record does not).
+int16_t LoadHostRecord(uint32_t tag, DataKey *key, void *buffer, int32_t *size, uint32_t version,
+                       SuppliedWords *supplied = nullptr);
 
 // Saves length bytes as the record (tag, *key). Absent: 0.
 int16_t SaveHostRecord(uint32_t tag, DataKey *key, const void *buffer, int32_t length,

@@ -15,9 +15,9 @@ DataKey RunKey(const Redirection &run, int i) {
     return {kOtherRecordItem, static_cast<uint16_t>(run.firstInci + i)};
 }
 
-// A run loads only when the host supplies every record of it whole; the
-// buffer keeps its bytes where a record is missing.
-int16_t LoadRun(const Redirection &run, void *buffer, int32_t *size) {
+// Each record of the run gives the words the host supplies of it; the
+// buffer keeps its bytes where a record is short or missing.
+int16_t LoadRun(const Redirection &run, void *buffer, int32_t *size, SuppliedWords *supplied) {
     if (size == nullptr) return 0;
     if (buffer == nullptr) {
         *size = RunBytes(run);
@@ -25,16 +25,17 @@ int16_t LoadRun(const Redirection &run, void *buffer, int32_t *size) {
     }
     if (*size < RunBytes(run)) return 0;
     auto *record = static_cast<uint8_t *>(buffer);
+    SuppliedWords filled;
     bool complete = true;
     for (int i = 0; i < run.count; ++i) {
         OtherRecord scratch;
-        if (LoadWholeOtherRecord(run.otherTag, RunKey(run, i), scratch)) {
-            std::memcpy(record + kOtherRecordSize * i, scratch.data(), scratch.size());
-        } else {
-            complete = false;
-        }
+        const int words = LoadOtherRecord(run.otherTag, RunKey(run, i), scratch) / 2 * 2;
+        std::memcpy(record + kOtherRecordSize * i, scratch.data(), static_cast<std::size_t>(words));
+        filled.Add(kOtherRecordSize * i, words);
+        if (words < kOtherRecordSize) complete = false;
     }
-    if (!complete) return 0;
+    if (supplied != nullptr) *supplied = filled;
+    if (supplied != nullptr ? filled.None() : !complete) return 0;
     *size = RunBytes(run);
     return 1;
 }
@@ -55,21 +56,20 @@ int16_t SaveRun(const Redirection &run, const void *buffer, int32_t length) {
 }  // namespace
 
 std::optional<int16_t> TranslatePreferenceLoad(uint32_t tag, DataKey *key, void *buffer,
-                                               int32_t *size) {
-    // Every load and save passes here: most are not preference records.
-    if (key == nullptr || !IsPreferenceTag(tag)) return std::nullopt;
+                                               int32_t *size, SuppliedWords *supplied) {
     if (const auto map = FindFieldMap(tag, key->item)) {
-        return AssemblePreferenceRecord(buffer, size, *map) ? 1 : 0;
+        const bool complete = AssemblePreferenceRecord(buffer, size, *map, supplied);
+        if (buffer == nullptr || supplied == nullptr) return complete ? 1 : 0;
+        return supplied->None() ? 0 : 1;
     }
     const Redirection run = FindRedirection(tag, key->item);
     if (!run.accepted) return 0;
     if (run.otherTag == 0) return std::nullopt;
-    return LoadRun(run, buffer, size);
+    return LoadRun(run, buffer, size, supplied);
 }
 
 std::optional<int16_t> TranslatePreferenceSave(uint32_t tag, DataKey *key, const void *buffer,
                                                int32_t length) {
-    if (key == nullptr || !IsPreferenceTag(tag)) return std::nullopt;
     if (const auto map = FindFieldMap(tag, key->item)) {
         return ScatterPreferenceRecord(buffer, length, *map) ? 1 : 0;
     }

@@ -39,7 +39,7 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t menuIndex, const void *selection
     // command saves nothing before its last step, which allocates nothing.
     try {
         FCMusicRegion region;
-        if (selection != nullptr) region.SetFromSelection(selection);
+        region.SetFromSelection(selection);
         shell::IndentSystems(region, menuIndex != 0 ? 1 : 0);
     } catch (...) {
     }

@@ -1,6 +1,7 @@
 #include "shell/indent_command.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "framework/fc_measure.h"
@@ -16,11 +17,14 @@ namespace {
 constexpr int kFullNamesCommand = 1;
 
 // The host lays systems out lazily; a system not laid out yet has first
-// measure 0. One layout update and one reload are enough.
+// measure 0. One layout update and one reload are enough. A system whose
+// record is too short to hold its first measure tells nothing about the
+// layout.
 void LoadLaidOutSystems(FCStaffSystems &systems) {
     systems.LoadAll();
     for (int32_t i = 0; i < systems.GetCount(); ++i) {
-        if (systems.GetItemAt(i)->GetFirstMeasure() == 0) {
+        const FCStaffSystem *system = systems.GetItemAt(i);
+        if (system->HoldsFirstMeasure() && system->GetFirstMeasure() == 0) {
             hostdata::UpdateLayout();
             systems.LoadAll();
             return;
@@ -30,22 +34,30 @@ void LoadLaidOutSystems(FCStaffSystems &systems) {
 
 struct SystemStart {
     int32_t measure;
-    FCStaffSystem *system;
+    int32_t index;  // in the collection
 };
 
 // The systems that begin inside [start, end], in ascending measure order;
 // where several begin at one measure, only the first in collection order.
-std::vector<SystemStart> SystemsBeginningIn(FCStaffSystems &systems, int32_t start,
+// A system whose record does not reach its first measure begins nowhere.
+std::vector<SystemStart> SystemsBeginningIn(const FCStaffSystems &systems, int32_t start,
                                             int32_t end) {
     std::vector<SystemStart> starts;
+    starts.reserve(static_cast<std::size_t>(systems.GetCount()));
     for (int32_t i = 0; i < systems.GetCount(); ++i) {
-        FCStaffSystem *system = systems.GetItemAt(i);
+        const FCStaffSystem *system = systems.GetItemAt(i);
+        if (!system->HoldsFirstMeasure()) continue;
         const int32_t measure = system->GetFirstMeasure();
-        if (measure >= start && measure <= end) starts.push_back({measure, system});
+        if (measure >= start && measure <= end) starts.push_back({measure, i});
     }
-    std::stable_sort(starts.begin(), starts.end(), [](const SystemStart &a, const SystemStart &b) {
+    // The host lists its systems in the order of the music, as a rule; only
+    // when it does not are they put in measure order.
+    const auto byMeasure = [](const SystemStart &a, const SystemStart &b) {
         return a.measure < b.measure;
-    });
+    };
+    if (!std::is_sorted(starts.begin(), starts.end(), byMeasure)) {
+        std::stable_sort(starts.begin(), starts.end(), byMeasure);
+    }
     starts.erase(std::unique(starts.begin(), starts.end(),
                              [](const SystemStart &a, const SystemStart &b) {
                                  return a.measure == b.measure;
@@ -55,20 +67,23 @@ std::vector<SystemStart> SystemsBeginningIn(FCStaffSystems &systems, int32_t sta
 }
 
 // Whether a system beginning at a measure counts as a first system; unknown
-// when the measure that decides it could not be loaded, and the system is
-// then left as it is rather than indented from stale or empty data.
+// when the measure that decides it could not be loaded, or lacks the word
+// that decides it, and the system is then left as it is rather than
+// indented from stale or empty data.
 enum class Choice { FirstSystem, OtherSystem, Unknown };
 
 Choice ChooseAfterFinalBarline(FCMeasure &measure, int32_t firstMeasure) {
     if (firstMeasure <= 1) return firstMeasure == 1 ? Choice::FirstSystem : Choice::OtherSystem;
-    if (!measure.LoadItem(static_cast<uint16_t>(firstMeasure - 1))) return Choice::Unknown;
+    if (!measure.LoadItem(static_cast<uint16_t>(firstMeasure - 1)) || !measure.HoldsBarline()) {
+        return Choice::Unknown;
+    }
     return measure.BarlineStyle() == FCMeasure::kFinalBarlineStyle ? Choice::FirstSystem
-                                                        : Choice::OtherSystem;
+                                                                    : Choice::OtherSystem;
 }
 
 // The measure is loaded as for every system, but its flag decides only on
 // hosts that know it and for systems other than the one at measure 1; only
-// there does a measure that could not be loaded leave the system as it is.
+// there does a measure that could not be read leave the system as it is.
 Choice ChooseForFullNames(FCMeasure &measure, int32_t firstMeasure) {
     const bool loaded =
         firstMeasure != 0 && measure.LoadItem(static_cast<uint16_t>(firstMeasure));
@@ -76,8 +91,34 @@ Choice ChooseForFullNames(FCMeasure &measure, int32_t firstMeasure) {
     if (firstMeasure == 0 || firstMeasure == 1 || !hostKnowsFullNames) {
         return firstMeasure == 1 ? Choice::FirstSystem : Choice::OtherSystem;
     }
-    if (!loaded) return Choice::Unknown;
+    if (!loaded || !measure.HoldsFlags()) return Choice::Unknown;
     return measure.ShowsFullNames() ? Choice::FirstSystem : Choice::OtherSystem;
+}
+
+// The two indents of the page format, each only when the host supplied it.
+struct Indents {
+    std::optional<uint16_t> firstSystem, otherSystem;
+};
+
+Indents SuppliedIndents(const FCPageFormatPrefs &pageFormat) {
+    Indents indents;
+    if (pageFormat.HoldsFirstSystemIndent()) {
+        indents.firstSystem = pageFormat.GetFirstSystemIndent();
+    }
+    if (pageFormat.HoldsSystemIndent()) indents.otherSystem = pageFormat.GetSystemIndent();
+    return indents;
+}
+
+// Saves the systems in collection order, stopping at the first the host
+// refuses; those held back (none, or one mark per system), and those whose
+// record does not reach their first measure, are not written.
+void SaveSystems(const FCStaffSystems &systems, const std::vector<bool> &heldBack) {
+    for (int32_t i = 0; i < systems.GetCount(); ++i) {
+        FCStaffSystem *system = systems.GetItemAt(i);
+        const bool held = !heldBack.empty() && heldBack[static_cast<std::size_t>(i)];
+        if (held || !system->HoldsFirstMeasure()) continue;
+        if (!system->Save()) return;
+    }
 }
 
 }  // namespace
@@ -92,22 +133,31 @@ void IndentSystems(const FCMusicRegion &region, int command) {
     // cannot tell answers -1, which reads as a part.
     const bool partsFlag = (hostdata::CurrentPart() & 0xFFFF) != 0;
     pageFormat.LoadItem(partsFlag ? 1 : 0);
-    // Without the page format record every indent would be made up: leave
-    // the document as it is. The record alone holds the indents; its extra
+    // An indent is written only as the host supplied it; without either,
+    // nothing could change, and the document is left as it is. The extra
     // values, which can fail to load on their own, are not needed here.
-    if (pageFormat.GetLoadedSize() == 0) return;
+    const Indents indents = SuppliedIndents(pageFormat);
+    if (!indents.firstSystem && !indents.otherSystem) return;
 
+    // A system whose indent the host did not supply keeps its own, and is
+    // not written back. Rare: the marks are made only when needed.
+    std::vector<bool> heldBack;
     for (const SystemStart &start :
          SystemsBeginningIn(systems, region.GetStartMeasure(), region.GetEndMeasure())) {
         const Choice choice = command == kFullNamesCommand
                                   ? ChooseForFullNames(measure, start.measure)
                                   : ChooseAfterFinalBarline(measure, start.measure);
         if (choice == Choice::Unknown) continue;
-        start.system->SetLeftIndent(choice == Choice::FirstSystem
-                                        ? pageFormat.GetFirstSystemIndent()
-                                        : pageFormat.GetSystemIndent());
+        const std::optional<uint16_t> &indent =
+            choice == Choice::FirstSystem ? indents.firstSystem : indents.otherSystem;
+        if (!indent) {
+            heldBack.resize(static_cast<std::size_t>(systems.GetCount()), false);
+            heldBack[static_cast<std::size_t>(start.index)] = true;
+            continue;
+        }
+        systems.GetItemAt(start.index)->SetLeftIndent(*indent);
     }
-    systems.SaveAll();
+    SaveSystems(systems, heldBack);
 }
 
 }  // namespace shell

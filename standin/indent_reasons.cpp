@@ -35,26 +35,36 @@ const Bytes *MeasureRecord(const RecordStore &records, int measure) {
     return record != nullptr && record->size() == fields::kMeasureSize ? record : nullptr;
 }
 
-struct Indents {
-    std::optional<int16_t> firstSystem, system;
+// One indent of the page format in view; none when the host lacks the
+// record it is in, or holds it too short to reach it.
+struct Indent {
+    std::optional<int16_t> value;
+    const char *name;
 };
 
-// The indents of the page format in view; none when the host lacks any
-// record the page format is made of.
+struct Indents {
+    Indent firstSystem, system;
+};
+
 Indents PageFormatIndents(const RecordStore &records, bool parts) {
-    const char *variant = parts ? "parts" : "score";
-    for (const auto &record : fields::kPageFormatRecords) {
-        if (std::string(record.variant) != variant) continue;
-        const Bytes *bytes = records.Find(record.Key());
-        if (bytes == nullptr || bytes->size() < fields::kOtherRecordSize) return {};
-    }
-    return {PageFormatValue(records, parts, "firstSystemIndent"),
-            PageFormatValue(records, parts, "systemIndent")};
+    return {{PageFormatValue(records, parts, "firstSystemIndent"), "first-system indent"},
+            {PageFormatValue(records, parts, "systemIndent"), "system indent"}};
 }
 
 IndentReason Reason(const char *code, int measure, std::string text,
                     std::optional<int16_t> indent) {
     return {code, measure, std::move(text), indent};
+}
+
+// A reason that gives an indent; the command leaves the system alone when
+// the host did not supply that indent.
+IndentReason Reason(const char *code, int measure, std::string text, const Indent &indent) {
+    if (!indent.value) {
+        return Reason("page-format-unreadable", 0,
+                      std::string("the page format's ") + indent.name + " could not be read",
+                      std::nullopt);
+    }
+    return Reason(code, measure, std::move(text), indent.value);
 }
 
 std::string At(int measure) { return " at measure " + std::to_string(measure); }
@@ -125,7 +135,7 @@ void ExplainIndents(const RecordStore &before, const IndentRule &rule,
                                    std::nullopt);
             continue;
         }
-        if (!indents.firstSystem || !indents.system) {
+        if (!indents.firstSystem.value && !indents.system.value) {
             system.reason = Reason("page-format-unreadable", 0, "the page format could not be read",
                                    std::nullopt);
             continue;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/fc_measure.h"
 #include "framework/fc_staffsystem.h"
 #include "hostdata/data_tag.h"
 #include "tests/support/host_test.h"
@@ -14,15 +15,22 @@ namespace {
 
 const uint32_t kSoss = hostdata::kStaffSystemTag;
 
-// Goes on until the stop-th visit.
-class CountingVisitor : public FCElementVisitor {
+// Goes on until the stop-th visit, noting each element (and index) seen.
+class RecordingVisitor : public FCElementVisitor {
 public:
-    explicit CountingVisitor(int stop) : stop(stop) {}
-    bool Visit(__FCBase *) override { return ++visits < stop; }
-    bool VisitIndexed(__FCBase *, int32_t) override { return ++visits < stop; }
-    bool Matches(__FCBase *) override { return ++visits >= stop; }
+    explicit RecordingVisitor(int stop) : stop(stop) {}
+    bool Visit(__FCBase *element) override { return Note(element, -1); }
+    bool VisitIndexed(__FCBase *element, int32_t index) override { return Note(element, index); }
+    bool Matches(__FCBase *element) override { return !Note(element, -1); }
+
     int stop;
-    int visits = 0;
+    std::vector<std::pair<__FCBase *, int32_t>> seen;
+
+private:
+    bool Note(__FCBase *element, int32_t index) {
+        seen.emplace_back(element, index);
+        return static_cast<int>(seen.size()) < stop;
+    }
 };
 
 TEST(Collections, GrowInStepsThatFollowTheCount) {
@@ -40,6 +48,7 @@ TEST(Collections, GrowInStepsThatFollowTheCount) {
 
 TEST(Collections, GrowKeepsTheElementsAndRefusesAnOverflowingSize) {
     __FCCollection collection;
+    EXPECT_EQ(collection.GetItemAt(0), nullptr) << "no array yet";
     for (int i = 0; i < 9; ++i) collection.Add(new __FCBase);
     __FCBase *fifth = collection.GetItemAt(4);
     collection.Grow(3);
@@ -54,12 +63,29 @@ TEST(Collections, GrowKeepsTheElementsAndRefusesAnOverflowingSize) {
 TEST(Collections, VisitorsSkipEmptyEntriesAndStopWhenToldTo) {
     __FCCollection collection;
     collection.Add(nullptr);
-    for (int i = 0; i < 4; ++i) collection.Add(new __FCBase);
-    CountingVisitor visitor(3);
+    for (int i = 0; i < 2; ++i) collection.Add(new __FCBase);
+    collection.Add(nullptr);
+    for (int i = 0; i < 2; ++i) collection.Add(new __FCBase);
+    const auto at = [&collection](int32_t index) { return collection.GetItemAt(index); };
+    using Seen = std::vector<std::pair<__FCBase *, int32_t>>;
+
+    RecordingVisitor visitor(3);
     EXPECT_EQ(collection.ForEach(&visitor), 2);
-    EXPECT_EQ(visitor.visits, 3);
-    CountingVisitor matcher(2);
-    EXPECT_EQ(collection.FindFirst(&matcher), collection.GetItemAt(2));
+    EXPECT_EQ(visitor.seen, (Seen{{at(1), -1}, {at(2), -1}, {at(4), -1}}));
+    RecordingVisitor indexed(3);
+    EXPECT_EQ(collection.ForEachIndex(&indexed), 2);
+    EXPECT_EQ(indexed.seen, (Seen{{at(1), 1}, {at(2), 2}, {at(4), 4}}));
+    RecordingVisitor everything(99);
+    EXPECT_EQ(collection.ForEachIndex(&everything), 4);
+    RecordingVisitor matcher(3);
+    EXPECT_EQ(collection.FindFirst(&matcher), at(4));
+    EXPECT_EQ(matcher.seen.size(), 3u);
+    RecordingVisitor never(99);
+    EXPECT_EQ(collection.FindFirst(&never), nullptr);
+    __FCCollection empty;
+    EXPECT_EQ(empty.FindFirst(&never), nullptr);
+    EXPECT_EQ(empty.ForEach(&never), 0);
+    EXPECT_EQ(never.seen.size(), 4u) << "only the first collection's elements were seen";
 }
 
 class StaffSystems : public HostTest {
@@ -99,6 +125,22 @@ TEST_F(StaffSystems, SaveAllWritesEverySystemBackWithOnlyTheChangedIndent) {
     EXPECT_EQ(host.Trace()[2].data, standin::Bytes(28, 3));
 }
 
+TEST_F(StaffSystems, HoldOnlyStaffSystems) {
+    systems.LoadAll();
+    systems.Add(new FCMeasure);
+    EXPECT_EQ(systems.GetItemAt(3), nullptr);
+    EXPECT_NE(systems.GetItemAt(2), nullptr);
+}
+
+TEST_F(StaffSystems, SaveAllPassesOverEmptyEntries) {
+    systems.LoadAll();
+    systems.Add(nullptr);
+    systems.Add(new FCStaffSystem);  // holds nothing: its save fails
+    host.ClearTrace();
+    EXPECT_FALSE(systems.SaveAll());
+    EXPECT_EQ(CallsOf("FX_SaveEData").size(), 3u);
+}
+
 TEST_F(StaffSystems, SaveAllStopsAtTheFirstFailedSave) {
     systems.LoadAll();
     host.FailCallsWhere([](const standin::HostCall &call) { return call.itemIn == 2; });
@@ -128,6 +170,23 @@ TEST(Strings, GrowInStepsThatFollowTheCapacity) {
     longer.EnsureCapacity(1000);
     longer.EnsureCapacity(1500);
     EXPECT_EQ(longer.GetCapacity(), 1600u);
+}
+
+TEST(Strings, GrowInThousandsPastTenThousand) {
+    FCString text;
+    text.EnsureCapacity(10009);
+    EXPECT_EQ(text.GetCapacity(), 10010u);
+    text.EnsureCapacity(10500);
+    EXPECT_EQ(text.GetCapacity(), 11000u);
+}
+
+TEST(Strings, NoTextIsTheEmptyText) {
+    FCString none(nullptr);
+    EXPECT_EQ(none.GetLength(), 0u);
+    FCString text("abc");
+    text.SetAsciiText(nullptr, 3);
+    EXPECT_EQ(text.GetLength(), 0u);
+    EXPECT_EQ(text.GetText()[0], 0);
 }
 
 TEST(Strings, AnOverflowingSizeFailsWithoutTouchingTheText) {

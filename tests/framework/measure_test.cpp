@@ -53,23 +53,67 @@ TEST_F(Measures, OnlyBitsFourToSevenOfTheBarlineWordMakeTheStyle) {
 }
 
 TEST_F(Measures, LoadItemZeroChangesNothingAndAnyOtherDropsTheAttachments) {
+    const auto attach = [this] {
+        measure.SetFirstAttachment(std::make_unique<FCMeasureFirstAttachment>());
+        measure.SetSecondAttachment(std::make_unique<FCMeasureSecondAttachment>());
+        measure.SetThirdAttachment(std::make_unique<FCMeasureThirdAttachment>());
+    };
+    const auto attached = [this] {
+        return measure.GetFirstAttachment() != nullptr &&
+               measure.GetSecondAttachment() != nullptr && measure.GetThirdAttachment() != nullptr;
+    };
+    const auto detached = [this] {
+        return measure.GetFirstAttachment() == nullptr &&
+               measure.GetSecondAttachment() == nullptr && measure.GetThirdAttachment() == nullptr;
+    };
     ASSERT_TRUE(measure.LoadItem(3));
-    measure.SetFirstAttachment(std::make_unique<FCMeasureFirstAttachment>());
+    attach();
     host.ClearTrace();
     EXPECT_FALSE(measure.LoadItem(0));
     EXPECT_TRUE(Calls().empty());
-    EXPECT_NE(measure.GetFirstAttachment(), nullptr);
+    EXPECT_TRUE(attached());
     EXPECT_EQ(measure.GetItemNo(), 3);
     EXPECT_EQ(measure.GetLoadedSize(), 30u);
+    EXPECT_TRUE(measure.Reload());
+    EXPECT_TRUE(detached()) << "a reload is a load";
+    attach();
     EXPECT_FALSE(measure.LoadItem(9));
-    EXPECT_EQ(measure.GetFirstAttachment(), nullptr);
+    EXPECT_TRUE(detached());
+}
+
+// A record the host supplies short lacks the words past its end; those it
+// holds are read as ever.
+TEST_F(Measures, AShortRecordHoldsOnlyTheWordsItReaches) {
+    struct Case {
+        uint32_t version;
+        std::size_t stored;  // bytes of the stored 30-byte record
+        bool flags, barline;
+    };
+    // The 26-byte layout has no bytes 4 to 7: a stored record of n bytes
+    // from 8 on reaches n - 4 bytes.
+    for (const Case &c : {Case{0x12000000, 13, false, false}, Case{0x12000000, 14, true, false},
+                          Case{0x12000000, 15, true, false}, Case{0x12000000, 16, true, true},
+                          Case{0x11FFFFFF, 13, false, false}, Case{0x11FFFFFF, 14, true, false},
+                          Case{0x11FFFFFF, 16, true, true}}) {
+        hostdata::RecordHostVersion(c.version);
+        standin::Bytes stored = StoredMeasure(0x0800, 0x0050);
+        stored.resize(c.stored);
+        host.PutMeasure(5, stored);
+        ASSERT_TRUE(measure.LoadItem(5));
+        EXPECT_EQ(measure.HoldsFlags(), c.flags) << c.version << " " << c.stored;
+        EXPECT_EQ(measure.HoldsBarline(), c.barline) << c.version << " " << c.stored;
+        EXPECT_EQ(measure.ShowsFullNames(), c.flags);
+    }
 }
 
 TEST_F(Measures, SaveWritesTheAttachmentsIntoTheLayoutInForce) {
     // The 30-byte layout puts the words from offset 4 on four bytes further.
-    const std::pair<uint32_t, std::size_t> layouts[] = {{0x11FFFFFF, 0}, {0x12000000, 4}};
+    // Each layout starts from the record as stored, which holds none of the
+    // values written.
+    const std::pair<uint32_t, std::size_t> layouts[] = {{0x12000000, 4}, {0x11FFFFFF, 0}};
     for (const auto &[version, shift] : layouts) {
         hostdata::RecordHostVersion(version);
+        host.PutMeasure(3, StoredMeasure(0x0840, 0x0050));
         ASSERT_TRUE(measure.LoadItem(3));
         auto first = std::make_unique<FCMeasureFirstAttachment>();
         first->value = 0xA1A1;
@@ -77,10 +121,12 @@ TEST_F(Measures, SaveWritesTheAttachmentsIntoTheLayoutInForce) {
         second->firstValue = 0xB1B1;
         second->secondValue = 0xB2B2;
         second->firstFlag = true;
+        // Each layout holds a different one of the two values.
         auto third = std::make_unique<FCMeasureThirdAttachment>();
         third->firstValue = 0xC1C1;
         third->secondValue = 0xC2C2;
-        third->holdFirst = true;
+        third->holdFirst = shift != 0;
+        third->holdSecond = shift == 0;
         third->thirdFlag = true;
         measure.SetFirstAttachment(std::move(first));
         measure.SetSecondAttachment(std::move(second));
@@ -94,11 +140,17 @@ TEST_F(Measures, SaveWritesTheAttachmentsIntoTheLayoutInForce) {
         EXPECT_EQ(hostdata::ReadU16(saved, 4 + shift), 0xB1B1);
         EXPECT_EQ(hostdata::ReadU16(saved, 6 + shift), 0xB2B2);
         EXPECT_EQ(hostdata::ReadU16(saved, 8 + shift), 0x0880);
-        EXPECT_EQ(hostdata::ReadU16(saved, 12 + shift), 0x1010);  // held as loaded
-        EXPECT_EQ(hostdata::ReadU16(saved, 14 + shift), 0xC2C2);
+        EXPECT_EQ(hostdata::ReadU16(saved, 12 + shift), shift ? 0x1010 : 0xC1C1);
+        EXPECT_EQ(hostdata::ReadU16(saved, 14 + shift), shift ? 0xC2C2 : 0x1212);
         EXPECT_EQ(hostdata::ReadU16(saved, 16 + shift), 0x1414 | 0x0002);
         EXPECT_EQ(hostdata::ReadU16(saved, 22 + shift), 0x1A1A);
     }
+}
+
+TEST_F(Measures, WithoutAttachmentsTheRecordIsSavedAsLoaded) {
+    ASSERT_TRUE(measure.LoadItem(3));
+    ASSERT_TRUE(measure.Save());
+    EXPECT_EQ(host.Trace().back().data, StoredMeasure(0x0840, 0x0050));
 }
 
 TEST_F(Measures, CopyFromANewMeasureHoldsZeroBytesOfTheLayoutInForce) {
@@ -109,6 +161,16 @@ TEST_F(Measures, CopyFromANewMeasureHoldsZeroBytesOfTheLayoutInForce) {
     EXPECT_EQ(measure.GetItemNo(), 3);
     EXPECT_EQ(standin::Bytes(measure.HeldBytes(), measure.HeldBytes() + measure.GetLoadedSize()),
               standin::Bytes(26, 0));
+}
+
+TEST_F(Measures, ACopyHoldsOnlyWhatItsSourceLoaded) {
+    host.PutMeasure(4, standin::Bytes(12, 0x44));
+    FCMeasure source;
+    ASSERT_TRUE(source.LoadItem(4));
+    measure.CopyDataFrom(source);
+    EXPECT_EQ(measure.GetLoadedSize(), 12u);
+    EXPECT_EQ(measure.HeldBytes(), measure.GetRecordBuffer());
+    EXPECT_FALSE(measure.HoldsFlags());
 }
 
 }  // namespace

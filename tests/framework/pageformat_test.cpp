@@ -106,6 +106,9 @@ TEST_F(PageFormatPrefs, ThePartsAreFourOtherRecordsAndAreWhatLoadFirstAndReloadL
     host.ClearTrace();
     ASSERT_TRUE(prefs.Reload());
     EXPECT_EQ(Calls(), partsLoad);
+    for (int16_t inci = 0; inci < 4; ++inci) host.Records().Erase({OtherTag('7', '7'), -2, inci});
+    EXPECT_FALSE(prefs.Reload());
+    EXPECT_EQ(prefs.GetLoadedSize(), 0u);
 }
 
 TEST_F(PageFormatPrefs, NoOtherVariantExists) {
@@ -163,11 +166,146 @@ TEST_F(PageFormatPrefs, ACopyIsLoadedWithTheSourcesRecordAndExtraValues) {
     EXPECT_EQ(prefs.GetDataKey().item, 1);
 }
 
+// The host may supply some of a page format's other records and not
+// others: the record loads with what it got and tells which fields those
+// are; a field it did not get keeps what the record held.
+TEST_F(PageFormatPrefs, TheScoreHoldsTheFieldsTheHostSupplied) {
+    PutOther('3', '9', 0, {0, 0, 7, 0, 0, 0});
+    ASSERT_TRUE(prefs.LoadItem(0));
+    host.Records().Erase({OtherTag('3', '9'), -2, 0});
+    standin::Bytes shortened(2, 0);  // 'ot03' word 0 only: offset 44, not 46
+    host.Records().Put({OtherTag('0', '3'), -2, 0}, shortened);
+    ASSERT_TRUE(prefs.LoadItem(0));
+    EXPECT_EQ(prefs.GetLoadedSize(), 48u);
+    EXPECT_FALSE(prefs.HoldsField(8, 2));
+    EXPECT_EQ(hostdata::ReadU16(prefs.HeldBytes(), 8), 7) << "kept from the earlier load";
+    EXPECT_TRUE(prefs.HoldsField(0, 8) && prefs.HoldsField(10, 34));
+    EXPECT_TRUE(prefs.HoldsSystemIndent());
+    EXPECT_EQ(prefs.GetSystemIndent(), 30);
+    EXPECT_FALSE(prefs.HoldsFirstSystemIndent());
+    EXPECT_FALSE(prefs.HoldsField(46, 4)) << "past the record";
+}
+
+TEST_F(PageFormatPrefs, ThePartsHoldTheRecordsTheHostSupplied) {
+    host.Records().Erase({OtherTag('7', '7'), -2, 3});
+    ASSERT_TRUE(prefs.LoadItem(1));
+    EXPECT_TRUE(prefs.HoldsField(0, 36));
+    EXPECT_FALSE(prefs.HoldsField(36, 2));
+    EXPECT_TRUE(prefs.HoldsSystemIndent());
+    EXPECT_FALSE(prefs.HoldsFirstSystemIndent());
+}
+
+TEST_F(PageFormatPrefs, ARecordTheHostSuppliedNothingOfHasNotLoaded) {
+    for (const char *other : {"14", "15", "39", "16", "02", "17", "01", "13", "03"}) {
+        host.Records().Erase({OtherTag(other[0], other[1]), -2, 0});
+    }
+    for (int16_t inci = 0; inci < 4; ++inci) host.Records().Erase({OtherTag('7', '7'), -2, inci});
+    for (const uint16_t variant : {0, 1}) {
+        EXPECT_FALSE(prefs.LoadItem(variant));
+        EXPECT_EQ(prefs.GetLoadedSize(), 0u);
+        EXPECT_FALSE(prefs.HoldsSystemIndent() || prefs.HoldsFirstSystemIndent());
+        EXPECT_FALSE(prefs.Save());
+    }
+}
+
+// A variant's three extra values are taken together, or not at all: the
+// record stays loaded and the load answers false.
+TEST_F(PageFormatPrefs, TheExtraValuesOfAVariantComeTogether) {
+    struct Case {
+        char other[2];
+        int16_t inci;
+        bool score, parts;  // whether the variant's values still load
+    };
+    for (const Case &c : {Case{{'9', '3'}, 0, false, false}, Case{{'0', '1'}, 0, false, true},
+                          Case{{'7', '7'}, 4, true, false}}) {
+        const standin::RecordKey key{OtherTag(c.other[0], c.other[1]), -2, c.inci};
+        const standin::Bytes held = *host.Records().Find(key);
+        host.Records().Erase(key);
+        for (const uint16_t variant : {0, 1}) {
+            FCPageFormatPrefs loaded;
+            loaded.SetExtraValue1(-1);
+            const bool extras = variant == 0 ? c.score : c.parts;
+            EXPECT_EQ(loaded.LoadItem(variant), extras) << c.other[0] << c.other[1] << variant;
+            EXPECT_EQ(loaded.GetLoadedSize(), 48u);
+            EXPECT_EQ(loaded.GetSystemIndent(), variant == 0 ? 30 : 20);
+            EXPECT_EQ(loaded.GetExtraValue1(), extras ? (variant == 0 ? 11 : 21) : -1);
+        }
+        host.Records().Put(key, held);
+    }
+}
+
+TEST_F(PageFormatPrefs, ALoadKeepsTheInciItWasGiven) {
+    prefs.SetDataKey({5, 7});
+    ASSERT_TRUE(prefs.LoadItem(0));
+    EXPECT_EQ(prefs.GetDataKey().item, 0);
+    EXPECT_EQ(prefs.GetDataKey().inci, 7);
+    ASSERT_TRUE(prefs.LoadPrefsRecord(1));
+    EXPECT_EQ(prefs.GetDataKey().inci, 7);
+}
+
+TEST_F(PageFormatPrefs, ACopyHoldsTheFieldsItsSourceHeld) {
+    host.Records().Erase({OtherTag('0', '3'), -2, 0});
+    FCPageFormatPrefs source;
+    ASSERT_TRUE(source.LoadItem(0));
+    prefs.CopyDataFrom(source);
+    EXPECT_TRUE(prefs.HoldsSystemIndent());
+    EXPECT_FALSE(prefs.HoldsFirstSystemIndent());
+    prefs.CopyDataFrom(FCPageFormatPrefs());
+    EXPECT_TRUE(prefs.HoldsField(0, 48)) << "a copy of nothing is a whole record of its own";
+}
+
+// A save writes back only the fields the host supplied.
+TEST_F(PageFormatPrefs, SavingTheScoreWritesOnlyTheFieldsTheHostSupplied) {
+    host.Records().Erase({OtherTag('3', '9'), -2, 0});
+    ASSERT_TRUE(prefs.LoadItem(0));
+    PutOther('3', '9', 0, {});
+    auto *record = static_cast<uint8_t *>(prefs.GetRecordBuffer());
+    hostdata::WriteU16(record, 8, 8);    // 'ot39', which the load did not get
+    hostdata::WriteU16(record, 46, 46);  // 'ot03'
+    host.ClearTrace();
+    EXPECT_TRUE(prefs.Save());
+    EXPECT_EQ(CallsOf("FX_SaveEData"),
+              Lines{"FX_SaveEData 'ot03' (-2,0) length 12 v=0x19000000 -> 1"});
+    EXPECT_EQ(OtherWord('3', '9', 0, 2), 0);
+}
+
+TEST_F(PageFormatPrefs, ThePartsHeldOnlyInPartAreNotSaved) {
+    host.Records().Erase({OtherTag('7', '7'), -2, 2});
+    ASSERT_TRUE(prefs.LoadItem(1));
+    PutOther('7', '7', 2, {});
+    host.ClearTrace();
+    EXPECT_FALSE(prefs.Save());
+    EXPECT_TRUE(host.Trace().empty());
+}
+
+// The other variant's extra values go back only as the host holds them;
+// this variant's are written into whatever records the host supplies whole.
+TEST_F(PageFormatPrefs, SavingTheExtraValuesLeavesTheOtherVariantsAsTheHostHasThem) {
+    ASSERT_TRUE(prefs.LoadItem(0));
+    host.Records().Erase({OtherTag('7', '7'), -2, 4});  // the parts' extra value 3
+    prefs.SetExtraValue1(41);
+    prefs.SetExtraValue3(43);
+    host.ClearTrace();
+    EXPECT_TRUE(prefs.Save());
+    EXPECT_EQ(CallsOf("FX_SaveEData"),
+              (Lines{"FX_SaveEData 'ot01' (-2,0) length 12 v=0x19000000 -> 1",
+                     "FX_SaveEData 'ot93' (-2,0) length 12 v=0x19000000 -> 1"}));
+    EXPECT_EQ(host.Records().Find({OtherTag('7', '7'), -2, 4}), nullptr);
+    EXPECT_EQ(OtherWord('9', '3', 0, 2), 41);
+    EXPECT_EQ(OtherWord('9', '3', 0, 4), 21);
+
+    host.Records().Erase({OtherTag('9', '3'), -2, 0});
+    prefs.SetExtraValue1(45);
+    prefs.SetExtraValue2(42);
+    EXPECT_FALSE(prefs.Save()) << "'ot93' holds the score's extra value 1";
+    EXPECT_EQ(OtherWord('7', '6', 0, 3), 42) << "the others are still written";
+}
+
 // Every preference record that is served field by field: loaded, every
 // field changed, saved, loaded again. Versioned maps go through the
-// framework's own preference object, whose storage is just the room the
-// fields reach; plain maps through the host operations, with a buffer of
-// just that room.
+// framework's own preference object, plain maps through the plain load and
+// save of a data object; the storage of both is just the room the fields
+// reach.
 class AnyPrefs : public __FCPrefsBase {
 public:
     AnyPrefs(uint32_t tag, uint32_t recordSize) : tag(tag), recordSize(recordSize) {}
@@ -182,6 +320,35 @@ public:
     const uint32_t tag, recordSize;
     std::array<uint8_t, 112> record{};
 };
+
+class AnyRecord : public __FCNoInciOther {
+public:
+    AnyRecord(uint32_t tag, uint32_t recordSize) : tag(tag), recordSize(recordSize) {}
+    int32_t GetClassID() const override { return 1; }
+    void *GetRecordBuffer() override { return record.data(); }
+    AnyRecord *CreateObject() const override { return new AnyRecord(tag, recordSize); }
+    uint32_t GetDataTag() const override { return tag; }
+    uint32_t GetRecordSize() const override { return recordSize; }
+
+    const uint32_t tag, recordSize;
+    std::array<uint8_t, 112> record{};
+};
+
+// A preference class without a copy of its own takes the record into a block
+// of its own, and which fields the host supplied.
+TEST_F(PageFormatPrefs, TheGenericCopyTakesTheFieldsItsSourceHeld) {
+    host.Records().Erase({OtherTag('1', '7'), -2, 0});
+    AnyPrefs source(hostdata::kPageFormatTag, 48), copy(hostdata::kPageFormatTag, 48);
+    copy.CopyDataFrom(source);
+    EXPECT_EQ(copy.GetLoadedSize(), 0u) << "a source that holds nothing gives nothing";
+    ASSERT_TRUE(source.LoadItem(0));
+    copy.CopyDataFrom(source);
+    EXPECT_TRUE(copy.IsBufferOwned());
+    EXPECT_EQ(copy.GetLoadedSize(), 48u);
+    EXPECT_TRUE(copy.HoldsField(46, 2));
+    EXPECT_FALSE(copy.HoldsField(28, 2));
+    EXPECT_EQ(hostdata::ReadU16(copy.HeldBytes(), 46), 90);
+}
 
 struct MapCase {
     const char *tag;
@@ -212,30 +379,32 @@ protected:
     }
 
     bool Load(Record &record) {
-        const auto extent = hostdata::Extent(Map());
+        const auto extent = static_cast<uint32_t>(hostdata::Extent(Map()));
         if (GetParam().versioned) {
-            AnyPrefs prefs(Tag(), static_cast<uint32_t>(extent));
+            AnyPrefs prefs(Tag(), extent);
             if (!prefs.LoadItem(GetParam().selector)) return false;
             record = prefs.record;
             return prefs.GetLoadedSize() == static_cast<uint64_t>(hostdata::ReportedSize(Map()));
         }
-        hostdata::DataKey key{GetParam().selector, 0};
-        int32_t room = extent;
-        return hostdata::LoadHostRecord(Tag(), &key, record.data(), &room, 0x19000000) != 0;
+        AnyRecord plain(Tag(), extent);
+        if (!plain.LoadItem(GetParam().selector)) return false;
+        record = plain.record;
+        return plain.GetLoadedSize() == static_cast<uint64_t>(hostdata::ReportedSize(Map()));
+    }
+
+    // Loads the record afresh, puts these bytes in its place and saves it.
+    template <typename Prefs>
+    bool SaveThrough(Prefs &&prefs, const Record &record) {
+        if (!prefs.LoadItem(GetParam().selector)) return false;
+        host.ClearTrace();
+        prefs.record = record;
+        return prefs.Save();
     }
 
     bool Save(const Record &record) {
-        const auto extent = hostdata::Extent(Map());
-        if (GetParam().versioned) {
-            AnyPrefs prefs(Tag(), static_cast<uint32_t>(extent));
-            if (!prefs.LoadItem(GetParam().selector)) return false;
-            host.ClearTrace();
-            prefs.record = record;
-            return prefs.Save();
-        }
-        host.ClearTrace();
-        hostdata::DataKey key{GetParam().selector, 0};
-        return hostdata::SaveHostRecord(Tag(), &key, record.data(), extent, 0x19000000) != 0;
+        const auto extent = static_cast<uint32_t>(hostdata::Extent(Map()));
+        if (GetParam().versioned) return SaveThrough(AnyPrefs(Tag(), extent), record);
+        return SaveThrough(AnyRecord(Tag(), extent), record);
     }
 
     static uint32_t Field(const Record &record, const hostdata::FieldMapRow &row) {

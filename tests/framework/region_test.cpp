@@ -28,7 +28,7 @@ FCMusicRegion &Select(FCMusicRegion &region, Point start, Point end) {
 class Regions : public HostTest {
 protected:
     Regions() {
-        host.Slots() = {{1, 7}, {2, 8}, {3, 8}};
+        host.Slots() = {{1, 7}, {2, 8}, {3, 8}, {4, 7}};
         Select(base, {1, 1, 2, 100}, {4, 2, -3, 200});
     }
     FCMusicRegion base, other;
@@ -40,9 +40,10 @@ TEST_F(Regions, TakeTheirMeasuresFromTheSelectionRecord) {
     EXPECT_EQ(base.GetEndMeasure(), -3);
 }
 
+// The other region's staff is asked for first, then this one's.
 TEST_F(Regions, AreTheSameWhenTheirSlotsShowTheSameStaves) {
-    EXPECT_TRUE(base.IsSameRegion(Select(other, {1, 1, 2, 100}, {9, 3, -3, 200})));
-    EXPECT_EQ(Calls(), (std::vector<std::string>{"FX_SlotToInst 1 1 v=0x19000000 -> 7",
+    EXPECT_TRUE(base.IsSameRegion(Select(other, {1, 4, 2, 100}, {9, 3, -3, 200})));
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"FX_SlotToInst 4 1 v=0x19000000 -> 7",
                                                  "FX_SlotToInst 1 1 v=0x19000000 -> 7",
                                                  "FX_SlotToInst 3 9 v=0x19000000 -> 8",
                                                  "FX_SlotToInst 2 4 v=0x19000000 -> 8"}));
@@ -53,6 +54,9 @@ TEST_F(Regions, DifferWhenAnyPartOfEitherPointDiffers) {
     EXPECT_TRUE(Calls().empty());
     EXPECT_FALSE(base.IsSameRegion(Select(other, {1, 2, 2, 100}, {4, 2, -3, 200})));
     EXPECT_EQ(Calls().size(), 2u);
+    EXPECT_FALSE(base.IsSameRegion(Select(other, {1, 1, 2, 100}, {4, 1, -3, 200})))
+        << "the end staves differ";
+    EXPECT_EQ(Calls().size(), 6u);
     EXPECT_FALSE(base.IsSameRegion(Select(other, {1, 1, 2, 101}, {4, 2, -3, 200})));
     EXPECT_FALSE(base.IsSameRegion(Select(other, {1, 1, 2, 100}, {4, 2, -3, 201})));
     EXPECT_FALSE(base.IsSameRegion(Select(other, {1, 1, 3, 100}, {4, 2, -3, 200})));

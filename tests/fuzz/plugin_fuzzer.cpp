@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -43,32 +44,67 @@ std::vector<uint8_t> Selection(FuzzedDataProvider &input) {
     return record;
 }
 
-// Every value a system's left indent may be given by a command: a word of
-// an other record the host holds whole, as the page formats are made of
-// them. No indent is ever made up from a record the host lacks.
-std::set<uint16_t> IndentsOnOffer(const standin::Host &host) {
-    std::set<uint16_t> values;
-    for (const auto &[key, bytes] : host.Records().All()) {
-        if ((key.tag >> 16) != ('o' << 8 | 't') || bytes.size() < 12) continue;
-        for (std::size_t at = 0; at < 12; at += 2) {
-            values.insert(hostdata::ReadU16(bytes.data(), at));
+// The bytes of a load that the host supplied: those it copied, as far as
+// the size it reported; none when it reported more than it copied, since
+// the plug-in then cannot tell its bytes from any others.
+std::optional<std::size_t> SuppliedBytes(const standin::HostCall &load) {
+    if (load.result == 0 || load.sizeOut <= 0) return 0;
+    const auto reported = static_cast<std::size_t>(load.sizeOut);
+    if (reported > load.data.size() && load.data.size() < static_cast<std::size_t>(load.sizeIn)) {
+        return std::nullopt;
+    }
+    return std::min(reported, load.data.size());
+}
+
+// The indents a command may write: the words at the places the page format
+// takes its indents from (score: 'ot17' word 1, 'ot03' word 1; parts:
+// 'ot77' inci 2 word 2, inci 3 word 5), as the host supplied them during
+// the command.
+std::set<uint16_t> SuppliedIndents(const std::vector<standin::HostCall> &trace,
+                                   std::size_t firstCall) {
+    struct Place {
+        char c1, c2;
+        int16_t inci;
+        std::size_t offset;
+    };
+    constexpr Place kPlaces[] = {{'1', '7', 0, 2}, {'0', '3', 0, 2}, {'7', '7', 2, 4},
+                                 {'7', '7', 3, 10}};
+    std::set<uint16_t> indents;
+    for (std::size_t i = firstCall; i < trace.size(); ++i) {
+        const standin::HostCall &call = trace[i];
+        if (call.function != "FX_LoadEData") continue;
+        for (const Place &place : kPlaces) {
+            const bool there =
+                call.tag == hostdata::OtherTag(place.c1, place.c2) && call.inciIn == place.inci;
+            if (!there) continue;
+            const auto supplied = SuppliedBytes(call);
+            if (supplied && *supplied >= place.offset + 2) {
+                indents.insert(hostdata::ReadU16(call.data.data(), place.offset));
+            }
         }
     }
-    return values;
+    return indents;
 }
+
+struct LoadedSystem {
+    standin::Bytes bytes;
+    std::optional<std::size_t> supplied;
+};
 
 // During a command the host is written to only by staff system saves, each
 // carrying what was loaded under that key but for the left indent, which
-// holds a value of the page format.
+// holds an indent the host supplied. A system whose record was empty, or
+// too short for its first measure, is never saved.
 void CheckCommand(const hostile::HostileHost &hostile, std::size_t firstCall) {
+    constexpr std::size_t kFirstMeasureEnd = 10;
     const auto &trace = hostile.host.Trace();
-    const std::set<uint16_t> indents = IndentsOnOffer(hostile.host);
-    std::map<std::pair<int16_t, int16_t>, standin::Bytes> loaded;
+    const std::set<uint16_t> indents = SuppliedIndents(trace, firstCall);
+    std::map<std::pair<int16_t, int16_t>, LoadedSystem> loaded;
     for (std::size_t i = firstCall; i < trace.size(); ++i) {
         const standin::HostCall &call = trace[i];
         const bool staffSystem = call.tag == hostdata::kStaffSystemTag;
         if (call.function == "FX_LoadEData" && staffSystem && call.result != 0) {
-            loaded[{call.itemIn, call.inciIn}] = call.data;
+            loaded[{call.itemIn, call.inciIn}] = {call.data, SuppliedBytes(call)};
         }
         if (call.function == "FX_CreateEData" || call.function == "FX_DeleteEData") {
             Fail("a command created or deleted a record", call);
@@ -78,18 +114,20 @@ void CheckCommand(const hostile::HostileHost &hostile, std::size_t firstCall) {
         const auto found = loaded.find({call.itemIn, call.inciIn});
         if (found == loaded.end()) Fail("a staff system was saved that was never loaded", call);
         if (call.data.size() > 28) Fail("a save handed the host more than a staff system", call);
+        const std::optional<std::size_t> supplied = found->second.supplied;
+        if (supplied && *supplied < kFirstMeasureEnd) {
+            Fail("a staff system without its first measure was saved", call);
+        }
         if (hostile.sizeReport != hostile::SizeReport::Honest) continue;
-        const standin::Bytes &before = found->second;
+        const standin::Bytes &before = found->second.bytes;
         if (call.data.size() != before.size()) Fail("a save changed a record's size", call);
         for (std::size_t at = 0; at < before.size(); ++at) {
             if ((at == 2 || at == 3) || call.data[at] == before[at]) continue;
             Fail("a save changed a byte outside the left indent", call);
         }
-        if (before.size() >= 4) {
-            const uint16_t indent = hostdata::ReadU16(call.data.data(), 2);
-            if (indent != hostdata::ReadU16(before.data(), 2) && indents.count(indent) == 0) {
-                Fail("a left indent came from nowhere", call);
-            }
+        const uint16_t indent = hostdata::ReadU16(call.data.data(), 2);
+        if (indent != hostdata::ReadU16(before.data(), 2) && indents.count(indent) == 0) {
+            Fail("a left indent is no word the host supplied", call);
         }
     }
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "hostdata/field_map.h"
 #include "hostdata/record_redirection.h"
 #include "hostdata/versioned_field_maps.h"
+#include "tests/hostdata/field_map_rows.h"
 
 namespace {
 
@@ -364,6 +366,65 @@ TEST(FieldMapTables, VersionedMapsShareThePlainMapsRows) {
     EXPECT_EQ(Texts(repeats.begin() + 20, repeats.end()),
               (Texts{"40 <- ot69 w1 x2 m0", "42 <- ot20 w3 x2 m0"}));
     EXPECT_EQ(RowTexts(Versioned("pfSI")), FirstRowTexts(Plain("pfSI"), 21));
+}
+
+// Every row of every map, one line each, against the rows the host's
+// records are known to have (field_map_rows.txt, built into the test). A
+// change to a table that is meant goes into that file too: on a difference
+// the test writes the rows as they are to field_map_rows.actual.txt.
+std::vector<std::string> AllRows() {
+    std::vector<std::string> lines;
+    const auto add = [&lines](const std::string &map, FieldMap rows) {
+        for (const std::string &row : RowTexts(rows)) lines.push_back(map + ": " + row);
+    };
+    for (const MapFigures &figures : kPlainMaps) {
+        add("plain " + figures.tag, Plain(figures.tag, figures.selector));
+    }
+    for (const MapFigures &figures : kVersionedMaps) {
+        add("versioned " + figures.tag + " " + std::to_string(figures.selector),
+            Versioned(figures.tag, figures.selector));
+    }
+    add("page format extra", hostdata::PageFormatExtraFieldMap());
+    return lines;
+}
+
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+TEST(FieldMapTables, EveryRowIsTheHostsOwn) {
+    const std::vector<std::string> expected = Lines(kFieldMapRows);
+    const std::vector<std::string> actual = AllRows();
+    int differences = 0;
+    for (std::size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
+        const std::string want = i < expected.size() ? expected[i] : "(none)";
+        const std::string got = i < actual.size() ? actual[i] : "(none)";
+        if (want != got && ++differences <= 10) {
+            ADD_FAILURE() << "row " << i + 1 << ": expected " << want << ", got " << got;
+        }
+    }
+    if (differences == 0) return;
+    std::ofstream written("field_map_rows.actual.txt");
+    for (const std::string &line : actual) written << line << '\n';
+}
+
+TEST(FieldMapTables, EveryMapFitsAPass) {
+    for (const MapFigures &figures : kPlainMaps) {
+        EXPECT_LE(Plain(figures.tag).rowCount, hostdata::kMaxMapRows) << figures.tag;
+        EXPECT_LE(figures.extent, hostdata::SuppliedWords::kMaxBytes) << figures.tag;
+    }
+    for (const MapFigures &figures : kVersionedMaps) {
+        EXPECT_LE(figures.rows, hostdata::kMaxMapRows) << figures.tag;
+        EXPECT_LE(figures.extent, hostdata::SuppliedWords::kMaxBytes) << figures.tag;
+    }
+    for (const RunFigures &run : kRuns) {
+        EXPECT_LE(12 * run.count, hostdata::SuppliedWords::kMaxBytes) << run.tag;
+    }
 }
 
 TEST(FieldMapTables, ThePartsPageFormatAndUnknownTagsHaveNoMap) {

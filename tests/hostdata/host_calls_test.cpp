@@ -20,23 +20,24 @@ protected:
     }
 };
 
+// Each call carries a version of its own, as the caller gave it.
 TEST_F(HostCalls, PassEveryArgumentToTheHostUnchanged) {
     hostdata::DataKey key{2, 0};
     uint8_t buffer[28];
     int32_t size = sizeof buffer;
-    EXPECT_EQ(hostdata::LoadHostRecord(kSoss, &key, buffer, &size, kVersion), 1);
+    EXPECT_EQ(hostdata::LoadHostRecord(kSoss, &key, buffer, &size, 0x01000001), 1);
     EXPECT_EQ(buffer[27], 0x22);
-    EXPECT_EQ(hostdata::SaveHostRecord(kSoss, &key, buffer, 28, kVersion), 1);
-    EXPECT_EQ(hostdata::NextHostRecord(kSoss, &key, kVersion), 0);
+    EXPECT_EQ(hostdata::SaveHostRecord(kSoss, &key, buffer, 28, 0x02000002), 1);
+    EXPECT_EQ(hostdata::NextHostRecord(kSoss, &key, 0x03000003), 0);
     hostdata::DataKey created{0xFFFF, 0xFFFF};
-    EXPECT_EQ(hostdata::CreateHostRecord(kSoss, &created, buffer, 28, kVersion), 1);
-    EXPECT_EQ(hostdata::DeleteHostRecord(kSoss, &created, kVersion), 1);
+    EXPECT_EQ(hostdata::CreateHostRecord(kSoss, &created, buffer, 28, 0x04000004), 1);
+    EXPECT_EQ(hostdata::DeleteHostRecord(kSoss, &created, 0x05000005), 1);
     EXPECT_EQ(Calls(), (std::vector<std::string>{
-                           "FX_LoadEData 'SOSS' (2,0) room 28 v=0x19000000 -> 1 size 28",
-                           "FX_SaveEData 'SOSS' (2,0) length 28 v=0x19000000 -> 1",
-                           "FX_NextEData 'SOSS' (2,0) v=0x19000000 -> 0",
-                           "FX_CreateEData 'SOSS' (-1,-1)->(3,0) length 28 v=0x19000000 -> 1",
-                           "FX_DeleteEData 'SOSS' (3,0) v=0x19000000 -> 1",
+                           "FX_LoadEData 'SOSS' (2,0) room 28 v=0x01000001 -> 1 size 28",
+                           "FX_SaveEData 'SOSS' (2,0) length 28 v=0x02000002 -> 1",
+                           "FX_NextEData 'SOSS' (2,0) v=0x03000003 -> 0",
+                           "FX_CreateEData 'SOSS' (-1,-1)->(3,0) length 28 v=0x04000004 -> 1",
+                           "FX_DeleteEData 'SOSS' (3,0) v=0x05000005 -> 1",
                        }));
 }
 
@@ -95,10 +96,10 @@ TEST_F(ZeroProbe, AsksTheHostTwiceWhenTheFirstLoadSucceeds) {
     host.Records().Put({kProbe, 0, 0}, standin::Bytes(8, 7));
     int calls = 0;
     host.FailCallsWhere([&calls](const standin::HostCall &) { return ++calls == 2; });
-    EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, buffer, &size, kVersion), 0);
+    EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, buffer, &size, 0x12000000), 0);
     EXPECT_EQ(Calls(), (std::vector<std::string>{
-                           "FX_LoadEData 'O\tfI' (0,0) room 120 v=0x19000000 -> 1 size 8",
-                           "FX_LoadEData 'O\tfI' (0,0) room 8 v=0x19000000 -> 0",
+                           "FX_LoadEData 'O\tfI' (0,0) room 120 v=0x12000000 -> 1 size 8",
+                           "FX_LoadEData 'O\tfI' (0,0) room 8 v=0x12000000 -> 0",
                        }));
 }
 
@@ -119,6 +120,15 @@ TEST_F(ZeroProbe, AsksAgainWithNoMoreRoomThanTheCallerOffered) {
 TEST_F(ZeroProbe, ANullBufferIsNotClearedAndTheHostIsAskedOnce) {
     EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, nullptr, &size, kVersion), 0);
     EXPECT_EQ(host.Trace().size(), 1u);
+}
+
+// Without a size the caller's room is unknown: the probe clears its 108
+// bytes, and the host is asked with no size.
+TEST_F(ZeroProbe, WithoutASizeClearsAll108Bytes) {
+    EXPECT_EQ(hostdata::LoadHostRecord(kProbe, &key, buffer, nullptr, 0x0A000000), 0);
+    EXPECT_TRUE(std::all_of(buffer, buffer + 108, [](uint8_t b) { return b == 0; }));
+    EXPECT_EQ(buffer[108], 0xEE);
+    EXPECT_EQ(Calls(), std::vector<std::string>{"FX_LoadEData 'O\tfI' (0,0) v=0x0A000000 -> 0"});
 }
 
 TEST_F(ZeroProbe, NeverClearsMoreThanTheRoomOffered) {

@@ -208,6 +208,8 @@ TEST_F(PreferenceTranslation, AGappedMapNeedsABufferThatReachesItsLastField) {
     int32_t room = 96;
     EXPECT_EQ(Load(styles, 0, buffer.data(), &room), 0);
     EXPECT_EQ(room, 96);
+    room = 107;
+    EXPECT_EQ(Load(styles, 0, buffer.data(), &room), 0) << "one byte short";
     EXPECT_EQ(Save(styles, 0, buffer.data(), 107), 0);
     EXPECT_TRUE(Calls().empty());
     EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0xEE; }));
@@ -277,18 +279,30 @@ TEST_F(PreferenceTranslation, ARunNeedsRoomForAllItsRecords) {
     EXPECT_TRUE(Calls().empty());
 }
 
+// So do preference tags that neither table knows, and any tag without a
+// key to go by.
 TEST_F(PreferenceTranslation, OtherTagsGoToTheHostUnchanged) {
     std::array<uint8_t, 12> other{};
     int32_t room = 12;
     Load(OtherTag('7', '7'), 3, other.data(), &room);
     Load(Pf('Z', 'Z'), 0, other.data(), &room);
+    Save(Pf('Z', 'Z'), 0, other.data(), 12);
+    hostdata::LoadHostRecord(kPageFormat, nullptr, record.data(), &size, kVersion);
+    hostdata::SaveHostRecord(kPageFormat, nullptr, record.data(), 48, kVersion);
     EXPECT_EQ(Calls(), (Lines{"FX_LoadEData 'ot77' (3,0) room 12 v=0x19000000 -> 0",
-                              "FX_LoadEData 'pfZZ' (0,0) room 12 v=0x19000000 -> 0"}));
+                              "FX_LoadEData 'pfZZ' (0,0) room 12 v=0x19000000 -> 0",
+                              "FX_SaveEData 'pfZZ' (0,0) length 12 v=0x19000000 -> 1",
+                              "FX_LoadEData 'pfPF' room 48 v=0x19000000 -> 0",
+                              "FX_SaveEData 'pfPF' length 48 v=0x19000000 -> 0"}));
 }
 
-// Other records the host does not supply whole. A preference field is never
-// made up from them: a load that needs one fails, keeping the buffer's bytes
-// where its fields go, and a save neither patches nor writes it.
+// Other records the host supplies whole, long, short or not at all. A
+// preference field is never made up: it is filled only where the host
+// supplied its words (a short record supplies the whole words it holds),
+// and keeps the buffer's bytes elsewhere. The plain load of a preference
+// record fails unless every field was supplied; a caller that asks which
+// words were supplied gets any record the host supplied part of. A save
+// neither patches nor writes an other record the host does not supply whole.
 
 enum class Supply { kWhole, kLonger, kShorter, kMissing, kRefused };
 
@@ -296,9 +310,10 @@ struct SupplyCase {
     const char *name;
     Supply supply;
     bool whole;
+    int wordsSupplied;  // of the six
 };
 
-class WholeOtherRecords : public PreferenceTranslation,
+class OtherRecordSupply : public PreferenceTranslation,
                           public ::testing::WithParamInterface<SupplyCase> {
 protected:
     // Offers the other record with these words the way the case says.
@@ -309,7 +324,8 @@ protected:
         switch (GetParam().supply) {
             case Supply::kWhole: return;
             case Supply::kLonger: bytes.resize(20, 0x77); break;
-            case Supply::kShorter: bytes.resize(6); break;
+            // One whole word and half of the next.
+            case Supply::kShorter: bytes.resize(3); break;
             case Supply::kMissing: host.Records().Erase(key); return;
             case Supply::kRefused:
                 host.FailCallsWhere([key](const standin::HostCall &call) {
@@ -328,39 +344,54 @@ protected:
         return std::all_of(guarded.begin() + from, guarded.begin() + to,
                            [](uint8_t b) { return b == 0xEE; });
     }
+
+    int16_t LoadSupplied(uint16_t item, hostdata::SuppliedWords &supplied) {
+        hostdata::DataKey key{item, 0};
+        return hostdata::LoadHostRecord(kPageFormat, &key, guarded.data(), &room, kVersion,
+                                        &supplied);
+    }
 };
 
-TEST_P(WholeOtherRecords, AreTheOnlySourceOfAMappedField) {
+TEST_P(OtherRecordSupply, FillsAMappedFieldOnlyWithWordsTheHostSupplied) {
     PutScorePageFormat();
+    // 'ot03' words 0 and 1 are the fields at offsets 44 and 46.
     Supply('0', '3', 0, {0x0900, 0x0901, 0, 0, 0, 0});
     guarded.fill(0xEE);
     EXPECT_EQ(Load(kPageFormat, 0, guarded.data(), &room), GetParam().whole ? 1 : 0);
     EXPECT_EQ(CallsOf("FX_LoadEData").size(), 9u);
     EXPECT_EQ(hostdata::ReadU16(guarded.data(), 28), 0x0601) << "the other fields are filled";
-    if (GetParam().whole) {
-        EXPECT_EQ(hostdata::ReadU16(guarded.data(), 46), 0x0901);
-    } else {
-        EXPECT_TRUE(Unwritten(44, 48));
-    }
+    const int words = GetParam().wordsSupplied;
+    EXPECT_EQ(hostdata::ReadU16(guarded.data(), 44), words >= 1 ? 0x0900 : 0xEEEE);
+    EXPECT_EQ(hostdata::ReadU16(guarded.data(), 46), words >= 2 ? 0x0901 : 0xEEEE);
     EXPECT_TRUE(Unwritten(48, 56));
+
+    hostdata::SuppliedWords supplied;
+    guarded.fill(0xEE);
+    room = 48;
+    EXPECT_EQ(LoadSupplied(0, supplied), 1);
+    EXPECT_EQ(room, 48);
+    EXPECT_TRUE(supplied.Covers(0, 44));
+    EXPECT_EQ(supplied.Covers(44, 2), words >= 1);
+    EXPECT_EQ(supplied.Covers(46, 2), words >= 2);
 }
 
-TEST_P(WholeOtherRecords, AreTheOnlySourceOfARun) {
+TEST_P(OtherRecordSupply, FillsARunOnlyWithWordsTheHostSupplied) {
     for (int16_t inci = 0; inci < 3; ++inci) PutOther('7', '7', inci, {1, 2, 3, 4, 5, 6});
     Supply('7', '7', 3, {7, 8, 9, 10, 11, 12});
     guarded.fill(0xEE);
     EXPECT_EQ(Load(kPageFormat, 1, guarded.data(), &room), GetParam().whole ? 1 : 0);
     EXPECT_EQ(CallsOf("FX_LoadEData").size(), 4u);
     EXPECT_EQ(hostdata::ReadU16(guarded.data(), 24), 1) << "the other records are copied";
-    if (GetParam().whole) {
-        EXPECT_EQ(hostdata::ReadU16(guarded.data(), 46), 12);
-    } else {
-        EXPECT_TRUE(Unwritten(36, 48));
-    }
-    EXPECT_TRUE(Unwritten(48, 56));
+    const auto supplied = static_cast<std::size_t>(2 * GetParam().wordsSupplied);
+    EXPECT_EQ(hostdata::ReadU16(guarded.data(), 36), supplied > 0 ? 7 : 0xEEEE);
+    EXPECT_TRUE(Unwritten(36 + supplied, 56));
+
+    hostdata::SuppliedWords words;
+    EXPECT_EQ(LoadSupplied(1, words), 1);
+    EXPECT_EQ(words, hostdata::SuppliedWords::FirstBytes(36 + static_cast<int64_t>(supplied)));
 }
 
-TEST_P(WholeOtherRecords, AreTheOnlyOnesASaveWrites) {
+TEST_P(OtherRecordSupply, AreSavedOnlyWhenTheHostSuppliesThemWhole) {
     PutScorePageFormat();
     Load(kPageFormat, 0, record.data(), &size);
     hostdata::WriteU16(record.data(), 28, 28);  // 'ot17'
@@ -374,12 +405,82 @@ TEST_P(WholeOtherRecords, AreTheOnlyOnesASaveWrites) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Supplies, WholeOtherRecords,
-    ::testing::Values(SupplyCase{"Whole", Supply::kWhole, true},
-                      SupplyCase{"LongerThanTwelveBytes", Supply::kLonger, true},
-                      SupplyCase{"ShorterThanTwelveBytes", Supply::kShorter, false},
-                      SupplyCase{"Missing", Supply::kMissing, false},
-                      SupplyCase{"RefusedByTheHost", Supply::kRefused, false}),
+    Supplies, OtherRecordSupply,
+    ::testing::Values(SupplyCase{"Whole", Supply::kWhole, true, 6},
+                      SupplyCase{"LongerThanTwelveBytes", Supply::kLonger, true, 6},
+                      SupplyCase{"ShorterThanTwelveBytes", Supply::kShorter, false, 1},
+                      SupplyCase{"Missing", Supply::kMissing, false, 0},
+                      SupplyCase{"RefusedByTheHost", Supply::kRefused, false, 0}),
     [](const ::testing::TestParamInfo<SupplyCase> &info) { return info.param.name; });
+
+// A 32-bit field takes two words: a record that holds the first alone does
+// not supply it.
+TEST_F(PreferenceTranslation, AWideFieldNeedsBothItsWords) {
+    PutScorePageFormat();
+    host.Records().Put({OtherTag('1', '5'), -2, 0}, standin::Bytes(6, 0x15));  // words 0 to 2
+    record.fill(0xEE);
+    hostdata::SuppliedWords supplied;
+    hostdata::DataKey key{0, 0};
+    EXPECT_EQ(
+        hostdata::LoadHostRecord(kPageFormat, &key, record.data(), &size, kVersion, &supplied), 1);
+    EXPECT_FALSE(supplied.Covers(4, 2) || supplied.Covers(6, 2));
+    EXPECT_EQ(hostdata::ReadU32(record.data(), 4), 0xEEEEEEEEu);
+    EXPECT_TRUE(supplied.Covers(0, 4) && supplied.Covers(8, 40));
+}
+
+TEST_F(PreferenceTranslation, ARecordOfWhichTheHostSuppliedNothingHasNotLoaded) {
+    hostdata::SuppliedWords supplied = hostdata::SuppliedWords::FirstBytes(4);
+    const auto load = [&](uint16_t item, void *buffer) {
+        hostdata::DataKey key{item, 0};
+        return hostdata::LoadHostRecord(kPageFormat, &key, buffer, &size, kVersion, &supplied);
+    };
+    EXPECT_EQ(load(0, record.data()), 0);
+    EXPECT_TRUE(supplied.None());
+    EXPECT_EQ(load(1, record.data()), 0);
+    supplied = hostdata::SuppliedWords::FirstBytes(4);
+    EXPECT_EQ(load(2, record.data()), 0) << "refused";
+    EXPECT_TRUE(supplied.None());
+    EXPECT_EQ(load(2, nullptr), 0);
+    EXPECT_EQ(load(0, nullptr), 1) << "a size query";
+}
+
+// Records that are not preferences supply the whole words the host copied.
+TEST_F(PreferenceTranslation, AHostRecordSuppliesTheWordsCopiedIntoTheRoom) {
+    const uint32_t kSoss = hostdata::kStaffSystemTag;
+    std::array<uint8_t, 28> system{};
+    for (const auto &[stored, words] : {std::pair{40, 14}, {28, 14}, {5, 2}, {0, 0}}) {
+        host.Records().Put({kSoss, 1, 0}, standin::Bytes(static_cast<std::size_t>(stored), 1));
+        hostdata::SuppliedWords supplied = hostdata::SuppliedWords::FirstBytes(60);
+        hostdata::DataKey key{1, 0};
+        int32_t room = 28;
+        EXPECT_EQ(hostdata::LoadHostRecord(kSoss, &key, system.data(), &room, kVersion, &supplied),
+                  1);
+        EXPECT_EQ(supplied, hostdata::SuppliedWords::FirstBytes(2 * words)) << stored;
+    }
+    hostdata::SuppliedWords supplied = hostdata::SuppliedWords::FirstBytes(60);
+    hostdata::DataKey key{9, 0};
+    int32_t room = 28;
+    EXPECT_EQ(hostdata::LoadHostRecord(kSoss, &key, system.data(), &room, kVersion, &supplied), 0);
+    EXPECT_TRUE(supplied.None());
+}
+
+// The words a supplied set holds: whole 16-bit words only, within its reach.
+TEST(SuppliedWords, HoldWholeWordsWithinTheirReach) {
+    using hostdata::SuppliedWords;
+    const SuppliedWords five = SuppliedWords::FirstBytes(5);
+    EXPECT_TRUE(five.Covers(0, 4));
+    EXPECT_FALSE(five.Covers(2, 4)) << "half a word is no word";
+    EXPECT_TRUE(SuppliedWords::FirstBytes(-3).None());
+    SuppliedWords fields;
+    fields.Add(8, 4);
+    fields.Add(SuppliedWords::kMaxBytes - 2, 4);
+    EXPECT_TRUE(fields.Covers(8, 2) && fields.Covers(10, 2) && fields.Covers(8, 4));
+    EXPECT_FALSE(fields.Covers(6, 4) || fields.Covers(12, 2));
+    EXPECT_TRUE(fields.Covers(SuppliedWords::kMaxBytes - 2, 2));
+    EXPECT_FALSE(fields.Covers(SuppliedWords::kMaxBytes - 2, 4)) << "beyond its reach";
+    EXPECT_EQ(SuppliedWords::FirstBytes(SuppliedWords::kMaxBytes + 10),
+              SuppliedWords::FirstBytes(SuppliedWords::kMaxBytes));
+    EXPECT_NE(fields, SuppliedWords{});
+}
 
 }  // namespace

@@ -103,14 +103,15 @@ TEST_F(VersionedFieldMaps, AGappedMapNeedsRoomForItsLastField) {
     std::array<uint8_t, 12> spacing;
     spacing.fill(0xEE);
     PutOther('0', '4', 0, {1, 2, 3, 4, 5, 6});
-    int32_t size = 6;
-    EXPECT_FALSE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
+    for (int32_t size : {6, 11}) {
+        EXPECT_FALSE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
+    }
     EXPECT_TRUE(host.Trace().empty());
 
     EXPECT_FALSE(hostdata::ScatterPreferenceRecord(spacing.data(), 11, Map(Pf('S', 'p'))));
     EXPECT_TRUE(host.Trace().empty()) << "the last field lies beyond the length stated";
 
-    size = 12;
+    int32_t size = 12;
     EXPECT_TRUE(hostdata::AssemblePreferenceRecord(spacing.data(), &size, Map(Pf('S', 'p'))));
     EXPECT_EQ(size, 6);
     EXPECT_EQ(hostdata::ReadU16(spacing.data(), 2), 2);
@@ -120,6 +121,30 @@ TEST_F(VersionedFieldMaps, AGappedMapNeedsRoomForItsLastField) {
     hostdata::WriteU16(spacing.data(), 10, 60);
     EXPECT_TRUE(hostdata::ScatterPreferenceRecord(spacing.data(), 12, Map(Pf('S', 'p'))));
     EXPECT_EQ(OtherWord('0', '4', 0, 5), 60);
+}
+
+// A caller that holds only some fields has only those written: the others
+// are neither compared nor written, and an other record none of whose
+// fields it holds is not even loaded.
+TEST_F(VersionedFieldMaps, OnlyTheFieldsTheCallerHoldsAreSaved) {
+    const FieldMap map = Map(Pf('G', 'p'));  // offsets 0, 2, 4 from 'ot79' words 0, 1, 2
+    PutOther('7', '9', 0, {1, 2, 3, 0, 0, 0});
+    std::array<uint8_t, 6> record{};
+    hostdata::SuppliedWords held;
+    held.Add(2, 2);
+    host.ClearTrace();
+    EXPECT_TRUE(hostdata::ScatterPreferenceRecord(record.data(), 6, map, &held));
+    EXPECT_EQ(CallsOf("FX_SaveEData").size(), 1u);
+    EXPECT_EQ(OtherWord('7', '9', 0, 0), 1);
+    EXPECT_EQ(OtherWord('7', '9', 0, 1), 0);
+    EXPECT_EQ(OtherWord('7', '9', 0, 2), 3);
+    host.ClearTrace();
+    EXPECT_TRUE(hostdata::ScatterPreferenceRecord(record.data(), 6, map, &held));
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty()) << "the field it holds is unchanged";
+    const hostdata::SuppliedWords none;
+    host.ClearTrace();
+    EXPECT_TRUE(hostdata::ScatterPreferenceRecord(record.data(), 6, map, &none));
+    EXPECT_TRUE(host.Trace().empty());
 }
 
 // The page format's extra values: six slots in four other records.

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <tuple>
 
 #include "hostdata/data_tag.h"
+#include "hostdata/record_bytes.h"
 #include "shell/finale_extension.h"
 #include "standin/document_builder.h"
 #include "tests/support/host_test.h"
@@ -67,6 +69,7 @@ protected:
             if (call.function != "FX_SaveEData") continue;
             ASSERT_EQ(call.tag, hostdata::kStaffSystemTag) << call.ToString();
             standin::Bytes expected = lastLoaded.at(call.itemIn);
+            ASSERT_GE(expected.size(), 10u) << "a system without its first measure was saved";
             ASSERT_EQ(call.data.size(), expected.size());
             expected[2] = call.data[2];
             expected[3] = call.data[3];
@@ -207,6 +210,9 @@ TEST_F(IndentCommand, APartNumberWhoseLow16BitsAreZeroIsTheScore) {
     host.SetCurrentPart(0x10000);
     Run(kFinalBarlines, 8, 8);
     EXPECT_EQ(LeftIndent(host, 3), kScoreFirstSystemIndent);
+    host.SetCurrentPart(0x100);
+    Run(kFinalBarlines, 8, 8);
+    EXPECT_EQ(LeftIndent(host, 3), kPartsFirstSystemIndent) << "a low byte of 0 is not enough";
 }
 
 TEST_F(IndentCommand, WithoutAPartQueryTheHostIsTakenToShowAPart) {
@@ -257,6 +263,21 @@ TEST_F(IndentCommand, OnlyTheFirstOfTwoSystemsAtOneMeasureIsHandled) {
     Run(kFinalBarlines, 1, 4);
     EXPECT_EQ(Indents(), (std::vector<uint16_t>{144, LeftIndent(host, 2)}));
     EXPECT_EQ(LeftIndent(host, 2), 0x2322);
+}
+
+// Whatever order the host lists its systems in, they are handled in measure
+// order; of two at one measure, the first the host lists.
+TEST_F(IndentCommand, SystemsAreHandledInMeasureOrderWhateverTheHostsOrder) {
+    AddSystems(host, {9, 5, 1, 5});
+    AddMeasures(host, 12);
+    SetBarlineStyle(host, 4, 5);
+    Run(kFinalBarlines, 1, 12);
+    EXPECT_EQ(MeasureLoads(),
+              (std::vector<std::string>{
+                  "FX_LoadEData 'SOMS' (4,0) room 30 v=0x12000000 -> 1 size 30",
+                  "FX_LoadEData 'SOMS' (8,0) room 30 v=0x12000000 -> 1 size 30"}));
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{0, 144, 144, LeftIndent(host, 4)}));
+    EXPECT_EQ(LeftIndent(host, 4), 0x4342);
 }
 
 TEST_F(IndentCommand, SavingStopsAtTheFirstSystemTheHostRefuses) {
@@ -411,46 +432,223 @@ INSTANTIATE_TEST_SUITE_P(
                       NotLaidOutCase{"FullNamesWithoutALayoutUpdate", kFullNames, false}),
     [](const ::testing::TestParamInfo<NotLaidOutCase> &info) { return info.param.name; });
 
-// The page format must have come from the host, or no indent is written
-// and no system saved. Its extra values are not needed.
+// Each indent is written only where the host supplied it: a system whose
+// rule chooses an indent the host did not supply keeps its own and is not
+// saved; the others are handled as ever. Without either indent the document
+// is left alone. The extra values are not needed.
+constexpr int kRefused = -1;
+
 struct PageFormatCase {
     const char *name;
     int32_t currentPart;
-    char other[2];  // the other record the host refuses
-    int16_t inci;
-    bool indents;
+    // Other records the host supplies short (that many bytes) or refuses.
+    std::vector<std::tuple<char, char, int16_t, int>> supplies;
+    std::vector<uint16_t> indents;  // of the five systems; kUnchanged: its own
+    std::vector<int16_t> saved;
 };
 
-class UnreadablePageFormat : public IndentCommand,
-                             public ::testing::WithParamInterface<PageFormatCase> {};
+class PageFormatFields : public IndentCommand,
+                         public ::testing::WithParamInterface<PageFormatCase> {};
 
-TEST_P(UnreadablePageFormat, LeavesTheDocumentAsItIs) {
+TEST_P(PageFormatFields, SetOnlyTheIndentsTheHostSupplied) {
     UseWorkedExample();
     const PageFormatCase &c = GetParam();
     host.SetCurrentPart(c.currentPart);
-    host.FailCallsWhere([&c](const standin::HostCall &call) {
-        return call.function == "FX_LoadEData" &&
-               call.tag == hostdata::OtherTag(c.other[0], c.other[1]) && call.inciIn == c.inci;
+    std::vector<standin::RecordKey> refused;
+    for (const auto &[c1, c2, inci, size] : c.supplies) {
+        const standin::RecordKey key{hostdata::OtherTag(c1, c2), -2, inci};
+        if (size == kRefused) {
+            refused.push_back(key);
+            continue;
+        }
+        standin::Bytes bytes = *host.Records().Find(key);
+        bytes.resize(static_cast<std::size_t>(size));
+        host.Records().Put(key, bytes);
+    }
+    host.FailCallsWhere([refused](const standin::HostCall &call) {
+        return std::any_of(refused.begin(), refused.end(), [&call](const standin::RecordKey &key) {
+            return call.tag == key.tag && call.inciIn == key.inci;
+        });
     });
+    std::vector<uint16_t> expected;
+    for (int16_t item = 1; item <= 5; ++item) {
+        const uint16_t indent = c.indents[static_cast<std::size_t>(item - 1)];
+        expected.push_back(indent == kUnchanged ? LeftIndent(host, item) : indent);
+    }
     Run(kFinalBarlines, 1, 20);
-    if (c.indents) {
-        EXPECT_EQ(CallsOf("FX_SaveEData").size(), 5u);
-        EXPECT_EQ(LeftIndent(host, 3),
-                  c.currentPart == 0 ? kScoreFirstSystemIndent : kPartsFirstSystemIndent);
-    } else {
-        EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
+    EXPECT_EQ(Indents(), expected);
+    std::vector<std::string> saves;
+    for (const int16_t item : c.saved) {
+        saves.push_back("FX_SaveEData 'SOSS' (" + std::to_string(item) +
+                        ",0) length 28 v=0x19000000 -> 1");
+    }
+    EXPECT_EQ(CallsOf("FX_SaveEData"), saves);
+    if (saves.empty()) {
         EXPECT_TRUE(MeasureLoads().empty());
     }
 }
 
+constexpr uint16_t kFirst = kScoreFirstSystemIndent, kOther = kScoreSystemIndent;
+constexpr uint16_t kPartsFirst = kPartsFirstSystemIndent, kPartsOther = kPartsSystemIndent;
+
 INSTANTIATE_TEST_SUITE_P(
-    Records, UnreadablePageFormat,
-    ::testing::Values(PageFormatCase{"ScoreFirstSystemIndent", 0, {'0', '3'}, 0, false},
-                      PageFormatCase{"ScoreSystemIndent", 0, {'1', '7'}, 0, false},
-                      PageFormatCase{"ScoreFieldTheCommandDoesNotUse", 0, {'3', '9'}, 0, false},
-                      PageFormatCase{"PartsRecordOfTheRun", 2, {'7', '7'}, 3, false},
-                      PageFormatCase{"ScoreExtraValue", 0, {'9', '3'}, 0, true},
-                      PageFormatCase{"PartsExtraValue", 2, {'7', '7'}, 4, true}),
+    Records, PageFormatFields,
+    ::testing::Values(
+        PageFormatCase{"Whole", 0, {}, {kFirst, kOther, kFirst, kOther, kOther}, {1, 2, 3, 4, 5}},
+        PageFormatCase{"WithoutAFieldTheCommandDoesNotUse", 0, {{'3', '9', 0, kRefused}},
+                       {kFirst, kOther, kFirst, kOther, kOther}, {1, 2, 3, 4, 5}},
+        PageFormatCase{"WithoutTheFirstSystemIndent", 0, {{'0', '3', 0, kRefused}},
+                       {kUnchanged, kOther, kUnchanged, kOther, kOther}, {2, 4, 5}},
+        // Three bytes hold word 0 and half of word 1, the first-system indent.
+        PageFormatCase{"FirstSystemIndentCutShort", 0, {{'0', '3', 0, 3}},
+                       {kUnchanged, kOther, kUnchanged, kOther, kOther}, {2, 4, 5}},
+        PageFormatCase{"FirstSystemIndentJustSupplied", 0, {{'0', '3', 0, 4}},
+                       {kFirst, kOther, kFirst, kOther, kOther}, {1, 2, 3, 4, 5}},
+        PageFormatCase{"WithoutTheSystemIndent", 0, {{'1', '7', 0, 0}},
+                       {kFirst, kUnchanged, kFirst, kUnchanged, kUnchanged}, {1, 3}},
+        PageFormatCase{"WithoutEitherIndent", 0, {{'1', '7', 0, kRefused}, {'0', '3', 0, 2}},
+                       {kUnchanged, kUnchanged, kUnchanged, kUnchanged, kUnchanged}, {}},
+        PageFormatCase{"WithoutTheScoreExtraValues", 0, {{'9', '3', 0, kRefused}},
+                       {kFirst, kOther, kFirst, kOther, kOther}, {1, 2, 3, 4, 5}},
+        PageFormatCase{"PartsWithoutTheFirstSystemIndent", 2, {{'7', '7', 3, 10}},
+                       {kUnchanged, kPartsOther, kUnchanged, kPartsOther, kPartsOther}, {2, 4, 5}},
+        PageFormatCase{"PartsWithoutTheSystemIndent", 2, {{'7', '7', 2, kRefused}},
+                       {kPartsFirst, kUnchanged, kPartsFirst, kUnchanged, kUnchanged}, {1, 3}},
+        PageFormatCase{"PartsWithoutTheRecordsBeforeTheIndents", 2,
+                       {{'7', '7', 0, kRefused}, {'7', '7', 1, 0}},
+                       {kPartsFirst, kPartsOther, kPartsFirst, kPartsOther, kPartsOther},
+                       {1, 2, 3, 4, 5}},
+        PageFormatCase{"PartsWithoutTheirExtraValues", 2, {{'7', '7', 4, kRefused}},
+                       {kPartsFirst, kPartsOther, kPartsFirst, kPartsOther, kPartsOther},
+                       {1, 2, 3, 4, 5}}),
     [](const ::testing::TestParamInfo<PageFormatCase> &info) { return info.param.name; });
+
+// A measure record too short for the word that decides is one that could
+// not be read: the system keeps its indent, and is still saved. One that
+// just reaches the word decides by it.
+struct ShortMeasureCase {
+    const char *name;
+    uint16_t command;
+    uint32_t version;
+    int16_t measure;
+    std::size_t bytes;  // of the stored 30-byte record
+    int16_t system;
+    uint16_t indent;
+};
+
+class ShortMeasure : public IndentCommand,
+                     public ::testing::WithParamInterface<ShortMeasureCase> {};
+
+TEST_P(ShortMeasure, DecidesOnlyWhenItHoldsTheWord) {
+    UseWorkedExample();
+    const ShortMeasureCase &c = GetParam();
+    standin::Bytes stored = *host.Records().Find({hostdata::kMeasureTag, c.measure, 0});
+    stored.resize(c.bytes);
+    host.PutMeasure(c.measure, stored);
+    const uint16_t own = LeftIndent(host, c.system);
+    Run(c.command, 1, 20, c.version);
+    EXPECT_EQ(LeftIndent(host, c.system), c.indent == kUnchanged ? own : c.indent);
+    EXPECT_EQ(CallsOf("FX_SaveEData").size(), 5u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Measures, ShortMeasure,
+    ::testing::Values(
+        ShortMeasureCase{"BarlineCutOff", kFinalBarlines, 0x12000000, 7, 15, 3, kUnchanged},
+        ShortMeasureCase{"BarlineJustHeld", kFinalBarlines, 0x12000000, 7, 16, 3, 144},
+        // The 26-byte layout lacks bytes 4 to 7: its barline word ends at 12.
+        ShortMeasureCase{"ShortLayoutBarlineCutOff", kFinalBarlines, 0x11000000, 7, 15, 3,
+                         kUnchanged},
+        ShortMeasureCase{"ShortLayoutBarlineJustHeld", kFinalBarlines, 0x11000000, 7, 16, 3, 144},
+        ShortMeasureCase{"FlagsCutOff", kFullNames, 0x12000000, 11, 13, 4, kUnchanged},
+        ShortMeasureCase{"FlagsJustHeld", kFullNames, 0x12000000, 11, 14, 4, 144},
+        ShortMeasureCase{"ShortLayoutFlagsCutOff", kFullNames, 0x11000000, 11, 13, 4, kUnchanged},
+        ShortMeasureCase{"ShortLayoutFlagsJustHeld", kFullNames, 0x11000000, 11, 14, 4, 144}),
+    [](const ::testing::TestParamInfo<ShortMeasureCase> &info) { return info.param.name; });
+
+// A staff system record too short for its first measure begins nowhere: it
+// asks for no layout update, is in no selection, not even the empty one,
+// takes no measure from the system that really begins there, and is never
+// saved. One that just holds it is handled, and saved as long as it was
+// loaded; it begins at measure 5 before system 3 does.
+struct ShortSystemCase {
+    const char *name;
+    std::size_t bytes;
+    bool handled;
+};
+
+class ShortSystem : public IndentCommand, public ::testing::WithParamInterface<ShortSystemCase> {};
+
+TEST_P(ShortSystem, IsHandledOnlyWhenItHoldsItsFirstMeasure) {
+    AddSystems(host, {1, 5, 5, 9});
+    AddMeasures(host, 12);
+    SetBarlineStyle(host, 4, 5);
+    // Measure 5 at bytes 8 and 9: cut short, the record reads measure 0, or
+    // 5 from byte 8 alone.
+    const uint16_t third = LeftIndent(host, 3);
+    standin::Bytes record = *host.Records().Find({hostdata::kStaffSystemTag, 2, 0});
+    record.resize(GetParam().bytes);
+    host.Records().Put({hostdata::kStaffSystemTag, 2, 0}, record);
+    for (const auto &selection : {Selection(0, 0), Selection(1, 12)}) {
+        host.ClearTrace();
+        FinaleExtensionVersion(0x12000000);
+        FinaleExtensionInvoke(nullptr, kFinalBarlines, selection.data());
+        EXPECT_TRUE(CallsOf("FX_UpdateLayout").empty());
+        const auto saves = CallsOf("FX_SaveEData 'SOSS' (2,0)");
+        EXPECT_EQ(saves.size(), GetParam().handled ? 1u : 0u);
+    }
+    const standin::Bytes &after = *host.Records().Find({hostdata::kStaffSystemTag, 2, 0});
+    ASSERT_EQ(after.size(), GetParam().bytes);
+    if (GetParam().handled) {
+        EXPECT_EQ(hostdata::ReadU16(after.data(), 2), 144);
+        EXPECT_EQ(LeftIndent(host, 3), third);
+    } else {
+        EXPECT_EQ(after, record);
+        EXPECT_EQ(LeftIndent(host, 3), 144);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Systems, ShortSystem,
+    ::testing::Values(ShortSystemCase{"WithoutItsLeftIndent", 3, false},
+                      ShortSystemCase{"WithItsLeftIndentOnly", 8, false},
+                      ShortSystemCase{"WithHalfItsFirstMeasure", 9, false},
+                      ShortSystemCase{"JustHoldingItsFirstMeasure", 10, true}),
+    [](const ::testing::TestParamInfo<ShortSystemCase> &info) { return info.param.name; });
+
+TEST_F(IndentCommand, AnEmptySystemRecordIsPassedOverAndTheWalkGoesOn) {
+    AddSystems(host, {1, 5, 8, 11});
+    AddMeasures(host, 12);
+    SetBarlineStyle(host, 7, 5);
+    host.Records().Put({hostdata::kStaffSystemTag, 1, 0}, {});
+    host.Records().Put({hostdata::kStaffSystemTag, 2, 0}, {});
+    Run(kFinalBarlines, 1, 12);
+    EXPECT_EQ(CallsOf("FX_SaveEData"),
+              (std::vector<std::string>{"FX_SaveEData 'SOSS' (3,0) length 28 v=0x19000000 -> 1",
+                                        "FX_SaveEData 'SOSS' (4,0) length 28 v=0x19000000 -> 1"}));
+    EXPECT_EQ(LeftIndent(host, 3), 144);
+    EXPECT_EQ(LeftIndent(host, 4), 0);
+}
+
+// Systems before measure 1: the final barlines rule gives them the system
+// indent without a measure; the full-names rule reads their own measure.
+TEST_F(IndentCommand, ASystemBeforeMeasureOneIsHandledByEachRule) {
+    AddSystems(host, {-3, 1, 5});
+    AddMeasures(host, 8);
+    host.PutMeasure(-3, standin::Bytes(30, 0));
+    SetShowsFullNames(host, -3);
+    SetBarlineStyle(host, 4, 5);
+    Run(kFinalBarlines, -5, 8);
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{0, 144, 144}));
+    EXPECT_EQ(MeasureLoads(), std::vector<std::string>{
+                                  "FX_LoadEData 'SOMS' (4,0) room 30 v=0x12000000 -> 1 size 30"});
+    host.ClearTrace();
+    Run(kFullNames, -5, 8);
+    EXPECT_EQ(Indents(), (std::vector<uint16_t>{144, 144, 0}));
+    EXPECT_EQ(MeasureLoads(), (std::vector<std::string>{
+                                  "FX_LoadEData 'SOMS' (-3,0) room 30 v=0x12000000 -> 1 size 30",
+                                  "FX_LoadEData 'SOMS' (1,0) room 30 v=0x12000000 -> 1 size 30",
+                                  "FX_LoadEData 'SOMS' (5,0) room 30 v=0x12000000 -> 1 size 30"}));
+}
 
 }  // namespace

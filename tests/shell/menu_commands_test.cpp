@@ -5,6 +5,7 @@
 #include <string>
 
 #include "shell/finale_extension.h"
+#include "shell/menu_commands.h"
 #include "tests/support/host_test.h"
 
 namespace {
@@ -125,6 +126,12 @@ TEST_F(MenuRegistration, InitSetsBitZeroAndKeepsTheOthers) {
     EXPECT_EQ(word, 0x11u);
 }
 
-TEST_F(MenuRegistration, MenuStatusIsAlwaysOne) { EXPECT_EQ(FinaleExtensionGetMenuStatus(), 1u); }
+TEST_F(MenuRegistration, MenuStatusIsAlwaysOneAndTerminateTouchesNothing) {
+    EXPECT_EQ(FinaleExtensionGetMenuStatus(), 1u);
+    FinaleExtensionVersion(0x10000000);
+    FinaleExtensionTerminate();
+    EXPECT_TRUE(host.Trace().empty());
+    EXPECT_NE(shell::OfferedCommand(1), nullptr) << "the handshake still holds";
+}
 
 }  // namespace

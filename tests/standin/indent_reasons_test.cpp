@@ -130,10 +130,14 @@ TEST(IndentReasons, OfSystemsAtOneMeasureOnlyTheFirstCountsAndStrayingShows) {
     EXPECT_FALSE(systems[2].Unexpected());
 }
 
-TEST(IndentReasons, WithoutAWholePageFormatNothingIsExpectedToChange) {
-    const standin::RecordKey systemIndent = standin::fields::kPageFormatWords[0].Key();
+// An indent is expected only where the host holds it; a record neither
+// indent is in does not matter.
+TEST(IndentReasons, WithoutTheChosenIndentNothingIsExpectedToChange) {
+    // The system at measure 5 follows the final barline at 4.
+    const standin::RecordKey firstSystemIndent = standin::fields::kPageFormatWords[1].Key();
     const standin::RecordKey unused{hostdata::OtherTag('3', '9'), -2, 0};
-    for (const auto &[key, size] : {std::pair{systemIndent, 0}, {unused, 0}, {unused, 10}}) {
+    for (const auto &[key, size] :
+         {std::pair{firstSystemIndent, 0}, {firstSystemIndent, 3}, {unused, 0}}) {
         standin::RecordStore records = Document();
         if (size == 0) {
             records.Erase(key);
@@ -144,7 +148,13 @@ TEST(IndentReasons, WithoutAWholePageFormatNothingIsExpectedToChange) {
         systems[0].item = 1;
         systems[0].firstMeasureAfter = 5;
         standin::ExplainIndents(records, Rule(false), systems);
+        if (key == unused) {
+            EXPECT_NE(systems[0].reason.expectedIndent, std::nullopt);
+            continue;
+        }
         EXPECT_EQ(systems[0].reason.code, "page-format-unreadable") << key.tag << " " << size;
+        EXPECT_EQ(systems[0].reason.text,
+                  "the page format's first-system indent could not be read");
         EXPECT_EQ(systems[0].reason.expectedIndent, std::nullopt);
     }
 }
