@@ -15,6 +15,7 @@
 #include "standin/menu_listing.h"
 #include "standin/plugin.h"
 #include "standin/program_help.h"
+#include "standin/standard_output.h"
 #include "standin/text_output.h"
 #include "standin/validator/validate_command.h"
 
@@ -160,9 +161,8 @@ int Fail(const std::string &what, int status) {
     return status;
 }
 
-}  // namespace
-
-int main(int argc, char **argv) {
+// The verb's exit status.
+int RunVerb(int argc, char **argv) {
     standin::PrepareStandardStreams();
     standin::KeepMemoryInReserve();
     CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it",
@@ -219,4 +219,16 @@ int main(int argc, char **argv) {
         return Fail("unexpected failure", failed);
     }
     return kBadInput;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    standin::CheckStandardOutput();
+    const int status = RunVerb(argc, argv);
+    const std::string unwritten = standin::FinishStandardOutput();
+    if (unwritten.empty()) return status;
+    // As for any failure of diff, 2: 1 says that the documents differ.
+    const bool diff = argc > 1 && std::string(argv[1]) == "diff";
+    return Fail("cannot write standard output: " + unwritten, diff ? kBadInput : kFailed);
 }

@@ -31,7 +31,7 @@ foreach(case
     ARGS run ${MODULE} ${WORKED} --command 0 --measures ${measures})
 endforeach()
 document_test(warning.no_selection STATUS 0
-  ERROR "^${WARNING}no --measures: the module gets no selection, and a command on the selection changes nothing\n$"
+  ERROR "^${WARNING}no --measures: the module is invoked without a selection, so a command on the selected measures has none to work on\n$"
   ARGS run ${MODULE} ${WORKED} --command 0)
 
 # diff: 0 for the same, 1 for differences, 2 for any trouble.

@@ -55,7 +55,7 @@ TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
     Put("doc.json", "{}");
     Put("module.fxt", "");
     fs::create_directories(folder_ / "folder");
-    const std::vector<standin::Input> inputs = {{"the input document", Path("doc.json")},
+    const std::vector<standin::Input> inputs = {{"the input document", Path("doc.json"), true},
                                                 {"the plug-in module", Path("module.fxt")}};
     struct Case {
         const char *what;
@@ -70,10 +70,12 @@ TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
         {"standard output twice",
          {{"--output", "-"}, {"--svg", "-"}},
          "--output and --svg both ask for standard output; give one of them a file"},
-        {"over the document", {{"--trace", Path("doc.json")}},
-         "--trace '" + Path("doc.json") + "' is the input document; write elsewhere, or use --in-place for the changed document"},
+        {"the changed document over the document", {{"--output", Path("doc.json")}},
+         "--output '" + Path("doc.json") + "' is the input document; write elsewhere, or use --in-place to replace it"},
+        {"another output over the document", {{"--trace", Path("doc.json")}},
+         "--trace '" + Path("doc.json") + "' is the input document; write elsewhere"},
         {"over the module", {{"--output", Path("module.fxt")}},
-         "--output '" + Path("module.fxt") + "' is the plug-in module; write elsewhere, or use --in-place for the changed document"},
+         "--output '" + Path("module.fxt") + "' is the plug-in module; write elsewhere"},
         {"a folder", {{"--svg", Path("folder")}},
          "--svg '" + Path("folder") + "' is a folder; name a file in it"},
         {"in a folder that is not there", {{"--output", Path(sub)}},
@@ -88,7 +90,7 @@ TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
             EXPECT_EQ(error.what(), refused.message);
         }
     }
-    EXPECT_NO_THROW(standin::CheckOutputs({{"--in-place", Path("doc.json"), true},
+    EXPECT_NO_THROW(standin::CheckOutputs({{"--in-place", Path("doc.json"), std::string("{}")},
                                           {"--trace", "-"},
                                           {"--svg", Path("folder/picture.svg")}},
                                          inputs));
