@@ -17,7 +17,7 @@ namespace standin {
 namespace {
 
 void Warn(const Streams &streams, const std::string &warning) {
-    streams.err << "FINALE.EXE: warning: " << warning << "\n";
+    streams.err << "FINALE.EXE: warning: " << Printable(warning) << "\n";
 }
 
 Document ReadWithWarnings(const std::string &path, const Streams &streams,

@@ -32,6 +32,8 @@ std::string Reason(DWORD error) {
             return std::strerror(EROFS);
         case ERROR_FILENAME_EXCED_RANGE:
             return std::strerror(ENAMETOOLONG);
+        case ERROR_CANT_RESOLVE_FILENAME:
+            return "Too many levels of symbolic links";
         default:
             break;
     }
@@ -127,11 +129,22 @@ private:
 
 }  // namespace
 
-// A link's final target, so that replacing it keeps the link.
+// A link's final target, so that replacing it keeps the link. Windows
+// names no target for a link that leads nowhere: that one is refused.
 std::string FinalTarget(const std::string &path) {
     const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return path;
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_CANT_RESOLVE_FILENAME) throw WriteError(path, error);
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            throw FileError(CannotWrite(path, "a link that leads to no file; make the file it "
+                                              "names first, or write elsewhere"),
+                            true);
+        }
+        return path;
+    }
     char resolved[MAX_PATH * 4];
     const DWORD length = GetFinalPathNameByHandleA(file, resolved, sizeof resolved, 0);
     CloseHandle(file);
