@@ -16,11 +16,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Where a link leads; links that loop are refused where the output is
+// checked.
+std::string LinkTarget(const std::string &path) {
+    try {
+        return FinalTarget(path);
+    } catch (const FileError &) {
+        return path;
+    }
+}
+
 // The path as the system will find it, for paths that need not exist yet
 // (or that a link leads to).
 std::string Comparable(const std::string &path) {
     std::error_code error;
-    fs::path full = fs::weakly_canonical(fs::absolute(fs::path(FinalTarget(path)), error), error);
+    fs::path full = fs::weakly_canonical(fs::absolute(fs::path(LinkTarget(path)), error), error);
     std::string text = (error ? fs::path(path) : full).lexically_normal().string();
     if (PathNamesIgnoreCase()) {
         std::transform(text.begin(), text.end(), text.begin(),
