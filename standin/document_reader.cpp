@@ -83,7 +83,7 @@ public:
         // Number overflow: the one fault the parser finds past the syntax.
         constexpr int kNumberOverflow = 406;
         if (error.id == kNumberOverflow) {
-            Fail("the number " + token + " is too large for any value of a document");
+            Fail("the number " + token + " is out of range for any value of a document");
         }
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
         const std::string what = error.what();
