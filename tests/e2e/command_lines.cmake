@@ -46,3 +46,9 @@ foreach(case
   list(POP_FRONT case name message)
   document_test(bad_document.${name} STATUS 2 ERROR "^FINALE.EXE: [^\n]*.json: ${message}" ARGS ${case})
 endforeach()
+
+# A module that cannot be loaded is named alone: no warning about the run
+# that never happens comes before it.
+document_test(bad_input.missing_module_before_any_warning_about_the_run STATUS 2
+  ERROR "^FINALE.EXE: no plug-in module at '[^']*nowhere.fxt'\n$"
+  ARGS run ${CMAKE_CURRENT_BINARY_DIR}/nowhere.fxt ${EXAMPLES}/three_movements.json --command 0)
