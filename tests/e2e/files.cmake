@@ -118,7 +118,8 @@ if(NOT WIN32)
 endif()
 
 # --in-place replaces only the document it read: one that another program
-# changed meanwhile stays as that program left it, and the run fails.
+# changed meanwhile stays as that program left it, the run fails, and no
+# other output is written either.
 set(MEANWHILE ${SPACE}/in_place_over_a_document_changed_meanwhile)
 file(READ ${DOCUMENT} document_text)
 file(WRITE ${WRITTEN}/changed_meanwhile.json "${document_text}\n")
@@ -128,7 +129,7 @@ files_test(in_place_over_a_document_changed_meanwhile STATUS 1
   SAME ${MEANWHILE}/doc.json ${WRITTEN}/changed_meanwhile.json
   FILES doc.json
   ARGS run $<TARGET_FILE:changes_the_document> ${MEANWHILE}/doc.json --command 0 --measures 1-2
-       --in-place)
+       --in-place --trace calls.txt)
 set_tests_properties(e2e.files.in_place_over_a_document_changed_meanwhile PROPERTIES
   ENVIRONMENT KARVO_DOCUMENT_CHANGED_MEANWHILE=${MEANWHILE}/doc.json)
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <random>
 
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
@@ -315,6 +317,39 @@ TEST(Documents, TextNoDocumentHoldsIsRefusedWithThePlaceAndAsWritten) {
     // A byte-order mark, as Windows editors write one, is no fault.
     EXPECT_EQ(standin::ParseDocument("\xEF\xBB\xBF" + kDocument, "doc.json").hostVersion,
               0x11000000u);
+}
+
+// Any text: a document, or a DocumentError naming what is wrong, never
+// another failure; and a document that loads is written, warned about and
+// compared, and reads back as the same records.
+TEST(Documents, AnyTextIsADocumentOrRefused) {
+    std::mt19937 random(18);
+    const std::string pieces[] = {"{", "}", "[", "]", "\"", ",", ":", "0", "-1", "1e400", "..",
+                                  "\\u0000", "\xC2\xA0", "\xFF", " ", "\"bytes\"", "32768"};
+    std::size_t loaded = 0;
+    for (int round = 0; round < 10000; ++round) {
+        std::string text = kDocument;
+        for (int change = 1 + static_cast<int>(random() % 4); change > 0; --change) {
+            const std::size_t at = random() % text.size();
+            const std::string &piece = pieces[random() % std::size(pieces)];
+            const auto how = random() % 3;
+            if (how == 0) text.insert(at, piece);
+            if (how == 1) text.erase(at, piece.size());
+            if (how == 2) text.replace(at, piece.size(), piece);
+        }
+        SCOPED_TRACE(text);
+        try {
+            const Document document = standin::ParseDocument(text, "doc.json");
+            standin::DocumentWarnings(document, "doc.json");
+            EXPECT_TRUE(standin::DocumentDifferences(document, document).empty());
+            EXPECT_EQ(standin::ParseDocument(standin::DocumentText(document), "again.json")
+                          .records.All(),
+                      document.records.All());
+            ++loaded;
+        } catch (const DocumentError &) {
+        }
+    }
+    EXPECT_GT(loaded, 100u);  // some texts load, so that writing them is tried too
 }
 
 TEST(Documents, MoreValuesThanAnyDocumentHoldsAreRefusedUnkept) {
