@@ -105,10 +105,14 @@ TEST(RunReport, TheTablesColumnsLineUpAtTheWidestValuesAndListWhatTheRunChanged)
     ASSERT_EQ(rows.size(), 5u) << table.str();
     const std::size_t indents = rows[0].find("left indent");
     const std::size_t arrow = rows[1].find(" -> ", indents);
+    const std::size_t changedWord = rows[1].find("changed");
     const std::size_t reason = rows[0].find("reason");
     for (std::size_t i = 1; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i]);
         EXPECT_EQ(rows[i].find(" -> ", indents), arrow);
+        if (result.systems[i - 1].IndentChanged()) {
+            EXPECT_EQ(rows[i].find("changed"), changedWord);
+        }
         EXPECT_EQ(rows[i].find(result.systems[i - 1].reason.text), reason);
     }
 
