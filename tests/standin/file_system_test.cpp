@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "standin/temporary_files.h"
+#include "tests/standin/scratch_folder.h"
 
 #if !defined(_WIN32)
 #include <signal.h>
@@ -27,43 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder per test, holding what the test puts there.
-class FileSystem : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("standin_file_system_" +
-                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string Path(const std::string &name) const { return (folder_ / name).string(); }
-
-    void Put(const std::string &name, const std::string &text) const {
-        std::ofstream(Path(name), std::ios::binary) << text;
-    }
-
-    std::string Read(const std::string &name) const {
-        std::ifstream file(Path(name), std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-
-    // Links are listed, not followed.
-    std::vector<std::string> Held() const {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    fs::path folder_;
-};
+class FileSystem : public ScratchFolder {};
 
 TEST_F(FileSystem, AFileChangedSinceItWasReadIsNotReplaced) {
     Put("doc.json", "as read");

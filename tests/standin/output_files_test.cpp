@@ -3,53 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "standin/file_system.h"
 #include "standin/plugin.h"
+#include "tests/standin/scratch_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using standin::Output;
 
-// A fresh folder per test, holding what the test puts there.
-class OutputFiles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("standin_output_files_" +
-                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string Path(const std::string &name) const { return (folder_ / name).string(); }
-
-    void Put(const std::string &name, const std::string &text) const {
-        std::ofstream(Path(name), std::ios::binary) << text;
-    }
-
-    std::string Read(const std::string &name) const {
-        std::ifstream file(Path(name), std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-
-    std::vector<std::string> Held() const {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    fs::path folder_;
-};
+class OutputFiles : public ScratchFolder {};
 
 TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
     Put("doc.json", "{}");
