@@ -1,13 +1,16 @@
 #include "standin/byte_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <sstream>
 
 namespace standin {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
+// What separates bytes: white space as the C locale has it.
+constexpr const char *kSpaces = " \t\n\v\f\r";
+constexpr const char *kExpected = "expected two hex digits per byte, separated by spaces";
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -16,13 +19,36 @@ int HexValue(char c) {
     return -1;
 }
 
+bool Visible(char c) { return c > ' ' && c < 0x7F; }
+
+// The character that starts at text[at], read as UTF-8: "U+00A0"; a byte
+// that starts no character: "byte 0xA0".
+std::string CharacterName(const std::string &text, std::size_t at) {
+    const auto byte = [&](std::size_t i) {
+        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u;
+    };
+    const unsigned lead = byte(at);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    unsigned point = length == 1 ? lead : lead & (0x7Fu >> length);
+    bool whole = !(lead >= 0x80 && lead < 0xC0) && lead < 0xF8;
+    for (std::size_t i = 1; i < length; ++i) {
+        whole = whole && (byte(at + i) & 0xC0) == 0x80;
+        point = (point << 6) | (byte(at + i) & 0x3F);
+    }
+    char name[24];
+    std::snprintf(name, sizeof name, whole ? "U+%04X" : "byte 0x%02X", whole ? point : lead);
+    return name;
+}
+
 }  // namespace
 
 ByteText ParseByteText(const std::string &text) {
     ByteText parsed;
-    std::istringstream tokens(text);
-    std::string token;
-    while (tokens >> token) {
+    for (std::size_t start = text.find_first_not_of(kSpaces); start != std::string::npos;
+         start = text.find_first_not_of(kSpaces, start)) {
+        const std::size_t end = std::min(text.find_first_of(kSpaces, start), text.size());
+        const std::string token = text.substr(start, end - start);
+        start = end;
         if (token == "..") {
             parsed.bytes.push_back(0);
             parsed.named.push_back(true);
@@ -30,13 +56,24 @@ ByteText ParseByteText(const std::string &text) {
         }
         const int high = token.size() == 2 ? HexValue(token[0]) : -1;
         const int low = token.size() == 2 ? HexValue(token[1]) : -1;
-        if (high < 0 || low < 0) {
-            parsed.error = "byte " + std::to_string(parsed.bytes.size()) + " is '" + token +
-                           "'; expected two hex digits per byte, separated by spaces";
-            return parsed;
+        if (high >= 0 && low >= 0) {
+            parsed.bytes.push_back(static_cast<uint8_t>(high * 16 + low));
+            parsed.named.push_back(false);
+            continue;
         }
-        parsed.bytes.push_back(static_cast<uint8_t>(high * 16 + low));
-        parsed.named.push_back(false);
+        const std::string byte = "byte " + std::to_string(parsed.bytes.size());
+        const auto unseen = std::find_if_not(token.begin(), token.end(), Visible);
+        // A character one cannot see, such as a no-break space, is named
+        // rather than shown.
+        parsed.error = unseen == token.end()
+                           ? byte + " is '" + token + "'; " + kExpected
+                           : byte + " holds " +
+                                 CharacterName(token, static_cast<std::size_t>(
+                                                          unseen - token.begin())) +
+                                 ", which is neither a hex digit nor a space, tab or line "
+                                 "break; " +
+                                 kExpected;
+        return parsed;
     }
     return parsed;
 }

@@ -30,6 +30,8 @@ struct Document {
     std::map<uint16_t, int16_t> slots;  // staff slot -> staff number
     std::map<int16_t, int16_t> layout;  // system item -> first measure once laid out
     RecordStore records;                // as the host keeps them
+    // Where the file gave each record, as a JSON pointer: for messages.
+    std::map<RecordKey, std::string> places;
 };
 
 // The most a document file may hold: far more than the largest document
@@ -38,10 +40,14 @@ constexpr std::size_t kDocumentSizeLimit = 16u << 20;
 // And the most JSON values (numbers, texts, objects, lists...) it may hold:
 // the largest document holds some 330,000.
 constexpr std::size_t kDocumentMostValues = 1000000;
+// And the deepest it may nest lists and objects: a document nests them 3
+// deep (a system in the list of systems in the document).
+constexpr std::size_t kDocumentMostDepth = 32;
 
 // `fileName` only names the document in messages.
 Document ParseDocument(const std::string &text, const std::string &fileName);
-Document ReadDocumentFile(const std::string &path);
+// `wasRead`, when given, gets the file's bytes.
+Document ReadDocumentFile(const std::string &path, std::string *wasRead = nullptr);
 
 // The document as the file holds it; byte for byte what was read when the
 // file was written by this function and nothing changed since. Throws

@@ -17,11 +17,12 @@ namespace standin {
 namespace {
 
 void Warn(const Streams &streams, const std::string &warning) {
-    streams.err << "FINALE.EXE: warning: " << warning << "\n";
+    streams.err << "FINALE.EXE: warning: " << Printable(warning) << "\n";
 }
 
-Document ReadWithWarnings(const std::string &path, const Streams &streams) {
-    Document document = ReadDocumentFile(path);
+Document ReadWithWarnings(const std::string &path, const Streams &streams,
+                          std::string *wasRead = nullptr) {
+    Document document = ReadDocumentFile(path, wasRead);
     for (const std::string &warning : DocumentWarnings(document, path)) Warn(streams, warning);
     return document;
 }
@@ -55,11 +56,6 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
     if (request.inPlace && !request.output.empty()) {
         throw UsageError("--in-place writes over the input document; give no --output with it");
     }
-    std::vector<Output> outputs;
-    if (!request.output.empty()) outputs.push_back({"--output", request.output});
-    if (request.inPlace) outputs.push_back({"--in-place", request.document, true});
-    if (!request.trace.empty()) outputs.push_back({"--trace", request.trace});
-    if (!request.svg.empty()) outputs.push_back({"--svg", request.svg});
     // The report shares standard output only with the trace, and only as a
     // table: a document, a picture, JSON or CSV must stay whole to be read.
     const bool dataToStandardOutput =
@@ -69,31 +65,34 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
                          " report; write the trace to a file");
     }
 
-    Document document = ReadWithWarnings(request.document, streams);
+    std::string wasRead;
+    Document document = ReadWithWarnings(request.document, streams, &wasRead);
+    std::vector<Output> outputs;
+    if (!request.output.empty()) outputs.push_back({"--output", request.output});
+    if (request.inPlace) outputs.push_back({"--in-place", request.document, wasRead});
+    if (!request.trace.empty()) outputs.push_back({"--trace", request.trace});
+    if (!request.svg.empty()) outputs.push_back({"--svg", request.svg});
     RunOptions options;
     options.hostVersion = request.hostVersion.empty()
                               ? document.hostVersion
                               : ParseWord(request.hostVersion, "host version");
     options.command = request.command;
     if (!request.measures.empty()) options.measures = ParseMeasureRange(request.measures);
-    CheckOutputs(outputs,
-                 {{"the input document", request.document}, {"the plug-in module", request.module}});
+    CheckOutputs(outputs, {{"the input document", request.document, true},
+                           {"the plug-in module", request.module}});
+    Plugin plugin(request.module);
     if (options.measures) {
         WarnAboutSelection(*options.measures, LastMeasure(document), streams);
     } else {
-        Warn(streams, "no --measures: the module gets no selection, and a command on the "
-                      "selection changes nothing");
+        Warn(streams, "no --measures: the module is invoked without a selection, so a command "
+                      "on the selected measures has none to work on");
     }
     options.warn = [&streams](const std::string &warning) { Warn(streams, warning); };
 
     Host host;
     PutIntoHost(document, host);
     Host::SetCurrent(&host);
-    RunResult result;
-    {
-        Plugin plugin(request.module);
-        result = RunMenuCommand(plugin, host, options);
-    }
+    const RunResult result = RunMenuCommand(plugin, host, options);
     Host::SetCurrent(nullptr);
     TakeFromHost(document, host);
 

@@ -2,9 +2,11 @@
 
 #include <initializer_list>
 #include <map>
-#include <tuple>
 #include <nlohmann/json.hpp>
+#include <set>
+#include <tuple>
 
+#include "hostdata/data_tag.h"
 #include "standin/byte_text.h"
 #include "standin/call_trace.h"
 #include "standin/document_fields.h"
@@ -82,6 +84,30 @@ const Json &List(const Json &root, const char *key) {
     return list == nullptr ? empty : *list;
 }
 
+RecordKey KeyOf(const Json &record) {
+    const std::string tag = record["tag"].get<std::string>();
+    return {hostdata::MakeTag(tag[0], tag[1], tag[2], tag[3]),
+            static_cast<int16_t>(record["item"].get<int>()),
+            static_cast<int16_t>(record["inci"].get<int>())};
+}
+
+// The records of `records`, and those of `other` that `records` leaves out
+// but implies: a page format's record that holds 0 besides its values.
+Json WithImpliedRecords(const Json &records, const Json &other) {
+    Json all = records;
+    std::set<RecordKey> given;
+    for (const Json &record : records) given.insert(KeyOf(record));
+    for (const Json &record : other) {
+        const RecordKey key = KeyOf(record);
+        const std::vector<bool> named = fields::PageFormatBytes(key);
+        if (given.count(key) != 0 || named.empty()) continue;
+        Json implied = record;
+        implied["bytes"] = FormatByteText(Bytes(named.size(), 0), named);
+        all.push_back(implied);
+    }
+    return all;
+}
+
 }  // namespace
 
 std::vector<std::string> DocumentDifferences(const Document &first, const Document &second) {
@@ -130,7 +156,8 @@ std::vector<std::string> DocumentDifferences(const Document &first, const Docume
         [](const Json &, int number) { return "measure " + std::to_string(number); },
         named({"barlineStyle", "fullNames"}, fields::kMeasureSize));
     differences.Matched(
-        List(a, "records"), List(b, "records"),
+        WithImpliedRecords(List(a, "records"), List(b, "records")),
+        WithImpliedRecords(List(b, "records"), List(a, "records")),
         [](const Json &record, std::size_t) {
             return std::make_tuple(record["tag"].get<std::string>(), record["item"].get<int>(),
                                    record["inci"].get<int>());

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "hostdata/data_tag.h"
 #include "standin/host.h"
@@ -55,6 +56,19 @@ constexpr PageFormatWord kPageFormatWords[] = {
 };
 
 constexpr const char *kPageFormatVariants[] = {"score", "parts"};
+
+// The bytes that page format values fill in `key`; empty when none do. A
+// document always holds these records, and may leave one out that holds 0
+// besides.
+inline std::vector<bool> PageFormatBytes(const RecordKey &key) {
+    std::vector<bool> named;
+    for (const auto &word : kPageFormatWords) {
+        if (!(word.Key() == key)) continue;
+        named.resize(kOtherRecordSize, false);
+        named[word.Offset()] = named[word.Offset() + 1] = true;
+    }
+    return named;
+}
 
 // Every other record a page format is made of. A page format is read only
 // when the host holds each record of its variant whole (12 bytes or more):

@@ -36,68 +36,128 @@ std::string Escaped(const std::string &key) {
     return escaped;
 }
 
-std::string Found(const Json &value) {
-    if (value.is_object()) return "an object";
-    if (value.is_array()) return "a list";
-    std::string text = value.dump();
-    if (text.size() > 40) text = text.substr(0, 37) + "...";
-    return text;
-}
+// A number that is not a whole number, as it was written: the place in the
+// document -> its text.
+using WrittenNumbers = std::map<std::string, std::string>;
 
-// Follows the parser through the text: notes the first key that an object
-// gives twice (which of the two a reader takes is anyone's guess, so the
-// document cannot be trusted), and stops keeping values past the most a
-// document can hold, so that no text makes the parsed document outgrow the
-// memory the program has.
-class TextWatch {
+// Builds the document's values from the parser's events, and refuses as it
+// goes what no document holds: a key given twice in one object (which of
+// the two a reader takes is anyone's guess, so the document cannot be
+// trusted), values nested deeper than a document nests them, and more
+// values than a document can hold, so that no text makes the parsed
+// document outgrow the memory the program has.
+class Builder {
 public:
-    bool operator()(int, Json::parse_event_t event, Json &parsed) {
-        const bool starts = event == Json::parse_event_t::object_start ||
-                            event == Json::parse_event_t::array_start ||
-                            event == Json::parse_event_t::value;
-        const bool keep = !starts || ++values_ <= kDocumentMostValues;
-        // Here, unlike in the library's destructors, giving up is safe.
-        if (MemoryRanShort()) throw std::bad_alloc();
-        switch (event) {
-            case Json::parse_event_t::object_start:
-                frames_.push_back({false, 0, {}, {}});
-                break;
-            case Json::parse_event_t::array_start:
-                frames_.push_back({true, 0, {}, {}});
-                break;
-            case Json::parse_event_t::key: {
-                if (frames_.empty()) break;
-                Frame &object = frames_.back();
-                object.key = parsed.get<std::string>();
-                if (!object.keys.insert(object.key).second && first_.empty()) first_ = Pointer();
-                break;
-            }
-            case Json::parse_event_t::object_end:
-            case Json::parse_event_t::array_end:
-                if (!frames_.empty()) frames_.pop_back();
-                ElementDone();
-                break;
-            case Json::parse_event_t::value:
-                ElementDone();
-                break;
-        }
-        return keep;
+    using number_integer_t = Json::number_integer_t;
+    using number_unsigned_t = Json::number_unsigned_t;
+    using number_float_t = Json::number_float_t;
+    using string_t = Json::string_t;
+    using binary_t = Json::binary_t;
+
+    explicit Builder(const std::string &fileName) : fileName_(fileName) {}
+
+    bool null() { return Value(nullptr); }
+    bool boolean(bool value) { return Value(value); }
+    bool number_integer(number_integer_t value) { return Value(value); }
+    bool number_unsigned(number_unsigned_t value) { return Value(value); }
+    bool number_float(number_float_t value, const string_t &text) {
+        written_[Pointer()] = text;
+        return Value(value);
+    }
+    bool string(string_t &value) { return Value(std::move(value)); }
+    bool binary(binary_t &value) { return Value(std::move(value)); }
+    bool start_object(std::size_t) { return Open(Json::object(), false); }
+    bool start_array(std::size_t) { return Open(Json::array(), true); }
+    bool end_object() { return Close(); }
+    bool end_array() { return Close(); }
+
+    bool key(string_t &key) {
+        Frame &object = frames_.back();
+        object.key = key;
+        if (!object.keys.insert(key).second) Fail("given twice in one object; keep one of them");
+        return true;
     }
 
-    // The place of the first key given twice; empty when none was.
-    const std::string &FirstRepeated() const { return first_; }
-    bool TooManyValues() const { return values_ > kDocumentMostValues; }
+    bool parse_error(std::size_t, const std::string &token,
+                     const nlohmann::detail::exception &error) {
+        // Number overflow: the one fault the parser finds past the syntax.
+        constexpr int kNumberOverflow = 406;
+        if (error.id == kNumberOverflow) {
+            Fail("the number " + token + " is out of range for any value of a document");
+        }
+        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
+        const std::string what = error.what();
+        const auto start = what.find("] ");
+        throw DocumentError(fileName_ + ": not valid JSON: " +
+                            (start == std::string::npos ? what : what.substr(start + 2)));
+    }
+
+    Json TakeDocument() { return std::move(root_); }
+    const WrittenNumbers &Written() const { return written_; }
 
 private:
     struct Frame {
+        Json *container;
         bool array;
-        std::size_t index;  // of the element being read
-        std::string key;    // of the member being read
-        std::set<std::string> keys;
+        std::size_t index = 0;      // of the element being read
+        std::string key = {};       // of the member being read
+        std::set<std::string> keys = {};
     };
+
+    [[noreturn]] void Fail(const std::string &what) const {
+        const std::string pointer = Pointer();
+        throw DocumentError(fileName_ + ": " + (pointer.empty() ? "/" : pointer) + ": " + what);
+    }
+
+    // Where the next value goes: nowhere yet (the root), or in the open
+    // list or object, which alone grows while it is open, so that the
+    // places of the containers around it hold.
+    Json &Put(Json value) {
+        Count();
+        if (frames_.empty()) return root_ = std::move(value);
+        Frame &open = frames_.back();
+        if (open.array) {
+            open.container->push_back(std::move(value));
+            return open.container->back();
+        }
+        // Keys are known to be new: no search through the object.
+        Json::object_t::Container &members = open.container->get_ref<Json::object_t &>();
+        members.emplace_back(open.key, std::move(value));
+        return members.back().second;
+    }
 
     void ElementDone() {
         if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+    }
+
+    bool Value(Json value) {
+        Put(std::move(value));
+        ElementDone();
+        return true;
+    }
+
+    bool Open(Json empty, bool array) {
+        if (frames_.size() == kDocumentMostDepth) {
+            Fail("values nested more than " + std::to_string(kDocumentMostDepth) +
+                 " deep; a document nests them at most 3 deep");
+        }
+        frames_.push_back({&Put(std::move(empty)), array});
+        return true;
+    }
+
+    bool Close() {
+        frames_.pop_back();
+        ElementDone();
+        return true;
+    }
+
+    void Count() {
+        // Here, unlike in the library's destructors, giving up is safe.
+        if (MemoryRanShort()) throw std::bad_alloc();
+        if (++values_ > kDocumentMostValues) {
+            throw DocumentError(fileName_ + ": more than " + std::to_string(kDocumentMostValues) +
+                                " JSON values, the most a document may hold");
+        }
     }
 
     std::string Pointer() const {
@@ -108,15 +168,30 @@ private:
         return pointer;
     }
 
+    const std::string &fileName_;
+    Json root_;
     std::vector<Frame> frames_;
-    std::string first_;
     std::size_t values_ = 0;
+    WrittenNumbers written_;
 };
+
+// What a value is, for a message: its own text when short; a number that
+// is not a whole number as it was written.
+std::string Found(const Json &value, const std::string &pointer, const WrittenNumbers &written) {
+    if (value.is_object()) return "an object";
+    if (value.is_array()) return "a list";
+    const auto asWritten = written.find(pointer);
+    std::string text = value.is_number_float() && asWritten != written.end() ? asWritten->second
+                                                                            : value.dump();
+    if (text.size() > 40) text = text.substr(0, 37) + "...";
+    return text;
+}
 
 // Walks one parsed document; `pointer` arguments are JSON pointers into it.
 class Reader {
 public:
-    explicit Reader(std::string fileName) : fileName_(std::move(fileName)) {}
+    Reader(std::string fileName, const WrittenNumbers &written)
+        : fileName_(std::move(fileName)), written_(written) {}
 
     [[noreturn]] void Fail(const std::string &pointer, const std::string &what) const {
         throw DocumentError(fileName_ + ": " + (pointer.empty() ? "/" : pointer) + ": " + what);
@@ -124,7 +199,7 @@ public:
 
     [[noreturn]] void Expected(const std::string &pointer, const std::string &expected,
                                const Json &found) const {
-        Fail(pointer, "expected " + expected + ", found " + Found(found));
+        Fail(pointer, "expected " + expected + ", found " + Found(found, pointer, written_));
     }
 
     void RequireObject(const Json &value, const std::string &pointer,
@@ -210,6 +285,7 @@ public:
 
 private:
     std::string fileName_;
+    const WrittenNumbers &written_;
 };
 
 uint32_t HostVersion(const Reader &reader, const Json &value) {
@@ -229,8 +305,9 @@ uint32_t HostVersion(const Reader &reader, const Json &value) {
     } catch (const std::exception &) {
         used = 0;
     }
-    if (used != text.size() || number > 0xFFFFFFFFull)
+    if (!hex || used != text.size() || number > 0xFFFFFFFFull) {
         reader.Expected("/hostVersion", expected, value);
+    }
     return static_cast<uint32_t>(number);
 }
 
@@ -264,20 +341,19 @@ public:
     Placed(const Reader &reader, Document &document) : reader_(reader), document_(document) {}
 
     void Put(const RecordKey &key, Bytes bytes, const std::string &pointer) {
-        const auto earlier = places_.find(key);
-        if (earlier != places_.end()) {
+        const auto earlier = document_.places.find(key);
+        if (earlier != document_.places.end()) {
             reader_.Fail(pointer, "record '" + hostdata::TagText(key.tag) + "' (" +
                                       std::to_string(key.item) + "," + std::to_string(key.inci) +
                                       ") is already given at " + earlier->second);
         }
-        places_[key] = pointer;
+        document_.places[key] = pointer;
         document_.records.Put(key, std::move(bytes));
     }
 
 private:
     const Reader &reader_;
     Document &document_;
-    std::map<RecordKey, std::string> places_;
 };
 
 // The name of the field that gives each byte of a record; empty for raw bytes.
@@ -427,25 +503,10 @@ void ReadPageFormat(const Reader &reader, const Json &pageFormat, Document &docu
 }  // namespace
 
 Document ParseDocument(const std::string &text, const std::string &fileName) {
-    Json root;
-    TextWatch watch;
-    try {
-        root = Json::parse(text, std::ref(watch));
-    } catch (const Json::parse_error &error) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
-        const std::string what = error.what();
-        const auto start = what.find("] ");
-        throw DocumentError(fileName + ": not valid JSON: " +
-                            (start == std::string::npos ? what : what.substr(start + 2)));
-    }
-    if (watch.TooManyValues()) {
-        throw DocumentError(fileName + ": more than " + std::to_string(kDocumentMostValues) +
-                            " JSON values, the most a document may hold");
-    }
-    const Reader reader(fileName);
-    if (!watch.FirstRepeated().empty()) {
-        reader.Fail(watch.FirstRepeated(), "given twice in one object; keep one of them");
-    }
+    Builder builder(fileName);
+    Json::sax_parse(text, &builder);
+    const Json root = builder.TakeDocument();
+    const Reader reader(fileName, builder.Written());
     reader.RequireObject(root, "",
                          {"description", "hostVersion", "currentPart", "slots", "pageFormat",
                           "systems", "measures", "records"},
@@ -476,14 +537,16 @@ Document ParseDocument(const std::string &text, const std::string &fileName) {
     return document;
 }
 
-Document ReadDocumentFile(const std::string &path) {
+Document ReadDocumentFile(const std::string &path, std::string *wasRead) {
     std::string text;
     try {
         text = ReadRegularFile(path, kDocumentSizeLimit);
     } catch (const FileError &error) {
         throw DocumentError(error.what());
     }
-    return ParseDocument(text, path);
+    Document document = ParseDocument(text, path);
+    if (wasRead != nullptr) *wasRead = std::move(text);
+    return document;
 }
 
 }  // namespace standin

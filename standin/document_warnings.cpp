@@ -1,6 +1,7 @@
 #include "standin/document_warnings.h"
 
 #include <algorithm>
+#include <map>
 
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
@@ -10,31 +11,42 @@ namespace standin {
 namespace {
 
 struct SystemStart {
+    int item;
     std::string pointer;  // of the field that gives the first measure
     int measure;
 };
 
-// Each listed system's first measure: where the host has it, or where it
-// will put it when it lays the system out.
+// Each system's first measure: where the host has it, or where it will put
+// it when it lays the system out. The systems listed in order, then any
+// that a document gives as raw records past a gap: the host holds those as
+// systems all the same.
 std::vector<SystemStart> SystemStarts(const Document &document) {
     std::vector<SystemStart> starts;
-    for (int item = 1; item <= 32767; ++item) {
-        const Bytes *system =
-            document.records.Find({hostdata::kStaffSystemTag, static_cast<int16_t>(item), 0});
-        if (system == nullptr || system->size() != fields::kSystemSize) break;
-        const std::string pointer = "/systems/" + std::to_string(item - 1);
-        const int measure = hostdata::ReadI16(system->data(), fields::kSystemFirstMeasure);
-        const auto laidOut = document.layout.find(static_cast<int16_t>(item));
+    for (const auto &[key, bytes] : document.records.All()) {
+        if (key.tag != hostdata::kStaffSystemTag || key.inci != 0 || key.item < 1 ||
+            bytes.size() != fields::kSystemSize) {
+            continue;
+        }
+        const int measure = hostdata::ReadI16(bytes.data(), fields::kSystemFirstMeasure);
+        const auto place = document.places.find(key);
+        const std::string listed = "/systems/" + std::to_string(key.item - 1);
+        const bool raw = place != document.places.end() && place->second != listed;
+        const std::string pointer = raw ? place->second + "/bytes" : listed;
+        const auto laidOut = document.layout.find(key.item);
         if (measure == 0 && laidOut != document.layout.end()) {
-            starts.push_back({pointer + "/layoutFirstMeasure", laidOut->second});
+            starts.push_back({key.item, pointer + "/layoutFirstMeasure", laidOut->second});
         } else {
-            starts.push_back({pointer + "/firstMeasure", measure});
+            starts.push_back({key.item, raw ? pointer : pointer + "/firstMeasure", measure});
         }
     }
     return starts;
 }
 
-std::string SystemName(std::size_t index) { return "system " + std::to_string(index + 1); }
+std::string SystemName(int item) { return "system " + std::to_string(item); }
+
+// Of each kind of warning about systems the first few: a large document
+// could give thousands.
+constexpr std::size_t kMostOfAKind = 5;
 
 // The records of a page format variant that the document lacks or holds
 // short, as "'ot39' inci 0, ..."; empty when it is whole.
@@ -67,30 +79,52 @@ std::vector<std::string> DocumentWarnings(const Document &document, const std::s
     const auto warn = [&](const std::string &pointer, const std::string &what) {
         warnings.push_back(fileName + ": " + pointer + ": " + what);
     };
+    // Kind of warning -> how many were given.
+    std::map<std::string, std::size_t> counts;
+    const auto warnOfKind = [&](const char *kind, const std::string &pointer,
+                                const std::string &what) {
+        if (++counts[kind] <= kMostOfAKind) warn(pointer, what);
+    };
     const int last = LastMeasure(document);
     const std::vector<SystemStart> starts = SystemStarts(document);
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const SystemStart &start = starts[i];
+        const std::string name = SystemName(start.item);
         const std::string measure = "measure " + std::to_string(start.measure);
+        if (start.item != (i == 0 ? 1 : starts[i - 1].item + 1)) {
+            warnOfKind("systems after a gap", start.pointer,
+                       name + " comes after a gap (there is no system " +
+                           std::to_string(start.item - 1) +
+                           "): a host numbers its systems 1, 2, ... without one");
+        }
         if (start.measure < 0) {
-            warn(start.pointer, SystemName(i) + " starts at " + measure + ", which is negative");
+            warnOfKind("systems that start at a negative measure", start.pointer,
+                       name + " starts at " + measure + ", which is negative");
         } else if (start.measure == 0) {
-            warn(start.pointer, SystemName(i) +
-                                    " is not laid out and has no layoutFirstMeasure for the "
-                                    "host to lay it out at");
+            warnOfKind("systems not laid out and without a layoutFirstMeasure", start.pointer,
+                       name + " is not laid out and has no layoutFirstMeasure for the host to "
+                              "lay it out at");
         } else if (start.measure > last) {
-            warn(start.pointer, SystemName(i) + " starts at " + measure +
-                                    ", beyond the last measure (" + std::to_string(last) + ")");
+            warnOfKind("systems that start beyond the last measure", start.pointer,
+                       name + " starts at " + measure + ", beyond the last measure (" +
+                           std::to_string(last) + ")");
         }
         if (i == 0 || start.measure <= 0 || starts[i - 1].measure <= 0) continue;
-        const int before = starts[i - 1].measure;
-        if (start.measure == before) {
-            warn(start.pointer, SystemName(i) + " starts at " + measure + ", as " +
-                                    SystemName(i - 1) + " does");
-        } else if (start.measure < before) {
-            warn(start.pointer, SystemName(i) + " starts at " + measure + ", before " +
-                                    SystemName(i - 1) + " (measure " + std::to_string(before) +
-                                    ")");
+        const SystemStart &previous = starts[i - 1];
+        if (start.measure == previous.measure) {
+            warnOfKind("systems that start where the one before them does", start.pointer,
+                       name + " starts at " + measure + ", as " + SystemName(previous.item) +
+                           " does");
+        } else if (start.measure < previous.measure) {
+            warnOfKind("systems that start before the one before them", start.pointer,
+                       name + " starts at " + measure + ", before " + SystemName(previous.item) +
+                           " (measure " + std::to_string(previous.measure) + ")");
+        }
+    }
+    for (const auto &[kind, count] : counts) {
+        if (count > kMostOfAKind) {
+            warnings.push_back(fileName + ": " + std::to_string(count - kMostOfAKind) +
+                               " more warnings not shown: " + kind);
         }
     }
     // The page format in view must be whole, or the commands change nothing.

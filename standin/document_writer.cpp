@@ -56,17 +56,6 @@ bool AllZero(const Bytes &bytes, const std::vector<bool> &named) {
     return true;
 }
 
-// The bytes that page format values fill in `key`; empty when none do.
-std::vector<bool> PageFormatBytes(const RecordKey &key) {
-    std::vector<bool> named;
-    for (const auto &word : fields::kPageFormatWords) {
-        if (!(word.Key() == key)) continue;
-        named.resize(fields::kOtherRecordSize, false);
-        named[word.Offset()] = named[word.Offset() + 1] = true;
-    }
-    return named;
-}
-
 Json PageFormat(const RecordStore &records) {
     Json pageFormat = Json::object();
     for (const auto &word : fields::kPageFormatWords) {
@@ -145,7 +134,7 @@ std::string DocumentText(const Document &document) {
             measures.push_back(Measure(key.item, bytes));
             continue;
         }
-        const std::vector<bool> named = PageFormatBytes(key);
+        const std::vector<bool> named = fields::PageFormatBytes(key);
         if (!named.empty() && AllZero(bytes, named)) continue;
         Json record = Json::object();
         record["tag"] = hostdata::TagText(key.tag);

@@ -13,7 +13,15 @@ namespace standin {
 // gives the reason the system gave.
 class FileError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // `refused`: the path cannot take a file as asked (no such folder, no
+    // permission, a read-only file system, links that loop), which is the
+    // request's fault; otherwise the system failed (a full disk, say).
+    explicit FileError(const std::string &what, bool refused = false)
+        : std::runtime_error(what), refused_(refused) {}
+    bool Refused() const { return refused_; }
+
+private:
+    bool refused_;
 };
 
 struct PathFacts {
@@ -39,13 +47,20 @@ void PrepareStandardStreams();
 // Follows links, as opening the path would.
 PathFacts FactsOf(const std::string &path);
 
+// Where writing to `path` puts the bytes: links followed to the file they
+// lead to, which need not exist yet (writing through a link that leads
+// nowhere makes its target, as a shell's redirection does). Throws FileError
+// (refused) for links that loop.
+std::string FinalTarget(const std::string &path);
+
 // The bytes of a regular file, reading at most `limit` of them; throws
 // FileError when the file cannot be read, and when it holds more.
 std::string ReadRegularFile(const std::string &path, std::size_t limit);
 
 // A new file beside `target` (in the folder a link at `target` leads to),
 // whose content replaces the target whole when committed. Until then the
-// target is as it was; a replacement never committed leaves nothing behind.
+// target is as it was; a replacement never committed, even when the program
+// is interrupted, leaves nothing behind.
 class ReplacementFile {
 public:
     // Throws FileError when no file can be made in the target's folder.
@@ -57,16 +72,29 @@ public:
     // Writes all of `text` and flushes it to the disk; throws FileError.
     void Write(const std::string &text);
     // Puts the written file in the target's place in one step, keeping the
-    // target's permissions; throws FileError.
+    // target's permissions (on POSIX its owner and group too, where the
+    // system lets us), and makes the change to the folder durable; throws
+    // FileError.
     void Commit();
+    // Commit, but only while the target still holds `wasRead`: a program
+    // that changed the file since it was read must not lose its change.
+    // Another FINALE.EXE doing the same waits its turn. Throws FileError and
+    // replaces nothing when the target changed.
+    void CommitIfStill(const std::string &wasRead);
 
 private:
     struct Handle;
+    void Rename();
     std::string name_;    // as the user gave it, for messages
     std::string target_;  // where the content goes: links followed
     std::string temporary_;
     std::unique_ptr<Handle> handle_;
+    int noted_ = -1;  // the temporary's slot among those an interruption removes
     bool committed_ = false;
 };
+
+// Answers the reason standard output could not be closed; empty when it
+// closed (or was never open).
+std::string CloseStandardOutput();
 
 }  // namespace standin

@@ -13,6 +13,8 @@ namespace standin {
 std::string CannotRead(const std::string &path, const std::string &reason);
 std::string CannotWrite(const std::string &path, const std::string &reason);
 std::string TooLarge(const std::string &path, std::size_t limit);
+// The file to be replaced no longer holds what was read from it.
+std::string ChangedSinceRead(const std::string &path);
 
 // Throws FileError unless `facts` are those of a regular file of at most
 // `limit` bytes.

@@ -8,6 +8,7 @@
 
 #include "standin/file_system.h"
 #include "standin/file_system_text.h"
+#include "standin/temporary_files.h"
 
 namespace standin {
 namespace {
@@ -31,6 +32,8 @@ std::string Reason(DWORD error) {
             return std::strerror(EROFS);
         case ERROR_FILENAME_EXCED_RANGE:
             return std::strerror(ENAMETOOLONG);
+        case ERROR_CANT_RESOLVE_FILENAME:
+            return "Too many levels of symbolic links";
         default:
             break;
     }
@@ -49,11 +52,99 @@ std::string Reason(DWORD error) {
 
 std::string LastReason() { return Reason(GetLastError()); }
 
-// A link's final target, so that replacing it keeps the link.
-std::string Resolved(const std::string &path) {
+// Errors that say the path cannot take a file as asked, rather than that
+// the system failed.
+bool IsRefusal(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_DIRECTORY:
+        case ERROR_CANT_RESOLVE_FILENAME:
+            return true;
+        default:
+            return false;
+    }
+}
+
+FileError WriteError(const std::string &path, DWORD error) {
+    return FileError(CannotWrite(path, Reason(error)), IsRefusal(error));
+}
+
+// A handle closed when it goes out of scope.
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+    ~OwnedHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr) CloseHandle(handle_);
+    }
+    OwnedHandle(const OwnedHandle &) = delete;
+    OwnedHandle &operator=(const OwnedHandle &) = delete;
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Reads at most `limit` bytes; false on a read error.
+bool ReadAtMost(HANDLE file, std::size_t limit, std::string &text) {
+    char block[65536];
+    while (text.size() <= limit) {
+        DWORD count = 0;
+        if (!ReadFile(file, block, sizeof block, &count, nullptr)) return false;
+        if (count == 0) break;
+        text.append(block, count);
+    }
+    return true;
+}
+
+// While it lives, no other FINALE.EXE checks and replaces `target`: a
+// named lock of the session, one per file.
+class ReplacingLock {
+public:
+    explicit ReplacingLock(const std::string &target) {
+        // The target's full name, as the system gives it, hashed (FNV-1a):
+        // a lock's name has no room for a path.
+        uint64_t hash = 14695981039346656037ull;
+        for (char c : target) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        const std::string name =
+            "Local\\KarvoIndentSystem.FINALE.EXE.replacing." + std::to_string(hash);
+        mutex_ = CreateMutexA(nullptr, FALSE, name.c_str());
+        if (mutex_ != nullptr) WaitForSingleObject(mutex_, INFINITE);
+    }
+    ~ReplacingLock() {
+        if (mutex_ == nullptr) return;
+        ReleaseMutex(mutex_);
+        CloseHandle(mutex_);
+    }
+    ReplacingLock(const ReplacingLock &) = delete;
+    ReplacingLock &operator=(const ReplacingLock &) = delete;
+
+private:
+    HANDLE mutex_ = nullptr;
+};
+
+}  // namespace
+
+// A link's final target, so that replacing it keeps the link. Windows
+// names no target for a link that leads nowhere: that one is refused.
+std::string FinalTarget(const std::string &path) {
     const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return path;
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_CANT_RESOLVE_FILENAME) throw WriteError(path, error);
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            throw FileError(CannotWrite(path, "a link that leads to no file; make the file it "
+                                              "names first, or write elsewhere"),
+                            true);
+        }
+        return path;
+    }
     char resolved[MAX_PATH * 4];
     const DWORD length = GetFinalPathNameByHandleA(file, resolved, sizeof resolved, 0);
     CloseHandle(file);
@@ -61,8 +152,6 @@ std::string Resolved(const std::string &path) {
     std::string text(resolved, length);
     return text.rfind("\\\\?\\", 0) == 0 ? text.substr(4) : text;
 }
-
-}  // namespace
 
 PathFacts FactsOf(const std::string &path) {
     PathFacts facts;
@@ -113,27 +202,31 @@ struct ReplacementFile::Handle {
 };
 
 ReplacementFile::ReplacementFile(const std::string &target)
-    : name_(target), target_(Resolved(target)), handle_(std::make_unique<Handle>()) {
+    : name_(target), target_(FinalTarget(target)), handle_(std::make_unique<Handle>()) {
     const std::string start =
         TemporaryNameBeside(target_) + std::to_string(GetCurrentProcessId()) + "-";
     for (unsigned attempt = 0;; ++attempt) {
         const std::string candidate = start + std::to_string(attempt);
-        handle_->file = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        const temporary_files::Hold hold;
+        // Shared for deletion only: an interruption removes it while open.
+        handle_->file = CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle_->file != INVALID_HANDLE_VALUE) {
             temporary_ = candidate;
+            noted_ = temporary_files::Add(temporary_);
             return;
         }
         const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS || attempt == 1000) {
-            throw FileError(CannotWrite(name_, Reason(error)));
-        }
+        if (error != ERROR_FILE_EXISTS || attempt == 1000) throw WriteError(name_, error);
     }
 }
 
 ReplacementFile::~ReplacementFile() {
     if (handle_->file != INVALID_HANDLE_VALUE) CloseHandle(handle_->file);
-    if (!committed_ && !temporary_.empty()) DeleteFileA(temporary_.c_str());
+    if (committed_ || temporary_.empty()) return;
+    const temporary_files::Hold hold;
+    DeleteFileA(temporary_.c_str());
+    temporary_files::Forget(noted_);
 }
 
 void ReplacementFile::Write(const std::string &text) {
@@ -142,7 +235,7 @@ void ReplacementFile::Write(const std::string &text) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - written, 1u << 20));
         DWORD count = 0;
         if (!WriteFile(handle_->file, text.data() + written, chunk, &count, nullptr)) {
-            throw FileError(CannotWrite(name_, LastReason()));
+            throw WriteError(name_, GetLastError());
         }
         // A write that takes nothing would never end.
         if (count == 0) throw FileError(CannotWrite(name_, Reason(ERROR_DISK_FULL)));
@@ -157,13 +250,33 @@ void ReplacementFile::Write(const std::string &text) {
     }
 }
 
-void ReplacementFile::Commit() {
+void ReplacementFile::Rename() {
+    const temporary_files::Hold hold;
     // One step: an existing target is replaced, never first removed.
     if (!MoveFileExA(temporary_.c_str(), target_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        throw FileError(CannotWrite(name_, LastReason()));
+        throw WriteError(name_, GetLastError());
     }
     committed_ = true;
+    temporary_files::Forget(noted_);
+}
+
+void ReplacementFile::Commit() { Rename(); }
+
+void ReplacementFile::CommitIfStill(const std::string &wasRead) {
+    const ReplacingLock lock(target_);
+    {
+        // No other program may write it while it is compared; the file is
+        // closed again before the rename, which an open file would refuse.
+        const OwnedHandle file(CreateFileA(target_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        std::string holds;
+        if (file.Get() == INVALID_HANDLE_VALUE || !ReadAtMost(file.Get(), wasRead.size(), holds) ||
+            holds != wasRead) {
+            throw FileError(ChangedSinceRead(name_));
+        }
+    }
+    Rename();
 }
 
 // No line ends rewritten on the way out; a file-size limit is no signal here.
@@ -173,6 +286,12 @@ void PrepareStandardStreams() {
 }
 
 const char *PathSeparators() { return "/\\"; }
+
+std::string CloseStandardOutput() {
+    // Never open: nothing was lost.
+    return _close(_fileno(stdout)) == 0 || errno == EBADF ? std::string()
+                                                          : std::strerror(errno);
+}
 
 bool PathNamesIgnoreCase() { return true; }
 

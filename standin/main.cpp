@@ -8,6 +8,7 @@
 #include <string>
 
 #include "hostdata/host_version.h"
+#include "standin/command_line.h"
 #include "standin/document_commands.h"
 #include "standin/file_system.h"
 #include "standin/host.h"
@@ -15,6 +16,7 @@
 #include "standin/menu_listing.h"
 #include "standin/plugin.h"
 #include "standin/program_help.h"
+#include "standin/standard_output.h"
 #include "standin/text_output.h"
 #include "standin/validator/validate_command.h"
 
@@ -90,7 +92,8 @@ void AddRunCommand(CLI::App &app, standin::RunRequest &request) {
     run->add_option("module", request.module, "Path of the plug-in module")->required();
     run->add_option("document", request.document, "Path of the document (JSON)")->required();
     run->add_option("--command", request.command,
-                    "Menu index, or the menu text the module registers")
+                    "Menu index (decimal or 0x hexadecimal), or the menu text the module "
+                    "registers")
         ->required();
     run->add_option("--measures", request.measures,
                     "Selected measures, FIRST-LAST or one number; none: no selection record");
@@ -104,7 +107,7 @@ void AddRunCommand(CLI::App &app, standin::RunRequest &request) {
     run->add_option("--format", request.format, "Form of the report: table, json or csv")
         ->capture_default_str();
     run->add_flag("--changed-only", request.changedOnly,
-                  "Report only the systems the command changed");
+                  "Report only the systems whose record the run changed");
 }
 
 void AddCheckCommand(CLI::App &app, standin::CheckRequest &request) {
@@ -145,24 +148,13 @@ void AddValidateCommand(CLI::App &app, standin::validator::ValidateRequest &requ
     validate->add_option("--from", request.from)->group("");
 }
 
-// CLI11 would call an unknown command a surplus argument; say what it is.
-void RequireKnownCommand(CLI::App &app, const std::string &name) {
-    std::string known;
-    for (const CLI::App *command : app.get_subcommands([](CLI::App *) { return true; })) {
-        if (command->get_name() == name) return;
-        known += (known.empty() ? "" : ", ") + command->get_name();
-    }
-    throw standin::UsageError("unknown command '" + name + "' (the commands are: " + known + ")");
-}
-
 int Fail(const std::string &what, int status) {
-    std::cerr << "FINALE.EXE: " << what << "\n";
+    std::cerr << "FINALE.EXE: " << standin::Printable(what) << "\n";
     return status;
 }
 
-}  // namespace
-
-int main(int argc, char **argv) {
+// The verb's exit status.
+int RunVerb(int argc, char **argv) {
     standin::PrepareStandardStreams();
     standin::KeepMemoryInReserve();
     CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it",
@@ -187,8 +179,9 @@ int main(int argc, char **argv) {
     // diff, as its kin, says 1 for "they differ": any trouble is 2.
     int failed = kFailed;
     try {
-        if (argc > 1 && argv[1][0] != '-') RequireKnownCommand(app, argv[1]);
+        standin::CheckCommandLine(app, argc, argv);
         app.parse(argc, argv);
+        standin::RefuseEmptyValues(app);
         if (app.got_subcommand("menu")) return RunMenu(menu);
         if (app.got_subcommand("run")) {
             standin::RunDocument(run, streams);
@@ -206,7 +199,7 @@ int main(int argc, char **argv) {
     } catch (const CLI::CallForHelp &help) {
         return app.exit(help);
     } catch (const CLI::ParseError &error) {
-        return Fail(error.what(), kBadInput);
+        return Fail(standin::ParseErrorText(error, argc, argv), kBadInput);
     } catch (const standin::UsageError &error) {
         return Fail(error.what(), kBadInput);
     } catch (const standin::FileError &error) {
@@ -219,4 +212,16 @@ int main(int argc, char **argv) {
         return Fail("unexpected failure", failed);
     }
     return kBadInput;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    standin::CheckStandardOutput();
+    const int status = RunVerb(argc, argv);
+    const std::string unwritten = standin::FinishStandardOutput();
+    if (unwritten.empty()) return status;
+    // As for any failure of diff, 2: 1 says that the documents differ.
+    const bool diff = argc > 1 && std::string(argv[1]) == "diff";
+    return Fail("cannot write standard output: " + unwritten, diff ? kBadInput : kFailed);
 }

@@ -16,10 +16,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The path as the system will find it, for paths that need not exist yet.
+// Where a link leads; links that loop are refused where the output is
+// checked.
+std::string LinkTarget(const std::string &path) {
+    try {
+        return FinalTarget(path);
+    } catch (const FileError &) {
+        return path;
+    }
+}
+
+// The path as the system will find it, for paths that need not exist yet
+// (or that a link leads to).
 std::string Comparable(const std::string &path) {
     std::error_code error;
-    fs::path full = fs::weakly_canonical(fs::absolute(fs::path(path), error), error);
+    fs::path full = fs::weakly_canonical(fs::absolute(fs::path(LinkTarget(path)), error), error);
     std::string text = (error ? fs::path(path) : full).lexically_normal().string();
     if (PathNamesIgnoreCase()) {
         std::transform(text.begin(), text.end(), text.begin(),
@@ -50,6 +61,7 @@ void CheckTarget(const Output &output) {
     try {
         ReplacementFile probe(output.path);
     } catch (const FileError &error) {
+        if (!error.Refused()) throw FileError(output.option + ": " + error.what());
         throw UsageError(output.option + ": " + error.what());
     }
 }
@@ -76,8 +88,9 @@ void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &
         if (IsStandardOutput(output.path)) continue;
         for (const Input &input : inputs) {
             if (!output.overInput && SameFile(output.path, input.path)) {
-                throw UsageError(Named(output) + " is " + input.what +
-                                 "; write elsewhere, or use --in-place for the changed document");
+                const bool meantAsChange = input.changeable && output.option == "--output";
+                throw UsageError(Named(output) + " is " + input.what + "; write elsewhere" +
+                                 (meantAsChange ? ", or use --in-place to replace it" : ""));
             }
         }
         CheckTarget(output);
@@ -86,13 +99,18 @@ void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &
 
 void WriteOutputs(const std::vector<Output> &outputs, const std::vector<std::string> &texts,
                   std::ostream &standardOutput) {
-    std::vector<std::unique_ptr<ReplacementFile>> written;
+    std::vector<std::unique_ptr<ReplacementFile>> written(outputs.size());
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         if (IsStandardOutput(outputs[i].path)) continue;
-        written.push_back(std::make_unique<ReplacementFile>(outputs[i].path));
-        written.back()->Write(texts[i]);
+        written[i] = std::make_unique<ReplacementFile>(outputs[i].path);
+        written[i]->Write(texts[i]);
     }
-    for (const auto &file : written) file->Commit();
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (outputs[i].overInput) written[i]->CommitIfStill(*outputs[i].overInput);
+    }
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (written[i] && !outputs[i].overInput) written[i]->Commit();
+    }
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         if (IsStandardOutput(outputs[i].path)) standardOutput << texts[i];
     }

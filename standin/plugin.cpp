@@ -1,9 +1,45 @@
 #include "standin/plugin.h"
 
+#include <cstdint>
+#include <cstring>
 #include <fstream>
+
+#include "hostdata/record_bytes.h"
 
 namespace standin {
 namespace {
+
+#if defined(_WIN32)
+constexpr const char *kOwnKind = "a 64-bit Windows module";
+constexpr const char *kOwnBuild = "the Windows build";
+#else
+constexpr const char *kOwnKind = "a 64-bit Linux shared object";
+constexpr const char *kOwnBuild = "the Linux build";
+#endif
+
+// What kind of module the file is, from its headers: "a 64-bit Windows
+// module", "a 32-bit Linux shared object"...; empty when it is neither.
+std::string ModuleKind(const std::string &path) {
+    constexpr std::size_t kElfClass = 4, kPeOffsetAt = 0x3C, kPeHeaderBytes = 6;
+    constexpr uint16_t kAmd64 = 0x8664, kI386 = 0x014C;
+    std::ifstream file(path, std::ios::binary);
+    uint8_t head[64] = {};
+    file.read(reinterpret_cast<char *>(head), sizeof head);
+    if (file.gcount() < static_cast<std::streamsize>(sizeof head)) return "";
+    if (std::memcmp(head, "\x7F" "ELF", 4) == 0) {
+        return head[kElfClass] == 2 ? "a 64-bit Linux shared object"
+                                    : "a 32-bit Linux shared object";
+    }
+    if (head[0] != 'M' || head[1] != 'Z') return "";
+    uint8_t pe[kPeHeaderBytes] = {};
+    file.seekg(hostdata::ReadU32(head, kPeOffsetAt));
+    file.read(reinterpret_cast<char *>(pe), sizeof pe);
+    const uint16_t machine = hostdata::ReadU16(pe, 4);
+    if (!file || std::memcmp(pe, "PE\0\0", 4) != 0) return "";
+    return machine == kAmd64 ? "a 64-bit Windows module"
+           : machine == kI386 ? "a 32-bit Windows module"
+                              : "a Windows module for another processor";
+}
 
 // Looks one export up; a missing one is added to `missing`.
 template <typename Function>
@@ -16,11 +52,23 @@ Function Export(const LoadedModule &module, const char *name, std::string &missi
 }  // namespace
 
 Plugin::Plugin(const std::string &path) {
+    if (path == "-") {
+        throw UsageError("'-' would be standard input, which FINALE.EXE reads no module from; "
+                         "give the module's path (./- for a file named -)");
+    }
     if (!std::ifstream(path, std::ios::binary).good()) {
         throw UsageError("no plug-in module at '" + path + "'");
     }
     module_ = std::make_unique<LoadedModule>(path);
     if (!module_->Loaded()) {
+        // The system's own words for a module built for another system say
+        // nothing of the kind ("invalid ELF header", "Windows error 193").
+        const std::string kind = ModuleKind(path);
+        if (!kind.empty() && kind != kOwnKind) {
+            throw UsageError("'" + path + "' is " + kind + ", but this FINALE.EXE is " +
+                             kOwnBuild + ", which loads only " + std::string(kOwnKind).substr(2) +
+                             "s");
+        }
         throw UsageError("'" + path + "' is not a loadable plug-in module (" + module_->Error() +
                          ")");
     }

@@ -8,8 +8,9 @@ namespace standin::help {
 inline constexpr const char *kExitCodes =
     "Exit status: 0 done; 2 bad input (arguments, a document, a module, or outputs\n"
     "that cannot be written as asked: then nothing is written); 1 anything else\n"
-    "(an output the system failed to write, out of memory). diff answers 0 for\n"
-    "documents that hold the same, 1 for documents that differ, 2 for any trouble.\n";
+    "(an output or standard output the system failed to write, an input changed\n"
+    "by another program meanwhile, out of memory). diff answers 0 for documents\n"
+    "that hold the same, 1 for documents that differ, 2 for any trouble.\n";
 
 inline constexpr const char *kFormat =
     "Documents are JSON; docs/document-format.md describes every key, and\n"
@@ -18,9 +19,10 @@ inline constexpr const char *kFormat =
 
 inline constexpr const char *kOutputs =
     "Outputs: '-' is standard output. Every file is written whole or not at all:\n"
-    "first to a new file beside it, then put in its place. All outputs are checked\n"
-    "before the module runs: distinct, not over an input or a read-only file, in\n"
-    "a folder that takes a new file.\n";
+    "first to a new file beside it, then put in its place (an interruption leaves\n"
+    "no new file behind). All outputs are checked before anything runs or is\n"
+    "written: distinct, not over an input or a read-only file, in a folder that\n"
+    "takes a new file.\n";
 
 inline constexpr const char *kProgram =
     "Verbs: menu, run, check, diff, validate; FINALE.EXE <verb> --help for each.\n";
@@ -49,8 +51,10 @@ inline constexpr const char *kRun =
     "    'expected N' where the module did otherwise\n"
     "  other records changed: records besides the systems that were added,\n"
     "    removed or rewritten\n"
-    "--format json and csv give the same for scripts, as docs/document-format.md\n"
-    "describes. When --output or --svg is '-', the report goes to standard error.\n"
+    "--changed-only lists only the systems whose record the run changed: the left\n"
+    "indent, the first measure or any other byte. --format json and csv give the\n"
+    "same for scripts, as docs/document-format.md describes. When --output or --svg\n"
+    "is '-', the report goes to standard error.\n"
     "The trace (--trace) names its fields in a header: room = bytes offered for a\n"
     "load, length = bytes handed over, v= the data version of the call, -> the\n"
     "host's answer, size = the bytes the record holds; under each save, the bytes\n"

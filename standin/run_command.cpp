@@ -48,10 +48,18 @@ uint16_t IndexOfMenuText(Plugin &plugin, const std::string &text) {
                      "\" (it registers: " + (offered.empty() ? "none" : offered) + ")");
 }
 
+// A menu index is a number, decimal or 0x-hexadecimal; anything else is a
+// menu text.
+bool IsNumber(const std::string &command) {
+    const bool hex = command.size() > 2 && command[0] == '0' && (command[1] | 0x20) == 'x';
+    const std::string digits = hex ? command.substr(2) : command;
+    return !digits.empty() &&
+           digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") ==
+               std::string::npos;
+}
+
 uint16_t MenuIndex(Plugin &plugin, const std::string &command) {
-    if (command.empty() || command.find_first_not_of("0123456789") != std::string::npos) {
-        return IndexOfMenuText(plugin, command);
-    }
+    if (!IsNumber(command)) return IndexOfMenuText(plugin, command);
     const uint32_t index = ParseWord(command, "menu index");
     if (index > 0xFFFF) throw UsageError("menu index '" + command + "' is not a 16-bit number");
     return static_cast<uint16_t>(index);

@@ -1,8 +1,8 @@
 #include "standin/run_report.h"
 
-#include <iomanip>
+#include <algorithm>
 #include <nlohmann/json.hpp>
-#include <sstream>
+#include <vector>
 
 #include "hostdata/data_tag.h"
 #include "standin/plugin.h"
@@ -41,6 +41,38 @@ std::string Explanation(const SystemChange &system) {
     return text;
 }
 
+// A table with columns as wide as their widest cell; the last column, the
+// reason, is not padded.
+class Table {
+public:
+    void Row(std::vector<std::string> cells) {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (widths_.size() <= i) widths_.push_back(0);
+            widths_[i] = std::max(widths_[i], cells[i].size());
+        }
+        rows_.push_back(std::move(cells));
+    }
+
+    // Columns in `leftAligned` are padded on the right, the others (numbers)
+    // on the left.
+    void Print(const std::vector<bool> &leftAligned, std::ostream &out) const {
+        for (const auto &row : rows_) {
+            std::string line;
+            for (std::size_t i = 0; i < row.size(); ++i) {
+                const std::string padding(widths_[i] - row[i].size(), ' ');
+                const bool last = i + 1 == row.size();
+                if (i > 0) line += "  ";
+                line += leftAligned[i] ? row[i] + (last ? "" : padding) : padding + row[i];
+            }
+            out << line << "\n";
+        }
+    }
+
+private:
+    std::vector<std::size_t> widths_;
+    std::vector<std::vector<std::string>> rows_;
+};
+
 void PrintTable(const RunResult &result, bool changedOnly, std::ostream &out) {
     out << "handshake: host version " << Hex32(result.hostVersion) << ", interface version "
         << Hex32(result.interfaceVersion) << "\n";
@@ -48,18 +80,27 @@ void PrintTable(const RunResult &result, bool changedOnly, std::ostream &out) {
         << (result.menuText ? "\"" + *result.menuText + "\"" : "not offered by the module") << "\n";
     out << "selection: " << SelectionText(result.measures) << "\n";
     out << "invoke: " << result.invokeAnswer << "\n";
-    out << "system  first measure  " << std::left << std::setw(25) << "left indent" << std::right
-        << "reason\n";
+    std::vector<const SystemChange *> listed;
+    std::size_t beforeWidth = 0, afterWidth = 0;
     for (const auto &system : result.systems) {
         if (changedOnly && !system.Changed()) continue;
-        std::ostringstream after;
-        after << std::left << std::setw(6) << system.indentAfter;
-        out << std::setw(6) << system.item << "  " << std::setw(13)
-            << Change(system.firstMeasureBefore, system.firstMeasureAfter) << "  " << std::setw(5)
-            << system.indentBefore << " -> " << after.str() << " "
-            << (system.IndentChanged() ? "changed" : "       ") << "  " << Explanation(system)
-            << "\n";
+        listed.push_back(&system);
+        beforeWidth = std::max(beforeWidth, std::to_string(system.indentBefore).size());
+        afterWidth = std::max(afterWidth, std::to_string(system.indentAfter).size());
     }
+    Table table;
+    table.Row({"system", "first measure", "left indent", "reason"});
+    for (const SystemChange *system : listed) {
+        const std::string before = std::to_string(system->indentBefore);
+        const std::string after = std::to_string(system->indentAfter);
+        table.Row({std::to_string(system->item),
+                   Change(system->firstMeasureBefore, system->firstMeasureAfter),
+                   std::string(beforeWidth - before.size(), ' ') + before + " -> " + after +
+                       std::string(afterWidth - after.size(), ' ') +
+                       (system->IndentChanged() ? "  changed" : ""),
+                   Explanation(*system)});
+    }
+    table.Print({false, false, true, true}, out);
     out << CountChanged(result) << " of " << result.systems.size()
         << " systems changed their left indent\n";
     out << "other records changed:";

@@ -28,7 +28,11 @@ struct SystemChange {
     IndentReason reason;
 
     bool IndentChanged() const { return indentBefore != indentAfter; }
-    bool Changed() const { return IndentChanged() || otherBytesChanged; }
+    // Any byte of the system's record: a layout update sets the first
+    // measure too.
+    bool Changed() const {
+        return IndentChanged() || firstMeasureBefore != firstMeasureAfter || otherBytesChanged;
+    }
     // The module did not do what the reason says it should.
     bool Unexpected() const { return indentAfter != reason.expectedIndent.value_or(indentBefore); }
 };

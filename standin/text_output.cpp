@@ -23,6 +23,29 @@ std::string HexDump(const uint8_t *bytes, std::size_t count) {
     return text;
 }
 
+std::string Printable(const std::string &text) {
+    std::string shown;
+    char escape[8];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+        unsigned control = 0x100;  // none
+        if (c < 0x20 || c == 0x7F) control = c;
+        // U+0080 to U+009F, two bytes in UTF-8.
+        if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            control = next;
+            ++i;
+        }
+        if (control == 0x100) {
+            shown += static_cast<char>(c);
+            continue;
+        }
+        std::snprintf(escape, sizeof escape, "\\u%04X", control);
+        shown += escape;
+    }
+    return shown;
+}
+
 uint32_t ParseWord(const std::string &text, const char *what) {
     const bool digitsOnly = !text.empty() && text[0] != '-' && text[0] != '+' && text[0] != ' ';
     errno = 0;

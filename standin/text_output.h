@@ -12,6 +12,11 @@ namespace standin {
 // Lines of "offset: 16 hex bytes", for showing exactly what a record holds.
 std::string HexDump(const uint8_t *bytes, std::size_t count);
 
+// `text` safe to show on a terminal: control characters (a document's keys
+// may hold any) written as \u escapes, so that none moves the cursor,
+// rings, or starts a terminal command.
+std::string Printable(const std::string &text);
+
 // Parses a 32-bit word given in decimal or 0x-hexadecimal; throws
 // UsageError naming `what` when it is not one.
 uint32_t ParseWord(const std::string &text, const char *what);

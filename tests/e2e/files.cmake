@@ -116,3 +116,50 @@ if(NOT WIN32)
     ERROR "^FINALE.EXE: --output '/dev/null' is not a regular file; write to a file, or to standard output with -\n$"
     ARGS ${RUN_ALL} ${DOCUMENT} --output /dev/null)
 endif()
+
+# --in-place replaces only the document it read: one that another program
+# changed meanwhile stays as that program left it, the run fails, and no
+# other output is written either.
+set(MEANWHILE ${SPACE}/in_place_over_a_document_changed_meanwhile)
+file(READ ${DOCUMENT} document_text)
+file(WRITE ${WRITTEN}/changed_meanwhile.json "${document_text}\n")
+files_test(in_place_over_a_document_changed_meanwhile STATUS 1
+  ERROR "^FINALE.EXE: cannot write '[^']*doc.json': it changed after it was read \\(another program wrote it\\); nothing was replaced: run again on what it holds now\n$"
+  COPY ${DOCUMENT} ${MEANWHILE}/doc.json
+  SAME ${MEANWHILE}/doc.json ${WRITTEN}/changed_meanwhile.json
+  FILES doc.json
+  ARGS run $<TARGET_FILE:changes_the_document> ${MEANWHILE}/doc.json --command 0 --measures 1-2
+       --in-place --trace calls.txt)
+set_tests_properties(e2e.files.in_place_over_a_document_changed_meanwhile PROPERTIES
+  ENVIRONMENT KARVO_DOCUMENT_CHANGED_MEANWHILE=${MEANWHILE}/doc.json)
+
+# Standard output is written to the last byte or the run fails: status 1,
+# and 2 for diff, whose 1 says that the documents differ.
+foreach(case
+    "checked_document|1|check|${DOCUMENT}|--output|-"
+    "changed_document|1|run|${MODULE}|${DOCUMENT}|--command|0|--measures|1-48|--output|-"
+    "picture|1|run|${MODULE}|${DOCUMENT}|--command|0|--measures|1-48|--svg|-"
+    "report|1|run|${MODULE}|${DOCUMENT}|--command|0|--measures|1-48"
+    "help|1|run|--help"
+    "differences|2|diff|${DOCUMENT}|${CHANGED}")
+  string(REPLACE "|" ";" case "${case}")
+  list(POP_FRONT case what status)
+  files_test(standard_output_on_a_full_disk.${what} STATUS ${status} STANDARD_OUTPUT /dev/full
+    ERROR "FINALE.EXE: cannot write standard output: No space left on device\n$"
+    ARGS ${case})
+endforeach()
+
+# A link that leads in a loop is refused; one that leads to no file yet
+# makes that file (Windows names no target for it).
+files_test(output_through_links_in_a_loop STATUS 2
+  ERROR "^FINALE.EXE: --output: cannot write 'one.json': Too many levels of symbolic links\n$"
+  LINKS one.json two.json two.json one.json
+  FILES one.json two.json
+  ARGS check ${DOCUMENT} --output one.json)
+if(NOT WIN32)
+  files_test(output_through_a_link_to_no_file STATUS 0
+    LINKS link.json made.json
+    SAME ${SPACE}/output_through_a_link_to_no_file/made.json ${DOCUMENT}
+    FILES link.json made.json
+    ARGS check ${DOCUMENT} --output link.json)
+endif()

@@ -3,14 +3,9 @@
 # against a pattern.
 #   -DPROGRAM=... -DEMULATOR=... -DARGS=a|b|c -DEXPECT_STATUS=n
 #   [-DEXPECT_OUTPUT=file] [-DEXPECT_ERROR=regex] [-DACTUAL_OUTPUT=file]
+include(${CMAKE_CURRENT_LIST_DIR}/run_captured.cmake)
 string(REPLACE "|" ";" arguments "${ARGS}")
-execute_process(
-  COMMAND ${EMULATOR} ${PROGRAM} ${arguments}
-  RESULT_VARIABLE status
-  OUTPUT_VARIABLE output
-  ERROR_VARIABLE error)
-string(REPLACE "\r\n" "\n" output "${output}")
-string(REPLACE "\r\n" "\n" error "${error}")
+run_captured(status output error COMMAND ${EMULATOR} ${PROGRAM} ${arguments})
 
 if(NOT "${status}" STREQUAL "${EXPECT_STATUS}")
   message(FATAL_ERROR "exit status ${status}, expected ${EXPECT_STATUS}\nstdout:\n${output}\nstderr:\n${error}")

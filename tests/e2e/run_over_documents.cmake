@@ -4,12 +4,13 @@
 #   -DPROGRAM=... -DEMULATOR=... -DARGS=a|b|c -DEXPECT_STATUS=n
 #   [-DEXPECT_ERROR=regex] [-DEXPECT_OUTPUT=file] [-DMATCHES=regex] [-DCOPY=from|to[|READ_ONLY]]
 #   [-DSAME=file|file|...] [-DABSENT=file] [-DFOLDER=dir -DFILES=a|b]
-#   [-DLIMIT=blocks] [-DMEMORY=kilobytes]
+#   [-DLIMIT=blocks] [-DMEMORY=kilobytes] [-DSTANDARD_OUTPUT=file] [-DLINKS=link|target|...]
 # FOLDER is emptied before the run and must hold exactly FILES after it.
 # COPY is done before the run, ABSENT is removed before it. SAME holds pairs
 # of files that must be equal. LIMIT caps the size of any file the program
 # writes (POSIX shell blocks), as a disk that is nearly full would; MEMORY
-# caps the program's memory.
+# caps the program's memory. STANDARD_OUTPUT sends standard output to a file
+# of its own, such as /dev/full.
 string(REPLACE "|" ";" arguments "${ARGS}")
 if(DEFINED FOLDER)
   file(REMOVE_RECURSE ${FOLDER})
@@ -29,6 +30,14 @@ endif()
 if(DEFINED ABSENT)
   file(REMOVE ${ABSENT})
 endif()
+# LINKS <link> <target>...: symbolic links in FOLDER, made before the run.
+if(DEFINED LINKS)
+  string(REPLACE "|" ";" links "${LINKS}")
+  while(links)
+    list(POP_FRONT links link target)
+    file(CREATE_LINK ${target} ${FOLDER}/${link} SYMBOLIC)
+  endwhile()
+endif()
 
 set(command ${EMULATOR} ${PROGRAM} ${arguments})
 if(DEFINED LIMIT)
@@ -45,14 +54,11 @@ endif()
 if(DEFINED MEMORY)
   set(command sh -c "ulimit -v ${MEMORY}\nexec \"$@\"" sh ${command})
 endif()
-execute_process(
-  COMMAND ${command}
-  ${where}
-  RESULT_VARIABLE status
-  OUTPUT_VARIABLE output
-  ERROR_VARIABLE error)
-string(REPLACE "\r\n" "\n" error "${error}")
-string(REPLACE "\r\n" "\n" output "${output}")
+if(DEFINED STANDARD_OUTPUT)
+  set(elsewhere STANDARD_OUTPUT ${STANDARD_OUTPUT})
+endif()
+include(${CMAKE_CURRENT_LIST_DIR}/run_captured.cmake)
+run_captured(status output error ${where} ${elsewhere} COMMAND ${command})
 
 if(NOT "${status}" STREQUAL "${EXPECT_STATUS}")
   message(FATAL_ERROR "exit status ${status}, expected ${EXPECT_STATUS}\nstdout:\n${output}\nstderr:\n${error}")

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <random>
 
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
@@ -279,6 +281,77 @@ TEST(Documents, AKeyGivenTwiceInAnObjectIsRefusedAtItsPlace) {
     }
 }
 
+// What JSON can say but no document holds, refused in the text as read.
+TEST(Documents, TextNoDocumentHoldsIsRefusedWithThePlaceAndAsWritten) {
+    const std::string deep = std::string(31, '[') + std::string(31, ']');
+    const std::string deepest = std::string(65000, '[') + std::string(65000, ']');
+    std::string pointer = "/description";
+    for (int level = 0; level < 31; ++level) pointer += "/0";
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"description": [)" + deep + "]}",
+         pointer + ": values nested more than 32 deep; a document nests them at most 3 deep"},
+        {R"({"description": [)" + deepest + "]}",
+         pointer + ": values nested more than 32 deep; a document nests them at most 3 deep"},
+        {R"({"systems": [{"leftIndent": 1e400}]})",
+         "/systems/0/leftIndent: the number 1e400 is out of range for any value of a document"},
+        {R"({"measures": [0, -1E+999]})",
+         "/measures/1: the number -1E+999 is out of range for any value of a document"},
+        {R"({"hostVersion": ""})",
+         R"(/hostVersion: expected a 32-bit host version such as "0x12000000", found "")"},
+        {R"({"hostVersion": "0x12000000", "currentPart": 18446744073709551616})",
+         "/currentPart: expected a part number (0 for the score), found 18446744073709551616"},
+        {R"({"hostVersion": "0x12000000", "currentPart": -0.0})",
+         "/currentPart: expected a part number (0 for the score), found -0.0"},
+        {R"({"hostVersion": 1, "current\u0050art": 0, "currentPart": 1})",
+         "/currentPart: given twice in one object; keep one of them"},
+    };
+    for (const auto &[text, message] : cases) {
+        SCOPED_TRACE(message);
+        try {
+            standin::ParseDocument(text, "doc.json");
+            ADD_FAILURE() << "accepted";
+        } catch (const DocumentError &error) {
+            EXPECT_EQ(error.what(), "doc.json: " + message);
+        }
+    }
+    // A byte-order mark, as Windows editors write one, is no fault.
+    EXPECT_EQ(standin::ParseDocument("\xEF\xBB\xBF" + kDocument, "doc.json").hostVersion,
+              0x11000000u);
+}
+
+// Any text: a document, or a DocumentError naming what is wrong, never
+// another failure; and a document that loads is written, warned about and
+// compared, and reads back as the same records.
+TEST(Documents, AnyTextIsADocumentOrRefused) {
+    std::mt19937 random(18);
+    const std::string pieces[] = {"{", "}", "[", "]", "\"", ",", ":", "0", "-1", "1e400", "..",
+                                  "\\u0000", "\xC2\xA0", "\xFF", " ", "\"bytes\"", "32768"};
+    std::size_t loaded = 0;
+    for (int round = 0; round < 10000; ++round) {
+        std::string text = kDocument;
+        for (int change = 1 + static_cast<int>(random() % 4); change > 0; --change) {
+            const std::size_t at = random() % text.size();
+            const std::string &piece = pieces[random() % std::size(pieces)];
+            const auto how = random() % 3;
+            if (how == 0) text.insert(at, piece);
+            if (how == 1) text.erase(at, piece.size());
+            if (how == 2) text.replace(at, piece.size(), piece);
+        }
+        SCOPED_TRACE(text);
+        try {
+            const Document document = standin::ParseDocument(text, "doc.json");
+            standin::DocumentWarnings(document, "doc.json");
+            EXPECT_TRUE(standin::DocumentDifferences(document, document).empty());
+            EXPECT_EQ(standin::ParseDocument(standin::DocumentText(document), "again.json")
+                          .records.All(),
+                      document.records.All());
+            ++loaded;
+        } catch (const DocumentError &) {
+        }
+    }
+    EXPECT_GT(loaded, 100u);  // some texts load, so that writing them is tried too
+}
+
 TEST(Documents, MoreValuesThanAnyDocumentHoldsAreRefusedUnkept) {
     std::string text = "{\"records\": [0";
     for (std::size_t i = 0; i < standin::kDocumentMostValues; ++i) text += ",0";
@@ -325,6 +398,25 @@ TEST(Documents, WhatNoRealHostWouldHoldLoadsWithAWarningForEach) {
              d["currentPart"] = -1;
          },
          {"/currentPart: part -1 cannot exist: 0 is the score, and parts count from 1"}},
+        {"more of a kind than are shown",
+         [&](Json &d) { systems(d, {-1, -2, -3, -4, -5, -6, -7}); },
+         {"/systems/0/firstMeasure: system 1 starts at measure -1, which is negative",
+          "/systems/1/firstMeasure: system 2 starts at measure -2, which is negative",
+          "/systems/2/firstMeasure: system 3 starts at measure -3, which is negative",
+          "/systems/3/firstMeasure: system 4 starts at measure -4, which is negative",
+          "/systems/4/firstMeasure: system 5 starts at measure -5, which is negative",
+          "2 more warnings not shown: systems that start at a negative measure"}},
+        {"a system given raw past a gap",
+         [&](Json &d) {
+             systems(d, {4});
+             Bytes raw(28, 0);
+             raw[8] = 9;  // the first measure
+             d["records"][0] = {{"tag", "SOSS"}, {"item", 3}, {"inci", 0},
+                                {"bytes", standin::FormatByteText(raw)}};
+         },
+         {"/records/0/bytes: system 3 comes after a gap (there is no system 2): a host numbers "
+          "its systems 1, 2, ... without one",
+          "/records/0/bytes: system 3 starts at measure 9, beyond the last measure (5)"}},
         {"a page format in view without all its records",
          [&](Json &d) {
              systems(d, {4});
@@ -390,6 +482,9 @@ TEST(Documents, ADiffNamesEachFieldThatDiffersAndEachByteByItsOffset) {
          },
          {"system 1: byte 1: 02 -> 03; bytes 26-27: 00 ff -> 01 00",
           "record 'SOSS' (9,0): byte 2: 03 -> none", "record 'ot77' (-2,0): byte 11: ff -> fe"}},
+        {"a page format's record that one document leaves out as all 0",
+         [](Json &d) { d["records"].erase(1); },
+         {"record 'ot17' (-2,0): byte 0: 01 -> 00; byte 4: 02 -> 00"}},
         {"records and measures in one document only",
          [](Json &d) {
              d["measures"].erase(1);
@@ -419,6 +514,21 @@ TEST(ByteText, ReadsHexAndNamedBytesAndWritesThemBack) {
     EXPECT_EQ(standin::FormatByteText(text.bytes, text.named), "0a ff .. 00");
     EXPECT_EQ(standin::ParseByteText("0a 1g").error,
               "byte 1 is '1g'; expected two hex digits per byte, separated by spaces");
+    EXPECT_EQ(standin::ParseByteText("0a\v0b\f0c\r\n").bytes, (Bytes{0x0A, 0x0B, 0x0C}));
+    // Characters that cannot be seen are named.
+    const std::pair<const char *, const char *> unseen[] = {
+        {"00\xC2\xA0" "01", "byte 0 holds U+00A0"},
+        {"00 01\xE3\x80\x80", "byte 1 holds U+3000"},
+        {"00 \x01", "byte 1 holds U+0001"},
+        {"00 0\xF0\x9F\x8E\xB5", "byte 1 holds U+1F3B5"},
+        {"\xA0", "byte 0 holds byte 0xA0"},
+    };
+    for (const auto &[text, error] : unseen) {
+        EXPECT_EQ(standin::ParseByteText(text).error,
+                  std::string(error) +
+                      ", which is neither a hex digit nor a space, tab or line break; expected "
+                      "two hex digits per byte, separated by spaces");
+    }
 }
 
 }  // namespace

@@ -3,59 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "standin/file_system.h"
 #include "standin/plugin.h"
+#include "tests/standin/scratch_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using standin::Output;
 
-// A fresh folder per test, holding what the test puts there.
-class OutputFiles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("standin_output_files_" +
-                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string Path(const std::string &name) const { return (folder_ / name).string(); }
-
-    void Put(const std::string &name, const std::string &text) const {
-        std::ofstream(Path(name), std::ios::binary) << text;
-    }
-
-    std::string Read(const std::string &name) const {
-        std::ifstream file(Path(name), std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-
-    std::vector<std::string> Held() const {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    fs::path folder_;
-};
+class OutputFiles : public ScratchFolder {};
 
 TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
     Put("doc.json", "{}");
     Put("module.fxt", "");
     fs::create_directories(folder_ / "folder");
-    const std::vector<standin::Input> inputs = {{"the input document", Path("doc.json")},
+    const std::vector<standin::Input> inputs = {{"the input document", Path("doc.json"), true},
                                                 {"the plug-in module", Path("module.fxt")}};
     struct Case {
         const char *what;
@@ -70,10 +35,12 @@ TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
         {"standard output twice",
          {{"--output", "-"}, {"--svg", "-"}},
          "--output and --svg both ask for standard output; give one of them a file"},
-        {"over the document", {{"--trace", Path("doc.json")}},
-         "--trace '" + Path("doc.json") + "' is the input document; write elsewhere, or use --in-place for the changed document"},
+        {"the changed document over the document", {{"--output", Path("doc.json")}},
+         "--output '" + Path("doc.json") + "' is the input document; write elsewhere, or use --in-place to replace it"},
+        {"another output over the document", {{"--trace", Path("doc.json")}},
+         "--trace '" + Path("doc.json") + "' is the input document; write elsewhere"},
         {"over the module", {{"--output", Path("module.fxt")}},
-         "--output '" + Path("module.fxt") + "' is the plug-in module; write elsewhere, or use --in-place for the changed document"},
+         "--output '" + Path("module.fxt") + "' is the plug-in module; write elsewhere"},
         {"a folder", {{"--svg", Path("folder")}},
          "--svg '" + Path("folder") + "' is a folder; name a file in it"},
         {"in a folder that is not there", {{"--output", Path(sub)}},
@@ -88,7 +55,7 @@ TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
             EXPECT_EQ(error.what(), refused.message);
         }
     }
-    EXPECT_NO_THROW(standin::CheckOutputs({{"--in-place", Path("doc.json"), true},
+    EXPECT_NO_THROW(standin::CheckOutputs({{"--in-place", Path("doc.json"), std::string("{}")},
                                           {"--trace", "-"},
                                           {"--svg", Path("folder/picture.svg")}},
                                          inputs));
@@ -129,6 +96,8 @@ TEST_F(OutputFiles, ReadingRefusesWhatIsNotARegularFileOfBoundedSize) {
         {Path("folder"), "a folder, not a file"},
         {Path("none.json"), "No such file or directory"},
         {Path("doc.json"), "larger than the limit of 9 bytes"},
+        {"-", "FINALE.EXE does not read standard input; give the file's path (./- for a file "
+              "named -)"},
     };
     for (const auto &[path, reason] : refused) {
         try {
@@ -139,21 +108,5 @@ TEST_F(OutputFiles, ReadingRefusesWhatIsNotARegularFileOfBoundedSize) {
         }
     }
 }
-
-#if !defined(_WIN32)
-TEST_F(OutputFiles, AReplacedFileKeepsItsPermissionsAndALinkStaysALink) {
-    Put("target.json", "old");
-    fs::permissions(folder_ / "target.json", fs::perms::owner_read | fs::perms::owner_write |
-                                                 fs::perms::group_read);
-    fs::create_symlink(folder_ / "target.json", folder_ / "link.json");
-    standin::ReplacementFile file(Path("link.json"));
-    file.Write("new");
-    file.Commit();
-    EXPECT_TRUE(fs::is_symlink(folder_ / "link.json"));
-    EXPECT_EQ(Read("target.json"), "new");
-    EXPECT_EQ(fs::status(folder_ / "target.json").permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-}
-#endif
 
 }  // namespace

@@ -84,6 +84,46 @@ TEST(RunReport, ScriptsGetEverySystemOrTheChangedOnesWithQuotedFields) {
               nlohmann::json::parse(R"({"tag": "ot77", "item": -2, "inci": 3})"));
 }
 
+// The rows of the table: from the line after its header to the count.
+std::vector<std::string> TableRows(const std::string &report) {
+    std::vector<std::string> rows;
+    std::istringstream lines(report.substr(report.find("\nsystem ") + 1));
+    for (std::string line; std::getline(lines, line) && line.find(" of ") == std::string::npos;) {
+        rows.push_back(line);
+    }
+    return rows;
+}
+
+TEST(RunReport, TheTablesColumnsLineUpAtTheWidestValuesAndListWhatTheRunChanged) {
+    standin::RunResult result;
+    result.systems = {System(1, 1, 0, 144, true), System(2, 32767, -32768, -500, true),
+                      System(3, 9, 36, 36, true), System(4, 0, 0, 0, false)};
+    result.systems[3].firstMeasureAfter = 12;  // laid out by the run, its indent left alone
+    std::ostringstream table;
+    standin::PrintRunReport(result, standin::ReportFormat::Table, false, table);
+    const std::vector<std::string> rows = TableRows(table.str());
+    ASSERT_EQ(rows.size(), 5u) << table.str();
+    const std::size_t indents = rows[0].find("left indent");
+    const std::size_t arrow = rows[1].find(" -> ", indents);
+    const std::size_t changedWord = rows[1].find("changed");
+    const std::size_t reason = rows[0].find("reason");
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i]);
+        EXPECT_EQ(rows[i].find(" -> ", indents), arrow);
+        if (result.systems[i - 1].IndentChanged()) {
+            EXPECT_EQ(rows[i].find("changed"), changedWord);
+        }
+        EXPECT_EQ(rows[i].find(result.systems[i - 1].reason.text), reason);
+    }
+
+    std::ostringstream changed;
+    standin::PrintRunReport(result, standin::ReportFormat::Csv, true, changed);
+    std::vector<std::string> listed;
+    std::istringstream lines(changed.str());
+    for (std::string line; std::getline(lines, line);) listed.push_back(line.substr(0, 2));
+    EXPECT_EQ(listed, (std::vector<std::string>{"sy", "1,", "2,", "4,"}));
+}
+
 TEST(CallTrace, ASaveShowsEachRunOfBytesItChanged) {
     const std::tuple<Bytes, Bytes, const char *> cases[] = {
         {{1, 2, 3}, {1, 2, 3}, "no byte changed"},
@@ -131,6 +171,48 @@ TEST(SystemsPicture, DrawsEverySystemTwiceMarksTheChangedAndTheSelectedAndExplai
                                ">left indents in EVPUs (288 to the inch)"}) {
         EXPECT_EQ(Count(svg, legend), 1u) << legend;
     }
+}
+
+// The value of the first `name` attribute after `at`.
+long Attribute(const std::string &svg, std::size_t at, const std::string &name) {
+    const std::size_t start = svg.find(" " + name + "=\"", at) + name.size() + 3;
+    return std::stol(svg.substr(start, svg.find('"', start) - start));
+}
+
+// Text takes some 6.5 pixels a character in the viewers' sans-serif faces:
+// 7 is a bound that a picture must leave room for.
+long Characters(const std::string &text) {
+    long count = 0;
+    for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+TEST(SystemsPicture, LeavesRoomForLongLabelsAndReasonsAndShowsItsScale) {
+    std::vector<standin::SystemChange> systems = {System(1, -32768, -32768, -32768, false),
+                                                  System(2, 32767, 0, 144, true)};
+    systems[1].reason.text = std::string(150, 'r');
+    const std::string svg = standin::SystemsPicture(systems, std::string(120, 'c'), "all");
+    const long width = Attribute(svg, 0, "width");
+    for (std::size_t at = svg.find("<text"); at != std::string::npos;
+         at = svg.find("<text", at + 1)) {
+        const std::size_t start = svg.find('>', at) + 1;
+        const std::string text = svg.substr(start, svg.find('<', start) - start);
+        SCOPED_TRACE(text);
+        const bool caption = svg.compare(svg.find('"', svg.find(" fill=", at) + 7) + 1, 14,
+                                         " font-size=\"14") == 0;
+        EXPECT_LE(Attribute(svg, at, "x") + Characters(text) * (caption ? 9 : 7), width);
+        if (text.rfind("m. ", 0) != 0) continue;
+        // A label ends before its staff starts, however far left that is.
+        EXPECT_LE(Attribute(svg, at, "x") + Characters(text) * 7,
+                  Attribute(svg, svg.find("<line", at), "x1"));
+    }
+    // A round length at the picture's scale: at most 300 indent units
+    // across, half a pixel each.
+    const std::string small = standin::SystemsPicture({System(1, 1, 0, 144, true)}, "c", "all");
+    const std::size_t bar = small.find(">200 EVPUs<");
+    ASSERT_NE(bar, std::string::npos);
+    const std::size_t start = small.rfind("<line", small.rfind("stroke-width=\"1.5\"", bar));
+    EXPECT_EQ(Attribute(small, start, "x2") - Attribute(small, start, "x1"), 100);
 }
 
 // The values of every coordinate and size in the picture.

@@ -1,0 +1,54 @@
+# Command lines the program cannot take: one line in its own words, status 2,
+# and nothing run; the first fault named, however many there are. (A "." in
+# a message stands for ";" or "[", which would split the case; an argument
+# given as "" cannot be passed through it at all.)
+set(RUN_THREE run ${MODULE} ${EXAMPLES}/three_movements.json)
+foreach(case
+    "unknown_option_before_a_missing_module|menu;--frob|unknown option '--frob' for menu. FINALE.EXE menu --help lists them"
+    "option_given_twice|${RUN_THREE};--command;0;--format;json;--format;csv|--format is given twice. give it once"
+    "option_without_its_value|${RUN_THREE};--command;0;--measures|--measures needs a value"
+    "empty_measures|${RUN_THREE};--command;0;--measures=|--measures is given as ''. give a value, or leave --measures out"
+    "argument_too_many|check;${EXAMPLES}/minimal.json;${EXAMPLES}/minimal.json|check takes no more arguments: '[^']*minimal.json' is too many. FINALE.EXE check --help says what to give"
+    "no_command|--frob|no command given. FINALE.EXE --help lists the commands"
+    "document_from_standard_input|check;-|cannot read '-': FINALE.EXE does not read standard input. give the file's path \\(./- for a file named -\\)"
+    "module_from_standard_input|menu;-|'-' would be standard input, which FINALE.EXE reads no module from. give the module's path \\(./- for a file named -\\)")
+  string(REPLACE "|" ";" case "${case}")
+  list(POP_FRONT case name)
+  list(POP_BACK case message)
+  document_test(bad_input.${name} STATUS 2 ERROR "^FINALE.EXE: ${message}\n$" ARGS ${case})
+endforeach()
+
+# A menu index may be written in hexadecimal, as the message for one out of
+# range says.
+document_test(run.menu_index_in_hexadecimal STATUS 0
+  MATCHES "\ncommand: index 1, \"Indent System/Show Full Names\"\n"
+  ARGS ${RUN_THREE} --command 0x1 --measures 1-48)
+
+# Documents no verb may fail on: nesting 65,000 deep, a number no double
+# holds, control characters in a key. Each is bad input, named with its
+# place, the control characters escaped.
+set(DEEP ${WRITTEN}/deep.json)
+if(NOT EXISTS ${DEEP})
+  string(REPEAT "[" 65000 opening)
+  string(REPEAT "]" 65000 closing)
+  file(WRITE ${DEEP} "{\"description\": ${opening}${closing}}")
+endif()
+file(WRITE ${WRITTEN}/huge_number.json "{\"hostVersion\": 1e400}")
+file(WRITE ${WRITTEN}/control_key.json "{\"\\u001b[2J\": 1}")
+set(DEEP_PLACE "/description(/0)+: values nested more than 32 deep. a document nests them at most 3 deep")
+foreach(case
+    "deep_check|${DEEP_PLACE}|check;${DEEP}"
+    "deep_diff|${DEEP_PLACE}|diff;${EXAMPLES}/minimal.json;${DEEP}"
+    "deep_run|${DEEP_PLACE}|run;${MODULE};${DEEP};--command;0"
+    "number_beyond_a_double|/hostVersion: the number 1e400 is out of range for any value of a document|check;${WRITTEN}/huge_number.json"
+    "control_characters_in_a_key|/\\\\u001B.2J: unknown field. expected one of description, |check;${WRITTEN}/control_key.json")
+  string(REPLACE "|" ";" case "${case}")
+  list(POP_FRONT case name message)
+  document_test(bad_document.${name} STATUS 2 ERROR "^FINALE.EXE: [^\n]*.json: ${message}" ARGS ${case})
+endforeach()
+
+# A module that cannot be loaded is named alone: no warning about the run
+# that never happens comes before it.
+document_test(bad_input.missing_module_before_any_warning_about_the_run STATUS 2
+  ERROR "^FINALE.EXE: no plug-in module at '[^']*nowhere.fxt'\n$"
+  ARGS run ${CMAKE_CURRENT_BINARY_DIR}/nowhere.fxt ${EXAMPLES}/three_movements.json --command 0)
