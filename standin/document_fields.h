@@ -70,9 +70,9 @@ inline std::vector<bool> PageFormatBytes(const RecordKey &key) {
     return named;
 }
 
-// Every other record a page format is made of. A page format is read only
-// when the host holds each record of its variant whole (12 bytes or more):
-// no value of it is ever made up from a record that is not there.
+// Every other record a page format is made of. The module reads a page
+// format field by field: a field whose record the host lacks, or holds too
+// short to reach it, is not read, and nothing is made up in its place.
 struct PageFormatRecord {
     const char *variant;
     uint32_t tag;

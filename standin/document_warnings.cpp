@@ -127,12 +127,15 @@ std::vector<std::string> DocumentWarnings(const Document &document, const std::s
                                " more warnings not shown: " + kind);
         }
     }
-    // The page format in view must be whole, or the commands change nothing.
+    // A page format record the document lacks leaves its fields unread. The
+    // indents are always in the document (under pageFormat), so the
+    // commands still work: the warning is that the module sees less.
     const char *variant = document.currentPart == 0 ? "score" : "parts";
     const std::string missing = MissingPageFormatRecords(document, variant);
     if (!missing.empty()) {
-        warn("/records", std::string("the ") + variant +
-                             " page format cannot be read: no whole record " + missing);
+        warn("/records", std::string("the ") + variant + " page format misses all or part of " +
+                             missing + ": the fields there cannot be read (the commands "
+                             "need none of them)");
     }
     const std::size_t staves = document.slots.size();
     if (document.currentPart < 0) {

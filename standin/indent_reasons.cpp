@@ -27,12 +27,15 @@ std::optional<int16_t> PageFormatValue(const RecordStore &records, bool parts, c
     return std::nullopt;
 }
 
-// The measure's record as the host keeps it; none when the module could not
-// read it.
-const Bytes *MeasureRecord(const RecordStore &records, int measure) {
+// A word of a measure's record as the host keeps it; none when the module
+// could not read it: the record is missing or too short to hold the word.
+// The record is kept in the 30-byte layout, and the 26-byte one drops bytes
+// 4 to 7 only, so a word the long record holds reaches the module in either.
+std::optional<uint16_t> MeasureWord(const RecordStore &records, int measure, std::size_t offset) {
     const Bytes *record =
         records.Find({hostdata::kMeasureTag, static_cast<int16_t>(measure), 0});
-    return record != nullptr && record->size() == fields::kMeasureSize ? record : nullptr;
+    if (record == nullptr || record->size() < offset + 2) return std::nullopt;
+    return hostdata::ReadU16(record->data(), offset);
 }
 
 // One indent of the page format in view; none when the host lacks the
@@ -72,13 +75,12 @@ std::string At(int measure) { return " at measure " + std::to_string(measure); }
 IndentReason AfterFinalBarline(const RecordStore &records, int first, const Indents &indents) {
     if (first == 1) return Reason("first-measure", 1, "the first measure of the piece", indents.firstSystem);
     if (first < 1) return Reason("before-first-measure", 0, "starts before measure 1", indents.system);
-    const Bytes *before = MeasureRecord(records, first - 1);
-    if (before == nullptr) {
+    const std::optional<uint16_t> barline = MeasureWord(records, first - 1, fields::kMeasureBarline);
+    if (!barline) {
         return Reason("measure-unreadable", first - 1,
                       "measure " + std::to_string(first - 1) + " could not be read", std::nullopt);
     }
-    const uint16_t barline = hostdata::ReadU16(before->data(), fields::kMeasureBarline);
-    const bool final = ((barline & fields::kBarlineStyleMask) >> fields::kBarlineStyleShift) ==
+    const bool final = ((*barline & fields::kBarlineStyleMask) >> fields::kBarlineStyleShift) ==
                        kFinalBarlineStyle;
     return final ? Reason("final-barline", first - 1, "the final barline" + At(first - 1),
                           indents.firstSystem)
@@ -90,16 +92,15 @@ IndentReason AfterFinalBarline(const RecordStore &records, int first, const Inde
 // for the first measure of the piece, and not on hosts without the flag.
 IndentReason ForFullNames(const RecordStore &records, int first, bool known,
                           const Indents &indents) {
-    const Bytes *measure = first != 0 ? MeasureRecord(records, first) : nullptr;
-    const bool flag = measure != nullptr &&
-                      (hostdata::ReadU16(measure->data(), fields::kMeasureFlags) &
-                       fields::kFullNamesBit) != 0;
+    const std::optional<uint16_t> flags =
+        first != 0 ? MeasureWord(records, first, fields::kMeasureFlags) : std::nullopt;
+    const bool flag = flags && (*flags & fields::kFullNamesBit) != 0;
     if (flag && known) {
         return Reason("full-names", first, "the full-names flag" + At(first), indents.firstSystem);
     }
     if (first == 1) return Reason("first-measure", 1, "the first measure of the piece", indents.firstSystem);
     if (first == 0) return Reason("before-first-measure", 0, "starts before measure 1", indents.system);
-    if (known && measure == nullptr) {
+    if (known && !flags) {
         return Reason("measure-unreadable", first,
                       "measure " + std::to_string(first) + " could not be read", std::nullopt);
     }

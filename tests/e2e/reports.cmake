@@ -17,7 +17,7 @@ host_program_test(report.in_no_known_format STATUS 2
 # Warnings go to standard error; the run or check goes on.
 set(WARNING "FINALE.EXE: warning: ")
 document_test(warning.document_no_real_host_would_hold STATUS 0
-  ERROR "^${WARNING}[^\n]*no_real_host.json: /systems/2/firstMeasure: system 3 starts at measure 3, as system 2 does\n${WARNING}[^\n]*/systems/3/firstMeasure: system 4 starts at measure 9, beyond the last measure \\(4\\)\n${WARNING}[^\n]*/systems/4/firstMeasure: system 5 starts at measure -2, which is negative\n${WARNING}[^\n]*/records: the parts page format cannot be read: no whole record 'ot77' inci 0, 'ot77' inci 1\n${WARNING}[^\n]*/currentPart: part 3 cannot exist: each part shows at least one staff, and the document has 1 staff slot\n$"
+  ERROR "^${WARNING}[^\n]*no_real_host.json: /systems/2/firstMeasure: system 3 starts at measure 3, as system 2 does\n${WARNING}[^\n]*/systems/3/firstMeasure: system 4 starts at measure 9, beyond the last measure \\(4\\)\n${WARNING}[^\n]*/systems/4/firstMeasure: system 5 starts at measure -2, which is negative\n${WARNING}[^\n]*/records: the parts page format misses all or part of 'ot77' inci 0, 'ot77' inci 1: the fields there cannot be read \\(the commands need none of them\\)\n${WARNING}[^\n]*/currentPart: part 3 cannot exist: each part shows at least one staff, and the document has 1 staff slot\n$"
   ARGS check ${DOCUMENTS}/no_real_host.json)
 foreach(case
     "reversed|12-5|--measures 12-5 is reversed: it selects no measure"

@@ -422,7 +422,8 @@ TEST(Documents, WhatNoRealHostWouldHoldLoadsWithAWarningForEach) {
              systems(d, {4});
              d["records"].erase(d["records"].size() - 1);
          },
-         {"/records: the parts page format cannot be read: no whole record 'ot77' inci 1"}},
+         {"/records: the parts page format misses all or part of 'ot77' inci 1: the fields there "
+          "cannot be read (the commands need none of them)"}},
     };
     for (const Case &odd : cases) {
         SCOPED_TRACE(odd.what);

@@ -159,4 +159,33 @@ TEST(IndentReasons, WithoutTheChosenIndentNothingIsExpectedToChange) {
     }
 }
 
+// A measure the host holds short still decides by the words it holds, as
+// the module reads them; only a word past its end cannot be read.
+TEST(IndentReasons, AShortMeasureDecidesByTheWordsItHolds) {
+    struct ShortCase {
+        std::size_t size;
+        bool fullNamesCommand;
+        const char *code;
+    };
+    const std::size_t flagsEnd = standin::fields::kMeasureFlags + 2;
+    const std::size_t barlineEnd = standin::fields::kMeasureBarline + 2;
+    for (const ShortCase &one : {ShortCase{barlineEnd, false, "final-barline"},
+                                 ShortCase{barlineEnd - 1, false, "measure-unreadable"},
+                                 ShortCase{flagsEnd, true, "full-names"},
+                                 ShortCase{flagsEnd - 1, true, "measure-unreadable"}}) {
+        SCOPED_TRACE(std::to_string(one.size) + (one.fullNamesCommand ? " full names" : " barline"));
+        standin::RecordStore records = Document();
+        Bytes measure(standin::fields::kMeasureSize, 0);
+        hostdata::WriteU16(measure.data(), standin::fields::kMeasureBarline, 0x0050);
+        hostdata::WriteU16(measure.data(), standin::fields::kMeasureFlags, 0x0800);
+        measure.resize(one.size);
+        records.Put({hostdata::kMeasureTag, 3, 0}, measure);
+        std::vector<SystemChange> systems(1);
+        systems[0].item = 1;
+        systems[0].firstMeasureAfter = one.fullNamesCommand ? 3 : 4;
+        standin::ExplainIndents(records, Rule(one.fullNamesCommand), systems);
+        EXPECT_EQ(systems[0].reason.code, one.code);
+    }
+}
+
 }  // namespace
