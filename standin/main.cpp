@@ -138,11 +138,18 @@ void AddValidateCommand(CLI::App &app, standin::validator::ValidateRequest &requ
     validate->add_option("--check", request.check, "Run only this check, whatever its level");
     validate->add_option("--case", request.onlyCase,
                          "Run only this case (CHECK:PARAMETERS, as a failure line gives it)");
+    validate->add_option("--from", request.from,
+                         "With --case: run the check's cases from this number up to that one, "
+                         "in one process");
     validate->add_option("--trace", request.trace,
                          "With --case: write the case's host calls here ('-': standard output)");
+    validate->add_option("--case-limit", request.caseLimit, "Seconds each case may take")
+        ->capture_default_str();
+    validate->add_option("--run-limit", request.runLimit, "Seconds the whole run may take")
+        ->capture_default_str();
     // The validator starts itself as a worker with these; not for people.
     validate->add_option("--worker", request.worker)->group("");
-    validate->add_option("--from", request.from)->group("");
+    validate->add_option("--channel", request.channel)->group("");
 }
 
 // CLI11 would call an unknown command a surplus argument; say what it is.

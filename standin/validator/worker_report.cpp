@@ -1,0 +1,261 @@
+#include "standin/validator/worker_report.h"
+
+#include <algorithm>
+
+#include "standin/validator/worker_protocol.h"
+
+namespace standin::validator {
+namespace {
+
+// A hostile count cannot make the validator reserve all its memory.
+constexpr std::size_t kMostCases = 1000000;
+
+// A case number: digits only.
+std::optional<std::size_t> NumberIn(const std::string &text) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(std::stoul(text));
+}
+
+// Splits "<word> <rest>".
+std::pair<std::string, std::string> Split(const std::string &text) {
+    const std::size_t space = text.find(' ');
+    if (space == std::string::npos) return {text, ""};
+    return {text.substr(0, space), text.substr(space + 1)};
+}
+
+// What the module printed, on one line: line ends become " / ", other
+// control bytes '?'.
+std::string OnOneLine(const std::string &bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        if (c == '\n') {
+            text += " / ";
+        } else if (c == '\t') {
+            text += ' ';
+        } else if (c != '\r') {
+            text += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+        }
+    }
+    const std::size_t first = text.find_first_not_of(" /");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" /") + 1 - first);
+}
+
+std::string Cases(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " case" : " cases");
+}
+
+CaseResult *Reported(CheckResult &result, std::size_t number, std::size_t workerFrom) {
+    for (auto found = result.cases.rbegin(); found != result.cases.rend(); ++found) {
+        if (found->number == number && found->workerFrom == workerFrom) return &*found;
+    }
+    return nullptr;
+}
+
+void AddFault(CaseResult &result, const std::string &fault) {
+    result.passed = false;
+    result.seen += (result.seen.empty() ? "" : "; ") + fault;
+}
+
+}  // namespace
+
+void KeptOutput::Take(const char *bytes, std::size_t count) {
+    total_ += count;
+    const std::size_t toHead = std::min(count, kKeptEachEnd - head_.size());
+    head_.append(bytes, toHead);
+    bytes += toHead;
+    count -= toHead;
+    if (count >= kKeptEachEnd) {
+        tail_.assign(bytes + count - kKeptEachEnd, kKeptEachEnd);
+        return;
+    }
+    tail_.append(bytes, count);
+    if (tail_.size() > kKeptEachEnd) tail_.erase(0, tail_.size() - kKeptEachEnd);
+}
+
+std::string KeptOutput::Text() const {
+    const std::size_t left = total_ - head_.size() - tail_.size();
+    if (left == 0) return OnOneLine(head_ + tail_);
+    return OnOneLine(head_) + " [... " + std::to_string(total_) + " bytes in all ...] " +
+           OnOneLine(tail_);
+}
+
+WorkerReport::WorkerReport(std::chrono::seconds caseLimit)
+    : caseLimit_(caseLimit), deadline_(Clock::now() + caseLimit) {}
+
+void WorkerReport::TakeOutput(const char *bytes, std::size_t count) { printed_.Take(bytes, count); }
+
+void WorkerReport::TakeLine(const std::string &line) {
+    const auto [word, rest] = Split(line);
+    const auto [first, more] = Split(rest);
+    const std::optional<std::size_t> number = NumberIn(first);
+    if (word == "cases" && number && *number <= kMostCases) {
+        listed_ = true;
+        parameters_.assign(*number, {});
+        first_ = 0;
+        last_ = *number;
+    } else if (word == "case" && number && *number < parameters_.size()) {
+        parameters_[*number] = more;
+    } else if (word == "runs" && number) {
+        const std::optional<std::size_t> last = NumberIn(more);
+        first_ = std::min(*number, parameters_.size());
+        last_ = std::clamp(last.value_or(first_), first_, parameters_.size());
+    } else if (word == "unlisted") {
+        unlisted_ = rest;
+    } else if (word == "nocase") {
+        noCase_ = rest;
+    } else if (word == "begin" && number) {
+        running_ = number;
+        printed_ = {};
+        deadline_ = Clock::now() + caseLimit_;
+    } else if (word == "note" && number) {
+        notes_[*number].push_back(more);
+    } else if (word == "trace") {
+        calls_ += rest + "\n";
+    } else if ((word == "pass" || word == "fail") && number) {
+        CaseResult &ended = ended_[*number];
+        ended.passed = word == "pass";
+        ended.seen = ended.passed ? "" : more;
+        ended.notes = std::move(notes_[*number]);
+        ended.printed = printed_.Text();
+        printed_ = {};
+        running_.reset();
+        deadline_ = Clock::now() + caseLimit_;
+    } else if (word == "late" && number) {
+        late_[*number].push_back(more);
+    } else if (word == "crash") {
+        crash_ = rest;
+    } else if (word == "done") {
+        done_ = true;
+        deadline_ = Clock::now() + caseLimit_;
+    }
+}
+
+std::optional<std::size_t> WorkerAccount::Settle(const WorkerReport &report, const ChildEnd &end,
+                                                 const RunLimits &limits, CheckResult &result) {
+    result.calls += report.calls_;
+    const std::string ended = "the host " + (end.stopped ? "was stopped" : "ended: " + end.how);
+    if (!report.listed_) {
+        result.trouble = !report.unlisted_.empty()
+                             ? "the cases could not be listed: " + report.unlisted_
+                             : "the worker ended before it listed the cases: " +
+                                   (report.crash_.empty() ? "" : "the module " + report.crash_ + "; ") +
+                                   ended + (report.printed_.Empty() ? "" : " (it printed: " +
+                                                                              report.printed_.Text() + ")");
+        return std::nullopt;
+    }
+    const auto &parameters = report.parameters_;
+    result.listed = parameters.size();
+    std::optional<std::size_t> lastEnded;
+    for (const auto &[number, reported] : report.ended_) {
+        if (number < report.first_ || number >= report.last_) continue;
+        CaseResult taken = reported;
+        taken.parameters = parameters[number];
+        taken.number = number;
+        taken.workerFrom = report.first_;
+        result.cases.push_back(std::move(taken));
+        lastEnded = number;
+    }
+    const auto notRunFrom = [&](std::size_t first, const std::string &why) {
+        for (std::size_t number = first; number < report.last_; ++number) {
+            result.notRun.push_back(parameters[number]);
+        }
+        result.trouble = why + ": " + Cases(report.last_ - std::min(first, report.last_)) + " not run";
+    };
+
+    // A fault a crash handler traced to the case that caused it.
+    const std::optional<std::size_t> running = report.running_;
+    std::vector<std::string> ofRunning;
+    bool ofEarlier = false;
+    for (const auto &[number, faults] : report.late_) {
+        if (number == running) {
+            ofRunning = faults;
+            continue;
+        }
+        CaseResult *cause = Reported(result, number, report.first_);
+        if (cause == nullptr) continue;
+        const std::string when =
+            running ? "while case " + std::to_string(*running) + " ran" : "after it";
+        for (const std::string &fault : faults) {
+            AddFault(*cause, "later, " + when + ", the module " + fault + "; " + ended);
+        }
+        ofEarlier = true;
+    }
+
+    if (report.done_) {
+        std::size_t missing = 0;
+        for (std::size_t number = report.first_; number < report.last_; ++number) {
+            if (report.ended_.count(number) != 0) continue;
+            result.notRun.push_back(parameters[number]);
+            ++missing;
+        }
+        if (missing > 0) {
+            result.trouble = Cases(missing) + " never reported, though the worker said it was done; " + ended;
+        } else if (!end.exitedNormally || end.exitStatus != 0) {
+            if (CaseResult *last = lastEnded ? Reported(result, *lastEnded, report.first_) : nullptr) {
+                AddFault(*last, "after it, " +
+                                    (report.crash_.empty() ? "" : "the module " + report.crash_ + "; ") +
+                                    ended);
+            }
+        }
+        return std::nullopt;
+    }
+
+    if (running) {
+        CaseResult failed;
+        failed.number = *running;
+        failed.parameters = parameters[*running];
+        failed.printed = report.printed_.Text();
+        failed.workerFrom = report.first_;
+        if (end.stopped) {
+            failed.seen = limits.runOut ? "stopped: the run's time limit of " +
+                                              std::to_string(limits.runLimit.count()) +
+                                              " s was reached"
+                                        : "the module did not end the case within " +
+                                              std::to_string(limits.caseLimit.count()) +
+                                              " s, so the host stopped it";
+            result.cases.push_back(failed);
+            result.outOfTime = limits.runOut;
+            result.hung = !limits.runOut;
+            notRunFrom(*running + 1, limits.runOut ? "the run's time limit was reached"
+                                                   : "the check stopped at the case that hung");
+            return std::nullopt;
+        }
+        if (ofEarlier && ofRunning.empty() && report.crash_.empty()) {
+            // Not its doing: it runs again in the next worker.
+            return running;
+        }
+        for (const std::string &fault : ofRunning) AddFault(failed, "the module " + fault);
+        if (!report.crash_.empty()) {
+            AddFault(failed, "the module " + report.crash_ +
+                                 (end.exitedNormally ? " (" + end.how + ")" : ""));
+        }
+        if (failed.seen.empty()) {
+            AddFault(failed, std::string("the module ") +
+                                 (end.exitedNormally ? "ended" : "crashed") + " the host: " + end.how);
+        }
+        result.cases.push_back(failed);
+        return *running + 1 < report.last_ ? std::optional<std::size_t>(*running + 1) : std::nullopt;
+    }
+
+    // Between cases: the last case that ended is the last the module ran.
+    CaseResult *last = lastEnded ? Reported(result, *lastEnded, report.first_) : nullptr;
+    if (last == nullptr) {
+        notRunFrom(report.first_, "the worker ended before its first case (" +
+                                      (report.crash_.empty() ? "" : "the module " + report.crash_ + "; ") +
+                                      ended + ")");
+        return std::nullopt;
+    }
+    if (!report.crash_.empty() || !ofEarlier) {
+        AddFault(*last, "after it, " +
+                            (report.crash_.empty() ? "" : "the module " + report.crash_ + "; ") +
+                            ended);
+        if (last->printed.empty()) last->printed = report.printed_.Text();
+    }
+    return *lastEnded + 1 < report.last_ ? std::optional<std::size_t>(*lastEnded + 1)
+                                         : std::nullopt;
+}
+
+}  // namespace standin::validator
