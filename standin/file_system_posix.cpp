@@ -24,6 +24,11 @@ std::string Resolved(const std::string &path) {
 
 }  // namespace
 
+ProgramArguments::ProgramArguments(int argc, char **argv) : texts_(argv, argv + argc) {
+    for (std::string &text : texts_) pointers_.push_back(text.data());
+    pointers_.push_back(nullptr);
+}
+
 PathFacts FactsOf(const std::string &path) {
     PathFacts facts;
     struct stat status {};

@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -8,6 +10,7 @@
 
 #include "standin/file_system.h"
 #include "standin/file_system_text.h"
+#include "standin/wide_text_win32.h"
 
 namespace standin {
 namespace {
@@ -51,23 +54,37 @@ std::string LastReason() { return Reason(GetLastError()); }
 
 // A link's final target, so that replacing it keeps the link.
 std::string Resolved(const std::string &path) {
-    const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return path;
-    char resolved[MAX_PATH * 4];
-    const DWORD length = GetFinalPathNameByHandleA(file, resolved, sizeof resolved, 0);
+    wchar_t resolved[MAX_PATH * 4];
+    const DWORD length =
+        GetFinalPathNameByHandleW(file, resolved, sizeof resolved / sizeof resolved[0], 0);
     CloseHandle(file);
-    if (length == 0 || length >= sizeof resolved) return path;
-    std::string text(resolved, length);
+    if (length == 0 || length >= sizeof resolved / sizeof resolved[0]) return path;
+    std::string text = Narrow(resolved, static_cast<int>(length));
     return text.rfind("\\\\?\\", 0) == 0 ? text.substr(4) : text;
 }
 
 }  // namespace
 
+ProgramArguments::ProgramArguments(int argc, char **argv) {
+    int count = 0;
+    wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        texts_.assign(argv, argv + argc);
+    } else {
+        for (int i = 0; i < count; ++i) texts_.push_back(Narrow(wide[i]));
+        LocalFree(wide);
+    }
+    for (std::string &text : texts_) pointers_.push_back(text.data());
+    pointers_.push_back(nullptr);
+}
+
 PathFacts FactsOf(const std::string &path) {
     PathFacts facts;
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
         facts.reason = LastReason();
         return facts;
     }
@@ -81,7 +98,7 @@ PathFacts FactsOf(const std::string &path) {
 
 std::string ReadRegularFile(const std::string &path, std::size_t limit) {
     CheckReadable(path, FactsOf(path), limit);
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw FileError(CannotRead(path, LastReason()));
     if (GetFileType(file) != FILE_TYPE_DISK) {
@@ -118,7 +135,7 @@ ReplacementFile::ReplacementFile(const std::string &target)
         TemporaryNameBeside(target_) + std::to_string(GetCurrentProcessId()) + "-";
     for (unsigned attempt = 0;; ++attempt) {
         const std::string candidate = start + std::to_string(attempt);
-        handle_->file = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        handle_->file = CreateFileW(Wide(candidate).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle_->file != INVALID_HANDLE_VALUE) {
             temporary_ = candidate;
@@ -133,7 +150,7 @@ ReplacementFile::ReplacementFile(const std::string &target)
 
 ReplacementFile::~ReplacementFile() {
     if (handle_->file != INVALID_HANDLE_VALUE) CloseHandle(handle_->file);
-    if (!committed_ && !temporary_.empty()) DeleteFileA(temporary_.c_str());
+    if (!committed_ && !temporary_.empty()) DeleteFileW(Wide(temporary_).c_str());
 }
 
 void ReplacementFile::Write(const std::string &text) {
@@ -159,7 +176,7 @@ void ReplacementFile::Write(const std::string &text) {
 
 void ReplacementFile::Commit() {
     // One step: an existing target is replaced, never first removed.
-    if (!MoveFileExA(temporary_.c_str(), target_.c_str(),
+    if (!MoveFileExW(Wide(temporary_).c_str(), Wide(target_).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         throw FileError(CannotWrite(name_, LastReason()));
     }

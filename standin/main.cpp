@@ -171,6 +171,7 @@ int Fail(const std::string &what, int status) {
 
 int main(int argc, char **argv) {
     standin::PrepareStandardStreams();
+    standin::ProgramArguments arguments(argc, argv);
     standin::KeepMemoryInReserve();
     CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it",
                  "FINALE.EXE"};
@@ -188,14 +189,16 @@ int main(int argc, char **argv) {
     standin::DiffRequest diff;
     AddDiffCommand(app, diff);
     standin::validator::ValidateRequest validate;
-    validate.program = argc > 0 ? argv[0] : "FINALE.EXE";
+    validate.program = arguments.Count() > 0 ? arguments.Values()[0] : "FINALE.EXE";
     AddValidateCommand(app, validate);
     const standin::Streams streams{std::cout, std::cerr};
     // diff, as its kin, says 1 for "they differ": any trouble is 2.
     int failed = kFailed;
     try {
-        if (argc > 1 && argv[1][0] != '-') RequireKnownCommand(app, argv[1]);
-        app.parse(argc, argv);
+        if (arguments.Count() > 1 && arguments.Values()[1][0] != '-') {
+            RequireKnownCommand(app, arguments.Values()[1]);
+        }
+        app.parse(arguments.Count(), arguments.Values());
         if (app.got_subcommand("menu")) return RunMenu(menu);
         if (app.got_subcommand("run")) {
             standin::RunDocument(run, streams);

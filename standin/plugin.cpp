@@ -1,6 +1,6 @@
 #include "standin/plugin.h"
 
-#include <fstream>
+#include "standin/file_system.h"
 
 namespace standin {
 namespace {
@@ -16,7 +16,7 @@ Function Export(const LoadedModule &module, const char *name, std::string &missi
 }  // namespace
 
 Plugin::Plugin(const std::string &path) {
-    if (!std::ifstream(path, std::ios::binary).good()) {
+    if (!FactsOf(path).exists) {
         throw UsageError("no plug-in module at '" + path + "'");
     }
     module_ = std::make_unique<LoadedModule>(path);

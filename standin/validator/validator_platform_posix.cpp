@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "standin/validator/validator_platform.h"
+#include "standin/validator/worker_report.h"
 
 extern char **environ;
 
@@ -74,34 +75,6 @@ bool ReadAvailable(int descriptor, const std::function<void(const char *, std::s
     }
     return true;
 }
-
-// Splits the channel's bytes into lines, looking at each byte once. The
-// worker's lines are short; a longer one is cut.
-class Lines {
-public:
-    explicit Lines(const std::function<void(const std::string &)> &onLine) : onLine_(onLine) {}
-    void Take(const char *bytes, std::size_t count) {
-        const char *end = bytes + count;
-        while (bytes < end) {
-            const auto *newline =
-                static_cast<const char *>(std::memchr(bytes, '\n', static_cast<std::size_t>(end - bytes)));
-            Keep(bytes, newline != nullptr ? newline : end);
-            if (newline == nullptr) return;
-            onLine_(pending_);
-            pending_.clear();
-            bytes = newline + 1;
-        }
-    }
-
-private:
-    static constexpr std::size_t kLongestLine = 1 << 16;
-    void Keep(const char *from, const char *to) {
-        const std::size_t room = kLongestLine - std::min(kLongestLine, pending_.size());
-        pending_.append(from, std::min(room, static_cast<std::size_t>(to - from)));
-    }
-    const std::function<void(const std::string &)> &onLine_;
-    std::string pending_;
-};
 
 struct Pipe {
     int readEnd = -1, writeEnd = -1;
@@ -178,7 +151,7 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
         ReadAvailable(output.readEnd, takeOutput, kMostOutputAtOnce);
         watch.onReport(line);
     };
-    Lines lines(onLine);
+    ChannelLines lines(onLine);
     const auto takeReport = [&](const char *bytes, std::size_t count) { lines.Take(bytes, count); };
 
     ChildEnd end;

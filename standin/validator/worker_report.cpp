@@ -1,6 +1,7 @@
 #include "standin/validator/worker_report.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "standin/validator/worker_protocol.h"
 
@@ -61,6 +62,21 @@ void AddFault(CaseResult &result, const std::string &fault) {
 
 }  // namespace
 
+void ChannelLines::Take(const char *bytes, std::size_t count) {
+    const char *end = bytes + count;
+    while (bytes < end) {
+        const auto *newline = static_cast<const char *>(
+            std::memchr(bytes, '\n', static_cast<std::size_t>(end - bytes)));
+        const char *upTo = newline != nullptr ? newline : end;
+        const std::size_t room = kLongestLine - std::min(kLongestLine, pending_.size());
+        pending_.append(bytes, std::min(room, static_cast<std::size_t>(upTo - bytes)));
+        if (newline == nullptr) return;
+        onLine_(pending_);
+        pending_.clear();
+        bytes = newline + 1;
+    }
+}
+
 void KeptOutput::Take(const char *bytes, std::size_t count) {
     total_ += count;
     const std::size_t toHead = std::min(count, kKeptEachEnd - head_.size());
@@ -107,8 +123,9 @@ void WorkerReport::TakeLine(const std::string &line) {
     } else if (word == "nocase") {
         noCase_ = rest;
     } else if (word == "begin" && number) {
+        // What was printed since the last case ended is this one's: the
+        // output may be read before the line that begins it.
         running_ = number;
-        printed_ = {};
         deadline_ = Clock::now() + caseLimit_;
     } else if (word == "note" && number) {
         notes_[*number].push_back(more);

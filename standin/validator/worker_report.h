@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -31,6 +32,20 @@ public:
 private:
     std::string head_, tail_;
     std::size_t total_ = 0;
+};
+
+// Splits what arrives on the channel into lines, looking at each byte once.
+// A worker's lines are short; a longer one is cut.
+class ChannelLines {
+public:
+    explicit ChannelLines(std::function<void(const std::string &)> onLine)
+        : onLine_(std::move(onLine)) {}
+    void Take(const char *bytes, std::size_t count);
+
+private:
+    static constexpr std::size_t kLongestLine = 1 << 16;
+    std::function<void(const std::string &)> onLine_;
+    std::string pending_;
 };
 
 class WorkerReport {
