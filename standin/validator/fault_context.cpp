@@ -24,6 +24,7 @@ struct LeftThread {
 };
 
 std::atomic<std::size_t> currentCase{kNoCase};
+std::atomic<bool> faultReported{false};
 std::atomic<const char *> runningEntryPoint{nullptr};
 std::atomic<uint64_t> mainThread{0};
 // Each entry is written before the count that makes it visible.
@@ -105,6 +106,9 @@ void Access(FixedText &text, const FaultFacts &facts) {
 }
 
 }  // namespace
+
+bool FirstFault() { return !faultReported.exchange(true); }
+bool FaultReported() { return faultReported.load(); }
 
 void SetCurrentCase(std::size_t number) { currentCase.store(number); }
 std::size_t CurrentCase() { return currentCase.load(); }

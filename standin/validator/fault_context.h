@@ -34,6 +34,14 @@ void NoteLeftThread(uint64_t thread);
 void NoteRetiredBuffer(const uint8_t *pages, std::size_t bytes, const uint8_t *data,
                        const char *what);
 
+// True for the first fault of the process only, whose report stands: the
+// handler of a fault may lead to another (AddressSanitizer's aborts), and
+// another thread may fault meanwhile.
+bool FirstFault();
+// Whether a fault has been reported: the worker then reports nothing more
+// and waits for the end.
+bool FaultReported();
+
 // A fault, as the platform tells it.
 struct FaultFacts {
     // "signal 11 (SIGSEGV)", "exception 0xC0000005 (access violation)".

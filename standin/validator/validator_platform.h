@@ -79,6 +79,10 @@ bool IsCopyOfTheWorker();
 // (fault_context.h says what it holds).
 void ReportFaultsOnTheChannel();
 
+// Lets the calling thread wait a moment (a tenth of a second), as while the
+// process ends at a fault another thread reported.
+void WaitForTheEnd();
+
 // Pages for the host's buffers: `bytes` rounded up to whole pages, readable
 // and writable, never given back. A protected range is read-only from then
 // on, so that a later write into it faults.

@@ -33,6 +33,8 @@ void Report(const std::string &text) {
     std::cout.flush();
     std::cerr.flush();
     if (IsCopyOfTheWorker()) std::_Exit(0);
+    // The process is ending at a fault, whose report stands.
+    while (FaultReported()) WaitForTheEnd();
     std::string line = protocol::OneLine(text).substr(0, protocol::kLongestLine);
     line += '\n';
     WriteReport(line.data(), line.size());
@@ -40,7 +42,7 @@ void Report(const std::string &text) {
 
 // A module that ends the host with exit() gets no crash handler's report.
 void ReportAnExit() {
-    if (IsCopyOfTheWorker()) return;
+    if (IsCopyOfTheWorker() || FaultReported()) return;
     const char *entryPoint = RunningEntryPoint();
     Report(std::string("crash ended the host by calling exit()") +
            (entryPoint != nullptr ? std::string(" during ") + entryPoint : ""));

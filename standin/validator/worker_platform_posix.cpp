@@ -60,7 +60,7 @@ void OnFault(int number, siginfo_t *info, void *context) {
     for (FaultSignal &candidate : faultSignals) {
         if (candidate.number == number) fault = &candidate;
     }
-    if (!IsCopyOfTheWorker() && fault != nullptr) {
+    if (!IsCopyOfTheWorker() && fault != nullptr && FirstFault()) {
         FaultFacts facts;
         facts.kind = fault->kind;
         facts.thread = CurrentThreadId();
@@ -88,14 +88,14 @@ void OnFault(int number, siginfo_t *info, void *context) {
     }
     // Then as before: AddressSanitizer's own report, say, or the end.
     const struct sigaction previous = fault != nullptr ? fault->previous : (struct sigaction){};
-    sigaction(number, &previous, nullptr);
     if ((previous.sa_flags & SA_SIGINFO) != 0 && previous.sa_sigaction != nullptr) {
         previous.sa_sigaction(number, info, context);
     } else if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
         previous.sa_handler(number);
     }
-    // Returning runs the faulting instruction again, now to the end; a
-    // raised signal is raised again.
+    // The default ends the process: returning runs the faulting instruction
+    // again, or a raised signal is raised again.
+    signal(number, SIG_DFL);
     if (info->si_code <= 0) raise(number);
 }
 
@@ -360,6 +360,8 @@ void ReportFaultsOnTheChannel() {
     for (FaultSignal &fault : faultSignals) sigaction(fault.number, &action, &fault.previous);
     SetMainThread(CurrentThreadId());
 }
+
+void WaitForTheEnd() { usleep(100000); }
 
 std::size_t PageBytes() { return static_cast<std::size_t>(sysconf(_SC_PAGESIZE)); }
 

@@ -53,6 +53,10 @@ void Report(const FaultFacts &facts) {
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS *fault) {
     const EXCEPTION_RECORD &record = *fault->ExceptionRecord;
+    if (!FirstFault()) {
+        TerminateProcess(GetCurrentProcess(), record.ExceptionCode);
+        return EXCEPTION_EXECUTE_HANDLER;
+    }
     FaultFacts facts;
     std::snprintf(faultKind, sizeof faultKind, "exception 0x%08lX%s",
                   static_cast<unsigned long>(record.ExceptionCode),
@@ -86,6 +90,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS *fault) {
 
 // abort() raises SIGABRT, then ends the process with status 3.
 void OnAbort(int) {
+    if (!FirstFault()) return;
     FaultFacts facts;
     facts.kind = "abort() (SIGABRT)";
     facts.thread = CurrentThreadId();
@@ -397,6 +402,8 @@ void ReportFaultsOnTheChannel() {
     std::signal(SIGABRT, OnAbort);
     SetMainThread(CurrentThreadId());
 }
+
+void WaitForTheEnd() { Sleep(100); }
 
 std::size_t PageBytes() {
     SYSTEM_INFO system{};

@@ -142,7 +142,7 @@ void WorkerReport::TakeLine(const std::string &line) {
         deadline_ = Clock::now() + caseLimit_;
     } else if (word == "late" && number) {
         late_[*number].push_back(more);
-    } else if (word == "crash") {
+    } else if (word == "crash" && crash_.empty()) {
         crash_ = rest;
     } else if (word == "done") {
         done_ = true;

@@ -189,6 +189,16 @@ void FillRecord(uint8_t *record, std::size_t unitBytes, std::size_t fieldUnits,
 extern "C" {
 
 uint32_t FinaleExtensionVersion(uint32_t) {
+#if defined(KARVO_FAULT_NOISY)
+    // Sixteen megabytes without a line end, once in a process.
+    static bool spoken = false;
+    if (!spoken) {
+        spoken = true;
+        const std::string chatter(16 << 20, 'x');
+        std::fwrite(chatter.data(), 1, chatter.size(), stdout);
+        std::fflush(stdout);
+    }
+#endif
 #if defined(KARVO_FAULT_CALLS_THE_HOST_IN_THE_HANDSHAKE)
     // Asks which part is shown before the host has opened a document to it.
     if (const auto part = HostFunction<FX_GetCurrentPartID_fn>("FX_GetCurrentPartID")) {
@@ -228,6 +238,10 @@ uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
     constexpr std::size_t kCleared = FINALE_MENU_RECORD_FLAG_OFFSET + 8;
 #else
     constexpr std::size_t kCleared = FINALE_MENU_RECORD_FLAG_OFFSET;
+#endif
+#if defined(KARVO_FAULT_NOISY)
+    // Chatters on whenever it is asked, without a line end.
+    std::fputs(std::string(4096, 'y').c_str(), stderr);
 #endif
 #if defined(KARVO_FAULT_CHANGES_ITS_MENU_BETWEEN_ENUMERATIONS)
     // Counts how often it was asked, and says so every other time.
@@ -274,17 +288,6 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     // Frees a cache on its first run that its second still uses.
     static unsigned invokes = 0;
     if (++invokes == 2) Crash();
-#endif
-#if defined(KARVO_FAULT_NOISY)
-    // Chatters: sixteen megabytes without a line end once, then a long line
-    // each time.
-    static bool spoken = false;
-    if (!spoken) {
-        spoken = true;
-        const std::string chatter(16 << 20, 'x');
-        std::fwrite(chatter.data(), 1, chatter.size(), stdout);
-    }
-    std::fprintf(stderr, "%s", std::string(4096, 'y').c_str());
 #endif
     IndentFirstSystem();
 #if defined(KARVO_FAULT_CHANGES_THE_SELECTION)
