@@ -38,7 +38,6 @@ struct CaseResult {
 
 struct CheckResult {
     const Check *check = nullptr;
-    std::size_t listed = 0;  // cases the check has
     std::vector<CaseResult> cases;  // the cases that ran, in order
     // Why not every case ran, when not; the check then fails.
     std::string trouble;

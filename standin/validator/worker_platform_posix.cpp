@@ -1,12 +1,13 @@
 // Linux, inside a worker: the channel is an inherited file descriptor; a
 // fault is a signal, reported from a handler on a stack of its own; the
-// host's buffers are anonymous mappings; threads and child processes are
-// read from /proc.
+// host's buffers are anonymous mappings; threads and child processes (the
+// worker is the subreaper of everything it starts) are read from /proc.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -283,7 +284,7 @@ private:
 
 // The children of every thread of the worker, ended or not; the worker
 // itself starts none.
-std::vector<pid_t> ChildProcesses() {
+std::vector<pid_t> ChildrenNow() {
     std::vector<pid_t> children;
     for (const uint64_t thread : NumbersInFolder("/proc/self/task")) {
         std::ifstream list("/proc/self/task/" + std::to_string(thread) + "/children");
@@ -296,10 +297,10 @@ std::vector<pid_t> ChildProcesses() {
 
 // A process the module started (a copy of the host it forked, a program it
 // ran) is ended and reaped: the host does not wait for it to end on its own.
-class ChildProcessesAspect : public ProcessAspect {
+class ChildProcesses : public ProcessAspect {
 public:
     std::string Changed() override {
-        started_ = ChildProcesses();
+        started_ = ChildrenNow();
         if (started_.empty()) {
             // Without the list from /proc: one that ended is still seen.
             siginfo_t ended{};
@@ -334,6 +335,9 @@ void OpenReportChannel(const std::string &name) {
     }
     channel = static_cast<int>(descriptor);
     workerProcess = getpid();
+    // A process the module puts in the background (started by one that
+    // ends) comes to the worker, not to init, and is seen among its children.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
 }
 
 void WriteReport(const char *bytes, std::size_t count) {
@@ -391,7 +395,7 @@ std::vector<std::unique_ptr<ProcessAspect>> PlatformAspects() {
     aspects.push_back(std::make_unique<SignalHandlers>());
     aspects.push_back(std::make_unique<Environment>());
     aspects.push_back(std::make_unique<Threads>());
-    aspects.push_back(std::make_unique<ChildProcessesAspect>());
+    aspects.push_back(std::make_unique<ChildProcesses>());
     return aspects;
 }
 

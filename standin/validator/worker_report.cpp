@@ -164,7 +164,6 @@ std::optional<std::size_t> WorkerAccount::Settle(const WorkerReport &report, con
         return std::nullopt;
     }
     const auto &parameters = report.parameters_;
-    result.listed = parameters.size();
     std::optional<std::size_t> lastEnded;
     for (const auto &[number, reported] : report.ended_) {
         if (number < report.first_ || number >= report.last_) continue;

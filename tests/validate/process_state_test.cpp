@@ -17,6 +17,7 @@
 #else
 #include <pthread.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -32,6 +33,7 @@ constexpr const char *kAnotherLocale = "German";
 void GoUpAFolder() { SetCurrentDirectoryA(".."); }
 void SetVariable() { SetEnvironmentVariableA("KARVO_TEST_VARIABLE", "set"); }
 void TakeOverASignal() { SetUnhandledExceptionFilter([](EXCEPTION_POINTERS *) -> LONG { return 0; }); }
+constexpr const char *kSignalTakenOver = "changed the host's unhandled-exception filter";
 #else
 constexpr const char *kNullDevice = "/dev/null";
 constexpr const char *kAnotherLocale = "C.UTF-8";
@@ -40,6 +42,7 @@ void GoUpAFolder() {
 }
 void SetVariable() { setenv("KARVO_TEST_VARIABLE", "set", 1); }
 void TakeOverASignal() { signal(SIGPIPE, [](int) {}); }
+constexpr const char *kSignalTakenOver = "changed the host's handling of SIGPIPE";
 #endif
 
 struct Change {
@@ -63,7 +66,7 @@ const Change kChanges[] = {
          if (std::freopen(kNullDevice, "w", stdout) == nullptr) std::abort();
      },
      "redirected or closed the host's standard output"},
-    {"SignalHandling", TakeOverASignal, "changed the host's handling of "},
+    {"SignalHandling", TakeOverASignal, kSignalTakenOver},
 };
 
 class ProcessChanges : public ::testing::TestWithParam<Change> {};
@@ -135,7 +138,7 @@ TEST(LeftRunning, AProcessIsReportedAndEnded) {
     ProcessWatch watch;
     const pid_t child = fork();
     if (child == 0) {
-        pause();
+        sleep(10);
         _exit(0);
     }
     ASSERT_GT(child, 0);
@@ -143,6 +146,8 @@ TEST(LeftRunning, AProcessIsReportedAndEnded) {
               std::vector<std::string>{"started 1 process of its own and left it to the host"});
     EXPECT_EQ(kill(child, 0), -1) << "it still runs";
     EXPECT_EQ(watch.Check(), std::vector<std::string>{});
+    // Should the watch have left it, it ends here.
+    if (kill(child, SIGKILL) == 0) waitpid(child, nullptr, 0);
 }
 #endif
 

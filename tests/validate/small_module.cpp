@@ -18,6 +18,7 @@
 #include <dlfcn.h>
 #include <pthread.h>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -78,13 +79,14 @@ constexpr const char *kAnotherLocale = "German";
     std::string folder = path;
     return folder.substr(0, folder.find_last_of("\\/") + 1) + name + ".exe";
 }
-[[maybe_unused]] void StartProgram(const std::string &program) {
+[[maybe_unused]] void StartProgram(const std::string &program, const char *argument) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    std::string line = program;
+    std::string line = program + " " + argument;
     if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                        &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
@@ -122,10 +124,12 @@ constexpr const char *kAnotherLocale = "C.UTF-8";
     return folder.substr(0, folder.find_last_of('/') + 1) + name;
 }
 extern "C" char **environ;
-[[maybe_unused]] void StartProgram(const std::string &program) {
-    char *argv[] = {const_cast<char *>(program.c_str()), nullptr};
+[[maybe_unused]] void StartProgram(const std::string &program, const char *argument) {
+    char *argv[] = {const_cast<char *>(program.c_str()), const_cast<char *>(argument), nullptr};
     pid_t child = 0;
-    posix_spawn(&child, program.c_str(), nullptr, nullptr, argv, environ);
+    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv, environ) == 0) {
+        waitpid(child, nullptr, 0);
+    }
 }
 #endif
 
@@ -349,8 +353,9 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     fork();
 #endif
 #if defined(KARVO_FAULT_STARTS_A_LINGERING_PROCESS)
-    // A helper that outlives the command, with the host's standard streams.
-    StartProgram(Beside("lingerer"));
+    // A helper that outlives the command: it puts itself in the background,
+    // with the host's standard streams, and the program that started it ends.
+    StartProgram(Beside("lingerer"), "--background");
 #endif
 #if defined(KARVO_FAULT_ENDS_THE_HOST_WITH_EXIT)
     // Ends what it takes for its own process.

@@ -224,6 +224,13 @@ TEST(KeptOutput, KeepsTheFirstAndLastBytesOfMuchOutputOnOneLine) {
     EXPECT_EQ(text.substr(text.size() - 13), "xxx / the end");
 }
 
+TEST(KeptOutput, KeepsNoMoreOfManySmallWritesThanTheirEnds) {
+    KeptOutput kept;
+    for (int i = 0; i < 10000; ++i) kept.Take("ab", 2);
+    const std::string text = kept.Text();
+    EXPECT_EQ(text.size(), 2 * KeptOutput::kKeptEachEnd + std::string(" [... 20000 bytes in all ...] ").size());
+}
+
 TEST(KeptOutput, KeepsShortOutputWholeAndMarksControlBytes) {
     KeptOutput kept;
     kept.Take("a\tb\x01", 4);
