@@ -152,126 +152,152 @@ void WorkerReport::TakeLine(const std::string &line) {
 
 std::optional<std::size_t> WorkerAccount::Settle(const WorkerReport &report, const ChildEnd &end,
                                                  const RunLimits &limits, CheckResult &result) {
-    result.calls += report.calls_;
-    const std::string ended = "the host " + (end.stopped ? "was stopped" : "ended: " + end.how);
-    if (!report.listed_) {
-        result.trouble = !report.unlisted_.empty()
-                             ? "the cases could not be listed: " + report.unlisted_
-                             : "the worker ended before it listed the cases: " +
-                                   (report.crash_.empty() ? "" : "the module " + report.crash_ + "; ") +
-                                   ended + (report.printed_.Empty() ? "" : " (it printed: " +
-                                                                              report.printed_.Text() + ")");
+    return WorkerAccount(report, end, limits, result).Settle();
+}
+
+WorkerAccount::WorkerAccount(const WorkerReport &report, const ChildEnd &end,
+                             const RunLimits &limits, CheckResult &result)
+    : report_(report),
+      end_(end),
+      limits_(limits),
+      result_(result),
+      ended_("the host " + (end.stopped ? std::string("was stopped") : "ended: " + end.how)) {}
+
+std::string WorkerAccount::CrashSaid() const {
+    return report_.crash_.empty() ? "" : "the module " + report_.crash_ + "; ";
+}
+
+std::optional<std::size_t> WorkerAccount::After(std::size_t number) const {
+    if (number + 1 >= report_.last_) return std::nullopt;
+    return number + 1;
+}
+
+void WorkerAccount::NotRunFrom(std::size_t first, const std::string &why) {
+    for (std::size_t number = first; number < report_.last_; ++number) {
+        result_.notRun.push_back(report_.parameters_[number]);
+    }
+    result_.trouble = why + ": " + Cases(report_.last_ - std::min(first, report_.last_)) + " not run";
+}
+
+std::optional<std::size_t> WorkerAccount::Settle() {
+    result_.calls += report_.calls_;
+    if (!report_.listed_) {
+        const std::string printed = report_.printed_.Empty()
+                                        ? ""
+                                        : " (it printed: " + report_.printed_.Text() + ")";
+        result_.trouble = !report_.unlisted_.empty()
+                              ? "the cases could not be listed: " + report_.unlisted_
+                              : "the worker ended before it listed the cases: " + CrashSaid() +
+                                    ended_ + printed;
         return std::nullopt;
     }
-    const auto &parameters = report.parameters_;
-    std::optional<std::size_t> lastEnded;
-    for (const auto &[number, reported] : report.ended_) {
-        if (number < report.first_ || number >= report.last_) continue;
-        CaseResult taken = reported;
-        taken.parameters = parameters[number];
-        taken.number = number;
-        taken.workerFrom = report.first_;
-        result.cases.push_back(std::move(taken));
-        lastEnded = number;
-    }
-    const auto notRunFrom = [&](std::size_t first, const std::string &why) {
-        for (std::size_t number = first; number < report.last_; ++number) {
-            result.notRun.push_back(parameters[number]);
-        }
-        result.trouble = why + ": " + Cases(report.last_ - std::min(first, report.last_)) + " not run";
-    };
+    TakeReported();
+    TakeLateFaults();
+    if (report_.done_) return Done();
+    if (report_.running_) return EndedInCase(*report_.running_);
+    return EndedBetweenCases();
+}
 
-    // A fault a crash handler traced to the case that caused it.
-    const std::optional<std::size_t> running = report.running_;
-    std::vector<std::string> ofRunning;
-    bool ofEarlier = false;
-    for (const auto &[number, faults] : report.late_) {
+void WorkerAccount::TakeReported() {
+    for (const auto &[number, reported] : report_.ended_) {
+        if (number < report_.first_ || number >= report_.last_) continue;
+        CaseResult taken = reported;
+        taken.parameters = report_.parameters_[number];
+        taken.number = number;
+        taken.workerFrom = report_.first_;
+        result_.cases.push_back(std::move(taken));
+        lastEnded_ = number;
+    }
+}
+
+// A fault a crash handler traced to the case that caused it: the case
+// running, or one before it, which fails now.
+void WorkerAccount::TakeLateFaults() {
+    const std::optional<std::size_t> running = report_.running_;
+    for (const auto &[number, faults] : report_.late_) {
         if (number == running) {
-            ofRunning = faults;
+            ofRunning_ = faults;
             continue;
         }
-        CaseResult *cause = Reported(result, number, report.first_);
+        CaseResult *cause = Reported(result_, number, report_.first_);
         if (cause == nullptr) continue;
         const std::string when =
             running ? "while case " + std::to_string(*running) + " ran" : "after it";
         for (const std::string &fault : faults) {
-            AddFault(*cause, "later, " + when + ", the module " + fault + "; " + ended);
+            AddFault(*cause, "later, " + when + ", the module " + fault + "; " + ended_);
         }
-        ofEarlier = true;
+        ofEarlier_ = true;
     }
+}
 
-    if (report.done_) {
-        std::size_t missing = 0;
-        for (std::size_t number = report.first_; number < report.last_; ++number) {
-            if (report.ended_.count(number) != 0) continue;
-            result.notRun.push_back(parameters[number]);
-            ++missing;
+// Done, yet every case it was to run must have reported.
+std::optional<std::size_t> WorkerAccount::Done() {
+    std::size_t missing = 0;
+    for (std::size_t number = report_.first_; number < report_.last_; ++number) {
+        if (report_.ended_.count(number) != 0) continue;
+        result_.notRun.push_back(report_.parameters_[number]);
+        ++missing;
+    }
+    if (missing > 0) {
+        result_.trouble =
+            Cases(missing) + " never reported, though the worker said it was done; " + ended_;
+    } else if (!end_.exitedNormally || end_.exitStatus != 0) {
+        if (CaseResult *last = lastEnded_ ? Reported(result_, *lastEnded_, report_.first_) : nullptr) {
+            AddFault(*last, "after it, " + CrashSaid() + ended_);
         }
-        if (missing > 0) {
-            result.trouble = Cases(missing) + " never reported, though the worker said it was done; " + ended;
-        } else if (!end.exitedNormally || end.exitStatus != 0) {
-            if (CaseResult *last = lastEnded ? Reported(result, *lastEnded, report.first_) : nullptr) {
-                AddFault(*last, "after it, " +
-                                    (report.crash_.empty() ? "" : "the module " + report.crash_ + "; ") +
-                                    ended);
-            }
-        }
+    }
+    return std::nullopt;
+}
+
+// The case running when the worker ended: it crashed or hung, unless what
+// ended the worker was an earlier case's doing.
+std::optional<std::size_t> WorkerAccount::EndedInCase(std::size_t running) {
+    CaseResult failed;
+    failed.number = running;
+    failed.parameters = report_.parameters_[running];
+    failed.printed = report_.printed_.Text();
+    failed.workerFrom = report_.first_;
+    if (end_.stopped) {
+        failed.seen = limits_.runOut ? "stopped: the run's time limit of " +
+                                           std::to_string(limits_.runLimit.count()) +
+                                           " s was reached"
+                                     : "the module did not end the case within " +
+                                           std::to_string(limits_.caseLimit.count()) +
+                                           " s, so the host stopped it";
+        result_.cases.push_back(failed);
+        result_.outOfTime = limits_.runOut;
+        result_.hung = !limits_.runOut;
+        NotRunFrom(running + 1, limits_.runOut ? "the run's time limit was reached"
+                                               : "the check stopped at the case that hung");
         return std::nullopt;
     }
-
-    if (running) {
-        CaseResult failed;
-        failed.number = *running;
-        failed.parameters = parameters[*running];
-        failed.printed = report.printed_.Text();
-        failed.workerFrom = report.first_;
-        if (end.stopped) {
-            failed.seen = limits.runOut ? "stopped: the run's time limit of " +
-                                              std::to_string(limits.runLimit.count()) +
-                                              " s was reached"
-                                        : "the module did not end the case within " +
-                                              std::to_string(limits.caseLimit.count()) +
-                                              " s, so the host stopped it";
-            result.cases.push_back(failed);
-            result.outOfTime = limits.runOut;
-            result.hung = !limits.runOut;
-            notRunFrom(*running + 1, limits.runOut ? "the run's time limit was reached"
-                                                   : "the check stopped at the case that hung");
-            return std::nullopt;
-        }
-        if (ofEarlier && ofRunning.empty() && report.crash_.empty()) {
-            // Not its doing: it runs again in the next worker.
-            return running;
-        }
-        for (const std::string &fault : ofRunning) AddFault(failed, "the module " + fault);
-        if (!report.crash_.empty()) {
-            AddFault(failed, "the module " + report.crash_ +
-                                 (end.exitedNormally ? " (" + end.how + ")" : ""));
-        }
-        if (failed.seen.empty()) {
-            AddFault(failed, std::string("the module ") +
-                                 (end.exitedNormally ? "ended" : "crashed") + " the host: " + end.how);
-        }
-        result.cases.push_back(failed);
-        return *running + 1 < report.last_ ? std::optional<std::size_t>(*running + 1) : std::nullopt;
+    // Not its doing: it runs again in the next worker.
+    if (ofEarlier_ && ofRunning_.empty() && report_.crash_.empty()) return running;
+    for (const std::string &fault : ofRunning_) AddFault(failed, "the module " + fault);
+    if (!report_.crash_.empty()) {
+        AddFault(failed, "the module " + report_.crash_ +
+                             (end_.exitedNormally ? " (" + end_.how + ")" : ""));
     }
+    if (failed.seen.empty()) {
+        AddFault(failed, std::string("the module ") + (end_.exitedNormally ? "ended" : "crashed") +
+                             " the host: " + end_.how);
+    }
+    result_.cases.push_back(failed);
+    return After(running);
+}
 
-    // Between cases: the last case that ended is the last the module ran.
-    CaseResult *last = lastEnded ? Reported(result, *lastEnded, report.first_) : nullptr;
+// Between cases: the last case that ended is the last the module ran.
+std::optional<std::size_t> WorkerAccount::EndedBetweenCases() {
+    CaseResult *last = lastEnded_ ? Reported(result_, *lastEnded_, report_.first_) : nullptr;
     if (last == nullptr) {
-        notRunFrom(report.first_, "the worker ended before its first case (" +
-                                      (report.crash_.empty() ? "" : "the module " + report.crash_ + "; ") +
-                                      ended + ")");
+        NotRunFrom(report_.first_, "the worker ended before its first case (" + CrashSaid() + ended_ + ")");
         return std::nullopt;
     }
-    if (!report.crash_.empty() || !ofEarlier) {
-        AddFault(*last, "after it, " +
-                            (report.crash_.empty() ? "" : "the module " + report.crash_ + "; ") +
-                            ended);
-        if (last->printed.empty()) last->printed = report.printed_.Text();
+    if (!report_.crash_.empty() || !ofEarlier_) {
+        AddFault(*last, "after it, " + CrashSaid() + ended_);
+        if (last->printed.empty()) last->printed = report_.printed_.Text();
     }
-    return *lastEnded + 1 < report.last_ ? std::optional<std::size_t>(*lastEnded + 1)
-                                         : std::nullopt;
+    return After(*lastEnded_);
 }
 
 }  // namespace standin::validator

@@ -67,7 +67,7 @@ public:
     const std::string &Calls() const { return calls_; }
 
 private:
-    friend struct WorkerAccount;
+    friend class WorkerAccount;
     std::chrono::seconds caseLimit_;
     Clock::time_point deadline_;
     bool listed_ = false, done_ = false;
@@ -90,12 +90,36 @@ struct RunLimits {
     bool runOut = false;  // the run's time is up
 };
 
-// Adds what the worker reported to `result`, and answers the case the next
-// worker starts from; none when the check is over (done, or stopped, with
-// `trouble` and `notRun` saying why).
-struct WorkerAccount {
+// The account of one worker that has ended: adds what it reported to
+// `result`, and answers the case the next worker starts from; none when the
+// check is over (done, or stopped, with `trouble` and `notRun` saying why).
+class WorkerAccount {
+public:
     static std::optional<std::size_t> Settle(const WorkerReport &report, const ChildEnd &end,
                                              const RunLimits &limits, CheckResult &result);
+
+private:
+    WorkerAccount(const WorkerReport &report, const ChildEnd &end, const RunLimits &limits,
+                  CheckResult &result);
+    std::optional<std::size_t> Settle();
+    void TakeReported();
+    void TakeLateFaults();
+    std::optional<std::size_t> Done();
+    std::optional<std::size_t> EndedInCase(std::size_t running);
+    std::optional<std::size_t> EndedBetweenCases();
+    std::optional<std::size_t> After(std::size_t number) const;
+    void NotRunFrom(std::size_t first, const std::string &why);
+    // "the module crashed the host ...; " when the worker said so.
+    std::string CrashSaid() const;
+
+    const WorkerReport &report_;
+    const ChildEnd &end_;
+    const RunLimits &limits_;
+    CheckResult &result_;
+    std::string ended_;  // "the host ended: exit status 3"
+    std::optional<std::size_t> lastEnded_;
+    std::vector<std::string> ofRunning_;  // late faults of the case running
+    bool ofEarlier_ = false;              // one was an earlier case's
 };
 
 }  // namespace standin::validator
