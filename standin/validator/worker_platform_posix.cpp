@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -203,10 +204,15 @@ private:
 
 class Environment : public ProcessAspect {
 public:
-    Environment() : taken_(Now()) {}
+    Environment() { Take(); }
     std::string Changed() override {
+        // Most often every entry is as it was, in its place: no need to sort.
+        if (Entries() == entries_) return {};
         const std::map<std::string, std::string> now = Now();
-        if (now == taken_) return {};
+        if (now == taken_) {
+            entries_ = Entries();
+            return {};
+        }
         std::string names;
         for (const auto &[name, value] : now) {
             const auto was = taken_.find(name);
@@ -222,13 +228,24 @@ public:
             if (taken_.count(name) == 0) unsetenv(name.c_str());
         }
         for (const auto &[name, value] : taken_) setenv(name.c_str(), value.c_str(), 1);
+        entries_ = Entries();
     }
 
 private:
+    void Take() {
+        taken_ = Now();
+        entries_ = Entries();
+    }
+    static std::vector<std::string> Entries() {
+        std::vector<std::string> entries;
+        for (char **entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+            entries.emplace_back(*entry);
+        }
+        return entries;
+    }
     static std::map<std::string, std::string> Now() {
         std::map<std::string, std::string> variables;
-        for (char **entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-            const std::string text = *entry;
+        for (const std::string &text : Entries()) {
             const std::size_t equals = text.find('=');
             variables[text.substr(0, equals)] =
                 equals == std::string::npos ? "" : text.substr(equals + 1);
@@ -236,6 +253,7 @@ private:
         return variables;
     }
     std::map<std::string, std::string> taken_;
+    std::vector<std::string> entries_;  // as taken, in their order
 };
 
 std::vector<uint64_t> NumbersInFolder(const char *path) {
@@ -287,8 +305,19 @@ private:
 std::vector<pid_t> ChildrenNow() {
     std::vector<pid_t> children;
     for (const uint64_t thread : NumbersInFolder("/proc/self/task")) {
-        std::ifstream list("/proc/self/task/" + std::to_string(thread) + "/children");
-        for (pid_t child = 0; list >> child;) children.push_back(child);
+        char path[64], list[4096];
+        std::snprintf(path, sizeof path, "/proc/self/task/%llu/children",
+                      static_cast<unsigned long long>(thread));
+        const int file = open(path, O_RDONLY | O_CLOEXEC);
+        if (file < 0) continue;
+        const ssize_t length = read(file, list, sizeof list - 1);
+        close(file);
+        list[length > 0 ? length : 0] = '\0';
+        for (char *at = list, *end = nullptr;; at = end) {
+            const long child = std::strtol(at, &end, 10);
+            if (end == at) break;
+            children.push_back(static_cast<pid_t>(child));
+        }
     }
     std::sort(children.begin(), children.end());
     children.erase(std::unique(children.begin(), children.end()), children.end());
