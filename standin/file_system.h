@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace standin {
 
@@ -43,6 +44,20 @@ bool PathNamesIgnoreCase();
 // a write past a file-size limit fail and be reported rather than end the
 // program before it can clean up.
 void PrepareStandardStreams();
+
+// The program's arguments in UTF-8, the encoding of every path the program
+// handles: as given on Linux; on Windows from the wide command line, so
+// that a path no code page holds arrives whole.
+class ProgramArguments {
+public:
+    ProgramArguments(int argc, char **argv);
+    int Count() const { return static_cast<int>(pointers_.size()) - 1; }
+    char **Values() { return pointers_.data(); }
+
+private:
+    std::vector<std::string> texts_;
+    std::vector<char *> pointers_;  // into texts_, then null
+};
 
 // Follows links, as opening the path would.
 PathFacts FactsOf(const std::string &path);

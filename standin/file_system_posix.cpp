@@ -129,6 +129,11 @@ std::string FinalTarget(const std::string &path) {
     throw WriteError(path, ELOOP);
 }
 
+ProgramArguments::ProgramArguments(int argc, char **argv) : texts_(argv, argv + argc) {
+    for (std::string &text : texts_) pointers_.push_back(text.data());
+    pointers_.push_back(nullptr);
+}
+
 PathFacts FactsOf(const std::string &path) {
     PathFacts facts;
     struct stat status {};

@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -9,6 +11,7 @@
 #include "standin/file_system.h"
 #include "standin/file_system_text.h"
 #include "standin/temporary_files.h"
+#include "standin/wide_text_win32.h"
 
 namespace standin {
 namespace {
@@ -132,12 +135,12 @@ private:
 // A link's final target, so that replacing it keeps the link. Windows
 // names no target for a link that leads nowhere: that one is refused.
 std::string FinalTarget(const std::string &path) {
-    const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_CANT_RESOLVE_FILENAME) throw WriteError(path, error);
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             throw FileError(CannotWrite(path, "a link that leads to no file; make the file it "
                                               "names first, or write elsewhere"),
@@ -145,18 +148,32 @@ std::string FinalTarget(const std::string &path) {
         }
         return path;
     }
-    char resolved[MAX_PATH * 4];
-    const DWORD length = GetFinalPathNameByHandleA(file, resolved, sizeof resolved, 0);
+    wchar_t resolved[MAX_PATH * 4];
+    const DWORD length =
+        GetFinalPathNameByHandleW(file, resolved, sizeof resolved / sizeof resolved[0], 0);
     CloseHandle(file);
-    if (length == 0 || length >= sizeof resolved) return path;
-    std::string text(resolved, length);
+    if (length == 0 || length >= sizeof resolved / sizeof resolved[0]) return path;
+    std::string text = Narrow(resolved, static_cast<int>(length));
     return text.rfind("\\\\?\\", 0) == 0 ? text.substr(4) : text;
+}
+
+ProgramArguments::ProgramArguments(int argc, char **argv) {
+    int count = 0;
+    wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        texts_.assign(argv, argv + argc);
+    } else {
+        for (int i = 0; i < count; ++i) texts_.push_back(Narrow(wide[i]));
+        LocalFree(wide);
+    }
+    for (std::string &text : texts_) pointers_.push_back(text.data());
+    pointers_.push_back(nullptr);
 }
 
 PathFacts FactsOf(const std::string &path) {
     PathFacts facts;
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
         facts.reason = LastReason();
         return facts;
     }
@@ -170,7 +187,7 @@ PathFacts FactsOf(const std::string &path) {
 
 std::string ReadRegularFile(const std::string &path, std::size_t limit) {
     CheckReadable(path, FactsOf(path), limit);
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw FileError(CannotRead(path, LastReason()));
     if (GetFileType(file) != FILE_TYPE_DISK) {
@@ -209,7 +226,7 @@ ReplacementFile::ReplacementFile(const std::string &target)
         const std::string candidate = start + std::to_string(attempt);
         const temporary_files::Hold hold;
         // Shared for deletion only: an interruption removes it while open.
-        handle_->file = CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+        handle_->file = CreateFileW(Wide(candidate).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle_->file != INVALID_HANDLE_VALUE) {
             temporary_ = candidate;
@@ -225,7 +242,7 @@ ReplacementFile::~ReplacementFile() {
     if (handle_->file != INVALID_HANDLE_VALUE) CloseHandle(handle_->file);
     if (committed_ || temporary_.empty()) return;
     const temporary_files::Hold hold;
-    DeleteFileA(temporary_.c_str());
+    DeleteFileW(Wide(temporary_).c_str());
     temporary_files::Forget(noted_);
 }
 
@@ -253,7 +270,7 @@ void ReplacementFile::Write(const std::string &text) {
 void ReplacementFile::Rename() {
     const temporary_files::Hold hold;
     // One step: an existing target is replaced, never first removed.
-    if (!MoveFileExA(temporary_.c_str(), target_.c_str(),
+    if (!MoveFileExW(Wide(temporary_).c_str(), Wide(target_).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         throw WriteError(name_, GetLastError());
     }
@@ -268,7 +285,7 @@ void ReplacementFile::CommitIfStill(const std::string &wasRead) {
     {
         // No other program may write it while it is compared; the file is
         // closed again before the rename, which an open file would refuse.
-        const OwnedHandle file(CreateFileA(target_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        const OwnedHandle file(CreateFileW(Wide(target_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         std::string holds;
         if (file.Get() == INVALID_HANDLE_VALUE || !ReadAtMost(file.Get(), wasRead.size(), holds) ||

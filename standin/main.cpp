@@ -141,11 +141,18 @@ void AddValidateCommand(CLI::App &app, standin::validator::ValidateRequest &requ
     validate->add_option("--check", request.check, "Run only this check, whatever its level");
     validate->add_option("--case", request.onlyCase,
                          "Run only this case (CHECK:PARAMETERS, as a failure line gives it)");
+    validate->add_option("--from", request.from,
+                         "With --case: run the check's cases from this number up to that one, "
+                         "in one process");
     validate->add_option("--trace", request.trace,
                          "With --case: write the case's host calls here ('-': standard output)");
+    validate->add_option("--case-limit", request.caseLimit, "Seconds each case may take")
+        ->capture_default_str();
+    validate->add_option("--run-limit", request.runLimit, "Seconds the whole run may take")
+        ->capture_default_str();
     // The validator starts itself as a worker with these; not for people.
     validate->add_option("--worker", request.worker)->group("");
-    validate->add_option("--from", request.from)->group("");
+    validate->add_option("--channel", request.channel)->group("");
 }
 
 int Fail(const std::string &what, int status) {
@@ -156,6 +163,7 @@ int Fail(const std::string &what, int status) {
 // The verb's exit status.
 int RunVerb(int argc, char **argv) {
     standin::PrepareStandardStreams();
+    standin::ProgramArguments arguments(argc, argv);
     standin::KeepMemoryInReserve();
     CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it",
                  "FINALE.EXE"};
@@ -173,14 +181,14 @@ int RunVerb(int argc, char **argv) {
     standin::DiffRequest diff;
     AddDiffCommand(app, diff);
     standin::validator::ValidateRequest validate;
-    validate.program = argc > 0 ? argv[0] : "FINALE.EXE";
+    validate.program = arguments.Count() > 0 ? arguments.Values()[0] : "FINALE.EXE";
     AddValidateCommand(app, validate);
     const standin::Streams streams{std::cout, std::cerr};
     // diff, as its kin, says 1 for "they differ": any trouble is 2.
     int failed = kFailed;
     try {
-        standin::CheckCommandLine(app, argc, argv);
-        app.parse(argc, argv);
+        standin::CheckCommandLine(app, arguments.Count(), arguments.Values());
+        app.parse(arguments.Count(), arguments.Values());
         standin::RefuseEmptyValues(app);
         if (app.got_subcommand("menu")) return RunMenu(menu);
         if (app.got_subcommand("run")) {

@@ -1,13 +1,14 @@
 #include <windows.h>
 
 #include "standin/module_loader.h"
+#include "standin/wide_text_win32.h"
 
 namespace standin {
 
 LoadedModule::LoadedModule(const std::string &path) {
     // No error dialog for a file that is not a module: we report it.
     const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    handle_ = LoadLibraryA(path.c_str());
+    handle_ = LoadLibraryW(Wide(path).c_str());
     SetErrorMode(previous);
     if (handle_ == nullptr) error_ = "Windows error " + std::to_string(GetLastError());
 }

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 
 #include "hostdata/record_bytes.h"
+#include "standin/file_system.h"
 
 namespace standin {
 namespace {
@@ -21,21 +21,27 @@ constexpr const char *kOwnBuild = "the Linux build";
 // module", "a 32-bit Linux shared object"...; empty when it is neither.
 std::string ModuleKind(const std::string &path) {
     constexpr std::size_t kElfClass = 4, kPeOffsetAt = 0x3C, kPeHeaderBytes = 6;
+    constexpr std::size_t kLargestModule = std::size_t{256} << 20;
     constexpr uint16_t kAmd64 = 0x8664, kI386 = 0x014C;
-    std::ifstream file(path, std::ios::binary);
-    uint8_t head[64] = {};
-    file.read(reinterpret_cast<char *>(head), sizeof head);
-    if (file.gcount() < static_cast<std::streamsize>(sizeof head)) return "";
+    std::string file;
+    try {
+        file = ReadRegularFile(path, kLargestModule);
+    } catch (const std::exception &) {
+        return "";
+    }
+    const auto *head = reinterpret_cast<const uint8_t *>(file.data());
+    if (file.size() < 64) return "";
     if (std::memcmp(head, "\x7F" "ELF", 4) == 0) {
         return head[kElfClass] == 2 ? "a 64-bit Linux shared object"
                                     : "a 32-bit Linux shared object";
     }
     if (head[0] != 'M' || head[1] != 'Z') return "";
-    uint8_t pe[kPeHeaderBytes] = {};
-    file.seekg(hostdata::ReadU32(head, kPeOffsetAt));
-    file.read(reinterpret_cast<char *>(pe), sizeof pe);
-    const uint16_t machine = hostdata::ReadU16(pe, 4);
-    if (!file || std::memcmp(pe, "PE\0\0", 4) != 0) return "";
+    const std::size_t pe = hostdata::ReadU32(head, kPeOffsetAt);
+    if (pe > file.size() || file.size() - pe < kPeHeaderBytes ||
+        std::memcmp(head + pe, "PE\0\0", 4) != 0) {
+        return "";
+    }
+    const uint16_t machine = hostdata::ReadU16(head + pe, 4);
     return machine == kAmd64 ? "a 64-bit Windows module"
            : machine == kI386 ? "a 32-bit Windows module"
                               : "a Windows module for another processor";
@@ -56,7 +62,7 @@ Plugin::Plugin(const std::string &path) {
         throw UsageError("'-' would be standard input, which FINALE.EXE reads no module from; "
                          "give the module's path (./- for a file named -)");
     }
-    if (!std::ifstream(path, std::ios::binary).good()) {
+    if (!FactsOf(path).exists) {
         throw UsageError("no plug-in module at '" + path + "'");
     }
     module_ = std::make_unique<LoadedModule>(path);

@@ -71,15 +71,21 @@ inline constexpr const char *kDiff =
 
 inline constexpr const char *kValidate =
     "One line per check: pass or FAIL, its level, its name, what it checks and how\n"
-    "many cases it ran; under a failed check, each failed case (up to three) with\n"
-    "what was seen and the command line that runs that case alone with its host\n"
-    "calls; then the summary with the seed. Each level includes those below:\n"
+    "many cases it ran; under a failed check, why not every case ran and each failed\n"
+    "case (up to three) with what was seen, what the module printed meanwhile, and\n"
+    "the command line that makes that case fail again with its host calls; then the\n"
+    "summary with the seed. Each level includes those below:\n"
     "  1 loading: entry points, handshake, Init, menu records in both forms, no host call\n"
     "  2 commands: each offered command on ordinary documents, with and without a selection\n"
     "  3 a failing host: each host function absent in turn, each host call failing in turn\n"
     "  4 a misbehaving host: short and long records, wrong sizes, boundary versions,\n"
     "    unusual parts and selections\n"
-    "  5 random documents, a thousand invokes with bounded memory, time against host calls\n"
+    "  5 random documents, repeated invokes with bounded memory, time against host calls\n"
+    "After every call into the module the process must be as the host had it (folder,\n"
+    "locale, floating-point control, streams, handlers, environment, no thread or\n"
+    "process left running), and no buffer the call handed over may change afterwards.\n"
+    "Each case has --case-limit seconds, whatever the module prints; a check stops at\n"
+    "its first case that hangs; the whole run has --run-limit seconds.\n"
     "Exit status: 0 every check passed, 1 a check failed, 2 bad input.\n"
     "docs/validate.md describes every check and the JSON report.\n";
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "standin/temporary_files.h"
+#include "standin/wide_text_win32.h"
 
 namespace standin::temporary_files {
 namespace {
@@ -13,7 +14,8 @@ namespace {
 // cleaned up and before the process ends.
 constexpr int kSlots = 32;
 constexpr std::size_t kLongestPath = 4 * MAX_PATH;
-char paths[kSlots][kLongestPath];
+// Kept in UTF-16, ready for the handler, which must not convert or allocate.
+wchar_t paths[kSlots][kLongestPath];
 bool inUse[kSlots];
 
 CRITICAL_SECTION &Lock() {
@@ -27,7 +29,7 @@ CRITICAL_SECTION &Lock() {
 // the process ends and closes it.
 void RemoveNoted() {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (inUse[slot]) DeleteFileA(paths[slot]);
+        if (inUse[slot]) DeleteFileW(paths[slot]);
     }
 }
 
@@ -54,10 +56,11 @@ Hold::~Hold() { LeaveCriticalSection(&Lock()); }
 
 int Add(const std::string &path) {
     Watch();
-    if (path.size() >= kLongestPath) return -1;
+    const std::wstring wide = Wide(path);
+    if (wide.size() >= kLongestPath) return -1;
     for (int slot = 0; slot < kSlots; ++slot) {
         if (inUse[slot]) continue;
-        std::memcpy(paths[slot], path.c_str(), path.size() + 1);
+        std::memcpy(paths[slot], wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
         inUse[slot] = true;
         return slot;
     }

@@ -1,5 +1,7 @@
 #include "standin/validator/case_id.h"
 
+#include <algorithm>
+
 #include "standin/plugin.h"
 #include "standin/text_output.h"
 
@@ -67,6 +69,13 @@ bool CaseParameters::Has(const std::string &key) const {
         if (value.first == key) return true;
     }
     return false;
+}
+
+bool CaseParameters::Matches(const CaseParameters &other) const {
+    auto mine = values_, theirs = other.values_;
+    std::sort(mine.begin(), mine.end());
+    std::sort(theirs.begin(), theirs.end());
+    return mine == theirs;
 }
 
 std::string CaseParameters::ToString() const {

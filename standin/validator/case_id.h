@@ -25,6 +25,8 @@ public:
     const std::string &Text(const std::string &key) const;
     uint32_t Number(const std::string &key) const;  // decimal or 0x-hexadecimal
     bool Has(const std::string &key) const;
+    // The same keys with the same values, in any order.
+    bool Matches(const CaseParameters &other) const;
 
     std::string ToString() const;
 

@@ -50,13 +50,18 @@ Faults RunExports(Workbench &bench, const CaseParameters &, CaseLog &) {
 
 Faults RunHandshake(Workbench &bench, const CaseParameters &parameters, CaseLog &) {
     const uint32_t version = parameters.Number("version");
+    Plugin &module = bench.Module();
     uint32_t answer = 0;
-    const std::string escaped =
-        Escaped("FinaleExtensionVersion", [&] { answer = bench.Module().version(version); });
-    if (!escaped.empty()) return {escaped};
-    if (answer == FINALE_EXTENSION_INTERFACE_VERSION) return {};
-    return {"answered " + Hex32(answer) + ", not the interface version " +
-            Hex32(FINALE_EXTENSION_INTERFACE_VERSION)};
+    bool returned = false;
+    Faults faults = CallEntryPoint("FinaleExtensionVersion", [&] {
+        answer = module.version(version);
+        returned = true;
+    });
+    if (returned && answer != FINALE_EXTENSION_INTERFACE_VERSION) {
+        faults.push_back("answered " + Hex32(answer) + ", not the interface version " +
+                         Hex32(FINALE_EXTENSION_INTERFACE_VERSION));
+    }
+    return faults;
 }
 
 std::vector<CaseParameters> ListInit(Workbench &) {
@@ -69,14 +74,17 @@ std::vector<CaseParameters> ListInit(Workbench &) {
 
 Faults RunInit(Workbench &bench, const CaseParameters &parameters, CaseLog &) {
     const uint32_t before = parameters.Number("word");
+    Plugin &module = bench.Module();
     GuardedBuffer word(4, 0);
     hostdata::WriteU32(word.Data(), 0, before);
     uint32_t answer = 0;
-    const std::string escaped = Escaped("FinaleExtensionInit", [&] {
-        answer = bench.Module().init(nullptr, reinterpret_cast<uint32_t *>(word.Data()));
+    bool returned = false;
+    Faults faults = CallEntryPoint("FinaleExtensionInit", [&] {
+        answer = module.init(nullptr, reinterpret_cast<uint32_t *>(word.Data()));
+        returned = true;
     });
-    if (!escaped.empty()) return {escaped};
-    Faults faults;
+    word.Retire(kRetiredInitWord);
+    if (!returned) return faults;
     if (answer != 1) faults.push_back("answered " + std::to_string(answer) + ", not 1");
     const uint32_t after = hostdata::ReadU32(word.Data(), 0);
     if (after != (before | 1u)) {
@@ -85,6 +93,15 @@ Faults RunInit(Workbench &bench, const CaseParameters &parameters, CaseLog &) {
     }
     AddFault(faults, word.WritesOutside("the 4-byte word"));
     return faults;
+}
+
+const char *EntryPointOf(const MenuRecordForm &form) {
+    return form.unitBytes == 1 ? "FinaleExtensionEnumerate" : "FinaleExtensionEnumerate_UTF16";
+}
+
+const char *RetiredRecordOf(const MenuRecordForm &form) {
+    return form.unitBytes == 1 ? "the 8-bit menu record FinaleExtensionEnumerate handed over"
+                               : "the UTF-16 menu record FinaleExtensionEnumerate_UTF16 handed over";
 }
 
 // One enumeration of a form, with what was wrong with the record.
@@ -97,10 +114,10 @@ struct MenuEntry {
 MenuEntry AskForEntry(Plugin &module, const MenuRecordForm &form, uint32_t index) {
     MenuEntry entry;
     GuardedBuffer record(form.recordBytes, kRecordFill);
-    const std::string escaped = Escaped("the menu enumeration", [&] {
-        entry.answer = form.Enumerate(module, static_cast<uint16_t>(index), record.Data());
-    });
-    AddFault(entry.faults, escaped);
+    AddFaults(entry.faults, CallEntryPoint(EntryPointOf(form), [&] {
+                  entry.answer = form.Enumerate(module, static_cast<uint16_t>(index), record.Data());
+              }));
+    record.Retire(RetiredRecordOf(form));
     const std::string where = "index " + std::to_string(index) + ": ";
     const std::string outside =
         record.WritesOutside("its " + std::to_string(form.recordBytes) + "-byte record");
@@ -183,26 +200,46 @@ bool SameText(const MenuField &eightBit, const MenuField &utf16) {
     return eightBit.units.size() == utf16.units.size() || common >= kCutLength;
 }
 
+bool Identical(const MenuField &first, const MenuField &second) {
+    return first.units == second.units && first.terminated == second.terminated;
+}
+
+using Entries = std::vector<MenuEntry>;
+
+// The entries of two enumerations that differ, by `same`; `between` says
+// which two ("between the two forms").
+void Compare(const Entries &first, const Entries &second,
+             bool (*same)(const MenuField &, const MenuField &), const std::string &between,
+             Faults &faults) {
+    if (first.size() != second.size()) {
+        faults.push_back("offers " + std::to_string(first.size()) + " and " +
+                         std::to_string(second.size()) + " entries " + between);
+    }
+    const char *names[] = {"name", "description", "menu text"};
+    for (std::size_t index = 0; index < std::min(first.size(), second.size()); ++index) {
+        for (std::size_t field = 0; field < kMenuFieldCount; ++field) {
+            if (!same(first[index].fields[field], second[index].fields[field])) {
+                faults.push_back("index " + std::to_string(index) + ": the " + names[field] +
+                                 " differs " + between);
+            }
+        }
+    }
+}
+
+// Each form is asked for twice, as a host that rebuilds its menu does.
 Faults RunFormsAgree(Workbench &bench, const CaseParameters &parameters, CaseLog &) {
     Plugin &module = bench.Module();
     Faults faults = Handshake(module, parameters.Number("version"));
     Faults recordFaults;  // the form checks report these
-    const auto eightBit = Enumerate(module, kEightBitMenuRecord, recordFaults);
-    const auto utf16 = Enumerate(module, kUtf16MenuRecord, recordFaults);
-    if (eightBit.size() != utf16.size()) {
-        faults.push_back("offers " + std::to_string(eightBit.size()) +
-                         " entries in the 8-bit form, " + std::to_string(utf16.size()) +
-                         " in the UTF-16 form");
-    }
-    const char *names[] = {"name", "description", "menu text"};
-    for (std::size_t index = 0; index < std::min(eightBit.size(), utf16.size()); ++index) {
-        for (std::size_t field = 0; field < kMenuFieldCount; ++field) {
-            if (!SameText(eightBit[index].fields[field], utf16[index].fields[field])) {
-                faults.push_back("index " + std::to_string(index) + ": the " + names[field] +
-                                 " differs between the two forms");
-            }
-        }
-    }
+    const Entries eightBit = Enumerate(module, kEightBitMenuRecord, recordFaults);
+    const Entries utf16 = Enumerate(module, kUtf16MenuRecord, recordFaults);
+    const Entries eightBitAgain = Enumerate(module, kEightBitMenuRecord, recordFaults);
+    const Entries utf16Again = Enumerate(module, kUtf16MenuRecord, recordFaults);
+    Compare(eightBit, utf16, SameText, "between the two forms", faults);
+    Compare(eightBit, eightBitAgain, Identical,
+            "between the first and the second time the 8-bit form is asked for", faults);
+    Compare(utf16, utf16Again, Identical,
+            "between the first and the second time the UTF-16 form is asked for", faults);
     return faults;
 }
 
@@ -224,18 +261,22 @@ Faults RunQuietStart(Workbench &bench, const CaseParameters &parameters, CaseLog
         Plugin &module = bench.Module();
         NoteHostCalls(host, seen, "while it was loaded", faults);
         const uint32_t version = parameters.Number("version");
-        AddFault(faults, Escaped("FinaleExtensionVersion", [&] { module.version(version); }));
+        AddFaults(faults, CallEntryPoint("FinaleExtensionVersion", [&] { module.version(version); }));
         NoteHostCalls(host, seen, "in the handshake", faults);
-        uint32_t word = 0;
-        AddFault(faults, Escaped("FinaleExtensionInit", [&] { module.init(nullptr, &word); }));
+        GuardedBuffer word(4, 0);
+        AddFaults(faults, CallEntryPoint("FinaleExtensionInit", [&] {
+                      module.init(nullptr, reinterpret_cast<uint32_t *>(word.Data()));
+                  }));
+        word.Retire(kRetiredInitWord);
         NoteHostCalls(host, seen, "in Init", faults);
         Faults recordFaults;  // the form checks report these
         Enumerate(module, kEightBitMenuRecord, recordFaults);
         Enumerate(module, kUtf16MenuRecord, recordFaults);
         NoteHostCalls(host, seen, "while the menus were asked for", faults);
-        AddFault(faults, Escaped("FinaleExtensionGetMenuStatus", [&] { module.menuStatus(); }));
+        AddFaults(faults,
+                  CallEntryPoint("FinaleExtensionGetMenuStatus", [&] { module.menuStatus(); }));
         NoteHostCalls(host, seen, "for the menu status", faults);
-        AddFault(faults, Escaped("FinaleExtensionTerminate", [&] { module.terminate(); }));
+        AddFaults(faults, CallEntryPoint("FinaleExtensionTerminate", [&] { module.terminate(); }));
         NoteHostCalls(host, seen, "in Terminate", faults);
     }
     return faults;

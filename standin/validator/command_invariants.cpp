@@ -18,12 +18,19 @@ std::string Named(const HostCall &call) {
            std::to_string(call.inciIn) + ")";
 }
 
-// The most bytes a load gave: what the host copied, or what it said the
-// record holds, but never more than the room the caller offered. A module
-// that believes a host's word about a size makes nothing up.
-int32_t BytesGiven(const HostCall &load) {
-    const int32_t said = std::clamp(load.sizeOut, 0, std::max(load.sizeIn, 0));
-    return std::max(static_cast<int32_t>(load.data.size()), said);
+// What a load gave, as the bounds of a save of it. At most: what the host
+// copied, or what it said the record holds if that is more, but never more
+// than the room the caller offered. At least: what the host copied, or what
+// it said the record holds if that is less. A module that believes a host's
+// word about a size neither makes anything up nor cuts the record short.
+struct Given {
+    int32_t most = 0, fewest = 0;
+};
+
+Given BytesGiven(const HostCall &load) {
+    const auto copied = static_cast<int32_t>(load.data.size());
+    const int32_t said = std::max(load.sizeOut, 0);
+    return {std::max(copied, std::min(said, std::max(load.sizeIn, 0))), std::min(copied, said)};
 }
 
 }  // namespace
@@ -33,7 +40,7 @@ std::vector<std::string> BrokenRules(const std::vector<HostCall> &calls, uint32_
     if (answer != 1) {
         broken.push_back("FinaleExtensionInvoke answered " + std::to_string(answer) + ", not 1");
     }
-    std::map<Key, int32_t> loaded;
+    std::map<Key, Given> loaded;
     for (const HostCall &call : calls) {
         if (call.function == "FX_LoadEData" && call.result != 0) {
             loaded[KeyIn(call)] = BytesGiven(call);
@@ -48,9 +55,15 @@ std::vector<std::string> BrokenRules(const std::vector<HostCall> &calls, uint32_
         } else if (save && call.length < 0) {
             broken.push_back("saved " + Named(call) + " with a length of " +
                              std::to_string(call.length));
-        } else if (save && call.length > found->second) {
+        } else if (save && call.length > found->second.most) {
             broken.push_back("saved " + std::to_string(call.length) + " bytes of " + Named(call) +
-                             ", of which the host had given it " + std::to_string(found->second));
+                             ", of which the host had given it " +
+                             std::to_string(found->second.most));
+        } else if (save && call.length < found->second.fewest) {
+            broken.push_back("saved only " + std::to_string(call.length) + " bytes of " +
+                             Named(call) + ", of which the host had given it " +
+                             std::to_string(found->second.fewest) +
+                             ": the rest of the user's record is lost");
         }
     }
     return broken;

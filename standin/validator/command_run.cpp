@@ -1,5 +1,6 @@
 #include "standin/validator/command_run.h"
 
+#include "hostdata/record_bytes.h"
 #include "standin/run_command.h"
 #include "standin/text_output.h"
 #include "standin/validator/command_invariants.h"
@@ -13,25 +14,35 @@ namespace {
 // for.
 constexpr std::size_t kMenuRecordRoom = FINALE_MENU_RECORD_FLAG_OFFSET + 4 + 64;
 constexpr uint32_t kInitWord = 0x10;
+constexpr const char *kRetiredMenuRecord =
+    "the 8-bit menu record FinaleExtensionEnumerate handed over";
 
 }  // namespace
 
 std::vector<uint16_t> OfferedCommands(Plugin &module, uint32_t hostVersion) {
-    module.version(hostVersion);
+    CallEntryPoint("FinaleExtensionVersion", [&] { module.version(hostVersion); });
     std::vector<uint16_t> offered;
     for (uint32_t index = 0; index <= 0xFFFF; ++index) {
-        std::vector<uint8_t> record(kMenuRecordRoom, 0);
-        if (module.enumerate(nullptr, static_cast<uint16_t>(index), record.data()) == 0) break;
+        GuardedBuffer record(kMenuRecordRoom, 0);
+        uint32_t answer = 0;
+        CallEntryPoint("FinaleExtensionEnumerate", [&] {
+            answer = module.enumerate(nullptr, static_cast<uint16_t>(index), record.Data());
+        });
+        record.Retire(kRetiredMenuRecord);
+        if (answer == 0) break;
         offered.push_back(static_cast<uint16_t>(index));
     }
     return offered;
 }
 
 Faults Handshake(Plugin &module, uint32_t hostVersion) {
-    Faults faults;
-    AddFault(faults, Escaped("FinaleExtensionVersion", [&] { module.version(hostVersion); }));
-    uint32_t word = kInitWord;
-    AddFault(faults, Escaped("FinaleExtensionInit", [&] { module.init(nullptr, &word); }));
+    Faults faults = CallEntryPoint("FinaleExtensionVersion", [&] { module.version(hostVersion); });
+    GuardedBuffer word(4, 0);
+    hostdata::WriteU32(word.Data(), 0, kInitWord);
+    AddFaults(faults, CallEntryPoint("FinaleExtensionInit", [&] {
+                  module.init(nullptr, reinterpret_cast<uint32_t *>(word.Data()));
+              }));
+    word.Retire(kRetiredInitWord);
     return faults;
 }
 
@@ -44,10 +55,10 @@ Faults InvokeAndCheck(Plugin &module, Host &host, uint16_t command,
     host.ClearTrace();
     if (prepare) prepare(host);
     uint32_t answer = 1;
-    Faults faults;
-    AddFault(faults, Escaped("FinaleExtensionInvoke", [&] {
-                 answer = module.invoke(nullptr, command, record ? record->Data() : nullptr);
-             }));
+    Faults faults = CallEntryPoint("FinaleExtensionInvoke", [&] {
+        answer = module.invoke(nullptr, command, record ? record->Data() : nullptr);
+    });
+    if (record) record->Retire(kRetiredSelection);
     AddFaults(faults, BrokenRules(host.Trace(), answer));
     if (record) {
         AddFault(faults, record->WritesOutside("the 20-byte selection record"));

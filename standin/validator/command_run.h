@@ -14,8 +14,15 @@
 
 namespace standin::validator {
 
+// How a crash report names a buffer the host handed over, once the call
+// has returned.
+inline constexpr const char *kRetiredInitWord = "the 4-byte word FinaleExtensionInit handed over";
+inline constexpr const char *kRetiredSelection =
+    "the selection record FinaleExtensionInvoke handed over";
+
 // The commands the module offers after a handshake at `hostVersion`: the
-// menu indices from 0 up to the first it refuses, in the 8-bit form.
+// menu indices from 0 up to the first it refuses, in the 8-bit form. What
+// the calls did wrong the menu checks report.
 std::vector<uint16_t> OfferedCommands(Plugin &module, uint32_t hostVersion);
 
 // The handshake and Init, as a host makes them before anything else.

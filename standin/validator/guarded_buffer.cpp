@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <functional>
 
+#include "standin/validator/fault_context.h"
+#include "standin/validator/validator_platform.h"
+
 namespace standin::validator {
 namespace {
 
@@ -20,6 +23,27 @@ std::string Runs(std::ptrdiff_t from, std::ptrdiff_t to, std::ptrdiff_t origin,
     return text;
 }
 
+// Pages handed out in order from larger runs of them.
+uint8_t *TakePages(std::size_t bytes) {
+    constexpr std::size_t kRunPages = 256;
+    static uint8_t *next = nullptr;
+    static std::size_t left = 0;
+    if (bytes > left) {
+        const std::size_t run = std::max(bytes, kRunPages * PageBytes());
+        next = AllocatePages(run);
+        left = run;
+    }
+    uint8_t *taken = next;
+    next += bytes;
+    left -= bytes;
+    return taken;
+}
+
+std::size_t WholePages(std::size_t bytes) {
+    const std::size_t page = PageBytes();
+    return (bytes + page - 1) / page * page;
+}
+
 }  // namespace
 
 std::string ByteRun(std::ptrdiff_t first, std::ptrdiff_t last) {
@@ -30,9 +54,9 @@ std::string ByteRun(std::ptrdiff_t first, std::ptrdiff_t last) {
 }
 
 GuardedBuffer::GuardedBuffer(std::size_t size, uint8_t fill)
-    : size_(size), bytes_(size + 2 * kGuardBytes) {
-    for (std::size_t at = 0; at < bytes_.size(); ++at) bytes_[at] = GuardByte(at);
-    std::fill(bytes_.begin() + kGuardBytes, bytes_.begin() + kGuardBytes + size, fill);
+    : size_(size), bytes_(WholePages(size + 2 * kGuardBytes)), pages_(TakePages(bytes_)) {
+    for (std::size_t at = 0; at < bytes_; ++at) pages_[at] = GuardByte(at);
+    std::fill(pages_ + kGuardBytes, pages_ + kGuardBytes + size, fill);
 }
 
 GuardedBuffer::GuardedBuffer(const std::vector<uint8_t> &content)
@@ -42,14 +66,19 @@ GuardedBuffer::GuardedBuffer(const std::vector<uint8_t> &content)
 
 std::vector<uint8_t> GuardedBuffer::Content() const { return {Data(), Data() + size_}; }
 
+void GuardedBuffer::Retire(const char *what) {
+    ProtectPages(pages_, bytes_);
+    NoteRetiredBuffer(pages_, bytes_, Data(), what);
+}
+
 std::string GuardedBuffer::WritesOutside(const std::string &what) const {
     const auto guard = static_cast<std::ptrdiff_t>(kGuardBytes);
     const auto end = guard + static_cast<std::ptrdiff_t>(size_);
     const auto differs = [this](std::ptrdiff_t at) {
-        return bytes_[static_cast<std::size_t>(at)] != GuardByte(static_cast<std::size_t>(at));
+        return pages_[at] != GuardByte(static_cast<std::size_t>(at));
     };
     const std::string before = Runs(0, guard, guard, differs);
-    const std::string after = Runs(end, static_cast<std::ptrdiff_t>(bytes_.size()), guard, differs);
+    const std::string after = Runs(end, static_cast<std::ptrdiff_t>(bytes_), guard, differs);
     std::string text;
     if (!before.empty()) text = "wrote " + before + " before the start of " + what;
     if (!after.empty()) {

@@ -1,5 +1,7 @@
 // A buffer the host hands to the module, with guard bytes of a known
-// pattern before and after it, so that a write outside it shows.
+// pattern before and after it, so that a write outside it shows; in pages
+// of its own, which the host makes read-only once the call that handed it
+// over has returned, so that a later write into it faults.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +18,11 @@ public:
     GuardedBuffer(std::size_t size, uint8_t fill);
     // A copy of `content` to hand over.
     explicit GuardedBuffer(const std::vector<uint8_t> &content);
+    GuardedBuffer(const GuardedBuffer &) = delete;
+    GuardedBuffer &operator=(const GuardedBuffer &) = delete;
 
-    uint8_t *Data() { return bytes_.data() + kGuardBytes; }
-    const uint8_t *Data() const { return bytes_.data() + kGuardBytes; }
+    uint8_t *Data() { return pages_ + kGuardBytes; }
+    const uint8_t *Data() const { return pages_ + kGuardBytes; }
     std::size_t Size() const { return size_; }
     std::vector<uint8_t> Content() const;
 
@@ -30,13 +34,22 @@ public:
     // none do.
     std::string ChangedInside(const std::vector<uint8_t> &before) const;
 
+    // The call that handed the buffer over has returned: from now on it is
+    // read-only, and a crash report names a write into it as one into
+    // `what` ("the selection record FinaleExtensionInvoke handed over", a
+    // text that lives as long as the program) by the case that retired it.
+    void Retire(const char *what);
+
     static constexpr std::size_t kGuardBytes = 256;
 
 private:
     static uint8_t GuardByte(std::size_t at) { return static_cast<uint8_t>(0xA7 ^ (at * 29)); }
 
     std::size_t size_;
-    std::vector<uint8_t> bytes_;
+    // The guard bytes before, the buffer, then guard bytes to the end of
+    // its last page; never given back, as a module may still hold it.
+    std::size_t bytes_;
+    uint8_t *pages_;
 };
 
 // "byte 3" or "bytes 20-23": a run of offsets.

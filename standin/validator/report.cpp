@@ -9,7 +9,7 @@ namespace standin::validator {
 namespace {
 
 // Failed cases a text report shows of one check; JSON has them all.
-constexpr std::size_t kShownFailures = 3;
+constexpr std::size_t kShownFailures = kConfirmedReplays;
 constexpr int kNameWidth = 22;
 
 std::string CaseName(const Check &check, const std::string &parameters) {
@@ -17,16 +17,17 @@ std::string CaseName(const Check &check, const std::string &parameters) {
 }
 
 struct Totals {
-    std::size_t checks = 0, passed = 0, cases = 0, failedCases = 0;
+    std::size_t checks = 0, passed = 0, cases = 0, failedCases = 0, notRun = 0;
 };
 
-Totals Count(const std::vector<CheckResult> &results, const std::vector<const Check *> &notRun) {
+Totals Count(const std::vector<CheckResult> &results, const std::vector<CheckNotRun> &notRun) {
     Totals totals;
     totals.checks = results.size() + notRun.size();
     for (const CheckResult &result : results) {
         totals.passed += result.Passed() ? 1 : 0;
         totals.cases += result.cases.size();
         totals.failedCases += result.FailedCases();
+        totals.notRun += result.notRun.size();
     }
     return totals;
 }
@@ -43,32 +44,88 @@ std::string Seconds(double seconds) {
     return text;
 }
 
+std::string CaseCount(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " case" : " cases");
+}
+
+// "cases 0 to 2", or "case 0".
+std::string CasesBefore(const CaseResult &failed) {
+    const std::size_t last = failed.number - 1;
+    return failed.workerFrom == last ? "case " + std::to_string(last)
+                                     : "cases " + std::to_string(failed.workerFrom) + " to " +
+                                           std::to_string(last);
+}
+
+// What running the case again showed, when it is worth saying.
+std::string ReplayNote(const CaseResult &failed) {
+    switch (failed.replay) {
+        case Replay::AfterEarlier:
+            return "alone it passes; it fails again after " + CasesBefore(failed) +
+                   " of the check in one process";
+        case Replay::NotAgain:
+            return "it did not fail again when run alone" +
+                   (failed.workerFrom < failed.number ? " or after " + CasesBefore(failed) : "") +
+                   ": it may depend on timing";
+        case Replay::NotTried:
+        case Replay::Alone:
+            break;
+    }
+    return {};
+}
+
+const char *ReplayWord(Replay replay) {
+    switch (replay) {
+        case Replay::Alone:
+            return "alone";
+        case Replay::AfterEarlier:
+            return "after earlier cases";
+        case Replay::NotAgain:
+            return "no";
+        case Replay::NotTried:
+            break;
+    }
+    return "not tried";
+}
+
 }  // namespace
 
 std::string ReplayCommand(const ReportHeading &heading, const Check &check,
-                          const std::string &parameters) {
-    std::string line = QuoteArgument(heading.program);
-    for (const std::string &argument :
-         {std::string("validate"), heading.module, std::string("--seed"),
-          std::to_string(heading.seed), std::string("--case"), CaseName(check, parameters),
-          std::string("--trace"), std::string("-")}) {
-        line += " " + QuoteArgument(argument);
+                          const CaseResult &failed) {
+    std::vector<std::string> arguments{"validate", heading.module, "--seed",
+                                       std::to_string(heading.seed), "--case",
+                                       CaseName(check, failed.parameters)};
+    if (failed.replay == Replay::AfterEarlier) {
+        arguments.insert(arguments.end(), {"--from", std::to_string(failed.workerFrom)});
     }
+    // A case that hung hangs again only as soon.
+    if (heading.caseLimit != kDefaultCaseLimit.count()) {
+        arguments.insert(arguments.end(), {"--case-limit", std::to_string(heading.caseLimit)});
+    }
+    arguments.insert(arguments.end(), {"--trace", "-"});
+    std::string line = QuoteArgument(heading.program);
+    for (const std::string &argument : arguments) line += " " + QuoteArgument(argument);
     return line;
 }
 
 void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
-                     const std::vector<const Check *> &notRun, std::ostream &out) {
+                     const std::vector<CheckNotRun> &notRun, std::ostream &out) {
     out << "validate " << heading.module << ": " << heading.scope << ", seed " << heading.seed
-        << "\n";
+        << "; each case within " << heading.caseLimit << " s, the run within " << heading.runLimit
+        << " s\n";
     for (const CheckResult &result : results) {
         const Check &check = *result.check;
         out << (result.Passed() ? "pass " : "FAIL ") << check.level << " "
-            << Padded(check.name, kNameWidth) << check.title << " (" << result.cases.size()
-            << (result.cases.size() == 1 ? " case" : " cases");
+            << Padded(check.name, kNameWidth) << check.title << " ("
+            << CaseCount(result.cases.size());
         if (result.FailedCases() > 0) out << ", " << result.FailedCases() << " failed";
+        if (!result.notRun.empty()) out << ", " << result.notRun.size() << " not run";
         out << ")\n";
         if (!result.trouble.empty()) out << "        " << result.trouble << "\n";
+        if (!result.notRun.empty()) {
+            out << "          not run: " << CaseName(check, result.notRun.front());
+            if (result.notRun.size() > 1) out << " and " << result.notRun.size() - 1 << " more";
+            out << "\n";
+        }
         std::size_t shown = 0;
         for (const CaseResult &ended : result.cases) {
             if (ended.passed) {
@@ -76,31 +133,35 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
                 continue;
             }
             if (++shown > kShownFailures) continue;
-            out << "        " << CaseName(check, ended.parameters) << ": " << ended.seen << "\n"
-                << "          replay: " << ReplayCommand(heading, check, ended.parameters) << "\n";
+            out << "        " << CaseName(check, ended.parameters) << ": " << ended.seen << "\n";
+            if (!ended.printed.empty()) out << "          it printed: " << ended.printed << "\n";
+            const std::string note = ReplayNote(ended);
+            if (!note.empty()) out << "          " << note << "\n";
+            out << "          replay: " << ReplayCommand(heading, check, ended) << "\n";
         }
         if (shown > kShownFailures) {
             out << "        and " << shown - kShownFailures << " more failed cases\n";
         }
     }
-    for (const Check *check : notRun) {
-        out << "FAIL " << check->level << " " << Padded(check->name, kNameWidth) << check->title
-            << " (not run: the module does not load with its seven entry points)\n";
+    for (const CheckNotRun &skipped : notRun) {
+        out << "FAIL " << skipped.check->level << " " << Padded(skipped.check->name, kNameWidth)
+            << skipped.check->title << " (not run: " << skipped.why << ")\n";
     }
     const Totals totals = Count(results, notRun);
     out << "summary: " << totals.checks << " checks, " << totals.passed << " passed, "
-        << totals.checks - totals.passed << " failed; " << totals.cases << " cases, "
-        << totals.failedCases << " failed; seed " << heading.seed << "; "
-        << Seconds(heading.seconds) << "\n";
+        << totals.checks - totals.passed << " failed; " << CaseCount(totals.cases) << ", "
+        << totals.failedCases << " failed";
+    if (totals.notRun > 0) out << ", " << totals.notRun << " not run";
+    out << "; seed " << heading.seed << "; " << Seconds(heading.seconds) << "\n";
 }
 
 void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
-                     const std::vector<const Check *> &notRun, std::ostream &out) {
+                     const std::vector<CheckNotRun> &notRun, std::ostream &out) {
     using Json = nlohmann::ordered_json;
     Json checks = Json::array();
     for (const CheckResult &result : results) {
         const Check &check = *result.check;
-        Json failures = Json::array(), notes = Json::array();
+        Json failures = Json::array(), notes = Json::array(), skipped = Json::array();
         for (const CaseResult &ended : result.cases) {
             for (const std::string &note : ended.notes) {
                 notes.push_back({{"case", CaseName(check, ended.parameters)}, {"note", note}});
@@ -108,7 +169,12 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
             if (ended.passed) continue;
             failures.push_back({{"case", CaseName(check, ended.parameters)},
                                 {"seen", ended.seen},
-                                {"replay", ReplayCommand(heading, check, ended.parameters)}});
+                                {"printed", ended.printed},
+                                {"reproduced", ReplayWord(ended.replay)},
+                                {"replay", ReplayCommand(heading, check, ended)}});
+        }
+        for (const std::string &parameters : result.notRun) {
+            skipped.push_back(CaseName(check, parameters));
         }
         checks.push_back({{"level", check.level},
                           {"check", check.name},
@@ -117,17 +183,19 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                           {"cases", result.cases.size()},
                           {"failedCases", result.FailedCases()},
                           {"trouble", result.trouble},
+                          {"notRun", skipped},
                           {"failures", failures},
                           {"notes", notes}});
     }
-    for (const Check *check : notRun) {
-        checks.push_back({{"level", check->level},
-                          {"check", check->name},
-                          {"title", check->title},
+    for (const CheckNotRun &skipped : notRun) {
+        checks.push_back({{"level", skipped.check->level},
+                          {"check", skipped.check->name},
+                          {"title", skipped.check->title},
                           {"result", "not run"},
                           {"cases", 0},
                           {"failedCases", 0},
-                          {"trouble", "the module does not load with its seven entry points"},
+                          {"trouble", skipped.why},
+                          {"notRun", Json::array()},
                           {"failures", Json::array()},
                           {"notes", Json::array()}});
     }
@@ -136,6 +204,8 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                       {"level", heading.level},
                       {"scope", heading.scope},
                       {"seed", heading.seed},
+                      {"caseLimit", heading.caseLimit},
+                      {"runLimit", heading.runLimit},
                       {"checks", checks},
                       {"summary",
                        {{"checks", totals.checks},
@@ -143,6 +213,7 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                         {"failed", totals.checks - totals.passed},
                         {"cases", totals.cases},
                         {"failedCases", totals.failedCases},
+                        {"notRun", totals.notRun},
                         {"seconds", heading.seconds}}}};
     // What a module printed or threw may be any bytes: what is not UTF-8
     // is replaced rather than refused.

@@ -20,16 +20,27 @@ struct ReportHeading {
     std::string scope;
     uint32_t seed = 0;
     double seconds = 0;
+    // The bounds the run kept to, in seconds: each case, and the whole.
+    long long caseLimit = 0, runLimit = 0;
 };
 
-// The command line that runs the one case again, with its host calls:
-//   FINALE.EXE validate <module> --seed N --case <check>:<parameters> --trace -
+// A check that did not run, and why: "the module does not load with its
+// seven entry points".
+struct CheckNotRun {
+    const Check *check;
+    std::string why;
+};
+
+// The command line that makes the failed case happen again, with its host
+// calls: the case alone, or with the cases its worker ran before it when
+// only that makes it fail again:
+//   FINALE.EXE validate <module> --seed N --case <check>:<parameters> [--from F] --trace -
 std::string ReplayCommand(const ReportHeading &heading, const Check &check,
-                          const std::string &parameters);
+                          const CaseResult &failed);
 
 void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
-                     const std::vector<const Check *> &notRun, std::ostream &out);
+                     const std::vector<CheckNotRun> &notRun, std::ostream &out);
 void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
-                     const std::vector<const Check *> &notRun, std::ostream &out);
+                     const std::vector<CheckNotRun> &notRun, std::ostream &out);
 
 }  // namespace standin::validator

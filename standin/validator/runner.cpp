@@ -1,11 +1,7 @@
 #include "standin/validator/runner.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <map>
-
-#include "standin/validator/validator_platform.h"
-#include "standin/validator/worker_protocol.h"
+#include "standin/plugin.h"
+#include "standin/validator/worker_report.h"
 
 namespace standin::validator {
 namespace {
@@ -13,132 +9,66 @@ namespace {
 // After this many cases ended a worker, the module is crashing on
 // everything; the rest of the check would say no more.
 constexpr std::size_t kMostEndedWorkers = 5;
-// Lines the module or its runtime printed, kept to explain a crash.
-constexpr std::size_t kKeptNoise = 3;
-
-// What one worker reported.
-struct WorkerReport {
-    bool listed = false;
-    std::string unlisted;
-    std::vector<std::string> parameters;
-    std::map<std::size_t, CaseResult> ended;
-    std::optional<std::size_t> running;  // begun and not ended
-    std::string calls;
-    std::vector<std::string> noise;
-    bool done = false;
-
-    void Take(const std::string &line);
-};
-
-// The case number a message begins with; `end` is where it ends.
-std::size_t Number(const std::string &text, std::size_t &end) {
-    end = text.find(' ');
-    return static_cast<std::size_t>(std::strtoull(text.substr(0, end).c_str(), nullptr, 10));
-}
-
-void WorkerReport::Take(const std::string &line) {
-    const std::size_t marker = line.find(protocol::kMarker);
-    if (marker == std::string::npos) {
-        if (line.find_first_not_of(" \t\r") != std::string::npos) noise.push_back(line);
-        if (noise.size() > kKeptNoise) noise.erase(noise.begin());
-        return;
-    }
-    const std::string message =
-        line.substr(marker + std::char_traits<char>::length(protocol::kMarker));
-    const std::size_t space = message.find(' ');
-    const std::string word = message.substr(0, space);
-    const std::string rest = space == std::string::npos ? "" : message.substr(space + 1);
-    std::size_t end = 0;
-    if (word == "cases") {
-        listed = true;
-        parameters.resize(Number(rest, end));
-    } else if (word == "unlisted") {
-        unlisted = rest;
-    } else if (word == "case") {
-        const std::size_t index = Number(rest, end);
-        if (index < parameters.size() && end != std::string::npos) {
-            parameters[index] = rest.substr(end + 1);
-        }
-    } else if (word == "begin") {
-        running = Number(rest, end);
-    } else if (word == "note") {
-        const std::size_t index = Number(rest, end);
-        if (end != std::string::npos) ended[index].notes.push_back(rest.substr(end + 1));
-    } else if (word == "trace") {
-        calls += rest + "\n";
-    } else if (word == "pass" || word == "fail") {
-        const std::size_t index = Number(rest, end);
-        CaseResult &result = ended[index];
-        result.passed = word == "pass";
-        if (!result.passed && end != std::string::npos) result.seen = rest.substr(end + 1);
-        running.reset();
-    } else if (word == "done") {
-        done = true;
-    }
-}
-
-std::string NoiseText(const std::vector<std::string> &noise) {
-    std::string text;
-    for (const std::string &line : noise) text += (text.empty() ? " (it printed: " : " / ") + line;
-    return text.empty() ? text : text + ")";
-}
 
 std::vector<std::string> WorkerArguments(const Check &check, const RunnerSettings &settings,
-                                         std::size_t from,
-                                         const std::optional<std::string> &onlyCase) {
-    std::vector<std::string> arguments{
-        "validate", settings.module, "--seed", std::to_string(settings.seed),
-        "--worker", check.name,      "--from", std::to_string(from)};
-    if (onlyCase) {
-        arguments.insert(arguments.end(), {"--case", check.name + std::string(":") + *onlyCase});
+                                         const CaseChoice &choice) {
+    std::vector<std::string> arguments{"validate", settings.module, "--seed",
+                                       std::to_string(settings.seed), "--worker", check.name};
+    if (choice.onlyCase) {
+        arguments.insert(arguments.end(), {"--case", check.name + std::string(":") + *choice.onlyCase});
     }
+    if (choice.from) arguments.insert(arguments.end(), {"--from", std::to_string(*choice.from)});
     if (settings.trace) arguments.insert(arguments.end(), {"--trace", "-"});
     return arguments;
 }
 
-// Runs the cases of `check` from `program`, restarting after each case
-// that ended its worker.
+// Runs the chosen cases of `check` from `program`, a worker after another
+// while cases end theirs.
 void RunCases(const Check &check, const RunnerSettings &settings, const std::string &program,
-              const std::optional<std::string> &onlyCase, CheckResult &result) {
-    std::size_t from = 0, endedWorkers = 0;
-    std::vector<std::string> parameters;
-    for (;;) {
-        WorkerReport report;
-        const ChildEnd end =
-            RunChild(program, WorkerArguments(check, settings, from, onlyCase), settings.quietLimit,
-                     [&](const std::string &line) { report.Take(line); });
-        result.calls += report.calls;
-        if (!report.listed) {
-            result.trouble = report.unlisted.empty()
-                                 ? "the worker ended before it listed the cases: " + end.how +
-                                       NoiseText(report.noise)
-                                 : "the cases could not be listed: " + report.unlisted;
-            return;
-        }
-        parameters = report.parameters;
-        for (auto &[index, ended] : report.ended) {
-            if (index >= parameters.size()) continue;
-            ended.parameters = parameters[index];
-            result.cases.push_back(ended);
-        }
-        if (report.done) return;
-        if (!report.running) {
-            result.trouble = "the worker ended between cases: " + end.how + NoiseText(report.noise);
-            return;
-        }
-        CaseResult crashed;
-        crashed.parameters = parameters[*report.running];
-        crashed.seen = "the module " + std::string(end.silent ? "hung: " : "crashed the host: ") +
-                       end.how + NoiseText(report.noise);
-        result.cases.push_back(crashed);
-        from = *report.running + 1;
-        if (from >= parameters.size()) return;
+              CaseChoice choice, CheckResult &result) {
+    for (std::size_t endedWorkers = 0;;) {
+        WorkerReport report(settings.caseLimit);
+        ChildWatch watch;
+        watch.onReport = [&](const std::string &line) { report.TakeLine(line); };
+        watch.onOutput = [&](const char *bytes, std::size_t count) { report.TakeOutput(bytes, count); };
+        watch.deadline = [&] { return std::min(report.Deadline(), settings.runDeadline); };
+        const ChildEnd end = RunChild(program, WorkerArguments(check, settings, choice), watch);
+        if (!report.NoCase().empty()) throw UsageError(report.NoCase());
+        const RunLimits limits{settings.caseLimit, settings.runLimit,
+                               Clock::now() >= settings.runDeadline};
+        const std::optional<std::size_t> next = WorkerAccount::Settle(report, end, limits, result);
+        if (!next) return;
         if (++endedWorkers == kMostEndedWorkers) {
+            for (std::size_t number = *next; number < report.Last(); ++number) {
+                result.notRun.push_back(report.Parameters()[number]);
+            }
             result.trouble = "stopped after " + std::to_string(endedWorkers) +
-                             " cases ended the host; " + std::to_string(parameters.size() - from) +
-                             " cases not run";
+                             " workers ended before their cases did: " +
+                             std::to_string(report.Last() - *next) + " cases not run";
             return;
         }
+        choice.from = next;
+    }
+}
+
+// The one case with `parameters` as it ran in `again`; null when it did not.
+const CaseResult *Rerun(const CheckResult &again, const std::string &parameters) {
+    const CaseParameters asked = CaseParameters::Parse(parameters);
+    for (auto found = again.cases.rbegin(); found != again.cases.rend(); ++found) {
+        if (CaseParameters::Parse(found->parameters).Matches(asked)) return &*found;
+    }
+    return nullptr;
+}
+
+bool FailsAgain(const Check &check, const RunnerSettings &settings, const CaseResult &failed,
+                std::optional<std::size_t> from) {
+    try {
+        const CheckResult again = RunCheck(check, settings, {failed.parameters, from});
+        const CaseResult *rerun = Rerun(again, failed.parameters);
+        return rerun != nullptr && !rerun->passed;
+    } catch (const UsageError &) {
+        // A module that lists other cases each time: the case is not there.
+        return false;
     }
 }
 
@@ -160,38 +90,76 @@ std::string HostProgramLacking(const std::string &program, const std::string &fu
     return folder + "lacking" + separator + function + separator + name;
 }
 
-CheckResult RunCheck(const Check &check, const RunnerSettings &settings,
-                     const std::optional<std::string> &onlyCase) {
+CheckResult RunCheck(const Check &check, const RunnerSettings &settings, const CaseChoice &choice) {
     CheckResult result;
     result.check = &check;
     if (!check.inHostLacking) {
-        RunCases(check, settings, settings.program, onlyCase, result);
+        RunCases(check, settings, settings.program, choice, result);
         return result;
     }
     // Listed without the module: a case per host function, each in the
-    // host program that lacks it.
+    // host program that lacks it, in a worker of its own.
     Workbench none({}, settings.seed);
-    std::vector<std::string> cases{};
-    if (onlyCase) {
-        cases.push_back(*onlyCase);
-    } else {
-        for (const CaseParameters &parameters : check.listCases(none)) {
-            cases.push_back(parameters.ToString());
+    std::vector<CaseParameters> cases = check.listCases(none);
+    if (choice.onlyCase) {
+        const CaseParameters asked = CaseParameters::Parse(*choice.onlyCase);
+        std::vector<CaseParameters> chosen;
+        for (const CaseParameters &listed : cases) {
+            if (listed.Matches(asked)) chosen.push_back(listed);
         }
+        if (chosen.empty()) {
+            throw UsageError("no case '" + std::string(check.name) + ":" + *choice.onlyCase +
+                             "' in the check " + check.name + "; its cases are like " +
+                             check.name + ":" + cases.front().ToString() + " (" +
+                             std::to_string(cases.size()) + " cases)");
+        }
+        cases = chosen;
     }
-    for (const std::string &parameters : cases) {
-        const std::string program = HostProgramLacking(
-            settings.program, CaseParameters::Parse(parameters).Text("function"));
-        if (!std::ifstream(program, std::ios::binary).good()) {
-            result.cases.push_back({parameters,
-                                    false,
-                                    "no host program lacking the function at '" + program + "'",
-                                    {}});
+    std::size_t skipped = 0;
+    for (const CaseParameters &parameters : cases) {
+        // A module that hangs in one host would hang in the next.
+        if (result.hung || Clock::now() >= settings.runDeadline) {
+            result.notRun.push_back(parameters.ToString());
+            result.outOfTime = !result.hung;
+            ++skipped;
             continue;
         }
-        RunCases(check, settings, program, parameters, result);
+        CheckResult one;
+        one.check = &check;
+        RunCases(check, settings, HostProgramLacking(settings.program, parameters.Text("function")),
+                 {parameters.ToString(), std::nullopt}, one);
+        result.cases.insert(result.cases.end(), one.cases.begin(), one.cases.end());
+        result.notRun.insert(result.notRun.end(), one.notRun.begin(), one.notRun.end());
+        result.calls += one.calls;
+        result.outOfTime = result.outOfTime || one.outOfTime;
+        result.hung = result.hung || one.hung;
+        if (!one.trouble.empty()) {
+            result.trouble +=
+                (result.trouble.empty() ? "" : "; ") + parameters.ToString() + ": " + one.trouble;
+        }
+    }
+    if (skipped > 0) {
+        result.trouble += (result.trouble.empty() ? "" : "; ") + std::string("then ") +
+                          std::to_string(skipped) + " cases not run";
     }
     return result;
+}
+
+void ConfirmReplays(CheckResult &result, const RunnerSettings &settings) {
+    std::size_t tried = 0;
+    for (CaseResult &failed : result.cases) {
+        if (failed.passed || tried == kConfirmedReplays) continue;
+        if (Clock::now() >= settings.runDeadline) return;
+        ++tried;
+        if (FailsAgain(*result.check, settings, failed, std::nullopt)) {
+            failed.replay = Replay::Alone;
+        } else if (failed.workerFrom < failed.number &&
+                   FailsAgain(*result.check, settings, failed, failed.workerFrom)) {
+            failed.replay = Replay::AfterEarlier;
+        } else {
+            failed.replay = Replay::NotAgain;
+        }
+    }
 }
 
 }  // namespace standin::validator

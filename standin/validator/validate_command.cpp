@@ -1,10 +1,10 @@
 #include "standin/validator/validate_command.h"
 
 #include <chrono>
-#include <fstream>
 #include <optional>
 #include <sstream>
 
+#include "standin/file_system.h"
 #include "standin/output_files.h"
 #include "standin/plugin.h"
 #include "standin/text_output.h"
@@ -18,6 +18,8 @@ namespace {
 
 constexpr int kAllPassed = 0;
 constexpr int kSomeFailed = 1;
+// A day: longer would be no limit at all.
+constexpr long long kLongestLimit = 86400;
 
 std::string CheckNames() {
     std::string names;
@@ -43,7 +45,7 @@ uint32_t NewSeed() {
 
 struct Selected {
     std::vector<const Check *> checks;
-    std::optional<std::string> onlyCase;  // its parameters
+    CaseChoice choice;
 };
 
 Selected SelectChecks(const ValidateRequest &request) {
@@ -51,7 +53,7 @@ Selected SelectChecks(const ValidateRequest &request) {
     if (!request.onlyCase.empty()) {
         const CaseId id = CaseId::Parse(request.onlyCase);
         selected.checks.push_back(&NamedCheck(id.check));
-        selected.onlyCase = id.parameters.ToString();
+        selected.choice = {id.parameters.ToString(), request.from};
         return selected;
     }
     if (!request.check.empty()) {
@@ -62,6 +64,13 @@ Selected SelectChecks(const ValidateRequest &request) {
         if (check.level <= request.level) selected.checks.push_back(&check);
     }
     return selected;
+}
+
+void RequireLimit(long long seconds, const char *option) {
+    if (seconds < 1 || seconds > kLongestLimit) {
+        throw UsageError(std::string(option) + " " + std::to_string(seconds) +
+                         " is not a number of seconds from 1 to " + std::to_string(kLongestLimit));
+    }
 }
 
 void RequireSound(const ValidateRequest &request) {
@@ -77,57 +86,110 @@ void RequireSound(const ValidateRequest &request) {
     if (!request.trace.empty() && request.onlyCase.empty()) {
         throw UsageError("--trace needs --case: it shows the host calls of one case");
     }
+    if (request.from && request.onlyCase.empty()) {
+        throw UsageError("--from needs --case: it runs the cases before that one with it");
+    }
     if (IsStandardOutput(request.trace) && request.format == "json") {
         throw UsageError(
             "--trace - would mix the calls into the JSON report; write them to a file");
     }
-    if (!std::ifstream(request.module, std::ios::binary).good()) {
-        throw UsageError("no plug-in module at '" + request.module + "'");
+    RequireLimit(request.caseLimit, "--case-limit");
+    RequireLimit(request.runLimit, "--run-limit");
+    const PathFacts module = FactsOf(request.module);
+    if (!module.exists) throw UsageError("no plug-in module at '" + request.module + "'");
+    if (!module.regularFile) {
+        throw UsageError("'" + request.module + "' is " +
+                         (module.folder ? "a folder" : "not a regular file") +
+                         ", not a plug-in module");
     }
+}
+
+// The host programs that each lack one function are part of the validator:
+// without them the check of a host that lacks one cannot run, which is no
+// fault of the module's.
+void RequireHostsLacking(const std::string &program, const std::vector<const Check *> &checks) {
+    for (const Check *check : checks) {
+        if (!check->inHostLacking) continue;
+        std::string missing;
+        for (const std::string &function : HostFunctionNames()) {
+            const std::string lacking = HostProgramLacking(program, function);
+            if (!FactsOf(lacking).regularFile) missing += (missing.empty() ? "" : ", ") + lacking;
+        }
+        if (missing.empty()) continue;
+        throw UsageError("the check " + std::string(check->name) +
+                         " needs the host programs that lack one function each, beside this "
+                         "one, and there is none at " +
+                         missing +
+                         " (a development build has them; run its FINALE.EXE, or choose "
+                         "--level 2 or the checks to run)");
+    }
+}
+
+uint32_t SeedOf(const ValidateRequest &request) {
+    if (!request.seed) return NewSeed();
+    return ParseWord(*request.seed, "seed");
 }
 
 }  // namespace
 
 int Validate(const ValidateRequest &request, const Streams &streams) {
-    const uint32_t seed = request.seed.empty() ? NewSeed() : ParseWord(request.seed, "seed");
+    const uint32_t seed = SeedOf(request);
     if (!request.worker.empty()) {
-        WorkerRequest work{request.module, seed,         request.worker,
-                           request.from,   std::nullopt, !request.trace.empty()};
+        WorkerRequest work{request.module, seed,         request.worker, request.channel,
+                           std::nullopt,   request.from, !request.trace.empty()};
         if (!request.onlyCase.empty()) {
             work.onlyCase = CaseId::Parse(request.onlyCase).parameters.ToString();
         }
-        RunWorker(work, streams.out);
+        RunWorker(work);
     }
     RequireSound(request);
     const Selected selected = SelectChecks(request);
     std::vector<Output> outputs;
     if (!request.trace.empty()) outputs.push_back({"--trace", request.trace});
     CheckOutputs(outputs, {{"the plug-in module", request.module}});
-
-    const auto start = std::chrono::steady_clock::now();
     RunnerSettings settings;
     settings.program = OwnProgramPath();
+    RequireHostsLacking(settings.program, selected.checks);
+
+    const auto start = Clock::now();
     settings.module = request.module;
     settings.seed = seed;
     settings.trace = !request.trace.empty();
+    settings.caseLimit = std::chrono::seconds(request.caseLimit);
+    settings.runLimit = std::chrono::seconds(request.runLimit);
+    settings.runDeadline = start + settings.runLimit;
     std::vector<CheckResult> results;
-    std::vector<const Check *> notRun;
-    bool loads = true;
+    std::vector<CheckNotRun> notRun;
+    std::string stopped;  // why no more checks run
     for (const Check *check : selected.checks) {
-        if (!loads) {
-            notRun.push_back(check);
+        if (!stopped.empty()) {
+            notRun.push_back({check, stopped});
             continue;
         }
-        results.push_back(RunCheck(*check, settings, selected.onlyCase));
-        // Nothing else can run on a module that does not load.
-        loads = std::string(check->name) != "exports" || results.back().Passed();
+        results.push_back(RunCheck(*check, settings, selected.choice));
+        CheckResult &result = results.back();
+        if (!selected.choice.onlyCase) ConfirmReplays(result, settings);
+        // Nothing else can run on a module that does not load, nor once the
+        // run's time is up.
+        if (std::string(check->name) == "exports" && !result.Passed()) {
+            stopped = "the module does not load with its seven entry points";
+        } else if (result.outOfTime || Clock::now() >= settings.runDeadline) {
+            stopped = "the run's time limit of " + std::to_string(request.runLimit) + " s was reached";
+        }
     }
     ReportHeading heading{
-        request.program, request.module, request.level,
-        !request.onlyCase.empty() ? "case " + request.onlyCase
-        : !request.check.empty()  ? "check " + request.check
-                                  : "levels 1 to " + std::to_string(request.level),
-        seed, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+        request.program,
+        request.module,
+        request.level,
+        !request.onlyCase.empty()
+            ? "case " + request.onlyCase +
+                  (request.from ? " after the cases from " + std::to_string(*request.from) : "")
+        : !request.check.empty() ? "check " + request.check
+                                 : "levels 1 to " + std::to_string(request.level),
+        seed,
+        std::chrono::duration<double>(Clock::now() - start).count(),
+        request.caseLimit,
+        request.runLimit};
     std::ostringstream report;
     if (request.format == "json") {
         WriteJsonReport(heading, results, notRun, report);

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "standin/document_commands.h"
+#include "standin/validator/runner.h"
 
 namespace standin::validator {
 
@@ -14,14 +16,19 @@ struct ValidateRequest {
     std::string program;  // as this program was started, for replay lines
     std::string module;
     int level = 5;
-    std::string seed;             // empty: a new seed
-    std::string format = "text";  // text or json
-    std::string check;            // run only this check
-    std::string onlyCase;         // run only this case: CHECK:PARAMETERS
-    std::string trace;            // the case's host calls go here ('-': standard output)
-    // A worker's own: the check whose cases it runs, from which case.
+    std::optional<std::string> seed;  // none: a new seed
+    std::string format = "text";      // text or json
+    std::string check;                // run only this check
+    std::string onlyCase;             // run only this case: CHECK:PARAMETERS
+    // With onlyCase: run the check's cases from this one up to it, in one
+    // process, as the run that failed it did.
+    std::optional<std::size_t> from;
+    std::string trace;  // the case's host calls go here ('-': standard output)
+    long long caseLimit = kDefaultCaseLimit.count();  // seconds for each case
+    long long runLimit = kDefaultRunLimit.count();    // seconds for the whole run
+    // A worker's own: the check whose cases it runs, and its channel.
     std::string worker;
-    std::size_t from = 0;
+    std::string channel;
 };
 
 // Answers the exit status: 0 when every check passed, 1 when any failed.

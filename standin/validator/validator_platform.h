@@ -1,32 +1,58 @@
-// The validator's seam to the operating system: running a worker process
-// and reading what it prints, the program's own path, quoting a command
-// line as this system's shell reads it, and the process's memory. One
-// implementation file per platform; nothing else in the validator is
+// The validator's seam to the operating system, in two halves of one
+// implementation file each per platform; nothing else in the validator is
 // platform-specific.
+//
+// validator_platform_<system>.cpp, the validator's side: starting a worker
+// with a private channel and watching it, the program's own path, quoting a
+// command line as this system's shell reads it.
+//
+// worker_platform_<system>.cpp, inside a worker: its end of the channel,
+// reports of a crash, the pages of the host's buffers, the process's threads,
+// child processes and memory, and the state of the process a module must
+// leave as it found it.
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace standin::validator {
 
-// How a child process ended.
+using Clock = std::chrono::steady_clock;
+
+// How a worker ended.
 struct ChildEnd {
     bool exitedNormally = false;  // returned from main or called exit
     int exitStatus = 0;           // when it did
-    bool silent = false;          // stopped by us: no line within the quiet limit
+    bool stopped = false;         // by us: its time was up
     std::string how;              // "exit status 1", "killed by signal 11 (SIGSEGV)", ...
 };
 
-// Runs `program` with `arguments`; every line it prints on standard output
-// or standard error (one stream, in order) goes to `onLine` without its line
-// end. A child that prints no line for `quietLimit` is stopped.
+// What the validator hears from a worker while it runs.
+struct ChildWatch {
+    // Each line the worker reports on its private channel, without the line
+    // end. Whatever the worker printed before the report has been passed to
+    // `onOutput` first.
+    std::function<void(const std::string &)> onReport;
+    // Bytes the worker printed on its standard output or error (that is,
+    // what the module printed): any amount, lines or not.
+    std::function<void(const char *, std::size_t)> onOutput;
+    // When the worker is to be stopped; asked again after every report, so
+    // that output alone never moves it.
+    std::function<Clock::time_point()> deadline;
+};
+
+// Runs `program` with `arguments`, then "--channel <name>": the worker's end
+// of a channel that it alone reports on, which a module is not told about
+// and which no program the module starts inherits. Standard input is empty.
+// The worker runs in a process group (Windows: a job object) of its own:
+// when it ends, or is stopped, everything it started ends with it.
 ChildEnd RunChild(const std::string &program, const std::vector<std::string> &arguments,
-                  std::chrono::seconds quietLimit,
-                  const std::function<void(const std::string &)> &onLine);
+                  const ChildWatch &watch);
 
 // The path of the running program, as the system gives it.
 std::string OwnProgramPath();
@@ -35,13 +61,59 @@ std::string OwnProgramPath();
 // it needs quoting.
 std::string QuoteArgument(const std::string &argument);
 
+// --- Inside a worker ---
+
+// Takes the worker's end of the channel from the --channel argument and
+// keeps it from any program the module starts. Throws UsageError when the
+// name is no channel.
+void OpenReportChannel(const std::string &name);
+// Writes `count` bytes on the channel in one piece. Safe in a crash
+// handler: no allocation, no lock.
+void WriteReport(const char *bytes, std::size_t count);
+// True in a copy of the worker a module made (fork): the copy must neither
+// report nor carry on as a host.
+bool IsCopyOfTheWorker();
+
+// From now on a fault ends the worker at once, with no dialog and no
+// debugger, after one report on the channel of what happened and where
+// (fault_context.h says what it holds).
+void ReportFaultsOnTheChannel();
+
+// Lets the calling thread wait a moment (a tenth of a second), as while the
+// process ends at a fault another thread reported.
+void WaitForTheEnd();
+
+// Pages for the host's buffers: `bytes` rounded up to whole pages, readable
+// and writable, never given back. A protected range is read-only from then
+// on, so that a later write into it faults.
+std::size_t PageBytes();
+uint8_t *AllocatePages(std::size_t bytes);
+void ProtectPages(const uint8_t *start, std::size_t bytes);
+
+// The calling thread's identifier, as ThreadIds() gives them.
+uint64_t CurrentThreadId();
+
 // Memory the process holds for itself: resident bytes on Linux, committed
 // private bytes on Windows.
 uint64_t ProcessMemoryBytes();
 
-// In a worker: a fault in the module ends the process at once with the
-// fault's code, with no dialog and no debugger, so that the validator
-// reports it and goes on.
-void EndQuietlyOnFaults();
+// One thing of the process that a host relies on and a module must leave as
+// it found it: taken when made, compared and put back after every entry
+// point.
+class ProcessAspect {
+public:
+    virtual ~ProcessAspect() = default;
+    // What changed since it was taken, worded to follow "the module ...":
+    // "changed the current folder from '/a' to '/'"; empty when nothing did.
+    virtual std::string Changed() = 0;
+    // Puts it back as it was taken (or, for what a module leaves running,
+    // ends it or takes note of it so that it is reported once).
+    virtual void Restore() = 0;
+};
+
+// This platform's aspects: the current folder, the standard streams, the
+// handlers of faults and signals, the environment, the threads and the
+// child processes.
+std::vector<std::unique_ptr<ProcessAspect>> PlatformAspects();
 
 }  // namespace standin::validator

@@ -1,36 +1,30 @@
-// Windows: CreateProcess with one pipe for standard output and error; the
-// memory is the process's committed private bytes.
+// Windows, the validator's side: CreateProcessW into a job object that ends
+// everything in it when it closes, an inherited pipe for the private channel
+// and one for standard output and error.
 #include <windows.h>
-#include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "standin/validator/validator_platform.h"
+#include "standin/validator/worker_report.h"
+#include "standin/wide_text_win32.h"
 
 namespace standin::validator {
 namespace {
 
-std::wstring Wide(const std::string &text) {
-    if (text.empty()) return {};
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
-    return wide;
-}
+// What is read from the output at one time, before a report and once the
+// worker has ended: a process it started may go on printing into the same
+// pipe.
+constexpr DWORD kMostOutputAtOnce = 1 << 20;
+// Anonymous pipes cannot be waited on: while nothing comes, they are looked
+// at this often.
+constexpr DWORD kIdleMilliseconds = 5;
+constexpr DWORD kChannelBytes = 1 << 16;
+constexpr DWORD kOutputBytes = 1 << 20;
 
-std::string Narrow(const wchar_t *text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1) return {};
-    std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), length, nullptr, nullptr);
-    narrow.resize(static_cast<std::size_t>(length) - 1);
-    return narrow;
-}
-
-std::string ErrorText(const char *what) {
-    return std::string(what) + " (Windows error " + std::to_string(GetLastError()) + ")";
+std::string ErrorText(const std::string &what) {
+    return what + " (Windows error " + std::to_string(GetLastError()) + ")";
 }
 
 std::string ExitText(DWORD code) {
@@ -45,97 +39,137 @@ std::string ExitText(DWORD code) {
     return text;
 }
 
-LONG WINAPI EndWithTheFaultsCode(EXCEPTION_POINTERS *fault) {
-    std::fflush(stdout);
-    TerminateProcess(GetCurrentProcess(), fault->ExceptionRecord->ExceptionCode);
-    return EXCEPTION_EXECUTE_HANDLER;
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() { Close(); }
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
+    HANDLE *Out() { return &handle_; }
+    HANDLE Get() const { return handle_; }
+    bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+    void Close() {
+        if (Valid()) CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+// Takes what the pipe holds now, up to `most` bytes; answers whether it
+// took any.
+bool ReadAvailable(HANDLE pipe, const std::function<void(const char *, std::size_t)> &take,
+                   DWORD most = MAXDWORD) {
+    bool took = false;
+    DWORD available = 0;
+    while (most > 0 && PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) &&
+           available > 0) {
+        char buffer[65536];
+        DWORD count = 0;
+        const DWORD asked = std::min<DWORD>({available, most, sizeof buffer});
+        if (!ReadFile(pipe, buffer, asked, &count, nullptr) || count == 0) break;
+        take(buffer, count);
+        most -= count;
+        took = true;
+    }
+    return took;
 }
 
-// Takes what the pipe holds now; answers false once the pipe is closed.
-bool TakeAvailable(HANDLE pipe, std::string &pending,
-                   const std::function<void(const std::string &)> &onLine, bool &tookAny) {
-    DWORD available = 0;
-    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return false;
-    while (available > 0) {
-        char buffer[4096];
-        DWORD count = 0;
-        if (!ReadFile(pipe, buffer, sizeof buffer < available ? sizeof buffer : available, &count,
-                      nullptr)) {
-            return false;
-        }
-        available -= count;
-        tookAny = tookAny || count > 0;
-        pending.append(buffer, count);
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-            std::string line = pending.substr(0, end);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            onLine(line);
-            pending.erase(0, end + 1);
-        }
-    }
-    return true;
+// A job that ends the processes in it when its last handle closes: at the
+// worker's end, or with the validator.
+HANDLE JobThatEndsWithUs() {
+    const HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (job == nullptr) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return job;
+}
+
+DWORD MillisecondsUntil(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<DWORD>(std::clamp<long long>(left, 0, kIdleMilliseconds));
 }
 
 }  // namespace
 
 ChildEnd RunChild(const std::string &program, const std::vector<std::string> &arguments,
-                  std::chrono::seconds quietLimit,
-                  const std::function<void(const std::string &)> &onLine) {
+                  const ChildWatch &watch) {
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
+    Handle channelRead, channelWrite, outputRead, outputWrite;
+    if (!CreatePipe(channelRead.Out(), channelWrite.Out(), &inheritable, kChannelBytes) ||
+        !CreatePipe(outputRead.Out(), outputWrite.Out(), &inheritable, kOutputBytes)) {
         return {false, 0, false, ErrorText("no pipe")};
     }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(channelRead.Get(), HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(outputRead.Get(), HANDLE_FLAG_INHERIT, 0);
+    Handle empty(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                             OPEN_EXISTING, 0, nullptr));
+    const Handle job(JobThatEndsWithUs());
 
     std::string commandLine = QuoteArgument(program);
     for (const std::string &argument : arguments) commandLine += " " + QuoteArgument(argument);
+    // The inherited handle has the same value in the worker.
+    commandLine += " --channel " +
+                   std::to_string(reinterpret_cast<uintptr_t>(channelWrite.Get()));
     std::wstring wideLine = Wide(commandLine);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
+    startup.hStdInput = empty.Get();
+    startup.hStdOutput = outputWrite.Get();
+    startup.hStdError = outputWrite.Get();
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(Wide(program).c_str(), wideLine.data(), nullptr, nullptr,
-                                        TRUE, 0, nullptr, nullptr, &startup, &process);
-    CloseHandle(writeEnd);
-    if (!started) {
-        ChildEnd failed{false, 0, false, ErrorText(("could not start '" + program + "'").c_str())};
-        CloseHandle(readEnd);
-        return failed;
-    }
+    const BOOL started =
+        CreateProcessW(Wide(program).c_str(), wideLine.data(), nullptr, nullptr, TRUE,
+                       CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
+    channelWrite.Close();
+    outputWrite.Close();
+    empty.Close();
+    if (!started) return {false, 0, false, ErrorText("could not start '" + program + "'")};
+    const Handle worker(process.hProcess);
+    if (job.Valid()) AssignProcessToJobObject(job.Get(), worker.Get());
+    ResumeThread(process.hThread);
     CloseHandle(process.hThread);
 
+    const auto takeOutput = [&](const char *bytes, std::size_t count) {
+        watch.onOutput(bytes, count);
+    };
+    // What the worker printed before a report comes first.
+    ChannelLines lines([&](const std::string &line) {
+        ReadAvailable(outputRead.Get(), takeOutput, kMostOutputAtOnce);
+        watch.onReport(line);
+    });
+    const auto takeReport = [&](const char *bytes, std::size_t count) { lines.Take(bytes, count); };
+
     ChildEnd end;
-    std::string pending;
-    auto lastLine = std::chrono::steady_clock::now();
     for (;;) {
-        bool tookAny = false;
-        const bool open = TakeAvailable(readEnd, pending, onLine, tookAny);
-        if (tookAny) lastLine = std::chrono::steady_clock::now();
-        if (!open) break;
-        if (WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0) {
-            TakeAvailable(readEnd, pending, onLine, tookAny);
+        bool took = ReadAvailable(outputRead.Get(), takeOutput, kMostOutputAtOnce);
+        took = ReadAvailable(channelRead.Get(), takeReport) || took;
+        const Clock::time_point deadline = watch.deadline();
+        if (WaitForSingleObject(worker.Get(), took ? 0 : MillisecondsUntil(deadline)) ==
+            WAIT_OBJECT_0) {
             break;
         }
-        if (std::chrono::steady_clock::now() - lastLine > quietLimit) {
-            TerminateProcess(process.hProcess, 1);
-            end.silent = true;
+        if (Clock::now() >= deadline) {
+            end.stopped = true;
             break;
         }
     }
-    if (!pending.empty()) onLine(pending);
-    WaitForSingleObject(process.hProcess, INFINITE);
+    // The rest of what the worker wrote, then everything it started ends.
+    ReadAvailable(outputRead.Get(), takeOutput, kMostOutputAtOnce);
+    ReadAvailable(channelRead.Get(), takeReport);
+    if (job.Valid()) TerminateJobObject(job.Get(), 1);
+    if (end.stopped) TerminateProcess(worker.Get(), 1);
+    WaitForSingleObject(worker.Get(), INFINITE);
     DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    CloseHandle(readEnd);
-    end.exitedNormally = !end.silent && code < 0xC0000000u;
+    GetExitCodeProcess(worker.Get(), &code);
+    end.exitedNormally = !end.stopped && code < 0xC0000000u;
     end.exitStatus = static_cast<int>(code);
-    end.how = end.silent ? "no answer for " + std::to_string(quietLimit.count()) + " s, so stopped"
-                         : ExitText(code);
+    end.how = ExitText(code);
     return end;
 }
 
@@ -143,7 +177,7 @@ std::string OwnProgramPath() {
     wchar_t path[MAX_PATH * 4];
     const DWORD length = GetModuleFileNameW(nullptr, path, sizeof path / sizeof path[0]);
     if (length == 0 || length >= sizeof path / sizeof path[0]) return {};
-    return Narrow(path);
+    return Narrow(path, static_cast<int>(length));
 }
 
 // The rules by which a Windows program's C runtime splits its command line:
@@ -165,18 +199,6 @@ std::string QuoteArgument(const std::string &argument) {
     }
     quoted.append(2 * backslashes, '\\');
     return quoted + "\"";
-}
-
-uint64_t ProcessMemoryBytes() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
-    return counters.PagefileUsage;
-}
-
-void EndQuietlyOnFaults() {
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-    SetUnhandledExceptionFilter(EndWithTheFaultsCode);
 }
 
 }  // namespace standin::validator

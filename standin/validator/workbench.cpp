@@ -1,6 +1,11 @@
 #include "standin/validator/workbench.h"
 
+#include <cstdlib>
 #include <exception>
+
+#include "standin/validator/fault_context.h"
+#include "standin/validator/process_state.h"
+#include "standin/validator/validator_platform.h"
 
 namespace standin::validator {
 
@@ -27,20 +32,52 @@ void CaseLog::Watch(Host &host, const std::string &title) {
     host.WatchCalls([this](const HostCall &call) { Lines(TraceLines(call)); });
 }
 
+namespace {
+
+// Names the entry point running while this lives.
+class Running {
+public:
+    explicit Running(const char *entryPoint) { SetRunningEntryPoint(entryPoint); }
+    ~Running() { SetRunningEntryPoint(nullptr); }
+    Running(const Running &) = delete;
+    Running &operator=(const Running &) = delete;
+};
+
+// What the module left changed of the process, each said to have happened
+// `when` ("FinaleExtensionInvoke ").
+void AddProcessChanges(Faults &faults, const std::string &when) {
+    // A copy of the worker the module made carries on no further.
+    if (IsCopyOfTheWorker()) std::_Exit(0);
+    if (ProcessWatch *watch = ActiveProcessWatch()) {
+        for (const std::string &change : watch->Check()) faults.push_back(when + change);
+    }
+}
+
+}  // namespace
+
 Plugin &Workbench::Module() {
-    if (!module_) module_ = std::make_unique<Plugin>(modulePath_);
+    if (!module_) {
+        {
+            const Running loading("its loading");
+            module_ = std::make_unique<Plugin>(modulePath_);
+        }
+        AddProcessChanges(loadingFaults_, "while it was loaded, it ");
+    }
     return *module_;
 }
 
-std::string Escaped(const char *function, const std::function<void()> &call) {
+Faults CallEntryPoint(const char *entryPoint, const std::function<void()> &call) {
+    Faults faults;
     try {
+        const Running running(entryPoint);
         call();
     } catch (const std::exception &error) {
-        return std::string("an exception left ") + function + ": " + error.what();
+        faults.push_back(std::string("an exception left ") + entryPoint + ": " + error.what());
     } catch (...) {
-        return std::string("an exception left ") + function;
+        faults.push_back(std::string("an exception left ") + entryPoint);
     }
-    return {};
+    AddProcessChanges(faults, std::string(entryPoint) + " ");
+    return faults;
 }
 
 }  // namespace standin::validator

@@ -54,15 +54,18 @@ public:
     Workbench(std::string modulePath, uint32_t seed)
         : modulePath_(std::move(modulePath)), seed_(seed) {}
 
-    // Throws UsageError when the module does not load or lacks an entry
-    // point.
+    // Loads the module when first asked. Throws UsageError when it does not
+    // load or lacks an entry point.
     Plugin &Module();
     uint32_t Seed() const { return seed_; }
+    // What the module changed of the process while it was loaded, once.
+    Faults TakeLoadingFaults() { return std::move(loadingFaults_); }
 
 private:
     std::string modulePath_;
     uint32_t seed_;
     std::unique_ptr<Plugin> module_;
+    Faults loadingFaults_;
 };
 
 // The host the module's host calls reach while this lives.
@@ -74,8 +77,11 @@ public:
     CurrentHost &operator=(const CurrentHost &) = delete;
 };
 
-// Makes one call into the module; answers what escaped from it ("an
-// exception left FinaleExtensionInvoke: ..."), or empty when nothing did.
-std::string Escaped(const char *function, const std::function<void()> &call);
+// Makes one call into the module as a host does. While it runs, a crash
+// report names `entryPoint`; afterwards come what escaped from it ("an
+// exception left FinaleExtensionInvoke: ...") and what of the process it
+// left changed or running ("FinaleExtensionInvoke changed the current
+// folder from ..."), each put back (process_state.h).
+Faults CallEntryPoint(const char *entryPoint, const std::function<void()> &call);
 
 }  // namespace standin::validator

@@ -4,8 +4,11 @@
 #include <cstdlib>
 #include <exception>
 #include <functional>
+#include <iostream>
 
 #include "standin/validator/checks.h"
+#include "standin/validator/fault_context.h"
+#include "standin/validator/process_state.h"
 #include "standin/validator/validator_platform.h"
 #include "standin/validator/worker_protocol.h"
 
@@ -23,19 +26,27 @@ std::string OneLine(std::string text) {
 
 namespace {
 
-class Reporter {
-public:
-    explicit Reporter(std::ostream &out) : out_(out) {}
-    // Each line goes out whole and at once, so that a crash right after it
-    // leaves it read.
-    void Line(const std::string &text) {
-        out_ << "\n" << protocol::kMarker << protocol::OneLine(text) << "\n";
-        out_.flush();
-    }
+// Each line goes out whole and at once, so that a crash right after it
+// leaves it read; what the module printed before it goes out first.
+void Report(const std::string &text) {
+    std::fflush(nullptr);
+    std::cout.flush();
+    std::cerr.flush();
+    if (IsCopyOfTheWorker()) std::_Exit(0);
+    // The process is ending at a fault, whose report stands.
+    while (FaultReported()) WaitForTheEnd();
+    std::string line = protocol::OneLine(text).substr(0, protocol::kLongestLine);
+    line += '\n';
+    WriteReport(line.data(), line.size());
+}
 
-private:
-    std::ostream &out_;
-};
+// A module that ends the host with exit() gets no crash handler's report.
+void ReportAnExit() {
+    if (IsCopyOfTheWorker() || FaultReported()) return;
+    const char *entryPoint = RunningEntryPoint();
+    Report(std::string("crash ended the host by calling exit()") +
+           (entryPoint != nullptr ? std::string(" during ") + entryPoint : ""));
+}
 
 std::string Joined(const Faults &faults) {
     std::string text;
@@ -56,44 +67,78 @@ std::string Guarded(Step step) {
     return {};
 }
 
+// The cases to run: all from the first asked for, or up to the one asked
+// for; empty, with `noCase` saying why, when it is not among them.
+struct Range {
+    std::size_t first = 0, last = 0;  // last: one past
+    std::string noCase;
+};
+
+Range RangeOf(const WorkerRequest &request, const std::vector<CaseParameters> &cases) {
+    Range range{request.from.value_or(0), cases.size(), {}};
+    if (!request.onlyCase) return range;
+    const CaseParameters asked = CaseParameters::Parse(*request.onlyCase);
+    for (std::size_t number = 0; number < cases.size(); ++number) {
+        if (!cases[number].Matches(asked)) continue;
+        range.first = request.from.value_or(number);
+        range.last = number + 1;
+        if (range.first > number) {
+            range.noCase = "--from " + std::to_string(range.first) + " comes after the case, " +
+                           "which is number " + std::to_string(number) + " of its check";
+        }
+        return range;
+    }
+    range.noCase = "no case '" + request.check + ":" + *request.onlyCase + "' in the check " +
+                   request.check +
+                   (cases.empty() ? ", which has no cases for this module"
+                                  : "; its cases are like " + request.check + ":" +
+                                        cases.front().ToString() + " (" +
+                                        std::to_string(cases.size()) + " cases)");
+    return range;
+}
+
 }  // namespace
 
-void RunWorker(const WorkerRequest &request, std::ostream &out) {
-    EndQuietlyOnFaults();
-    Reporter report(out);
+void RunWorker(const WorkerRequest &request) {
+    OpenReportChannel(request.channel);
+    ReportFaultsOnTheChannel();
+    std::atexit(ReportAnExit);
+    // What the process is now is what the module must leave it as.
+    WatchThisProcess();
     const Check *check = FindCheck(request.check);
     Workbench bench(request.module, request.seed);
     std::vector<CaseParameters> cases;
     const std::string unlisted = Guarded([&] {
         if (check == nullptr) throw std::runtime_error("no check '" + request.check + "'");
-        cases = request.onlyCase
-                    ? std::vector<CaseParameters>{CaseParameters::Parse(*request.onlyCase)}
-                    : check->listCases(bench);
+        cases = check->listCases(bench);
     });
+    const Range range = unlisted.empty() ? RangeOf(request, cases) : Range{};
     if (!unlisted.empty()) {
-        report.Line("unlisted " + unlisted);
+        Report("unlisted " + unlisted);
+    } else if (!range.noCase.empty()) {
+        Report("nocase " + range.noCase);
     } else {
-        report.Line("cases " + std::to_string(cases.size()));
+        Report("cases " + std::to_string(cases.size()));
         for (std::size_t i = 0; i < cases.size(); ++i) {
-            report.Line("case " + std::to_string(i) + " " + cases[i].ToString());
+            Report("case " + std::to_string(i) + " " + cases[i].ToString());
         }
-        for (std::size_t i = request.from; i < cases.size(); ++i) {
+        Report("runs " + std::to_string(range.first) + " " + std::to_string(range.last));
+        for (std::size_t i = range.first; i < range.last; ++i) {
             const std::string number = std::to_string(i);
-            report.Line("begin " + number);
+            SetCurrentCase(i);
+            Report("begin " + number);
             CaseLog log(request.trace ? std::function<void(const std::string &)>(
-                                            [&report](const std::string &line) {
-                                                report.Line("trace " + line);
-                                            })
+                                            [](const std::string &line) { Report("trace " + line); })
                                       : nullptr);
-            Faults faults;
-            AddFault(faults, Guarded([&] { faults = check->runCase(bench, cases[i], log); }));
-            for (const std::string &note : log.Notes()) report.Line("note " + number + " " + note);
-            report.Line(faults.empty() ? "pass " + number
-                                       : "fail " + number + " " + Joined(faults));
+            Faults faults = bench.TakeLoadingFaults();
+            AddFault(faults, Guarded([&] { AddFaults(faults, check->runCase(bench, cases[i], log)); }));
+            AddFaults(faults, bench.TakeLoadingFaults());
+            for (const std::string &note : log.Notes()) Report("note " + number + " " + note);
+            Report(faults.empty() ? "pass " + number : "fail " + number + " " + Joined(faults));
+            SetCurrentCase(kNoCase);
         }
     }
-    report.Line("done");
-    std::fflush(stdout);
+    Report("done");
     std::_Exit(0);
 }
 

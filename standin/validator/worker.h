@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <ostream>
 #include <string>
 
 namespace standin::validator {
@@ -15,14 +14,16 @@ struct WorkerRequest {
     std::string module;
     uint32_t seed = 0;
     std::string check;
-    std::size_t from = 0;                 // the first case to run
-    std::optional<std::string> onlyCase;  // its parameters: run this case alone
-    bool trace = false;                   // report each case's host calls
+    std::string channel;                  // the --channel the validator gave
+    std::optional<std::string> onlyCase;  // its parameters: run up to this case
+    // The first case to run; with `onlyCase`, none runs that case alone.
+    std::optional<std::size_t> from;
+    bool trace = false;  // report each case's host calls
 };
 
-// Runs the cases and reports them on `out` (worker_protocol.h), then ends
-// the process: whatever the module left behind is not the worker's to
+// Runs the cases and reports them on the channel (worker_protocol.h), then
+// ends the process: whatever the module left behind is not the worker's to
 // clean up.
-[[noreturn]] void RunWorker(const WorkerRequest &request, std::ostream &out);
+[[noreturn]] void RunWorker(const WorkerRequest &request);
 
 }  // namespace standin::validator

@@ -1,20 +1,28 @@
-// What a worker process tells the validator, one line each, behind a
-// marker, so that anything the module itself prints is told apart:
-//   @validate cases 24             how many cases the check has
-//   @validate case 3 command=0,... the parameters of case 3
-//   @validate unlisted <why>       the cases could not be listed
-//   @validate begin 3              case 3 starts
-//   @validate note 3 <text>        what case 3 measured
-//   @validate trace <line>         one line of the host calls, for --trace
-//   @validate pass 3 / fail 3 <what was seen>
-//   @validate done                 every case asked for has ended
+// What a worker process tells the validator, a line each, on a private
+// channel that the module is not told about and that no program it starts
+// inherits (whatever the module prints goes elsewhere, and is kept apart):
+//   cases 24              how many cases the check has
+//   case 3 command=0,...  the parameters of case 3
+//   runs 0 24             this worker runs cases 0 to 23
+//   unlisted <why>        the cases could not be listed
+//   nocase <why>          --case names no case of the check: bad input
+//   begin 3               case 3 starts
+//   note 3 <text>         what case 3 measured
+//   trace <line>          one line of the host calls, for --trace
+//   pass 3 / fail 3 <what was seen>
+//   done                  every case asked for has ended
+// and, from a crash handler, as the worker ends (fault_context.h):
+//   late 3 <what>         the module did <what>, which case 3 caused
+//   crash <what>          the module did <what> in the case running
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace standin::validator::protocol {
 
-inline constexpr const char *kMarker = "@validate ";
+// The longest line a worker sends; what was seen is cut to fit.
+inline constexpr std::size_t kLongestLine = 4000;
 
 // `text` on one line: line ends become spaces.
 std::string OneLine(std::string text);

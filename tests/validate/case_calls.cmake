@@ -1,7 +1,27 @@
-# Runs one case with its host calls and looks at them.
-#   -DPROGRAM=... -DEMULATOR=... -DARGS=a|b|c -DSTATUS=n -DCALLS=regex
+# Runs validate once and looks at its report (the host calls of a case, or
+# the summary) or at its one-line error.
+#   -DPROGRAM=... -DEMULATOR=... -DARGS=a|b|c -DSTATUS=n [-DCALLS=regex] [-DERROR=regex]
+#   [-DCOPY=<file>|<copy>]: the copy is made first
 include(${CMAKE_CURRENT_LIST_DIR}/run_validate.cmake)
 
+if(COPY)
+  string(REPLACE "|" ";" copy "${COPY}")
+  list(GET copy 0 from)
+  list(GET copy 1 to)
+  get_filename_component(folder "${to}" DIRECTORY)
+  file(MAKE_DIRECTORY "${folder}")
+  file(COPY_FILE "${from}" "${to}")
+endif()
+
 string(REPLACE "|" ";" arguments "${ARGS}")
-run_validate("the case" ${STATUS} ${arguments})
-require_report("the case" "${CALLS}" "its host calls are not as they should be")
+run_validate("the run" ${STATUS} ${arguments})
+if(CALLS)
+  require_report("the run" "${CALLS}" "its report is not as it should be")
+endif()
+if(ERROR)
+  string(REGEX MATCHALL "\n" lines "${error_output}")
+  list(LENGTH lines line_count)
+  if(NOT error_output MATCHES "${ERROR}" OR NOT line_count EQUAL 1)
+    message(FATAL_ERROR "the run: standard error is not the one line '${ERROR}':\n${error_output}")
+  endif()
+endif()

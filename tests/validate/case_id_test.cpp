@@ -36,6 +36,15 @@ TEST(CaseIds, ASecondValueForAKeyReplacesTheFirst) {
     EXPECT_EQ(parameters.ToString(), "command=1,call=1");
 }
 
+TEST(CaseIds, MatchWhateverTheOrderOfTheirParametersButNotWithOneMoreOrOneChanged) {
+    const CaseParameters listed = CaseParameters::Parse("command=0,document=short,selection=all");
+    EXPECT_TRUE(listed.Matches(CaseParameters::Parse("selection=all,command=0,document=short")));
+    EXPECT_FALSE(listed.Matches(CaseParameters::Parse("command=0,document=short")));
+    EXPECT_FALSE(
+        listed.Matches(CaseParameters::Parse("command=0,document=short,selection=all,call=1")));
+    EXPECT_FALSE(listed.Matches(CaseParameters::Parse("command=1,document=short,selection=all")));
+}
+
 struct Malformed {
     const char *name;
     std::function<void()> read;

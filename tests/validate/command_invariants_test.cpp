@@ -119,6 +119,29 @@ const Commands kCommands[] = {
      },
      1,
      {"saved 28 bytes of 'SOSS' (1,0), of which the host had given it 16"}},
+    {"SavesLessThanItLoaded",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1, 20);
+     },
+     1,
+     {"saved only 20 bytes of 'SOSS' (1,0), of which the host had given it 28: the rest of the "
+      "user's record is lost"}},
+    {"SavesWhatFitTheRoomOfALongerRecord",
+     [](Session &s) {
+         s.Load(1, 16);
+         s.Save(1, 16);
+     },
+     1,
+     {}},
+    {"SavesNothingOfWhatItLoaded",
+     [](Session &s) {
+         s.Load(3);
+         s.Save(3, 0);
+     },
+     1,
+     {"saved only 0 bytes of 'SOSS' (3,0), of which the host had given it 20: the rest of the "
+      "user's record is lost"}},
     {"SavesWithANegativeLength",
      [](Session &s) {
          s.Load(1);
@@ -149,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(Calls, CommandInvariants, ::testing::ValuesIn(kCommands
                          [](const auto &info) { return std::string(info.param.name); });
 
 // A host that misreports sizes: a module that believes the host's word, up
-// to the room it offered, makes nothing up; beyond the room it does.
+// to the room it offered, makes nothing up and cuts nothing short; beyond
+// the room, or short of both what was copied and what was said, it does.
 struct Report {
     const char *name;
     int32_t reported;
@@ -161,11 +185,14 @@ const Report kReports[] = {
     {"LargerThanCopiedWithinTheRoom", 28, 28, true}, {"ZeroWhileItCopiedTwenty", 0, 20, true},
     {"NegativeWhileItCopiedTwenty", -1, 20, true},   {"BeyondTheRoom", 4096, 29, false},
     {"ZeroAndASaveLongerThanCopied", 0, 21, false},
+    {"SmallerThanCopiedAndASaveOfThat", 12, 12, true},
+    {"SmallerThanCopiedAndASaveShorterStill", 12, 11, false},
+    {"LargerThanCopiedAndASaveShorterThanCopied", 28, 19, false},
 };
 
 class MisreportedSizes : public ::testing::TestWithParam<Report> {};
 
-TEST_P(MisreportedSizes, BoundTheSaveByTheLargerOfCopiedAndReportedWithinTheRoom) {
+TEST_P(MisreportedSizes, BoundTheSaveByWhatWasCopiedAndWhatWasSaid) {
     Session session;
     const int32_t reported = GetParam().reported;
     session.host.BendLoadSizes([reported](int32_t, int32_t *size) { *size = reported; });

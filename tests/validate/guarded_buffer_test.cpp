@@ -1,5 +1,6 @@
 // Guard bytes around a buffer the host hands over: every write outside it
-// is found and said by its offsets, and so is a change inside.
+// is found and said by its offsets, and so is a change inside; once its
+// call has returned, a write into it ends the process.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,6 +58,18 @@ TEST(GuardBytes, AFilledBufferHoldsItsFillAndAnEmptyOneStillHasGuards) {
     GuardedBuffer empty(0, 0);
     empty.Data()[0] ^= 0xFF;
     EXPECT_EQ(empty.WritesOutside("nothing"), "wrote byte 0 past the end of nothing");
+}
+
+TEST(GuardBytes, ARetiredBufferCanStillBeReadButAWriteIntoItFaults) {
+    const std::vector<uint8_t> content(20, 0x11);
+    GuardedBuffer buffer(content);
+    buffer.Retire("the record");
+    EXPECT_EQ(buffer.Content(), content);
+    EXPECT_EQ(buffer.WritesOutside("the record"), "");
+    EXPECT_DEATH(buffer.Data()[4] = 0, "");
+    GuardedBuffer next(4, 0);
+    next.Data()[0] = 1;
+    EXPECT_EQ(next.Content(), (std::vector<uint8_t>{1, 0, 0, 0}));
 }
 
 }  // namespace

@@ -2,9 +2,25 @@
 // gives the first staff system a left indent of 72 EVPUs when measures are
 // selected. Built once sound, and once with each fault a module may have
 // (KARVO_FAULT_...), so that the tests show the validator names each.
+#include <atomic>
+#include <cfenv>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 #include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <pthread.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "hostdata/data_tag.h"
 #include "hostdata/fx_host_api.h"
@@ -19,6 +35,7 @@ constexpr std::size_t kSystemSize = 28;
 constexpr std::size_t kLeftIndent = 2;
 constexpr uint16_t kIndent = 72;
 constexpr std::size_t kSelectionFirstMeasure = 4;
+constexpr std::size_t kSelectionLastMeasure = 14;
 constexpr const char *kTexts[] = {"Small Indent", "Indents the first system.",
                                   "Small/Indent First"};
 
@@ -27,6 +44,102 @@ Function HostFunction(const char *name) {
     return reinterpret_cast<Function>(
         platform::FindExport(platform::FindLoadedModule("FINALE.EXE"), name));
 }
+
+// What a faulty module does to the process, on each system; each build
+// of the module uses some of it.
+#if defined(_WIN32)
+constexpr const char *kNullDevice = "NUL";
+constexpr const char *kAnotherLocale = "German";
+[[maybe_unused]] void Pause(unsigned milliseconds) { Sleep(milliseconds); }
+[[maybe_unused]] void GoToTheRootFolder() { SetCurrentDirectoryA("C:\\"); }
+[[maybe_unused]] void StartThread(void (*run)(void *), void *argument) {
+    struct Start {
+        void (*run)(void *);
+        void *argument;
+    };
+    const HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void *start) -> DWORD {
+            const Start taken = *static_cast<Start *>(start);
+            delete static_cast<Start *>(start);
+            taken.run(taken.argument);
+            return 0;
+        },
+        new Start{run, argument}, 0, nullptr);
+    if (thread != nullptr) CloseHandle(thread);
+}
+// The program of that name in the module's own folder.
+[[maybe_unused]] std::string Beside(const char *name) {
+    HMODULE self = nullptr;
+    char path[MAX_PATH] = {};
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&Beside), &self);
+    GetModuleFileNameA(self, path, sizeof path);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of("\\/") + 1) + name + ".exe";
+}
+[[maybe_unused]] void StartProgram(const std::string &program, const char *argument) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string line = program + " " + argument;
+    if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+#else
+constexpr const char *kNullDevice = "/dev/null";
+constexpr const char *kAnotherLocale = "C.UTF-8";
+[[maybe_unused]] void Pause(unsigned milliseconds) { usleep(milliseconds * 1000); }
+[[maybe_unused]] void GoToTheRootFolder() {
+    if (chdir("/") != 0) return;
+}
+[[maybe_unused]] void StartThread(void (*run)(void *), void *argument) {
+    struct Start {
+        void (*run)(void *);
+        void *argument;
+    };
+    pthread_t thread;
+    if (pthread_create(
+            &thread, nullptr,
+            [](void *start) -> void * {
+                const Start taken = *static_cast<Start *>(start);
+                delete static_cast<Start *>(start);
+                taken.run(taken.argument);
+                return nullptr;
+            },
+            new Start{run, argument}) == 0) {
+        pthread_detach(thread);
+    }
+}
+// The program of that name in the module's own folder.
+[[maybe_unused]] std::string Beside(const char *name) {
+    Dl_info self{};
+    dladdr(reinterpret_cast<void *>(&Beside), &self);
+    std::string folder = self.dli_fname != nullptr ? self.dli_fname : "";
+    return folder.substr(0, folder.find_last_of('/') + 1) + name;
+}
+extern "C" char **environ;
+[[maybe_unused]] void StartProgram(const std::string &program, const char *argument) {
+    char *argv[] = {const_cast<char *>(program.c_str()), const_cast<char *>(argument), nullptr};
+    pid_t child = 0;
+    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv, environ) == 0) {
+        waitpid(child, nullptr, 0);
+    }
+}
+#endif
+
+// A null pointer the compiler cannot see through.
+volatile int *volatile nowhere = nullptr;
+[[maybe_unused]] void Crash() { *nowhere = 1; }
+
+#if defined(KARVO_FAULT_KEEPS_THE_INIT_WORD)
+uint32_t *keptInitWord = nullptr;
+#endif
 
 void IndentFirstSystem() {
     const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
@@ -54,6 +167,11 @@ void IndentFirstSystem() {
     auto *undo = new std::vector<uint8_t>(16 << 10);
     std::memcpy(undo->data(), record, static_cast<std::size_t>(loaded));
 #endif
+#if defined(KARVO_FAULT_SAVES_A_SHORTER_RECORD)
+    // Saves only the fields it knows of, up to the first measure.
+    save(hostdata::kStaffSystemTag, &key, record, 10, kDataVersion);
+    return;
+#endif
     save(hostdata::kStaffSystemTag, &key, record, loaded, kDataVersion);
 }
 
@@ -75,6 +193,16 @@ void FillRecord(uint8_t *record, std::size_t unitBytes, std::size_t fieldUnits,
 extern "C" {
 
 uint32_t FinaleExtensionVersion(uint32_t) {
+#if defined(KARVO_FAULT_NOISY)
+    // Sixteen megabytes without a line end, once in a process.
+    static bool spoken = false;
+    if (!spoken) {
+        spoken = true;
+        const std::string chatter(16 << 20, 'x');
+        std::fwrite(chatter.data(), 1, chatter.size(), stdout);
+        std::fflush(stdout);
+    }
+#endif
 #if defined(KARVO_FAULT_CALLS_THE_HOST_IN_THE_HANDSHAKE)
     // Asks which part is shown before the host has opened a document to it.
     if (const auto part = HostFunction<FX_GetCurrentPartID_fn>("FX_GetCurrentPartID")) {
@@ -95,6 +223,10 @@ uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
 #else
     *initWord |= 1u;
 #endif
+#if defined(KARVO_FAULT_KEEPS_THE_INIT_WORD)
+    // To mark the host's word again later, which is no longer the host's.
+    keptInitWord = initWord;
+#endif
     return 1;
 }
 
@@ -111,8 +243,19 @@ uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
 #else
     constexpr std::size_t kCleared = FINALE_MENU_RECORD_FLAG_OFFSET;
 #endif
+#if defined(KARVO_FAULT_NOISY)
+    // Chatters on whenever it is asked, without a line end.
+    std::fputs(std::string(4096, 'y').c_str(), stderr);
+#endif
+#if defined(KARVO_FAULT_CHANGES_ITS_MENU_BETWEEN_ENUMERATIONS)
+    // Counts how often it was asked, and says so every other time.
+    static unsigned asked = 0;
+    const char *menuText = ++asked % 2 == 0 ? "Small/Indent First Again" : kTexts[2];
+#else
+    const char *menuText = kTexts[2];
+#endif
     FillRecord(static_cast<uint8_t *>(record), 1, FINALE_MENU_RECORD_TEXT_BYTES,
-               FINALE_MENU_RECORD_FLAG_OFFSET, kCleared, kTexts[2]);
+               FINALE_MENU_RECORD_FLAG_OFFSET, kCleared, menuText);
     return 1;
 }
 
@@ -134,6 +277,22 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     if (selection == nullptr) return 1;
 #endif
     if (hostdata::ReadU16(selection, kSelectionFirstMeasure) == 0) return 1;
+#if defined(KARVO_FAULT_HANGS_ON_EVERY_SECOND_INVOKE)
+    // Waits for something that never comes, telling the user so.
+    static unsigned invokes = 0;
+    if (++invokes % 2 == 0) {
+        for (;;) {
+            std::puts("still working");
+            std::fflush(stdout);
+            Pause(10);
+        }
+    }
+#endif
+#if defined(KARVO_FAULT_CRASHES_ON_THE_SECOND_INVOKE)
+    // Frees a cache on its first run that its second still uses.
+    static unsigned invokes = 0;
+    if (++invokes == 2) Crash();
+#endif
     IndentFirstSystem();
 #if defined(KARVO_FAULT_CHANGES_THE_SELECTION)
     // Clears the selection's staff slots, as if it were the module's own.
@@ -143,6 +302,70 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
 #if defined(KARVO_FAULT_WRITES_PAST_THE_SELECTION)
     // Marks the selection as handled, in a word past its 20 bytes.
     hostdata::WriteU32(const_cast<void *>(selection), 20, 1);
+#endif
+#if defined(KARVO_FAULT_LEAKS_PER_SELECTED_MEASURE)
+    // Eight bytes of notes for each selected measure, never freed.
+    const int measures = hostdata::ReadI16(selection, kSelectionLastMeasure) -
+                         hostdata::ReadI16(selection, kSelectionFirstMeasure) + 1;
+    static void *notes = nullptr;
+    if (void *more = measures > 0 ? std::calloc(static_cast<std::size_t>(measures), 8) : nullptr) {
+        std::memcpy(more, &notes, sizeof notes);
+        notes = more;
+    }
+#endif
+#if defined(KARVO_FAULT_WRITES_INTO_THE_SELECTION_LATER)
+    // Marks the selection as handled from a thread, when the next command
+    // comes; that one waits a little for it.
+    static bool started = false;
+    static std::atomic<bool> nextCommand{false};
+    if (started) {
+        nextCommand = true;
+        Pause(200);
+    } else {
+        started = true;
+        StartThread(
+            [](void *record) {
+                while (!nextCommand) Pause(1);
+                hostdata::WriteU16(record, kSelectionFirstMeasure, 0);
+            },
+            const_cast<void *>(selection));
+    }
+#endif
+#if defined(KARVO_FAULT_KEEPS_THE_INIT_WORD)
+    *keptInitWord |= 2u;
+#endif
+#if defined(KARVO_FAULT_CHANGES_THE_CURRENT_FOLDER)
+    GoToTheRootFolder();
+#endif
+#if defined(KARVO_FAULT_CHANGES_THE_LOCALE)
+    std::setlocale(LC_ALL, kAnotherLocale);
+#endif
+#if defined(KARVO_FAULT_CHANGES_THE_FLOATING_POINT_ROUNDING)
+    std::fesetround(FE_TOWARDZERO);
+#endif
+#if defined(KARVO_FAULT_SILENCES_THE_STANDARD_STREAMS)
+    // Keeps its own chatter quiet, for the whole host.
+    if (std::freopen(kNullDevice, "w", stdout) == nullptr) return 1;
+    if (std::freopen(kNullDevice, "w", stderr) == nullptr) return 1;
+#endif
+#if defined(KARVO_FAULT_FORKS_A_SECOND_HOST)
+    // Forks to save in the background; the copy carries on as the host.
+    fork();
+#endif
+#if defined(KARVO_FAULT_STARTS_A_LINGERING_PROCESS)
+    // A helper that outlives the command: it puts itself in the background,
+    // with the host's standard streams, and the program that started it ends.
+    StartProgram(Beside("lingerer"), "--background");
+#endif
+#if defined(KARVO_FAULT_ENDS_THE_HOST_WITH_EXIT)
+    // Ends what it takes for its own process.
+    std::exit(0);
+#endif
+#if defined(KARVO_FAULT_PRINTS_THE_END_OF_CHECK_AND_CRASHES)
+    // A line as a worker once ended its check with, then a crash.
+    std::printf("\n@validate done\ndone\n");
+    std::fflush(stdout);
+    Crash();
 #endif
     return 1;
 }

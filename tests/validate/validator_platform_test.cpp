@@ -1,17 +1,30 @@
 // The command lines the validator prints and starts workers with: each
 // argument quoted only when this system's shell needs it, and the host
-// programs that lack a function found beside the program.
+// programs that lack a function found beside the program; a worker stopped
+// at its time, and everything it started ending with it.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include <fstream>
+#endif
 
 #include "standin/validator/runner.h"
 #include "standin/validator/validator_platform.h"
 
 namespace {
 
+using standin::validator::ChildWatch;
+using standin::validator::Clock;
 using standin::validator::HostProgramLacking;
 using standin::validator::QuoteArgument;
+using standin::validator::RunChild;
 
 struct Quoting {
     const char *argument;
@@ -55,6 +68,69 @@ TEST(HostsLackingAFunction, AreBesideTheProgramUnderItsName) {
               "Z:\\host\\lacking\\FX_NextEData\\FINALE.EXE");
     EXPECT_EQ(HostProgramLacking("FINALE.EXE", "FX_SlotToInst"),
               "lacking/FX_SlotToInst/FINALE.EXE");
+}
+
+// The program of the tests that lingers, or starts itself in the background.
+const char *const kLingerer = KARVO_LINGERER;
+
+struct Heard {
+    std::string output;
+    int reports = 0;
+};
+
+ChildWatch Listening(Heard &heard, Clock::time_point deadline) {
+    ChildWatch watch;
+    watch.onReport = [&heard](const std::string &) { ++heard.reports; };
+    watch.onOutput = [&heard](const char *bytes, std::size_t count) {
+        heard.output.append(bytes, count);
+    };
+    watch.deadline = [deadline] { return deadline; };
+    return watch;
+}
+
+bool StillRuns(unsigned long process) {
+#if defined(_WIN32)
+    const HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
+    if (handle == nullptr) return false;
+    // Wine ends a process a moment after it says it has.
+    const bool runs = WaitForSingleObject(handle, 5000) == WAIT_TIMEOUT;
+    CloseHandle(handle);
+    return runs;
+#else
+    // Killed, it may take a moment to go, and stays a while as a zombie.
+    for (int wait = 0; wait < 100; ++wait) {
+        std::ifstream status("/proc/" + std::to_string(process) + "/stat");
+        std::string pid, name, state;
+        if (!(status >> pid >> name >> state) || state == "Z") return false;
+        usleep(50000);
+    }
+    return true;
+#endif
+}
+
+TEST(Workers, EndWithWhatTheyStarted) {
+    Heard heard;
+    const auto end = RunChild(kLingerer, {"--background"},
+                              Listening(heard, Clock::now() + std::chrono::seconds(60)));
+    EXPECT_FALSE(end.stopped);
+    EXPECT_TRUE(end.exitedNormally) << end.how;
+    EXPECT_EQ(heard.reports, 0);
+    // The program it started may have printed first.
+    const std::size_t said = heard.output.find("started ");
+    ASSERT_NE(said, std::string::npos) << heard.output;
+    const unsigned long started = std::strtoul(heard.output.c_str() + said + 8, nullptr, 10);
+    ASSERT_NE(started, 0u);
+    EXPECT_FALSE(StillRuns(started)) << "the program it started outlived it";
+}
+
+TEST(Workers, AreStoppedAtTheirTimeWhateverTheyPrint) {
+    Heard heard;
+    const Clock::time_point start = Clock::now();
+    const auto end =
+        RunChild(kLingerer, {}, Listening(heard, start + std::chrono::milliseconds(1500)));
+    EXPECT_TRUE(end.stopped);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    EXPECT_NE(heard.output.find("still here"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,431 @@
+// Linux, inside a worker: the channel is an inherited file descriptor; a
+// fault is a signal, reported from a handler on a stack of its own; the
+// host's buffers are anonymous mappings; threads and child processes (the
+// worker is the subreaper of everything it starts) are read from /proc.
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <ucontext.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "standin/plugin.h"
+#include "standin/validator/fault_context.h"
+#include "standin/validator/validator_platform.h"
+
+extern char **environ;
+
+namespace standin::validator {
+namespace {
+
+int channel = -1;
+pid_t workerProcess = 0;
+
+// The signals of a fault, as the report names them.
+struct FaultSignal {
+    int number;
+    const char *kind;
+    struct sigaction previous;
+};
+FaultSignal faultSignals[] = {
+    {SIGSEGV, "signal 11 (SIGSEGV)", {}}, {SIGBUS, "signal 7 (SIGBUS)", {}},
+    {SIGFPE, "signal 8 (SIGFPE)", {}},    {SIGILL, "signal 4 (SIGILL)", {}},
+    {SIGABRT, "signal 6 (SIGABRT)", {}},  {SIGTRAP, "signal 5 (SIGTRAP)", {}},
+};
+
+// Room for the handler when the fault is a stack overflow.
+constexpr std::size_t kHandlerStackBytes = 64 * 1024;
+char handlerStack[kHandlerStackBytes];
+
+const char *BaseName(const char *path) {
+    const char *slash = std::strrchr(path, '/');
+    return slash != nullptr ? slash + 1 : path;
+}
+
+void OnFault(int number, siginfo_t *info, void *context) {
+    FaultSignal *fault = nullptr;
+    for (FaultSignal &candidate : faultSignals) {
+        if (candidate.number == number) fault = &candidate;
+    }
+    if (!IsCopyOfTheWorker() && fault != nullptr && FirstFault()) {
+        FaultFacts facts;
+        facts.kind = fault->kind;
+        facts.thread = CurrentThreadId();
+        const auto *machine = &static_cast<ucontext_t *>(context)->uc_mcontext;
+        if (number == SIGSEGV || number == SIGBUS) {
+            facts.hasAddress = true;
+            facts.address = reinterpret_cast<uintptr_t>(info->si_addr);
+            // The page fault's error code: bit 1 set for a write.
+            facts.access = (machine->gregs[REG_ERR] & 2) != 0 ? FaultFacts::Access::Write
+                                                               : FaultFacts::Access::Read;
+        }
+        Dl_info found{};
+        const auto instruction = static_cast<uintptr_t>(machine->gregs[REG_RIP]);
+        if (number != SIGABRT &&
+            dladdr(reinterpret_cast<void *>(instruction), &found) != 0 &&
+            found.dli_fname != nullptr) {
+            facts.module = BaseName(found.dli_fname);
+            facts.offset = instruction - reinterpret_cast<uintptr_t>(found.dli_fbase);
+            facts.symbol = found.dli_sname;
+        }
+        char line[1024];
+        std::size_t length = ComposeFaultReport(facts, line, sizeof line - 1);
+        line[length++] = '\n';
+        WriteReport(line, length);
+    }
+    // Then as before: AddressSanitizer's own report, say, or the end.
+    const struct sigaction previous = fault != nullptr ? fault->previous : (struct sigaction){};
+    if ((previous.sa_flags & SA_SIGINFO) != 0 && previous.sa_sigaction != nullptr) {
+        previous.sa_sigaction(number, info, context);
+    } else if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
+        previous.sa_handler(number);
+    }
+    // The default ends the process: returning runs the faulting instruction
+    // again, or a raised signal is raised again.
+    signal(number, SIG_DFL);
+    if (info->si_code <= 0) raise(number);
+}
+
+// --- The process's aspects ---
+
+std::string Quoted(const std::string &text) { return "'" + text + "'"; }
+
+class CurrentFolder : public ProcessAspect {
+public:
+    CurrentFolder() : taken_(Now()) {}
+    std::string Changed() override {
+        const std::string now = Now();
+        if (now == taken_) return {};
+        return "changed the current folder from " + Quoted(taken_) + " to " + Quoted(now);
+    }
+    void Restore() override {
+        if (chdir(taken_.c_str()) != 0) return;
+    }
+
+private:
+    static std::string Now() {
+        char path[PATH_MAX];
+        return getcwd(path, sizeof path) != nullptr ? path : "(a folder that is gone)";
+    }
+    std::string taken_;
+};
+
+// Each of the three streams, by what it leads to; a copy of each as taken
+// puts it back.
+class StandardStreams : public ProcessAspect {
+public:
+    StandardStreams() {
+        for (int stream = 0; stream < 3; ++stream) {
+            taken_[stream] = Identity(stream);
+            copies_[stream] = fcntl(stream, F_DUPFD_CLOEXEC, kCopiesFrom);
+        }
+    }
+    std::string Changed() override {
+        std::string changed;
+        for (int stream = 0; stream < 3; ++stream) {
+            if (Identity(stream) == taken_[stream]) continue;
+            changed += std::string(changed.empty() ? "" : ", ") + kNames[stream];
+        }
+        return changed.empty() ? "" : "redirected or closed the host's " + changed;
+    }
+    void Restore() override {
+        for (int stream = 0; stream < 3; ++stream) {
+            if (Identity(stream) != taken_[stream] && copies_[stream] >= 0) {
+                dup2(copies_[stream], stream);
+            }
+        }
+    }
+
+private:
+    static constexpr int kCopiesFrom = 100;
+    static constexpr const char *kNames[3] = {"standard input", "standard output",
+                                              "standard error"};
+    static std::string Identity(int stream) {
+        struct stat facts {};
+        if (fstat(stream, &facts) != 0) return "closed";
+        return std::to_string(facts.st_dev) + ":" + std::to_string(facts.st_ino);
+    }
+    std::string taken_[3];
+    int copies_[3] = {-1, -1, -1};
+};
+
+class SignalHandlers : public ProcessAspect {
+public:
+    SignalHandlers() {
+        for (std::size_t i = 0; i < kCount; ++i) sigaction(kSignals[i].number, nullptr, &taken_[i]);
+    }
+    std::string Changed() override {
+        std::string changed;
+        for (std::size_t i = 0; i < kCount; ++i) {
+            struct sigaction now {};
+            sigaction(kSignals[i].number, nullptr, &now);
+            if (Handler(now) == Handler(taken_[i])) continue;
+            changed += std::string(changed.empty() ? "" : ", ") + kSignals[i].name;
+        }
+        return changed.empty() ? "" : "changed the host's handling of " + changed;
+    }
+    void Restore() override {
+        for (std::size_t i = 0; i < kCount; ++i) sigaction(kSignals[i].number, &taken_[i], nullptr);
+    }
+
+private:
+    struct Named {
+        int number;
+        const char *name;
+    };
+    static constexpr Named kSignals[] = {
+        {SIGSEGV, "SIGSEGV"}, {SIGBUS, "SIGBUS"},   {SIGFPE, "SIGFPE"},   {SIGILL, "SIGILL"},
+        {SIGABRT, "SIGABRT"}, {SIGTRAP, "SIGTRAP"}, {SIGINT, "SIGINT"},   {SIGTERM, "SIGTERM"},
+        {SIGHUP, "SIGHUP"},   {SIGPIPE, "SIGPIPE"}, {SIGCHLD, "SIGCHLD"},
+    };
+    static constexpr std::size_t kCount = sizeof kSignals / sizeof kSignals[0];
+    static const void *Handler(const struct sigaction &action) {
+        return (action.sa_flags & SA_SIGINFO) != 0
+                   ? reinterpret_cast<const void *>(action.sa_sigaction)
+                   : reinterpret_cast<const void *>(action.sa_handler);
+    }
+    struct sigaction taken_[kCount] {};
+};
+
+class Environment : public ProcessAspect {
+public:
+    Environment() { Take(); }
+    std::string Changed() override {
+        // Most often every entry is as it was, in its place: no need to sort.
+        if (Entries() == entries_) return {};
+        const std::map<std::string, std::string> now = Now();
+        if (now == taken_) {
+            entries_ = Entries();
+            return {};
+        }
+        std::string names;
+        for (const auto &[name, value] : now) {
+            const auto was = taken_.find(name);
+            if (was == taken_.end() || was->second != value) names += (names.empty() ? "" : ", ") + name;
+        }
+        for (const auto &[name, value] : taken_) {
+            if (now.count(name) == 0) names += (names.empty() ? "" : ", ") + name;
+        }
+        return "changed the environment: " + names;
+    }
+    void Restore() override {
+        for (const auto &[name, value] : Now()) {
+            if (taken_.count(name) == 0) unsetenv(name.c_str());
+        }
+        for (const auto &[name, value] : taken_) setenv(name.c_str(), value.c_str(), 1);
+        entries_ = Entries();
+    }
+
+private:
+    void Take() {
+        taken_ = Now();
+        entries_ = Entries();
+    }
+    static std::vector<std::string> Entries() {
+        std::vector<std::string> entries;
+        for (char **entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+            entries.emplace_back(*entry);
+        }
+        return entries;
+    }
+    static std::map<std::string, std::string> Now() {
+        std::map<std::string, std::string> variables;
+        for (const std::string &text : Entries()) {
+            const std::size_t equals = text.find('=');
+            variables[text.substr(0, equals)] =
+                equals == std::string::npos ? "" : text.substr(equals + 1);
+        }
+        return variables;
+    }
+    std::map<std::string, std::string> taken_;
+    std::vector<std::string> entries_;  // as taken, in their order
+};
+
+std::vector<uint64_t> NumbersInFolder(const char *path) {
+    std::vector<uint64_t> numbers;
+    DIR *folder = opendir(path);
+    if (folder == nullptr) return numbers;
+    while (const dirent *entry = readdir(folder)) {
+        if (entry->d_name[0] >= '0' && entry->d_name[0] <= '9') {
+            numbers.push_back(std::strtoull(entry->d_name, nullptr, 10));
+        }
+    }
+    closedir(folder);
+    return numbers;
+}
+
+std::string Count(std::size_t count, const char *one, const char *many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Threads are never put back: each is reported once, and kept in mind for
+// a crash it causes later.
+class Threads : public ProcessAspect {
+public:
+    Threads() {
+        const auto now = NumbersInFolder("/proc/self/task");
+        known_.insert(now.begin(), now.end());
+    }
+    std::string Changed() override {
+        left_.clear();
+        for (const uint64_t thread : NumbersInFolder("/proc/self/task")) {
+            if (known_.count(thread) == 0) left_.push_back(thread);
+        }
+        return left_.empty() ? "" : "left " + Count(left_.size(), "thread", "threads") + " running";
+    }
+    void Restore() override {
+        for (const uint64_t thread : left_) {
+            known_.insert(thread);
+            NoteLeftThread(thread);
+        }
+    }
+
+private:
+    std::set<uint64_t> known_;
+    std::vector<uint64_t> left_;
+};
+
+// The children of every thread of the worker, ended or not; the worker
+// itself starts none.
+std::vector<pid_t> ChildrenNow() {
+    std::vector<pid_t> children;
+    for (const uint64_t thread : NumbersInFolder("/proc/self/task")) {
+        char path[64], list[4096];
+        std::snprintf(path, sizeof path, "/proc/self/task/%llu/children",
+                      static_cast<unsigned long long>(thread));
+        const int file = open(path, O_RDONLY | O_CLOEXEC);
+        if (file < 0) continue;
+        const ssize_t length = read(file, list, sizeof list - 1);
+        close(file);
+        list[length > 0 ? length : 0] = '\0';
+        for (char *at = list, *end = nullptr;; at = end) {
+            const long child = std::strtol(at, &end, 10);
+            if (end == at) break;
+            children.push_back(static_cast<pid_t>(child));
+        }
+    }
+    std::sort(children.begin(), children.end());
+    children.erase(std::unique(children.begin(), children.end()), children.end());
+    return children;
+}
+
+// A process the module started (a copy of the host it forked, a program it
+// ran) is ended and reaped: the host does not wait for it to end on its own.
+class ChildProcesses : public ProcessAspect {
+public:
+    std::string Changed() override {
+        started_ = ChildrenNow();
+        if (started_.empty()) {
+            // Without the list from /proc: one that ended is still seen.
+            siginfo_t ended{};
+            if (waitid(P_ALL, 0, &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid != 0) {
+                started_.push_back(ended.si_pid);
+            }
+        }
+        return started_.empty() ? ""
+                                : "started " + Count(started_.size(), "process", "processes") +
+                                      " of its own and left it to the host";
+    }
+    void Restore() override {
+        for (const pid_t child : started_) {
+            kill(child, SIGKILL);
+            while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }
+    }
+
+private:
+    std::vector<pid_t> started_;
+};
+
+}  // namespace
+
+void OpenReportChannel(const std::string &name) {
+    char *end = nullptr;
+    const long descriptor = std::strtol(name.c_str(), &end, 10);
+    if (name.empty() || *end != '\0' || descriptor < 0 || descriptor > INT_MAX ||
+        fcntl(static_cast<int>(descriptor), F_SETFD, FD_CLOEXEC) != 0) {
+        throw UsageError("channel '" + name + "' is not an open file descriptor");
+    }
+    channel = static_cast<int>(descriptor);
+    workerProcess = getpid();
+    // A process the module puts in the background (started by one that
+    // ends) comes to the worker, not to init, and is seen among its children.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+}
+
+void WriteReport(const char *bytes, std::size_t count) {
+    while (count > 0) {
+        const ssize_t written = write(channel, bytes, count);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return;
+        bytes += written;
+        count -= static_cast<std::size_t>(written);
+    }
+}
+
+bool IsCopyOfTheWorker() { return workerProcess != 0 && getpid() != workerProcess; }
+
+void ReportFaultsOnTheChannel() {
+    stack_t stack{};
+    stack.ss_sp = handlerStack;
+    stack.ss_size = sizeof handlerStack;
+    sigaltstack(&stack, nullptr);
+    struct sigaction action {};
+    action.sa_sigaction = OnFault;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    for (FaultSignal &fault : faultSignals) sigaction(fault.number, &action, &fault.previous);
+    SetMainThread(CurrentThreadId());
+}
+
+void WaitForTheEnd() { usleep(100000); }
+
+std::size_t PageBytes() { return static_cast<std::size_t>(sysconf(_SC_PAGESIZE)); }
+
+uint8_t *AllocatePages(std::size_t bytes) {
+    void *pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED) throw std::bad_alloc();
+    return static_cast<uint8_t *>(pages);
+}
+
+void ProtectPages(const uint8_t *start, std::size_t bytes) {
+    mprotect(const_cast<uint8_t *>(start), bytes, PROT_READ);
+}
+
+uint64_t CurrentThreadId() { return static_cast<uint64_t>(syscall(SYS_gettid)); }
+
+uint64_t ProcessMemoryBytes() {
+    std::ifstream statm("/proc/self/statm");
+    uint64_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
+std::vector<std::unique_ptr<ProcessAspect>> PlatformAspects() {
+    std::vector<std::unique_ptr<ProcessAspect>> aspects;
+    aspects.push_back(std::make_unique<CurrentFolder>());
+    aspects.push_back(std::make_unique<StandardStreams>());
+    aspects.push_back(std::make_unique<SignalHandlers>());
+    aspects.push_back(std::make_unique<Environment>());
+    aspects.push_back(std::make_unique<Threads>());
+    aspects.push_back(std::make_unique<ChildProcesses>());
+    return aspects;
+}
+
+}  // namespace standin::validator
