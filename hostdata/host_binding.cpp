@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "hostdata/wire_recording.h"
 #include "platform/host_module.h"
 
 namespace hostdata {
@@ -52,18 +53,29 @@ Function Bind(FunctionBinding &binding) {
 
 }  // namespace
 
-FX_LoadEData_fn BoundLoadEData() { return Bind<FX_LoadEData_fn>(loadEData); }
-FX_SaveEData_fn BoundSaveEData() { return Bind<FX_SaveEData_fn>(saveEData); }
-FX_CreateEData_fn BoundCreateEData() { return Bind<FX_CreateEData_fn>(createEData); }
-FX_DeleteEData_fn BoundDeleteEData() { return Bind<FX_DeleteEData_fn>(deleteEData); }
-FX_NextEData_fn BoundNextEData() { return Bind<FX_NextEData_fn>(nextEData); }
-FX_SlotToInst_fn BoundSlotToInst() { return Bind<FX_SlotToInst_fn>(slotToInst); }
-FX_UpdateLayout_fn BoundUpdateLayout() { return Bind<FX_UpdateLayout_fn>(updateLayout); }
+// While an invoke is recorded, each hands out a function that records the
+// call on its way to the host (wire_recording.h).
+FX_LoadEData_fn BoundLoadEData() { return RecordedLoadEData(Bind<FX_LoadEData_fn>(loadEData)); }
+FX_SaveEData_fn BoundSaveEData() { return RecordedSaveEData(Bind<FX_SaveEData_fn>(saveEData)); }
+FX_CreateEData_fn BoundCreateEData() {
+    return RecordedCreateEData(Bind<FX_CreateEData_fn>(createEData));
+}
+FX_DeleteEData_fn BoundDeleteEData() {
+    return RecordedDeleteEData(Bind<FX_DeleteEData_fn>(deleteEData));
+}
+FX_NextEData_fn BoundNextEData() { return RecordedNextEData(Bind<FX_NextEData_fn>(nextEData)); }
+FX_SlotToInst_fn BoundSlotToInst() {
+    return RecordedSlotToInst(Bind<FX_SlotToInst_fn>(slotToInst));
+}
+FX_UpdateLayout_fn BoundUpdateLayout() {
+    return RecordedUpdateLayout(Bind<FX_UpdateLayout_fn>(updateLayout));
+}
 FX_GetCurrentEnigmaDocument_fn BoundGetCurrentEnigmaDocument() {
-    return Bind<FX_GetCurrentEnigmaDocument_fn>(currentDocument);
+    return RecordedGetCurrentEnigmaDocument(
+        Bind<FX_GetCurrentEnigmaDocument_fn>(currentDocument));
 }
 FX_GetCurrentPartID_fn BoundGetCurrentPartID() {
-    return Bind<FX_GetCurrentPartID_fn>(currentPart);
+    return RecordedGetCurrentPartID(Bind<FX_GetCurrentPartID_fn>(currentPart));
 }
 
 void ForgetHostBinding() {
