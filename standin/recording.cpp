@@ -253,7 +253,10 @@ RecordedCall Reader::Call(const Json &value, const std::string &pointer,
 
 Recording Reader::Whole(const Json &root) const {
     if (!root.is_object()) Expected("/", "a recording (an object)", root);
-    const Json &format = Member(root, "", "format");
+    if (!root.contains("format")) {
+        Fail("not a recording of the Karvo Indent System plug-in (it names no format)");
+    }
+    const Json &format = root["format"];
     if (format != kFormatName) {
         Fail("not a recording of the Karvo Indent System plug-in (its format is " + Found(format) +
              ")");
