@@ -51,31 +51,42 @@ Function Bind(FunctionBinding &binding) {
     return reinterpret_cast<Function>(binding.address);
 }
 
-}  // namespace
-
 // While an invoke is recorded, each hands out a function that records the
 // call on its way to the host (wire_recording.h).
-FX_LoadEData_fn BoundLoadEData() { return RecordedLoadEData(Bind<FX_LoadEData_fn>(loadEData)); }
-FX_SaveEData_fn BoundSaveEData() { return RecordedSaveEData(Bind<FX_SaveEData_fn>(saveEData)); }
+template <typename Function>
+Function Recorded(Function function, Function (*recorded)(Function)) {
+    return RecordingStarted() ? recorded(function) : function;
+}
+
+}  // namespace
+
+FX_LoadEData_fn BoundLoadEData() {
+    return Recorded(Bind<FX_LoadEData_fn>(loadEData), &RecordedLoadEData);
+}
+FX_SaveEData_fn BoundSaveEData() {
+    return Recorded(Bind<FX_SaveEData_fn>(saveEData), &RecordedSaveEData);
+}
 FX_CreateEData_fn BoundCreateEData() {
-    return RecordedCreateEData(Bind<FX_CreateEData_fn>(createEData));
+    return Recorded(Bind<FX_CreateEData_fn>(createEData), &RecordedCreateEData);
 }
 FX_DeleteEData_fn BoundDeleteEData() {
-    return RecordedDeleteEData(Bind<FX_DeleteEData_fn>(deleteEData));
+    return Recorded(Bind<FX_DeleteEData_fn>(deleteEData), &RecordedDeleteEData);
 }
-FX_NextEData_fn BoundNextEData() { return RecordedNextEData(Bind<FX_NextEData_fn>(nextEData)); }
+FX_NextEData_fn BoundNextEData() {
+    return Recorded(Bind<FX_NextEData_fn>(nextEData), &RecordedNextEData);
+}
 FX_SlotToInst_fn BoundSlotToInst() {
-    return RecordedSlotToInst(Bind<FX_SlotToInst_fn>(slotToInst));
+    return Recorded(Bind<FX_SlotToInst_fn>(slotToInst), &RecordedSlotToInst);
 }
 FX_UpdateLayout_fn BoundUpdateLayout() {
-    return RecordedUpdateLayout(Bind<FX_UpdateLayout_fn>(updateLayout));
+    return Recorded(Bind<FX_UpdateLayout_fn>(updateLayout), &RecordedUpdateLayout);
 }
 FX_GetCurrentEnigmaDocument_fn BoundGetCurrentEnigmaDocument() {
-    return RecordedGetCurrentEnigmaDocument(
-        Bind<FX_GetCurrentEnigmaDocument_fn>(currentDocument));
+    return Recorded(Bind<FX_GetCurrentEnigmaDocument_fn>(currentDocument),
+                    &RecordedGetCurrentEnigmaDocument);
 }
 FX_GetCurrentPartID_fn BoundGetCurrentPartID() {
-    return RecordedGetCurrentPartID(Bind<FX_GetCurrentPartID_fn>(currentPart));
+    return Recorded(Bind<FX_GetCurrentPartID_fn>(currentPart), &RecordedGetCurrentPartID);
 }
 
 void ForgetHostBinding() {

@@ -26,8 +26,6 @@ constexpr const char *kFunctionNames[kFunctionCount] = {
     "FX_DeleteEData", "FX_NextEData",   "FX_SlotToInst",
     "FX_UpdateLayout", "FX_GetCurrentEnigmaDocument", "FX_GetCurrentPartID"};
 
-WireRecording *active = nullptr;
-
 // The host's functions, for the recording functions to pass calls to.
 struct HostFunctions {
     FX_LoadEData_fn load = nullptr;
@@ -51,6 +49,12 @@ void AppendKey(std::string &text, const FxDataKey &key) {
 }
 
 }  // namespace
+
+namespace wire_recording_detail {
+WireRecording *started = nullptr;
+}
+
+using wire_recording_detail::started;
 
 // One call, taken before it goes to the host (the key and the room it is
 // given) and read again after (the key, size and bytes it hands back).
@@ -170,10 +174,10 @@ private:
     int32_t result_ = 0;
 };
 
-void WireRecording::Start() noexcept { active = this; }
+void WireRecording::Start() noexcept { started = this; }
 
 void WireRecording::Stop() noexcept {
-    if (active == this) active = nullptr;
+    if (started == this) started = nullptr;
 }
 
 std::string WireRecording::AbsentFunctionsText() const {
@@ -215,15 +219,16 @@ void WireRecording::Add(const Call &call) noexcept {
 
 namespace {
 
+// A function handed out while recording may still be called once the
+// recording stopped; the call then goes to the host unrecorded.
 void Note(const WireRecording::Call &call) {
-    if (active != nullptr) active->Add(call);
+    if (started != nullptr) started->Add(call);
 }
 
 // Whether to hand out the recording function in place of the host's: only
-// while recording, and only for a function the host has.
+// for a function the host has.
 bool Substitute(bool present, Function function) {
-    if (active == nullptr) return false;
-    if (!present) active->NoteAbsent(function);
+    if (!present) started->NoteAbsent(function);
     return present;
 }
 

@@ -60,9 +60,17 @@ private:
     unsigned absent_ = 0;
 };
 
-// The host's function, or, while a recording is started, a function of the
-// same signature that passes every call to it and records the call. A
-// function the host lacks stays absent, and the recording notes it.
+namespace wire_recording_detail {
+extern WireRecording *started;
+}
+
+// Whether a recording is started: while none is, this is all a host call
+// pays for recording.
+inline bool RecordingStarted() { return wire_recording_detail::started != nullptr; }
+
+// While a recording is started: a function of the same signature as the
+// host's that passes every call to it and records the call. A function the
+// host lacks stays absent, and the recording notes it.
 FX_LoadEData_fn RecordedLoadEData(FX_LoadEData_fn host);
 FX_SaveEData_fn RecordedSaveEData(FX_SaveEData_fn host);
 FX_CreateEData_fn RecordedCreateEData(FX_CreateEData_fn host);

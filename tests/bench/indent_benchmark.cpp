@@ -3,11 +3,16 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "hostdata/host_binding.h"
+#include "platform/recording_files.h"
 #include "shell/finale_extension.h"
+#include "shell/invoke_recording.h"
 #include "standin/host.h"
 #include "standin/generated_document.h"
 #include "tests/bench/heap_accounting.h"
@@ -130,6 +135,97 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
     state.counters["heap_per_system"] = static_cast<double>(peakHeap) / size.systems;
 }
 
+// The folder recordings go to while a benchmark records, holding 49
+// recordings already, as a user's folder that has been recording for a
+// while does: each invoke lists them and adds the fiftieth.
+class RecordingFolder {
+public:
+    RecordingFolder() : path_(std::filesystem::temp_directory_path() / "karvo-bench-recordings") {
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+        for (int number = 1; number <= 49; ++number) std::ofstream(path_ / Name(number)) << "{}";
+    }
+    ~RecordingFolder() { std::filesystem::remove_all(path_); }
+
+    std::string Path() const { return path_.string(); }
+
+    // The recording the last invoke wrote: its size, and then it goes, so
+    // that the next invoke finds the folder as this one did.
+    uintmax_t TakeNewest() const {
+        const std::filesystem::path newest = path_ / Name(50);
+        const uintmax_t size = std::filesystem::file_size(newest);
+        std::filesystem::remove(newest);
+        return size;
+    }
+
+private:
+    static std::string Name(int number) {
+        const std::string digits = std::to_string(number);
+        return "karvo-indent-" + std::string(10 - digits.size(), '0') + digits + ".json";
+    }
+
+    std::filesystem::path path_;
+};
+
+// The command with recording on, side by side with it off: what a user who
+// turns recording on pays, and the size of a recording.
+void RecordedCommand(benchmark::State &state, uint16_t menuIndex) {
+    const standin::generated_document::Size size{static_cast<int>(state.range(0)),
+                                                 static_cast<int>(state.range(1))};
+    const standin::Host document = standin::generated_document::Generate(size);
+    const IndentRun run(menuIndex, static_cast<int16_t>(size.measures));
+    hostdata::ForgetHostBinding();
+    fake_platform::Reset();
+    FinaleExtensionVersion(kHostVersion);
+    const RecordingFolder folder;
+
+    double onSeconds = 0;
+    double offSeconds = 0;
+    uintmax_t recordingBytes = 0;
+    bool onFirst = true;
+    for (auto _ : state) {
+        standin::Host forOn = document;
+        standin::Host forOff = document;
+        forOn.SetTracing(false);
+        forOff.SetTracing(false);
+        double thisOn = 0;
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool onTurn = (turn == 0) == onFirst;
+            if (onTurn) {
+                setenv(KARVO_RECORD_DIR_VARIABLE, folder.Path().c_str(), 1);
+            } else {
+                unsetenv(KARVO_RECORD_DIR_VARIABLE);
+            }
+            standin::Host::SetCurrent(onTurn ? &forOn : &forOff);
+            const Clock::time_point start = Clock::now();
+            run.Invoke();
+            (onTurn ? thisOn : offSeconds) += SecondsSince(start);
+        }
+        unsetenv(KARVO_RECORD_DIR_VARIABLE);
+        standin::Host::SetCurrent(nullptr);
+        recordingBytes = folder.TakeNewest();
+        onSeconds += thisOn;
+        onFirst = !onFirst;
+        state.SetIterationTime(thisOn);
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["off_us"] = offSeconds / iterations * 1e6;
+    state.counters["on_over_off"] = onSeconds / offSeconds;
+    state.counters["recording_bytes"] = static_cast<double>(recordingBytes);
+    state.counters["recording_MB_per_s"] =
+        static_cast<double>(recordingBytes) / (onSeconds / iterations) / 1e6;
+}
+
+// What recording costs an invoke while it is off: one look at the
+// environment. (Each host call's binding then adds one test of a flag.)
+void RecordingOff(benchmark::State &state) {
+    unsetenv(KARVO_RECORD_DIR_VARIABLE);
+    for (auto _ : state) {
+        shell::InvokeRecording recording(0, nullptr);
+        recording.Finish(1);
+    }
+}
+
 void Sizes(benchmark::internal::Benchmark *benchmark) {
     benchmark->ArgNames({"systems", "measures"});
     benchmark->Args({20, 100});
@@ -147,6 +243,15 @@ BENCHMARK_CAPTURE(IndentCommand, FullNames, kFullNames)
     ->Apply(Sizes)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RecordedCommand, FinalBarlines, kFinalBarlines)
+    ->Apply(Sizes)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RecordedCommand, FullNames, kFullNames)
+    ->Apply(Sizes)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(RecordingOff);
 
 }  // namespace
 
