@@ -183,6 +183,11 @@ std::string Description(const Recording &recording, const ImportedDocument &impo
     return text;
 }
 
+// "1 measure", "2 measures"
+std::string Counted(std::size_t count, const std::string &thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
 std::string RunArguments(const ImportedDocument &imported) {
     std::string arguments = "--command " + std::to_string(imported.menuIndex);
     if (imported.measures) {
@@ -236,8 +241,9 @@ void ImportRecording(const ImportRequest &request, const Streams &streams) {
         others += tag != hostdata::kStaffSystemTag && tag != hostdata::kMeasureTag ? 1 : 0;
     }
     std::ostream &report = IsStandardOutput(request.output) ? streams.err : streams.out;
-    report << "imported: " << systems << " staff systems, " << measures << " measures, " << others
-           << " other records, " << imported.notes.size() << " notes in its description\n"
+    report << "imported: " << Counted(systems, "staff system") << ", "
+           << Counted(measures, "measure") << ", " << Counted(others, "other record") << ", "
+           << Counted(imported.notes.size(), "note") << " in its description\n"
            << "run it as the field did: run <module> <document> " << RunArguments(imported)
            << "\n";
 }

@@ -119,6 +119,25 @@ foreach(condition "unwritable_folder|three_movements.json|1-48"
       -P ${CMAKE_CURRENT_SOURCE_DIR}/recording_never_changes_the_command.cmake)
 endforeach()
 
+# Each verb's help says what it prints and what its exit status means.
+document_test(recording.replay_help STATUS 0
+  MATCHES "Usage: FINALE.EXE replay.*\"reproduced: N calls, M saves\".*Exit status: 0 reproduced; 1 a difference; 2 a recording it cannot read.*docs/recording.md"
+  ARGS replay --help)
+document_test(recording.import_help STATUS 0
+  MATCHES "Usage: FINALE.EXE import.*Records the module never loaded are absent.*Exit status: 0 done"
+  ARGS import --help)
+host_program_test(recording.import_needs_an_output STATUS 2
+  ERROR "^FINALE.EXE: --output is required\n$" ARGS import ${MINIMAL_RECORDING})
+
+# The schema beside the format reference: the recordings the module made
+# and the reference's own example validate; a document does not.
+file(GLOB module_recordings ${PROJECT_SOURCE_DIR}/tests/standin/recordings/*.json)
+add_test(NAME e2e.recording.schema_accepts_recordings_and_refuses_documents
+  COMMAND ${DEBIAN_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/validate_documents.py
+    ${PROJECT_SOURCE_DIR}/docs/recording.schema.json
+    --valid ${module_recordings} --invalid ${EXAMPLES}/minimal.json
+    --markdown ${PROJECT_SOURCE_DIR}/docs/recording.md)
+
 get_property(recording_tests DIRECTORY PROPERTY TESTS)
 list(FILTER recording_tests INCLUDE REGEX "^e2e\\.recording\\.")
 set_tests_properties(${recording_tests} PROPERTIES LABELS e2e)
