@@ -11,9 +11,10 @@
 namespace platform {
 
 // A folder in the system's own spelling (UTF-16 on Windows), so that any
-// folder a user can name works.
+// folder a user can name works. (Not std::wstring: its library code alone
+// would add a fifth to the module.)
 #if defined(_WIN32)
-using NativePath = std::wstring;
+using NativePath = std::vector<wchar_t>;
 #else
 using NativePath = std::string;
 #endif

@@ -9,12 +9,14 @@ namespace {
 
 constexpr wchar_t kVariable[] = L"" KARVO_RECORD_DIR_VARIABLE;
 
-NativePath Wide(const std::string &ascii) { return NativePath(ascii.begin(), ascii.end()); }
-
-// An empty folder is the current one.
+// A path to hand the kernel: the folder (an empty one is the current one),
+// a separator where none ends it, the ASCII name and a terminating zero.
 NativePath Join(const NativePath &folder, const std::string &name) {
-    const bool separated = folder.empty() || folder.back() == L'\\' || folder.back() == L'/';
-    return separated ? folder + Wide(name) : folder + L'\\' + Wide(name);
+    NativePath path = folder;
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path.push_back(L'\\');
+    path.insert(path.end(), name.begin(), name.end());
+    path.push_back(L'\0');
+    return path;
 }
 
 bool WriteAll(HANDLE file, std::string_view text) {
@@ -53,8 +55,8 @@ bool RecordingFolder(NativePath &folder) {
 NewFile WriteNewFile(const NativePath &folder, const std::string &name,
                      std::initializer_list<std::string_view> pieces) {
     const NativePath path = Join(folder, name);
-    const NativePath temporary = path + L".tmp";
-    const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const NativePath temporary = Join(folder, name + ".tmp");
+    const HANDLE file = CreateFileW(temporary.data(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return GetLastError() == ERROR_FILE_EXISTS ? NewFile::kNameTaken : NewFile::kFailed;
@@ -64,25 +66,25 @@ NewFile WriteNewFile(const NativePath &folder, const std::string &name,
     written = written && FlushFileBuffers(file);
     written = CloseHandle(file) && written;
     if (!written) {
-        DeleteFileW(temporary.c_str());
+        DeleteFileW(temporary.data());
         return NewFile::kFailed;
     }
     // Without MOVEFILE_REPLACE_EXISTING the move never replaces a file that
     // has the name.
-    if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (MoveFileExW(temporary.data(), path.data(), MOVEFILE_WRITE_THROUGH)) {
         return NewFile::kWritten;
     }
     const DWORD error = GetLastError();
-    DeleteFileW(temporary.c_str());
+    DeleteFileW(temporary.data());
     return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? NewFile::kNameTaken
                                                                         : NewFile::kFailed;
 }
 
 bool FileNamesBeginning(const NativePath &folder, const std::string &prefix,
                         std::vector<std::string> &names) {
-    const NativePath pattern = Join(folder, prefix) + L"*";
+    const NativePath pattern = Join(folder, prefix + "*");
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    const HANDLE search = FindFirstFileW(pattern.data(), &found);
     // No file of the pattern is an empty list; a missing folder is a failure.
     if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
     const SearchCloser closer{search};
@@ -100,7 +102,7 @@ bool FileNamesBeginning(const NativePath &folder, const std::string &prefix,
 }
 
 bool RemoveFile(const NativePath &folder, const std::string &name) {
-    return DeleteFileW(Join(folder, name).c_str()) != 0;
+    return DeleteFileW(Join(folder, name).data()) != 0;
 }
 
 }  // namespace platform

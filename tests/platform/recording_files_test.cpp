@@ -15,7 +15,11 @@ using platform::NewFile;
 
 constexpr char kName[] = "karvo-indent-0000000001.json";
 
-platform::NativePath Native(const scratch::Folder &folder) { return folder.Path().native(); }
+platform::NativePath Native(const scratch::fs::path &path) {
+    const auto &native = path.native();
+    return platform::NativePath(native.begin(), native.end());
+}
+platform::NativePath Native(const scratch::Folder &folder) { return Native(folder.Path()); }
 
 
 TEST(RecordingFolder, IsNamedOnlyByAVariableThatIsSetAndNotEmpty) {
@@ -62,10 +66,10 @@ TEST(NewFile, NeverReplacesAFileOfItsNameOrOfItsTemporaryName) {
 
 TEST(NewFile, InAFolderThatIsNotThereFails) {
     const scratch::Folder folder;
-    const platform::NativePath missing = (folder.Path() / "missing").native();
+    const platform::NativePath missing = Native(folder.Path() / "missing");
     EXPECT_EQ(platform::WriteNewFile(missing, kName, {"text"}), NewFile::kFailed);
     folder.Put("a file");
-    const platform::NativePath file = (folder.Path() / "a file").native();
+    const platform::NativePath file = Native(folder.Path() / "a file");
     EXPECT_EQ(platform::WriteNewFile(file, kName, {"text"}), NewFile::kFailed);
     EXPECT_EQ(folder.Names(), std::set<std::string>{"a file"});
 }
@@ -73,7 +77,7 @@ TEST(NewFile, InAFolderThatIsNotThereFails) {
 TEST(NewFile, AFolderWithItsSeparatorTakesTheNameDirectly) {
     const scratch::Folder folder;
     platform::NativePath separated = Native(folder);
-    separated += scratch::fs::path::preferred_separator;
+    separated.push_back(scratch::fs::path::preferred_separator);
     EXPECT_EQ(platform::WriteNewFile(separated, kName, {"text"}), NewFile::kWritten);
     EXPECT_EQ(folder.Read(kName), "text");
 }
@@ -112,8 +116,8 @@ TEST(FileNames, AreThoseThatBeginWithThePrefix) {
     std::sort(names.begin() + 1, names.end());
     EXPECT_EQ(names,
               (std::vector<std::string>{"kept", "karvo-indent-0000000002.json", "karvo-indent-x"}));
-    EXPECT_FALSE(platform::FileNamesBeginning((folder.Path() / "missing").native(),
-                                              "karvo-indent-", names));
+    EXPECT_FALSE(
+        platform::FileNamesBeginning(Native(folder.Path() / "missing"), "karvo-indent-", names));
 }
 
 TEST(RemoveFile, RemovesTheNamedFileAndSaysWhenThereIsNone) {
