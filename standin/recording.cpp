@@ -334,6 +334,10 @@ Recording ParseRecording(const std::string &text, const std::string &fileName) {
                         " bytes, before the recording does");
         }
         reader.Fail("not a recording: not valid JSON at byte " + std::to_string(error.byte));
+    } catch (const Json::exception &error) {
+        // A number too large for any: the library's own words, after its tag.
+        const std::string what = error.what();
+        reader.Fail("not a recording: not valid JSON: " + what.substr(what.find("] ") + 2));
     }
     // A whole recording ends with a line end: without it, a text cut just
     // before it would pass for whole.

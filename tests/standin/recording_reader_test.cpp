@@ -79,6 +79,8 @@ TEST(RecordingReader, RefusesTheTextCutShortAtAnyByte) {
 
 TEST(RecordingReader, RefusesWhatIsNoRecordingOfThisFormat) {
     EXPECT_EQ(Refusal("{\"calls\": []}\n]"), "r.json: not a recording: not valid JSON at byte 15");
+    EXPECT_EQ(Refusal("{\"callsMade\": 1e999}\n"),
+              "r.json: not a recording: not valid JSON: number overflow parsing '1e999'");
     EXPECT_EQ(Changed([](Json &r) { r["formatVersion"] = 2; }),
               "r.json: format version 2: this program reads format version 1 only");
     EXPECT_EQ(Changed([](Json &r) { r["format"] = "something else"; }),
