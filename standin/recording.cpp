@@ -136,6 +136,20 @@ public:
         return std::move(parsed.bytes);
     }
 
+    // The call's bytes under `key`: null, or as many as `count` says (none
+    // for a count below 0).
+    void TakeBytes(const Json &value, const std::string &pointer, const char *key, int32_t count,
+                   const std::string &as, RecordedCall &recorded) const {
+        const std::string place = pointer + "/" + key;
+        const auto bytes = OptionalBytes(Member(value, pointer, key), place);
+        if (bytes && bytes->size() != static_cast<std::size_t>(std::max(count, 0))) {
+            Fail(place, "an impossible size: " + std::to_string(bytes->size()) + " bytes " + as +
+                            " " + std::to_string(count));
+        }
+        recorded.bytesKnown = bytes.has_value();
+        if (bytes) recorded.call.data = *bytes;
+    }
+
     void Key(const Json &value, const std::string &pointer, int16_t &item, int16_t &inci) const {
         if (!value.is_array() || value.size() != 2) {
             Expected(pointer, "a key: [item, inci]", value);
@@ -207,31 +221,16 @@ RecordedCall Reader::Call(const Json &value, const std::string &pointer,
                                         " bytes (a record holds 0 to " +
                                         std::to_string(kLargestRecordSize) + ")");
         }
-        const auto bytes = OptionalBytes(Member(value, pointer, "handedBack"),
-                                         pointer + "/handedBack");
-        if (bytes && !call.hasSize) {
+        if (!call.hasSize && !Member(value, pointer, "handedBack").is_null()) {
             Fail(pointer + "/handedBack", "bytes handed back without a room offered");
         }
-        if (bytes && bytes->size() != static_cast<std::size_t>(std::max(call.sizeIn, 0))) {
-            Fail(pointer + "/handedBack", "an impossible size: " + std::to_string(bytes->size()) +
-                                              " bytes handed back in a room of " +
-                                              std::to_string(call.sizeIn));
-        }
-        recorded.bytesKnown = bytes.has_value();
-        if (bytes) call.data = *bytes;
+        TakeBytes(value, pointer, "handedBack", call.sizeIn, "handed back in a room of",
+                  recorded);
     }
     if (shape->handsOver) {
         call.hasLength = true;
         call.length = Int32(Member(value, pointer, "length"), pointer + "/length");
-        const auto bytes = OptionalBytes(Member(value, pointer, "handedOver"),
-                                         pointer + "/handedOver");
-        if (bytes && bytes->size() != static_cast<std::size_t>(std::max(call.length, 0))) {
-            Fail(pointer + "/handedOver", "an impossible size: " + std::to_string(bytes->size()) +
-                                              " bytes handed over as " +
-                                              std::to_string(call.length));
-        }
-        recorded.bytesKnown = bytes.has_value();
-        if (bytes) call.data = *bytes;
+        TakeBytes(value, pointer, "handedOver", call.length, "handed over as", recorded);
     }
     if (shape->arguments) {
         const Json &arguments = Member(value, pointer, "arguments");

@@ -33,6 +33,27 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+template <typename Work>
+double Seconds(Work work) {
+    const Clock::time_point start = Clock::now();
+    work();
+    return SecondsSince(start);
+}
+
+// Both sides of a comparison, `first` going first. Alternating which goes
+// first from one iteration to the next keeps caches and clock steps from
+// favouring either side.
+template <typename First, typename Second>
+void InTurns(bool firstFirst, First first, Second second) {
+    if (firstFirst) {
+        first();
+        second();
+    } else {
+        second();
+        first();
+    }
+}
+
 class IndentRun {
 public:
     IndentRun(uint16_t menuIndex, int16_t measures)
@@ -106,20 +127,16 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
         forCommand.SetTracing(false);
         forBaseline.SetTracing(false);
         double thisCommand = 0;
-        // Alternating which goes first keeps caches and clock steps from
-        // favouring either side.
-        for (int turn = 0; turn < 2; ++turn) {
-            const bool commandTurn = (turn == 0) == commandFirst;
-            standin::Host::SetCurrent(commandTurn ? &forCommand : &forBaseline);
-            const Clock::time_point start = Clock::now();
-            if (commandTurn) {
-                run.Invoke();
-                thisCommand = SecondsSince(start);
-            } else {
-                baseline.Run(forBaseline);
-                baselineSeconds += SecondsSince(start);
-            }
-        }
+        InTurns(
+            commandFirst,
+            [&] {
+                standin::Host::SetCurrent(&forCommand);
+                thisCommand = Seconds([&] { run.Invoke(); });
+            },
+            [&] {
+                standin::Host::SetCurrent(&forBaseline);
+                baselineSeconds += Seconds([&] { baseline.Run(forBaseline); });
+            });
         standin::Host::SetCurrent(nullptr);
         commandSeconds += thisCommand;
         commandFirst = !commandFirst;
@@ -189,19 +206,18 @@ void RecordedCommand(benchmark::State &state, uint16_t menuIndex) {
         forOn.SetTracing(false);
         forOff.SetTracing(false);
         double thisOn = 0;
-        for (int turn = 0; turn < 2; ++turn) {
-            const bool onTurn = (turn == 0) == onFirst;
-            if (onTurn) {
+        InTurns(
+            onFirst,
+            [&] {
                 setenv(KARVO_RECORD_DIR_VARIABLE, folder.Path().c_str(), 1);
-            } else {
+                standin::Host::SetCurrent(&forOn);
+                thisOn = Seconds([&] { run.Invoke(); });
                 unsetenv(KARVO_RECORD_DIR_VARIABLE);
-            }
-            standin::Host::SetCurrent(onTurn ? &forOn : &forOff);
-            const Clock::time_point start = Clock::now();
-            run.Invoke();
-            (onTurn ? thisOn : offSeconds) += SecondsSince(start);
-        }
-        unsetenv(KARVO_RECORD_DIR_VARIABLE);
+            },
+            [&] {
+                standin::Host::SetCurrent(&forOff);
+                offSeconds += Seconds([&] { run.Invoke(); });
+            });
         standin::Host::SetCurrent(nullptr);
         recordingBytes = folder.TakeNewest();
         onSeconds += thisOn;
