@@ -33,6 +33,14 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// A fresh copy of the document in a host that, as a real one, keeps no
+// trace of the calls: no side of a comparison pays for one.
+standin::Host Untraced(const standin::Host &document) {
+    standin::Host host = document;
+    host.SetTracing(false);
+    return host;
+}
+
 template <typename Work>
 double Seconds(Work work) {
     const Clock::time_point start = Clock::now();
@@ -86,8 +94,7 @@ RecordedCommand Record(const standin::Host &document, const IndentRun &run) {
 
 // The most heap the plug-in itself held at once during one command.
 uint64_t PeakPlugInHeap(const standin::Host &document, const IndentRun &run) {
-    standin::Host host = document;
-    host.SetTracing(false);
+    standin::Host host = Untraced(document);
     standin::Host::SetCurrent(&host);
     const uint64_t before = heap_accounting::PlugIn().liveBytes;
     heap_accounting::RestartPeak();
@@ -121,11 +128,8 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
     double baselineSeconds = 0;
     bool commandFirst = true;
     for (auto _ : state) {
-        // A real host keeps no trace of the calls; neither side pays for one.
-        standin::Host forCommand = document;
-        standin::Host forBaseline = document;
-        forCommand.SetTracing(false);
-        forBaseline.SetTracing(false);
+        standin::Host forCommand = Untraced(document);
+        standin::Host forBaseline = Untraced(document);
         double thisCommand = 0;
         InTurns(
             commandFirst,
@@ -201,10 +205,8 @@ void RecordedCommand(benchmark::State &state, uint16_t menuIndex) {
     uintmax_t recordingBytes = 0;
     bool onFirst = true;
     for (auto _ : state) {
-        standin::Host forOn = document;
-        standin::Host forOff = document;
-        forOn.SetTracing(false);
-        forOff.SetTracing(false);
+        standin::Host forOn = Untraced(document);
+        standin::Host forOff = Untraced(document);
         double thisOn = 0;
         InTurns(
             onFirst,
