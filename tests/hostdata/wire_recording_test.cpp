@@ -124,6 +124,18 @@ TEST_F(WireRecording, HoldsEveryFunctionsArgumentsAndAnswersAsTheHostSawThem) {
     EXPECT_EQ(host.Trace().size(), 10u);
 }
 
+TEST_F(WireRecording, GivesTheKeyAfterWhenOnlyItsInciChanged) {
+    host.Records().Put({kSystems, 1, 1}, standin::Bytes(28, 0));
+    recording.Start();
+    hostdata::DataKey key{1, 0};
+    EXPECT_EQ(hostdata::NextHostRecord(kSystems, &key, kVersion), 1);
+    recording.Stop();
+    EXPECT_EQ(Lines(recording), std::vector<std::string>{
+                                    "{\"function\": \"FX_NextEData\", \"tag\": \"SOSS\", \"key\": "
+                                    "[1, 0], \"keyAfter\": [1, 1], \"version\": \"0x19000000\", "
+                                    "\"result\": 1}"});
+}
+
 TEST_F(WireRecording, SaysNullWhereACallHadNoKeyRoomOrBuffer) {
     recording.Start();
     FxDataKey key{1, 0};

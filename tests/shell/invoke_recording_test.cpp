@@ -142,9 +142,23 @@ TEST_F(InvokeRecording, NamesTheFunctionsTheHostLacks) {
     EXPECT_EQ(Recording(kFirst)["absentFunctions"], Json::array({"FX_GetCurrentPartID"}));
 }
 
+TEST_F(InvokeRecording, AHostWithoutFunctionsGetsNoCallAndTheRecordingSaysWhy) {
+    UseHost({"FINALE.EXE",
+             {"FX_LoadEData", "FX_SaveEData", "FX_CreateEData", "FX_DeleteEData", "FX_NextEData",
+              "FX_SlotToInst", "FX_UpdateLayout", "FX_GetCurrentEnigmaDocument",
+              "FX_GetCurrentPartID"}});
+    Invoke();
+    const Json recording = Recording(kFirst);
+    EXPECT_EQ(recording["calls"], Json::array());
+    EXPECT_EQ(recording["callsMade"], 0);
+    // Those the command asked for: it found no staff system to save.
+    EXPECT_EQ(recording["absentFunctions"], Json::array({"FX_LoadEData", "FX_GetCurrentPartID"}));
+}
+
 TEST_F(InvokeRecording, EachInvokeGetsTheNextNumberAndOtherFilesStayAsTheyAre) {
-    const std::set<std::string> others{"karvo-indent-12.json", "karvo-indent-000000000x.json",
-                                       "karvo-indent-0000000009.jsonx", "notes.txt"};
+    const std::set<std::string> others{"karvo-indent-12.json",          "karvo-indent-000000000x.json",
+                                       "karvo-indent-000000000-.json",  "karvo-indent-0000000009.jsonx",
+                                       "karvo-indent-0000000009xjson", "notes.txt"};
     for (const std::string &name : others) folder.Put(name, "theirs");
     folder.Put(Numbered(7), "an earlier recording");
     Invoke();
