@@ -101,8 +101,14 @@ add_custom_command(OUTPUT ${large_document}
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/large_document.py ${EXAMPLES}/minimal.json
   VERBATIM)
 add_custom_target(large_document ALL DEPENDS ${large_document})
-foreach(condition "unwritable_folder|three_movements.json|1-48"
-    "full_disk|three_movements.json|1-48" "past_the_bound|large|1-20000")
+set(conditions "unwritable_folder|three_movements.json|1-48" "full_disk|three_movements.json|1-48")
+# A run of 120,000 calls, traced and recorded, takes the sanitizers minutes:
+# there the unit test InvokeRecording.PastItsBoundEndsAtAWholeCallMarkedIncomplete
+# shows the bound.
+if(NOT CMAKE_CXX_FLAGS MATCHES "sanitize")
+  list(APPEND conditions "past_the_bound|large|1-20000")
+endif()
+foreach(condition ${conditions})
   string(REPLACE "|" ";" condition "${condition}")
   list(POP_FRONT condition name document measures)
   if(document STREQUAL "large")
