@@ -14,7 +14,10 @@ namespace {
 
 // An empty folder is the current one.
 std::string Join(const NativePath &folder, const std::string &name) {
-    return folder.empty() || folder.back() == '/' ? folder + name : folder + '/' + name;
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+    return path;
 }
 
 // All of `text`, through short writes; false at the first that fails.

@@ -142,9 +142,11 @@ TEST_F(WireRecording, SaysNullWhereACallHadNoKeyRoomOrBuffer) {
     int32_t room = 28;
     int32_t negative = -3;
     uint8_t buffer[28] = {};
-    // The zero-probe tag has a tab in it, and the other a quote: both are
-    // written as words.
+    // The zero-probe tag has a tab in it, the others a quote, a backslash
+    // and a byte past ASCII: all are written as words.
     hostdata::BoundLoadEData()(hostdata::kZeroProbeTag, &key, buffer, nullptr, kVersion);
+    hostdata::BoundDeleteEData()(hostdata::MakeTag('a', 'b', '\\', 'c'), nullptr, kVersion);
+    hostdata::BoundDeleteEData()(hostdata::MakeTag('a', 'b', 'c', '\x7F'), nullptr, kVersion);
     hostdata::BoundLoadEData()(hostdata::MakeTag('a', '"', 'b', 'c'), nullptr, buffer, &room,
                                kVersion);
     hostdata::BoundLoadEData()(kSystems, &key, nullptr, &room, kVersion);
@@ -159,6 +161,10 @@ TEST_F(WireRecording, SaysNullWhereACallHadNoKeyRoomOrBuffer) {
                   "{\"function\": \"FX_LoadEData\", \"tag\": \"0x4F096649\", \"key\": [1, 0], "
                   "\"room\": null, \"version\": \"0x19000000\", \"result\": 0, \"handedBack\": "
                   "null},",
+                  "{\"function\": \"FX_DeleteEData\", \"tag\": \"0x61625C63\", \"key\": null, "
+                  "\"version\": \"0x19000000\", \"result\": 0},",
+                  "{\"function\": \"FX_DeleteEData\", \"tag\": \"0x6162637F\", \"key\": null, "
+                  "\"version\": \"0x19000000\", \"result\": 0},",
                   "{\"function\": \"FX_LoadEData\", \"tag\": \"0x61226263\", \"key\": null, "
                   "\"room\": 28, \"version\": \"0x19000000\", \"result\": 0, \"size\": 28, "
                   "\"handedBack\": \"00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
@@ -197,6 +203,29 @@ TEST_F(WireRecording, NotesTheFunctionsTheHostLacksAndAnswersTheirFallBacks) {
     EXPECT_EQ(recording.AbsentFunctionsText(),
               "[\"FX_SaveEData\", \"FX_NextEData\", \"FX_UpdateLayout\", \"FX_GetCurrentPartID\"]");
     EXPECT_EQ(recording.CallsMade(), 1u);
+
+    UseHost({"FINALE.EXE",
+             {"FX_LoadEData", "FX_SaveEData", "FX_CreateEData", "FX_DeleteEData", "FX_NextEData",
+              "FX_SlotToInst", "FX_UpdateLayout", "FX_GetCurrentEnigmaDocument",
+              "FX_GetCurrentPartID"}});
+    hostdata::WireRecording lacking(1u << 20);
+    lacking.Start();
+    int32_t size = 28;
+    EXPECT_EQ(hostdata::LoadHostRecord(kSystems, &key, buffer, &size, kVersion), 0);
+    EXPECT_EQ(hostdata::SaveHostRecord(kSystems, &key, buffer, 28, kVersion), 0);
+    EXPECT_EQ(hostdata::CreateHostRecord(kSystems, &key, buffer, 28, kVersion), 0);
+    EXPECT_EQ(hostdata::DeleteHostRecord(kSystems, &key, kVersion), 0);
+    EXPECT_EQ(hostdata::NextHostRecord(kSystems, &key, kVersion), 0);
+    EXPECT_EQ(hostdata::SlotToInstrument(1, 0), 0);
+    hostdata::UpdateLayout();
+    EXPECT_EQ(hostdata::CurrentDocument(), 0);
+    EXPECT_EQ(hostdata::CurrentPart(), -1);
+    lacking.Stop();
+    EXPECT_EQ(lacking.AbsentFunctionsText(),
+              "[\"FX_LoadEData\", \"FX_SaveEData\", \"FX_CreateEData\", \"FX_DeleteEData\", "
+              "\"FX_NextEData\", \"FX_SlotToInst\", \"FX_UpdateLayout\", "
+              "\"FX_GetCurrentEnigmaDocument\", \"FX_GetCurrentPartID\"]");
+    EXPECT_EQ(lacking.CallsMade(), 0u);
 }
 
 TEST_F(WireRecording, StopsAtItsBoundAfterTheLastWholeCall) {
