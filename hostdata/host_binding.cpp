@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "hostdata/wire_recording.h"
 #include "platform/host_module.h"
 
 namespace hostdata {
@@ -50,20 +51,42 @@ Function Bind(FunctionBinding &binding) {
     return reinterpret_cast<Function>(binding.address);
 }
 
+// While an invoke is recorded, each hands out a function that records the
+// call on its way to the host (wire_recording.h).
+template <typename Function>
+Function Recorded(Function function, Function (*recorded)(Function)) {
+    return RecordingStarted() ? recorded(function) : function;
+}
+
 }  // namespace
 
-FX_LoadEData_fn BoundLoadEData() { return Bind<FX_LoadEData_fn>(loadEData); }
-FX_SaveEData_fn BoundSaveEData() { return Bind<FX_SaveEData_fn>(saveEData); }
-FX_CreateEData_fn BoundCreateEData() { return Bind<FX_CreateEData_fn>(createEData); }
-FX_DeleteEData_fn BoundDeleteEData() { return Bind<FX_DeleteEData_fn>(deleteEData); }
-FX_NextEData_fn BoundNextEData() { return Bind<FX_NextEData_fn>(nextEData); }
-FX_SlotToInst_fn BoundSlotToInst() { return Bind<FX_SlotToInst_fn>(slotToInst); }
-FX_UpdateLayout_fn BoundUpdateLayout() { return Bind<FX_UpdateLayout_fn>(updateLayout); }
+FX_LoadEData_fn BoundLoadEData() {
+    return Recorded(Bind<FX_LoadEData_fn>(loadEData), &RecordedLoadEData);
+}
+FX_SaveEData_fn BoundSaveEData() {
+    return Recorded(Bind<FX_SaveEData_fn>(saveEData), &RecordedSaveEData);
+}
+FX_CreateEData_fn BoundCreateEData() {
+    return Recorded(Bind<FX_CreateEData_fn>(createEData), &RecordedCreateEData);
+}
+FX_DeleteEData_fn BoundDeleteEData() {
+    return Recorded(Bind<FX_DeleteEData_fn>(deleteEData), &RecordedDeleteEData);
+}
+FX_NextEData_fn BoundNextEData() {
+    return Recorded(Bind<FX_NextEData_fn>(nextEData), &RecordedNextEData);
+}
+FX_SlotToInst_fn BoundSlotToInst() {
+    return Recorded(Bind<FX_SlotToInst_fn>(slotToInst), &RecordedSlotToInst);
+}
+FX_UpdateLayout_fn BoundUpdateLayout() {
+    return Recorded(Bind<FX_UpdateLayout_fn>(updateLayout), &RecordedUpdateLayout);
+}
 FX_GetCurrentEnigmaDocument_fn BoundGetCurrentEnigmaDocument() {
-    return Bind<FX_GetCurrentEnigmaDocument_fn>(currentDocument);
+    return Recorded(Bind<FX_GetCurrentEnigmaDocument_fn>(currentDocument),
+                    &RecordedGetCurrentEnigmaDocument);
 }
 FX_GetCurrentPartID_fn BoundGetCurrentPartID() {
-    return Bind<FX_GetCurrentPartID_fn>(currentPart);
+    return Recorded(Bind<FX_GetCurrentPartID_fn>(currentPart), &RecordedGetCurrentPartID);
 }
 
 void ForgetHostBinding() {

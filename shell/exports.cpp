@@ -5,6 +5,7 @@
 #include "framework/fc_region.h"
 #include "hostdata/host_version.h"
 #include "shell/indent_command.h"
+#include "shell/invoke_recording.h"
 #include "shell/menu_commands.h"
 
 extern "C" {
@@ -34,6 +35,10 @@ uint32_t FinaleExtensionEnumerate_UTF16(void *, uint16_t menuIndex, void *record
 }
 
 uint32_t FinaleExtensionInvoke(void *, uint16_t menuIndex, const void *selection) {
+    constexpr uint32_t kAnswer = 1;
+    // Made only when the user asks for recordings; it sees the calls as the
+    // host does and never throws.
+    shell::InvokeRecording recording(menuIndex, selection);
     // An exception unwinding into the host would end it, and the user's
     // unsaved work with it. Only running out of memory can throw, and the
     // command saves nothing before its last step, which allocates nothing.
@@ -43,7 +48,8 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t menuIndex, const void *selection
         shell::IndentSystems(region, menuIndex != 0 ? 1 : 0);
     } catch (...) {
     }
-    return 1;
+    recording.Finish(kAnswer);
+    return kAnswer;
 }
 
 uint32_t FinaleExtensionGetMenuStatus(void) { return 1; }

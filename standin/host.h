@@ -32,6 +32,13 @@ private:
 
 class Host {
 public:
+    Host() = default;
+    Host(const Host &) = default;
+    Host(Host &&) = default;
+    Host &operator=(const Host &) = default;
+    Host &operator=(Host &&) = default;
+    virtual ~Host() = default;
+
     // Full size of a staff system record, and where its first measure is.
     static constexpr std::size_t kStaffSystemSize = 28;
     static constexpr std::size_t kFirstMeasureOffset = 8;
@@ -75,18 +82,19 @@ public:
     // A host that keeps no trace does only a real host's work; on by default.
     void SetTracing(bool on) { tracing_ = on; }
 
-    int16_t LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
-                      uint32_t version);
-    int16_t SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                      uint32_t version);
-    int16_t CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                        uint32_t version);
-    int16_t DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version);
-    int16_t NextEData(uint32_t tag, FxDataKey *key, uint32_t version);
-    int16_t SlotToInst(uint32_t slot, uint32_t context, uint32_t version);
-    int32_t UpdateLayout(int32_t what, int32_t option, uint32_t version);
-    int16_t GetCurrentEnigmaDocument(uint32_t version);
-    int32_t GetCurrentPartID(uint32_t version);
+    // A host that answers from elsewhere (a recording) overrides all nine.
+    virtual int16_t LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
+                              uint32_t version);
+    virtual int16_t SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
+                              uint32_t version);
+    virtual int16_t CreateEData(uint32_t tag, FxDataKey *key, const void *buffer,
+                                int32_t length, uint32_t version);
+    virtual int16_t DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version);
+    virtual int16_t NextEData(uint32_t tag, FxDataKey *key, uint32_t version);
+    virtual int16_t SlotToInst(uint32_t slot, uint32_t context, uint32_t version);
+    virtual int32_t UpdateLayout(int32_t what, int32_t option, uint32_t version);
+    virtual int16_t GetCurrentEnigmaDocument(uint32_t version);
+    virtual int32_t GetCurrentPartID(uint32_t version);
 
     // The host the exported FX_ functions serve; null makes them fail.
     static Host *Current();

@@ -17,6 +17,7 @@
 #include "standin/plugin.h"
 #include "standin/program_help.h"
 #include "standin/standard_output.h"
+#include "standin/recording_commands.h"
 #include "standin/text_output.h"
 #include "standin/validator/validate_command.h"
 
@@ -183,6 +184,8 @@ int RunVerb(int argc, char **argv) {
     standin::validator::ValidateRequest validate;
     validate.program = arguments.Count() > 0 ? arguments.Values()[0] : "FINALE.EXE";
     AddValidateCommand(app, validate);
+    standin::RecordingRequests recording;
+    standin::AddRecordingCommands(app, recording, Footer);
     const standin::Streams streams{std::cout, std::cerr};
     // diff, as its kin, says 1 for "they differ": any trouble is 2.
     int failed = kFailed;
@@ -200,6 +203,14 @@ int RunVerb(int argc, char **argv) {
             return kDone;
         }
         if (app.got_subcommand("validate")) return standin::validator::Validate(validate, streams);
+        if (app.got_subcommand("replay")) {
+            failed = kBadInput;
+            return standin::ReplayRecording(recording.replay, streams);
+        }
+        if (app.got_subcommand("import")) {
+            standin::ImportRecording(recording.import, streams);
+            return kDone;
+        }
         if (app.got_subcommand("diff")) {
             failed = kBadInput;
             return standin::DiffDocuments(diff, streams) ? kDiffers : kDone;

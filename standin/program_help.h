@@ -25,7 +25,8 @@ inline constexpr const char *kOutputs =
     "takes a new file.\n";
 
 inline constexpr const char *kProgram =
-    "Verbs: menu, run, check, diff, validate; FINALE.EXE <verb> --help for each.\n";
+    "Verbs: menu, run, check, diff, validate, replay, import; FINALE.EXE <verb> --help\n"
+    "for each.\n";
 
 inline constexpr const char *kMenu =
     "Each line names a call the host made and what came back:\n"

@@ -75,7 +75,7 @@ else
   says=("This package is not signed")
 fi
 for text in "Karvo Indent System $version" "Indent System/Final Barlines" "Indent System/Show Full Names" \
-    "SHA256SUMS.txt" "not who made them" "administrator" "${says[@]}"; do
+    "SHA256SUMS.txt" "not who made them" "administrator" "KARVO_INDENT_RECORD_DIR" "${says[@]}"; do
   grep -qF "$text" <<<"$note" || fail "INSTALL.txt does not say '$text'"
 done
 grep -q '@[A-Z_]*@' <<<"$note" && fail "INSTALL.txt has a placeholder left: $(grep -o '@[A-Z_]*@' <<<"$note" | head -1)"

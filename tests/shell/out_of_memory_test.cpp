@@ -7,9 +7,16 @@
 #include <new>
 
 #include "hostdata/data_tag.h"
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+
+#include "platform/recording_files.h"
 #include "shell/finale_extension.h"
+#include "standin/byte_text.h"
 #include "standin/document_builder.h"
 #include "tests/support/host_test.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -86,10 +93,15 @@ protected:
 
         EXPECT_EQ(answer, 1u) << "allocation " << n;
         saves = 0;
-        for (const auto &call : host.Trace()) saves += call.function == "FX_SaveEData";
+        seen.clear();
+        for (const auto &call : host.Trace()) {
+            saves += call.function == "FX_SaveEData";
+            seen += call.ToString() + " " + standin::FormatByteText(call.data) + "\n";
+        }
         // Only saves write to the document: a command that could not
         // allocate makes none; one that could do without does them all.
-        if (failed) {
+        // (A recording's own allocations may fail without the command's.)
+        if (failed && !recording) {
             EXPECT_EQ(saves, 0) << "allocation " << n;
         } else if (declined) {
             EXPECT_EQ(saves, 13) << "allocation " << n;
@@ -111,6 +123,8 @@ protected:
     }
 
     int saves = 0;
+    bool recording = false;
+    std::string seen;  // the host's calls in the last run, with their bytes
 };
 
 TEST_F(OutOfMemory, NoAllocationOfTheFinalBarlinesCommandHarmsHostOrDocument) {
@@ -119,6 +133,45 @@ TEST_F(OutOfMemory, NoAllocationOfTheFinalBarlinesCommandHarmsHostOrDocument) {
 
 TEST_F(OutOfMemory, NoAllocationOfTheFullNamesCommandHarmsHostOrDocument) {
     EXPECT_GT(FailEachAllocation(1), 10);
+}
+
+// A recording takes memory of its own. Whichever allocation fails, the host
+// sees what a run without recording could show it, and a recording written
+// is whole JSON, marked incomplete where its memory ran out.
+TEST_F(OutOfMemory, NoAllocationOfARecordingChangesTheCommand) {
+    FinaleExtensionVersion(0x12000000);
+    std::set<std::string> possible;
+    long unrecorded = -1;
+    while (RunFailingAt(1, unrecorded) || unrecorded < 0) {
+        possible.insert(seen);
+        ++unrecorded;
+    }
+    possible.insert(seen);
+
+    const scratch::Folder folder;
+    const scratch::Environment recordTo(KARVO_RECORD_DIR_VARIABLE, folder.Text().c_str());
+    recording = true;
+    long n = 0;
+    int written = 0, outOfMemory = 0;
+    for (bool more = true; more; ++n) {
+        more = RunFailingAt(1, n);
+        EXPECT_EQ(possible.count(seen), 1u) << "allocation " << n;
+        for (const std::string &name : folder.Names()) {
+            const auto recording = nlohmann::json::parse(folder.Read(name));
+            ++written;
+            outOfMemory += recording.value("incomplete", "").find("out of memory") !=
+                           std::string::npos;
+            std::filesystem::remove(folder.Path() / name);
+        }
+    }
+    EXPECT_EQ(saves, 13);
+    RecordProperty("allocations", static_cast<int>(n));
+    RecordProperty("unrecorded", static_cast<int>(unrecorded));
+    RecordProperty("written", written);
+    RecordProperty("outOfMemory", outOfMemory);
+    EXPECT_GT(n, unrecorded + 3) << "the recording allocates";
+    EXPECT_GT(written, 0);
+    EXPECT_GT(outOfMemory, 0);
 }
 
 }  // namespace
