@@ -1,6 +1,9 @@
 # A recording cut short or changed is refused by replay and import alike:
 # exit status 2, one line naming the file and what is wrong, nothing written.
-#   -DPROGRAM=... -DEMULATOR=... -DMODULE=... -DSOURCE=recording -DWORK=dir -DERROR=regex
+# With DIFFERS, the change is one a replay finds instead: exit status 1 and
+# a report matching DIFFERS.
+#   -DPROGRAM=... -DEMULATOR=... -DMODULE=... -DSOURCE=recording -DWORK=dir
+#   -DERROR=regex | -DDIFFERS=regex
 #   [-DCUT=bytes (-1: all but the last)] [-DFROM=text -DTO=text]
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -25,6 +28,17 @@ if(DEFINED FROM)
 endif()
 set(bad ${WORK}/bad.json)
 file(WRITE ${bad} "${text}")
+
+if(DEFINED DIFFERS)
+  execute_process(COMMAND ${EMULATOR} ${PROGRAM} replay ${MODULE} ${bad}
+    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
+  string(REPLACE "\r\n" "\n" output "${output}")
+  if(NOT status EQUAL 1 OR NOT output MATCHES "^${DIFFERS}$")
+    message(FATAL_ERROR "replay: exit status ${status}, expected 1 and a report matching "
+      "'${DIFFERS}':\n${output}\n${error}")
+  endif()
+  return()
+endif()
 
 foreach(verb replay import)
   if(verb STREQUAL "replay")

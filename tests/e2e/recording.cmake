@@ -88,6 +88,17 @@ foreach(bad
     COMMAND ${bad_recording} "-DERROR=${message}" ${bad} -DWORK=${RECORDED}/bad_${name}
       -P ${CMAKE_CURRENT_SOURCE_DIR}/bad_recording.cmake)
 endforeach()
+# What the module answers itself, the handshake and the invoke's result,
+# is compared as its calls are.
+foreach(changed
+    "interface_version|differs at the handshake: expected interface version 0x0E020000, got 0x0E010000\n|\"interfaceVersion\": \"0x0E010000\"|\"interfaceVersion\": \"0x0E020000\""
+    "invoke_result|differs at the end: the invoke answered 1, the recording 0\n|\"invokeResult\": 1|\"invokeResult\": 0")
+  string(REPLACE "|" ";" changed "${changed}")
+  list(POP_FRONT changed name report from to)
+  add_test(NAME e2e.recording.replay_reports_a_changed_${name}
+    COMMAND ${bad_recording} "-DDIFFERS=${report}" "-DFROM=${from}" "-DTO=${to}"
+      -DWORK=${RECORDED}/changed_${name} -P ${CMAKE_CURRENT_SOURCE_DIR}/bad_recording.cmake)
+endforeach()
 add_test(NAME e2e.recording.refuses_a_document_as_a_recording
   COMMAND ${bad_recording} -DSOURCE=${EXAMPLES}/minimal.json
     "-DERROR=not a recording of the Karvo Indent System plug-in" -DWORK=${RECORDED}/bad_document

@@ -249,6 +249,14 @@ TEST_F(WireRecording, StopsAtItsBoundAfterTheLastWholeCall) {
     EXPECT_EQ(bounded.Missing(), hostdata::WireRecording::Gap::kPastBound);
     EXPECT_EQ(bounded.CallsText().size(), bound);
     EXPECT_EQ(host.Trace().size(), 7u);
+
+    // One byte less, and the second call no longer fits.
+    hostdata::WireRecording shorter(bound - 1);
+    shorter.Start();
+    for (int i = 0; i < 2; ++i) load();
+    shorter.Stop();
+    EXPECT_EQ(shorter.CallsRecorded(), 1u);
+    EXPECT_EQ(shorter.Missing(), hostdata::WireRecording::Gap::kPastBound);
 }
 
 TEST_F(WireRecording, NeverReadsABufferTooLargeForItsBound) {

@@ -52,6 +52,14 @@ TEST_F(ScriptedHost, AnswersEveryCallAsRecorded) {
     EXPECT_EQ(host.Difference(), "");
     EXPECT_EQ(host.CallsMade(), 24u);
     EXPECT_EQ(host.SavesMade(), 2u);
+
+    // The size is the host's, not the room the module offered.
+    recording.calls[0].call.sizeOut = 20;
+    standin::ScriptedHost shortRecord(recording);
+    key = {1, 0};
+    size = 28;
+    shortRecord.LoadEData(0x534F5353, &key, buffer, &size, 0x19000000);
+    EXPECT_EQ(size, 20);
 }
 
 TEST_F(ScriptedHost, NamesTheFirstCallThatDiffersWithTheBytesSideBySide) {
