@@ -1,9 +1,10 @@
+#include "framework/fc_string.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <utility>
 
-#include "framework/fc_collections.h"
 #include "framework/storage_growth.h"
 
 // Built when the module is loaded, in this order.

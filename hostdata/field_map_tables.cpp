@@ -1,7 +1,8 @@
 // The field maps of the preference tags that the host keeps as other
 // records. Columns: other record ('ot' + two characters, item number with 0
 // for -2, inci), byte offset in the preference record, word index in the
-// other record, width in bytes, conversion.
+// other record, width in bytes, conversion. The rows these maps share with
+// the versioned ones, and why three tags' rows differ: field_map_rows.h.
 #include <cstdint>
 
 #include "hostdata/data_tag.h"
@@ -163,47 +164,17 @@ const FieldMapRow kPf05Rows[11] = {
     {{'9', '4'}, 0, 2,   20,   1,   2,   kPlainCopy},
 };
 
-const FieldMapRow kPfDPRows[36] = {
+// Offsets 58 to 62, between the rows both maps share.
+constexpr FieldMapRow kPlainPfDPOwnRows[3] = {
     // other record     offset word width conversion
-    {{'2', '1'}, 0, 0,    0,   0,   4,   kHighWordFirst},
-    {{'2', '1'}, 0, 0,    4,   2,   2,   kPlainCopy},
-    {{'2', '1'}, 0, 0,    6,   3,   2,   kPlainCopy},
-    {{'5', '9'}, 0, 0,    8,   0,   2,   kPlainCopy},
-    {{'5', '9'}, 0, 0,   10,   1,   2,   kPlainCopy},
-    {{'2', '2'}, 0, 0,   12,   0,   2,   kPlainCopy},
-    {{'2', '2'}, 0, 0,   14,   1,   2,   kPlainCopy},
-    {{'6', '7'}, 0, 0,   16,   0,   2,   kPlainCopy},
-    {{'6', '7'}, 0, 0,   18,   1,   2,   kPlainCopy},
-    {{'6', '8'}, 0, 0,   20,   0,   2,   kPlainCopy},
-    {{'6', '8'}, 0, 0,   22,   1,   2,   kPlainCopy},
-    {{'2', '0'}, 0, 0,   24,   0,   2,   kPlainCopy},
-    {{'2', '0'}, 0, 0,   26,   1,   2,   kPlainCopy},
-    {{'1', '3'}, 0, 0,   28,   0,   2,   kPlainCopy},
-    {{'1', '3'}, 0, 0,   30,   1,   2,   kPlainCopy},
-    {{'1', '9'}, 0, 0,   32,   0,   2,   kPlainCopy},
-    {{'1', '9'}, 0, 0,   34,   1,   2,   kPlainCopy},
-    {{'2', '7'}, 0, 0,   36,   0,   2,   kPlainCopy},
-    {{'2', '7'}, 0, 0,   38,   1,   2,   kPlainCopy},
-    {{'1', '8'}, 0, 0,   40,   0,   2,   kPlainCopy},
-    {{'1', '8'}, 0, 0,   42,   1,   2,   kPlainCopy},
-    {{'3', '9'}, 0, 0,   44,   0,   2,   kPlainCopy},
-    {{'3', '9'}, 0, 0,   46,   1,   2,   kPlainCopy},
-    {{'6', '5'}, 0, 0,   48,   0,   4,   kHighWordFirst},
-    {{'6', '5'}, 0, 0,   52,   2,   2,   kPlainCopy},
-    {{'1', '4'}, 0, 0,   54,   0,   2,   kPlainCopy},
-    {{'1', '4'}, 0, 0,   56,   1,   2,   kPlainCopy},
     {{'0', '1'}, 0, 0,   58,   0,   2,   kPlainCopy},
     {{'0', '1'}, 0, 0,   60,   1,   2,   kPlainCopy},
     {{'7', '7'}, 0, 4,   62,   0,   2,   kPlainCopy},
-    {{'2', '1'}, 0, 0,   64,   4,   2,   kPlainCopy},
-    {{'5', '9'}, 0, 0,   66,   2,   2,   kPlainCopy},
-    {{'2', '2'}, 0, 0,   68,   2,   2,   kPlainCopy},
-    {{'6', '7'}, 0, 0,   70,   2,   2,   kPlainCopy},
-    {{'6', '8'}, 0, 0,   72,   2,   2,   kPlainCopy},
-    {{'2', '0'}, 0, 0,   74,   2,   2,   kPlainCopy},
 };
+constexpr auto kPlainPfDPRows =
+    JoinRows(kPfDPLeadingRows, kPlainPfDPOwnRows, kPfDPTrailingRows);
 
-const FieldMapRow kPfMSRows[49] = {
+const FieldMapRow kPlainPfMSRows[49] = {
     // other record      offset word width conversion
     {{'3', '6'},  0, 0,    0,   0,   2,   kPlainCopy},
     {{'0', '3'},  0, 0,    2,   0,   4,   kHighWordFirst},
@@ -256,23 +227,11 @@ const FieldMapRow kPfMSRows[49] = {
     {{'6', '2'},  0, 0,  102,   1,   2,   kPlainCopy},
 };
 
-// The 16-bit fields taken from a word's low byte each sit in a four-byte
-// slot; the two bytes after them belong to no field.
-const FieldMapRow kPfSSRows[43] = {
+// After the rows both maps share. The 16-bit fields taken from a word's
+// low byte each sit in a four-byte slot; the two bytes after them belong to
+// no field.
+constexpr FieldMapRow kPlainPfSSOwnRows[30] = {
     // other record      offset word width conversion
-    {{'9', '2'},  0, 0,    0,   0,   4,   kHighWordFirst},
-    {{'9', '2'},  0, 0,    4,   2,   2,   kPlainCopy},
-    {{'9', '2'},  0, 0,    6,   3,   2,   kPlainCopy},
-    {{'9', '2'},  0, 0,    8,   4,   2,   kPlainCopy},
-    {{'9', '2'},  0, 0,   10,   5,   2,   kPlainCopy},
-    {{'F', 'I'}, 11, 0,   12,   0,   2,   kPlainCopy},
-    {{'F', 'I'}, 11, 0,   14,   1,   2,   kPlainCopy},
-    {{'F', 'I'}, 11, 0,   16,   2,   2,   kPlainCopy},
-    {{'F', 'I'}, 11, 0,   18,   3,   2,   kPlainCopy},
-    {{'F', 'I'}, 12, 0,   20,   0,   2,   kPlainCopy},
-    {{'F', 'I'}, 12, 0,   22,   1,   2,   kPlainCopy},
-    {{'F', 'I'}, 12, 0,   24,   2,   2,   kPlainCopy},
-    {{'F', 'I'}, 12, 0,   26,   3,   2,   kPlainCopy},
     {{'1', '2'},  0, 0,   28,   5,   2,   kLowByte},
     {{'1', '1'},  0, 0,   32,   5,   2,   kLowByte},
     {{'6', '9'},  0, 0,   36,   4,   2,   kLowByte},
@@ -304,6 +263,7 @@ const FieldMapRow kPfSSRows[43] = {
     {{'9', '7'},  0, 1,  104,   2,   2,   kPlainCopy},
     {{'9', '7'},  0, 1,  106,   3,   2,   kPlainCopy},
 };
+constexpr auto kPlainPfSSRows = JoinRows(kPfSSLeadingRows, kPlainPfSSOwnRows);
 
 struct TaggedFieldMap {
     uint32_t tag;
@@ -312,14 +272,14 @@ struct TaggedFieldMap {
 
 const TaggedFieldMap kFieldMaps[] = {
     {MakeTag('p', 'f', '0', '5'), MapOf(kPf05Rows)},
-    {MakeTag('p', 'f', 'D', 'P'), MapOf(kPfDPRows)},
+    {MakeTag('p', 'f', 'D', 'P'), MapOf(kPlainPfDPRows)},
     {MakeTag('p', 'f', 'E', 'X'), MapOf(kPfEXRows)},
-    {MakeTag('p', 'f', 'M', 'S'), MapOf(kPfMSRows)},
+    {MakeTag('p', 'f', 'M', 'S'), MapOf(kPlainPfMSRows)},
     {MakeTag('p', 'f', 'P', 'B'), MapOf(kPfPBRows)},
     {MakeTag('p', 'f', 'P', 'L'), MapOf(kPfPLRows)},
     {MakeTag('p', 'f', 'R', 'P'), MapOf(kPfRPRows, 20)},
     {MakeTag('p', 'f', 'S', 'I'), MapOf(kPfSIRows)},
-    {MakeTag('p', 'f', 'S', 'S'), MapOf(kPfSSRows)},
+    {MakeTag('p', 'f', 'S', 'S'), MapOf(kPlainPfSSRows)},
 };
 
 }  // namespace

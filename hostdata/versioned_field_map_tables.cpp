@@ -1,5 +1,7 @@
 // The versioned field maps. Columns as in field_map_tables.cpp, and last the
-// lowest host version that serves the row (0 when every host does).
+// lowest host version that serves the row (0 when every host does). The
+// rows these maps share with the plain ones, and why three tags' rows
+// differ: field_map_rows.h.
 #include <cstdint>
 
 #include "hostdata/data_tag.h"
@@ -9,45 +11,15 @@
 namespace hostdata {
 namespace {
 
-const FieldMapRow kPfDPRows[36] = {
+// Offsets 58 to 62, between the rows both maps share.
+constexpr FieldMapRow kVersionedPfDPOwnRows[3] = {
     // other record     offset word width conversion
-    {{'2', '1'}, 0, 0,    0,   0,   4,   kHighWordFirst},
-    {{'2', '1'}, 0, 0,    4,   2,   2,   kPlainCopy},
-    {{'2', '1'}, 0, 0,    6,   3,   2,   kPlainCopy},
-    {{'5', '9'}, 0, 0,    8,   0,   2,   kPlainCopy},
-    {{'5', '9'}, 0, 0,   10,   1,   2,   kPlainCopy},
-    {{'2', '2'}, 0, 0,   12,   0,   2,   kPlainCopy},
-    {{'2', '2'}, 0, 0,   14,   1,   2,   kPlainCopy},
-    {{'6', '7'}, 0, 0,   16,   0,   2,   kPlainCopy},
-    {{'6', '7'}, 0, 0,   18,   1,   2,   kPlainCopy},
-    {{'6', '8'}, 0, 0,   20,   0,   2,   kPlainCopy},
-    {{'6', '8'}, 0, 0,   22,   1,   2,   kPlainCopy},
-    {{'2', '0'}, 0, 0,   24,   0,   2,   kPlainCopy},
-    {{'2', '0'}, 0, 0,   26,   1,   2,   kPlainCopy},
-    {{'1', '3'}, 0, 0,   28,   0,   2,   kPlainCopy},
-    {{'1', '3'}, 0, 0,   30,   1,   2,   kPlainCopy},
-    {{'1', '9'}, 0, 0,   32,   0,   2,   kPlainCopy},
-    {{'1', '9'}, 0, 0,   34,   1,   2,   kPlainCopy},
-    {{'2', '7'}, 0, 0,   36,   0,   2,   kPlainCopy},
-    {{'2', '7'}, 0, 0,   38,   1,   2,   kPlainCopy},
-    {{'1', '8'}, 0, 0,   40,   0,   2,   kPlainCopy},
-    {{'1', '8'}, 0, 0,   42,   1,   2,   kPlainCopy},
-    {{'3', '9'}, 0, 0,   44,   0,   2,   kPlainCopy},
-    {{'3', '9'}, 0, 0,   46,   1,   2,   kPlainCopy},
-    {{'6', '5'}, 0, 0,   48,   0,   4,   kHighWordFirst},
-    {{'6', '5'}, 0, 0,   52,   2,   2,   kPlainCopy},
-    {{'1', '4'}, 0, 0,   54,   0,   2,   kPlainCopy},
-    {{'1', '4'}, 0, 0,   56,   1,   2,   kPlainCopy},
     {{'3', '8'}, 0, 0,   58,   0,   2,   kPlainCopy},
     {{'3', '8'}, 0, 0,   60,   1,   2,   kPlainCopy},
     {{'3', '8'}, 0, 0,   62,   2,   2,   kPlainCopy},
-    {{'2', '1'}, 0, 0,   64,   4,   2,   kPlainCopy},
-    {{'5', '9'}, 0, 0,   66,   2,   2,   kPlainCopy},
-    {{'2', '2'}, 0, 0,   68,   2,   2,   kPlainCopy},
-    {{'6', '7'}, 0, 0,   70,   2,   2,   kPlainCopy},
-    {{'6', '8'}, 0, 0,   72,   2,   2,   kPlainCopy},
-    {{'2', '0'}, 0, 0,   74,   2,   2,   kPlainCopy},
 };
+constexpr auto kVersionedPfDPRows =
+    JoinRows(kPfDPLeadingRows, kVersionedPfDPOwnRows, kPfDPTrailingRows);
 
 const FieldMapRow kPfGpScoreRows[3] = {
     // other record     offset word width conversion
@@ -113,7 +85,7 @@ const FieldMapRow kPfMIRows[46] = {
     {{'F', 'I'}, 10, 0,   96,   5,   2,   kPlainCopy,     0x12000000},
 };
 
-const FieldMapRow kPfMSRows[17] = {
+const FieldMapRow kVersionedPfMSRows[17] = {
     // other record     offset word width conversion
     {{'9', '4'}, 0, 0,    0,   0,   2,   kPlainCopy},
     {{'9', '4'}, 0, 0,    2,   1,   2,   kPlainCopy},
@@ -134,21 +106,9 @@ const FieldMapRow kPfMSRows[17] = {
     {{'4', '1'}, 0, 2,   32,   1,   2,   kPlainCopy},
 };
 
-const FieldMapRow kPfSSRows[37] = {
+// After the rows both maps share; no low-byte fields.
+constexpr FieldMapRow kVersionedPfSSOwnRows[24] = {
     // other record      offset word width conversion
-    {{'9', '2'},  0, 0,    0,   0,   4,   kHighWordFirst},
-    {{'9', '2'},  0, 0,    4,   2,   2,   kPlainCopy},
-    {{'9', '2'},  0, 0,    6,   3,   2,   kPlainCopy},
-    {{'9', '2'},  0, 0,    8,   4,   2,   kPlainCopy},
-    {{'9', '2'},  0, 0,   10,   5,   2,   kPlainCopy},
-    {{'F', 'I'}, 11, 0,   12,   0,   2,   kPlainCopy},
-    {{'F', 'I'}, 11, 0,   14,   1,   2,   kPlainCopy},
-    {{'F', 'I'}, 11, 0,   16,   2,   2,   kPlainCopy},
-    {{'F', 'I'}, 11, 0,   18,   3,   2,   kPlainCopy},
-    {{'F', 'I'}, 12, 0,   20,   0,   2,   kPlainCopy},
-    {{'F', 'I'}, 12, 0,   22,   1,   2,   kPlainCopy},
-    {{'F', 'I'}, 12, 0,   24,   2,   2,   kPlainCopy},
-    {{'F', 'I'}, 12, 0,   26,   3,   2,   kPlainCopy},
     {{'5', '1'},  0, 0,   28,   0,   4,   kHighWordFirst},
     {{'5', '1'},  0, 0,   32,   2,   2,   kPlainCopy},
     {{'5', '1'},  0, 0,   34,   3,   2,   kPlainCopy},
@@ -174,6 +134,8 @@ const FieldMapRow kPfSSRows[37] = {
     {{'9', '7'},  0, 1,   80,   2,   2,   kPlainCopy},
     {{'9', '7'},  0, 1,   82,   3,   2,   kPlainCopy},
 };
+constexpr auto kVersionedPfSSRows =
+    JoinRows(kPfSSLeadingRows, kVersionedPfSSOwnRows);
 
 // Bytes 4 to 9 of these records belong to no field.
 const FieldMapRow kPfSpScoreRows[3] = {
@@ -285,18 +247,18 @@ constexpr uint32_t Pf(char c1, char c2) { return MakeTag('p', 'f', c1, c2); }
 
 // The parts page format has no map: it is loaded whole (four other records).
 const VersionedFieldMap kVersionedFieldMaps[] = {
-    {Pf('D', 'P'), Variant::kAny, MapOf(kPfDPRows)},
+    {Pf('D', 'P'), Variant::kAny, MapOf(kVersionedPfDPRows)},
     {Pf('E', 'X'), Variant::kAny, MapOf(kPfEXRows)},
     {Pf('G', 'p'), Variant::kScore, MapOf(kPfGpScoreRows)},
     {Pf('G', 'p'), Variant::kParts, MapOf(kPfGpPartsRows)},
     {Pf('M', 'I'), Variant::kAny, MapOf(kPfMIRows)},
-    {Pf('M', 'S'), Variant::kAny, MapOf(kPfMSRows)},
+    {Pf('M', 'S'), Variant::kAny, MapOf(kVersionedPfMSRows)},
     {Pf('P', 'B'), Variant::kAny, MapOf(kPfPBRows)},
     {Pf('P', 'F'), Variant::kScore, MapOf(kPageFormatRows)},
     {Pf('P', 'L'), Variant::kAny, MapOf(kPfPLRows)},
     {Pf('R', 'P'), Variant::kAny, MapOf(kPfRPRows)},
     {Pf('S', 'I'), Variant::kAny, MapOf(kPfSIRows, 21)},
-    {Pf('S', 'S'), Variant::kAny, MapOf(kPfSSRows)},
+    {Pf('S', 'S'), Variant::kAny, MapOf(kVersionedPfSSRows)},
     {Pf('S', 'p'), Variant::kScore, MapOf(kPfSpScoreRows)},
     {Pf('S', 'p'), Variant::kParts, MapOf(kPfSpPartsRows)},
     {Pf('T', 'I'), Variant::kAny, MapOf(kPfTIRows)},

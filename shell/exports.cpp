@@ -4,6 +4,7 @@
 
 #include "framework/fc_region.h"
 #include "hostdata/host_version.h"
+#include "shell/command_table.h"
 #include "shell/indent_command.h"
 #include "shell/invoke_recording.h"
 #include "shell/menu_commands.h"
@@ -21,16 +22,16 @@ uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
 }
 
 uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
-    const shell::CommandTexts *command = shell::OfferedCommand(menuIndex);
+    const shell::CommandEntry *command = shell::OfferedCommand(menuIndex);
     if (command == nullptr) return 0;
-    shell::FillMenuRecord(*command, record);
+    shell::FillMenuRecord(command->texts, record);
     return 1;
 }
 
 uint32_t FinaleExtensionEnumerate_UTF16(void *, uint16_t menuIndex, void *record) {
-    const shell::CommandTexts *command = shell::OfferedCommand(menuIndex);
+    const shell::CommandEntry *command = shell::OfferedCommand(menuIndex);
     if (command == nullptr) return 0;
-    shell::FillMenuRecordUtf16(*command, record);
+    shell::FillMenuRecordUtf16(command->texts, record);
     return 1;
 }
 
@@ -45,7 +46,7 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t menuIndex, const void *selection
     try {
         FCMusicRegion region;
         region.SetFromSelection(selection);
-        shell::IndentSystems(region, menuIndex != 0 ? 1 : 0);
+        shell::IndentSystems(region, shell::InvokedCommand(menuIndex).rule);
     } catch (...) {
     }
     recording.Finish(kAnswer);

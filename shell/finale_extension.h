@@ -42,7 +42,7 @@ extern "C" {
  * offered and the measure record layout, and answers
  * FINALE_EXTENSION_INTERFACE_VERSION. Must come before enumeration and
  * invocation; until it does, the host version is taken as 0x19000000 and
- * only command 0 is offered. */
+ * only the commands for every host are offered. */
 FINALE_EXTENSION_EXPORT uint32_t FinaleExtensionVersion(uint32_t hostVersion);
 
 /* Sets bit 0 of the host's 32-bit initialisation word, leaving the other bits
@@ -51,7 +51,8 @@ FINALE_EXTENSION_EXPORT uint32_t FinaleExtensionInit(void *hostContext, uint32_t
 
 /* Fills the 8-bit enumeration record for a menu index and answers 1, or
  * answers 0 and leaves the record untouched when no command has that index
- * (index 1 is offered only to hosts from version 0x10000000 on). */
+ * for this host (shell/command_table.h: which commands, and from which host
+ * version). */
 FINALE_EXTENSION_EXPORT uint32_t FinaleExtensionEnumerate(void *hostContext, uint16_t menuIndex,
                                                           void *record);
 
@@ -59,10 +60,10 @@ FINALE_EXTENSION_EXPORT uint32_t FinaleExtensionEnumerate(void *hostContext, uin
 FINALE_EXTENSION_EXPORT uint32_t FinaleExtensionEnumerate_UTF16(void *hostContext,
                                                                 uint16_t menuIndex, void *record);
 
-/* Runs the command of a menu index (0: indent after final barlines, any
- * other: indent where measures show full names) on the host's selection
- * record, whose first 20 bytes are read; null means no selection. Answers 1
- * whatever happened: the plug-in shows no message. */
+/* Runs the command of a menu index (an index past the last command runs the
+ * last) on the host's selection record, whose first 20 bytes are read; null
+ * means no selection. Answers 1 whatever happened: the plug-in shows no
+ * message. */
 FINALE_EXTENSION_EXPORT uint32_t FinaleExtensionInvoke(void *hostContext, uint16_t menuIndex,
                                                        const void *selection);
 

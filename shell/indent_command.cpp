@@ -14,8 +14,6 @@
 namespace shell {
 namespace {
 
-constexpr int kFullNamesCommand = 1;
-
 // The host lays systems out lazily; a system not laid out yet has first
 // measure 0. One layout update and one reload are enough. A system whose
 // record is too short to hold its first measure tells nothing about the
@@ -95,6 +93,17 @@ Choice ChooseForFullNames(FCMeasure &measure, int32_t firstMeasure) {
     return measure.ShowsFullNames() ? Choice::FirstSystem : Choice::OtherSystem;
 }
 
+// A rule added to FirstSystemRule without its case here is a compile warning.
+Choice Choose(FirstSystemRule rule, FCMeasure &measure, int32_t firstMeasure) {
+    switch (rule) {
+    case FirstSystemRule::FullNamesFlag:
+        return ChooseForFullNames(measure, firstMeasure);
+    case FirstSystemRule::AfterFinalBarline:
+        break;
+    }
+    return ChooseAfterFinalBarline(measure, firstMeasure);
+}
+
 // The two indents of the page format, each only when the host supplied it.
 struct Indents {
     std::optional<uint16_t> firstSystem, otherSystem;
@@ -123,7 +132,7 @@ void SaveSystems(const FCStaffSystems &systems, const std::vector<bool> &heldBac
 
 }  // namespace
 
-void IndentSystems(const FCMusicRegion &region, int command) {
+void IndentSystems(const FCMusicRegion &region, FirstSystemRule rule) {
     FCStaffSystems systems;
     LoadLaidOutSystems(systems);
 
@@ -144,9 +153,7 @@ void IndentSystems(const FCMusicRegion &region, int command) {
     std::vector<bool> heldBack;
     for (const SystemStart &start :
          SystemsBeginningIn(systems, region.GetStartMeasure(), region.GetEndMeasure())) {
-        const Choice choice = command == kFullNamesCommand
-                                  ? ChooseForFullNames(measure, start.measure)
-                                  : ChooseAfterFinalBarline(measure, start.measure);
+        const Choice choice = Choose(rule, measure, start.measure);
         if (choice == Choice::Unknown) continue;
         const std::optional<uint16_t> &indent =
             choice == Choice::FirstSystem ? indents.firstSystem : indents.otherSystem;

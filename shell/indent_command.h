@@ -2,14 +2,13 @@
 // inside a region to the page format's first-system indent or system indent.
 #pragma once
 
-#include <cstdint>
+#include "shell/command_table.h"
 
 class FCMusicRegion;
 
 namespace shell {
 
-// 1 chooses systems by their first measure's full-names flag; any other
-// value chooses systems that follow a final barline.
-void IndentSystems(const FCMusicRegion &region, int command);
+// The rule, a command's in kCommands, tells which systems are first systems.
+void IndentSystems(const FCMusicRegion &region, FirstSystemRule rule);
 
 }  // namespace shell

@@ -9,14 +9,6 @@
 namespace shell {
 namespace {
 
-constexpr CommandTexts kCommands[] = {
-    {"Karvo Indent System (after Final Barlines)",
-     "Indents/unindents systems after final barlines.", "Indent System/Final Barlines"},
-    {"Karvo Indent System (for Show Full Names)",
-     "Indents/unindents systems with the 'Show Full Staff & Group Names' setting.",
-     "Indent System/Show Full Names"},
-};
-
 // The host reads the UTF-16 description only up to 63 units.
 constexpr std::size_t kUtf16DescriptionUnits = 63;
 
@@ -42,16 +34,16 @@ void CopyUtf16Field(uint8_t *field, const char *text, std::size_t maxUnits) {
 
 }  // namespace
 
-const CommandTexts *OfferedCommand(uint16_t menuIndex) {
-    if (menuIndex == static_cast<uint16_t>(Command::IndentAfterFinalBarlines)) {
-        return &kCommands[0];
+const CommandEntry *OfferedCommand(uint16_t menuIndex) {
+    if (menuIndex >= kCommandCount) return nullptr;
+    const CommandEntry &entry = kCommands[menuIndex];
+    if (entry.lowestHostVersion == kEveryHost) return &entry;
+    // Before the handshake the host version is taken as high, yet only what
+    // every host gets is offered.
+    if (!hostdata::HostReportedVersion() || hostdata::HostVersion() < entry.lowestHostVersion) {
+        return nullptr;
     }
-    if (menuIndex == static_cast<uint16_t>(Command::IndentForFullNames) &&
-        hostdata::HostReportedVersion() &&
-        hostdata::HostVersion() >= hostdata::kFullNamesHostVersion) {
-        return &kCommands[1];
-    }
-    return nullptr;
+    return &entry;
 }
 
 void FillMenuRecord(const CommandTexts &command, void *record) {

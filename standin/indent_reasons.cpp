@@ -113,6 +113,19 @@ IndentReason ForFullNames(const RecordStore &records, int first, bool known,
     return Reason("no-full-names", first, "no full-names flag" + At(first), indents.system);
 }
 
+// The reason under the rule of the command that ran. A rule added to
+// shell::FirstSystemRule without its case here is a compile warning.
+IndentReason ByCommandsRule(const IndentRule &rule, const RecordStore &records, int first,
+                            const Indents &indents) {
+    switch (shell::EntryOf(rule.command).rule) {
+    case shell::FirstSystemRule::FullNamesFlag:
+        return ForFullNames(records, first, rule.fullNamesKnown, indents);
+    case shell::FirstSystemRule::AfterFinalBarline:
+        break;
+    }
+    return AfterFinalBarline(records, first, indents);
+}
+
 }  // namespace
 
 void ExplainIndents(const RecordStore &before, const IndentRule &rule,
@@ -141,9 +154,7 @@ void ExplainIndents(const RecordStore &before, const IndentRule &rule,
                                    std::nullopt);
             continue;
         }
-        system.reason = rule.fullNamesCommand
-                            ? ForFullNames(before, first, rule.fullNamesKnown, indents)
-                            : AfterFinalBarline(before, first, indents);
+        system.reason = ByCommandsRule(rule, before, first, indents);
     }
 }
 

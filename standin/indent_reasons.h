@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "shell/command_table.h"
 #include "standin/record_store.h"
 #include "standin/system_change.h"
 
@@ -18,8 +19,8 @@ struct MeasureRange {
 };
 
 struct IndentRule {
-    bool fullNamesCommand = false;  // menu index 1 on; otherwise the final barlines
-    bool fullNamesKnown = false;    // the host version has full names
+    shell::Command command = shell::Command::IndentAfterFinalBarlines;
+    bool fullNamesKnown = false;  // the host version has full names
     std::optional<MeasureRange> selection;
     bool partViewed = false;        // the parts' page format applies
 };

@@ -3,6 +3,7 @@
 #include "hostdata/data_tag.h"
 #include "hostdata/host_version.h"
 #include "hostdata/record_bytes.h"
+#include "shell/command_table.h"
 #include "standin/document_fields.h"
 #include "standin/text_output.h"
 
@@ -155,7 +156,7 @@ RunResult RunMenuCommand(Plugin &plugin, Host &host, const RunOptions &options) 
     plugin.terminate();
     CompareStores(before, host.Records(), result);
     IndentRule rule;
-    rule.fullNamesCommand = result.menuIndex != 0;
+    rule.command = shell::InvokedCommand(result.menuIndex).command;
     rule.fullNamesKnown = options.hostVersion >= hostdata::kFullNamesHostVersion;
     rule.selection = options.measures;
     // The low 16 bits of the current part are 0 for the score.

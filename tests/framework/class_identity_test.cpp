@@ -10,6 +10,7 @@
 #include "framework/fc_pageformat.h"
 #include "framework/fc_region.h"
 #include "framework/fc_staffsystem.h"
+#include "framework/fc_string.h"
 
 namespace {
 

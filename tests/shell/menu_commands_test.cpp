@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "hostdata/host_version.h"
 #include "shell/finale_extension.h"
 #include "shell/menu_commands.h"
 #include "tests/support/host_test.h"
@@ -116,6 +118,29 @@ TEST_F(MenuRegistration, Utf16DescriptionOfCommandOneIsCutAt63Units) {
     EXPECT_EQ(record16[382], 0);
     EXPECT_EQ(record16[383], 0);
     EXPECT_EQ(Field16(512), "Indent System/Show Full Names");
+}
+
+// The host asks from index 0 up and stops at the first refusal: for every
+// host, what is offered is the first few commands of the table, each
+// under its own menu text.
+TEST_F(MenuRegistration, NoEntryIsOfferedPastARefusal) {
+    // None: a host that never made the handshake.
+    const std::optional<uint32_t> versions[] = {std::nullopt, 0u, 0x0FFFFFFFu, 0x10000000u,
+                                                0xFFFFFFFFu};
+    for (const std::optional<uint32_t> &version : versions) {
+        hostdata::ForgetHostVersion();
+        if (version) FinaleExtensionVersion(*version);
+        bool refused = false;
+        for (uint16_t index = 0; index < shell::kCommandCount + 4; ++index) {
+            const bool offered = FinaleExtensionEnumerate(nullptr, index, record8.data()) == 1;
+            EXPECT_FALSE(offered && refused) << "index " << index << " past a refusal";
+            refused = refused || !offered;
+            if (!offered) continue;
+            const std::string menuText = shell::kCommands[index].texts.menuText;
+            EXPECT_EQ(Field8(128, menuText.size() + 1), menuText + '\0');
+        }
+        EXPECT_TRUE(refused);
+    }
 }
 
 TEST_F(MenuRegistration, InitSetsBitZeroAndKeepsTheOthers) {

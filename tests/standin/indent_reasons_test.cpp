@@ -8,9 +8,13 @@
 
 namespace {
 
+using shell::Command;
 using standin::Bytes;
 using standin::IndentRule;
 using standin::SystemChange;
+
+constexpr Command kFinalBarlines = Command::IndentAfterFinalBarlines;
+constexpr Command kFullNames = Command::IndentForFullNames;
 
 constexpr int16_t kFirstSystemIndent = 144, kSystemIndent = 12;
 constexpr int16_t kPartsFirstSystemIndent = 72, kPartsSystemIndent = 24;
@@ -58,43 +62,43 @@ struct Case {
     std::optional<int16_t> expected;
 };
 
-IndentRule Rule(bool fullNames, bool known = true, bool parts = false) {
-    return {fullNames, known, standin::MeasureRange{1, 9}, parts};
+IndentRule Rule(Command command, bool known = true, bool parts = false) {
+    return {command, known, standin::MeasureRange{1, 9}, parts};
 }
 
 TEST(IndentReasons, EachSystemGetsTheReasonTheCommandsRuleGivesIt) {
-    IndentRule noSelection = Rule(false);
+    IndentRule noSelection = Rule(kFinalBarlines);
     noSelection.selection.reset();
     const Case cases[] = {
         {"no selection", noSelection, 5, "not-selected", 0, "no selection", std::nullopt},
-        {"outside the selection", {false, true, standin::MeasureRange{6, 9}, false}, 5,
+        {"outside the selection", {kFinalBarlines, true, standin::MeasureRange{6, 9}, false}, 5,
          "not-selected", 0, "not in the selection", std::nullopt},
-        {"first of the piece", Rule(false), 1, "first-measure", 1, "the first measure of the piece",
+        {"first of the piece", Rule(kFinalBarlines), 1, "first-measure", 1, "the first measure of the piece",
          kFirstSystemIndent},
-        {"after a final barline", Rule(false), 5, "final-barline", 4,
+        {"after a final barline", Rule(kFinalBarlines), 5, "final-barline", 4,
          "the final barline at measure 4", kFirstSystemIndent},
-        {"after another barline", Rule(false), 6, "no-final-barline", 5,
+        {"after another barline", Rule(kFinalBarlines), 6, "no-final-barline", 5,
          "no final barline at measure 5", kSystemIndent},
-        {"after a measure not there", Rule(false), 9, "measure-unreadable", 8,
+        {"after a measure not there", Rule(kFinalBarlines), 9, "measure-unreadable", 8,
          "measure 8 could not be read", std::nullopt},
-        {"in a part", Rule(false, true, true), 5, "final-barline", 4,
+        {"in a part", Rule(kFinalBarlines, true, true), 5, "final-barline", 4,
          "the final barline at measure 4", kPartsFirstSystemIndent},
-        {"not laid out", {false, true, standin::MeasureRange{0, 9}, false}, 0,
+        {"not laid out", {kFinalBarlines, true, standin::MeasureRange{0, 9}, false}, 0,
          "before-first-measure", 0, "starts before measure 1", kSystemIndent},
-        {"full names", Rule(true), 7, "full-names", 7, "the full-names flag at measure 7",
+        {"full names", Rule(kFullNames), 7, "full-names", 7, "the full-names flag at measure 7",
          kFirstSystemIndent},
-        {"no full names", Rule(true), 6, "no-full-names", 6, "no full-names flag at measure 6",
-         kSystemIndent},
-        {"full names at the first measure", Rule(true), 1, "first-measure", 1,
+        {"no full names", Rule(kFullNames), 6, "no-full-names", 6,
+         "no full-names flag at measure 6", kSystemIndent},
+        {"full names at the first measure", Rule(kFullNames), 1, "first-measure", 1,
          "the first measure of the piece", kFirstSystemIndent},
-        {"full names an older host does not have", Rule(true, false), 5, "full-names-unknown", 5,
-         "the full-names flag at measure 5, which hosts before 0x10000000 do not have",
+        {"full names an older host does not have", Rule(kFullNames, false), 5,
+         "full-names-unknown", 5, "the full-names flag at measure 5, which hosts before 0x10000000 do not have",
          kSystemIndent},
-        {"full names of a measure not there", Rule(true), 8, "measure-unreadable", 8,
+        {"full names of a measure not there", Rule(kFullNames), 8, "measure-unreadable", 8,
          "measure 8 could not be read", std::nullopt},
-        {"full names of a first measure not there", Rule(true), 1, "first-measure", 1,
+        {"full names of a first measure not there", Rule(kFullNames), 1, "first-measure", 1,
          "the first measure of the piece", kFirstSystemIndent},
-        {"full names of a measure not there, on an older host", Rule(true, false), 8,
+        {"full names of a measure not there, on an older host", Rule(kFullNames, false), 8,
          "no-full-names", 8, "no full-names flag at measure 8", kSystemIndent},
     };
     const standin::RecordStore records = Document();
@@ -119,7 +123,7 @@ TEST(IndentReasons, OfSystemsAtOneMeasureOnlyTheFirstCountsAndStrayingShows) {
         systems[i].firstMeasureAfter = 5;
     }
     systems[1].indentAfter = kFirstSystemIndent;  // a module that indents the second too
-    standin::ExplainIndents(Document(), Rule(false), systems);
+    standin::ExplainIndents(Document(), Rule(kFinalBarlines), systems);
     EXPECT_EQ(systems[0].reason.code, "final-barline");
     EXPECT_TRUE(systems[0].Unexpected());  // left at 0, not indented
     for (int i : {1, 2}) {
@@ -147,7 +151,7 @@ TEST(IndentReasons, WithoutTheChosenIndentNothingIsExpectedToChange) {
         std::vector<SystemChange> systems(1);
         systems[0].item = 1;
         systems[0].firstMeasureAfter = 5;
-        standin::ExplainIndents(records, Rule(false), systems);
+        standin::ExplainIndents(records, Rule(kFinalBarlines), systems);
         if (key == unused) {
             EXPECT_NE(systems[0].reason.expectedIndent, std::nullopt);
             continue;
@@ -164,16 +168,17 @@ TEST(IndentReasons, WithoutTheChosenIndentNothingIsExpectedToChange) {
 TEST(IndentReasons, AShortMeasureDecidesByTheWordsItHolds) {
     struct ShortCase {
         std::size_t size;
-        bool fullNamesCommand;
+        Command command;
         const char *code;
     };
     const std::size_t flagsEnd = standin::fields::kMeasureFlags + 2;
     const std::size_t barlineEnd = standin::fields::kMeasureBarline + 2;
-    for (const ShortCase &one : {ShortCase{barlineEnd, false, "final-barline"},
-                                 ShortCase{barlineEnd - 1, false, "measure-unreadable"},
-                                 ShortCase{flagsEnd, true, "full-names"},
-                                 ShortCase{flagsEnd - 1, true, "measure-unreadable"}}) {
-        SCOPED_TRACE(std::to_string(one.size) + (one.fullNamesCommand ? " full names" : " barline"));
+    for (const ShortCase &one : {ShortCase{barlineEnd, kFinalBarlines, "final-barline"},
+                                 ShortCase{barlineEnd - 1, kFinalBarlines, "measure-unreadable"},
+                                 ShortCase{flagsEnd, kFullNames, "full-names"},
+                                 ShortCase{flagsEnd - 1, kFullNames, "measure-unreadable"}}) {
+        const bool fullNames = one.command == kFullNames;
+        SCOPED_TRACE(std::to_string(one.size) + (fullNames ? " full names" : " barline"));
         standin::RecordStore records = Document();
         Bytes measure(standin::fields::kMeasureSize, 0);
         hostdata::WriteU16(measure.data(), standin::fields::kMeasureBarline, 0x0050);
@@ -182,8 +187,8 @@ TEST(IndentReasons, AShortMeasureDecidesByTheWordsItHolds) {
         records.Put({hostdata::kMeasureTag, 3, 0}, measure);
         std::vector<SystemChange> systems(1);
         systems[0].item = 1;
-        systems[0].firstMeasureAfter = one.fullNamesCommand ? 3 : 4;
-        standin::ExplainIndents(records, Rule(one.fullNamesCommand), systems);
+        systems[0].firstMeasureAfter = fullNames ? 3 : 4;
+        standin::ExplainIndents(records, Rule(one.command), systems);
         EXPECT_EQ(systems[0].reason.code, one.code);
     }
 }
