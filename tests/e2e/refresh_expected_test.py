@@ -33,6 +33,9 @@ class Checkout:
         os.chmod(os.path.join(self.expected, "menu.txt"), 0o644)
         self.example = os.path.join(root, "examples", "work.json")
         self.write(self.example, "{}\n")
+        # An input beside the expected outputs.
+        self.document = os.path.join(root, "tests", "e2e", "work.json")
+        self.write(self.document, "{}\n")
 
     @staticmethod
     def write(path, text):
@@ -107,14 +110,15 @@ class RefreshExpected(unittest.TestCase):
     def test_never_writes_a_file_that_is_not_an_expected_output(self):
         past = os.path.join(self.checkout.expected, "..", "..", "..", "examples", "work.json")
         native = self.checkout.build("native", {
-            "example": self.checkout.example, "past": past,
+            "example": self.checkout.example, "past": past, "beside": self.checkout.document,
             "new": os.path.join(self.checkout.expected, "new.txt")})
         for actual in native.values():
             self.checkout.write(actual, "overwritten\n")
         done = self.checkout.refresh()
         self.assertEqual(done.returncode, 1)
-        self.assertEqual(done.stdout.count("left alone"), 3, done.stdout)
+        self.assertEqual(done.stdout.count("left alone"), 4, done.stdout)
         self.assertEqual(self.checkout.read(self.checkout.example), "{}\n")
+        self.assertEqual(self.checkout.read(self.checkout.document), "{}\n")
         self.assertEqual(self.expected_files(), ["menu.txt", "run.txt"])
 
     def test_builds_that_agree_give_one_copy_and_builds_that_disagree_none(self):
