@@ -10,7 +10,7 @@ run_captured(status output error COMMAND ${EMULATOR} ${PROGRAM} ${arguments})
 
 require_status("${status}" "${EXPECT_STATUS}" "${output}" "${error}")
 if(DEFINED EXPECT_OUTPUT)
-  require_output("${output}" ${EXPECT_OUTPUT} ${ACTUAL_OUTPUT})
+  require_output("${output}" "${EXPECT_OUTPUT}" "${ACTUAL_OUTPUT}")
 endif()
 if(DEFINED EXPECT_ERROR)
   require_error("${error}" "${EXPECT_ERROR}" ONE_LINE)
