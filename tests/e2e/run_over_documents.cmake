@@ -2,7 +2,8 @@
 # and checks its exit status, its messages, its standard output, and the
 # files it wrote or must not have written.
 #   -DPROGRAM=... -DEMULATOR=... -DARGS=a|b|c -DEXPECT_STATUS=n
-#   [-DEXPECT_ERROR=regex] [-DEXPECT_OUTPUT=file] [-DMATCHES=regex] [-DCOPY=from|to[|READ_ONLY]]
+#   [-DEXPECT_ERROR=regex] [-DEXPECT_OUTPUT=file [-DACTUAL_OUTPUT=file]] [-DMATCHES=regex]
+#   [-DCOPY=from|to[|READ_ONLY]]
 #   [-DSAME=file|file|...] [-DABSENT=file] [-DFOLDER=dir -DFILES=a|b]
 #   [-DLIMIT=blocks] [-DMEMORY=kilobytes] [-DSTANDARD_OUTPUT=file] [-DLINKS=link|target|...]
 # FOLDER is emptied before the run and must hold exactly FILES after it.
@@ -58,21 +59,15 @@ if(DEFINED STANDARD_OUTPUT)
   set(elsewhere STANDARD_OUTPUT ${STANDARD_OUTPUT})
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/run_captured.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../support/program_checks.cmake)
 run_captured(status output error ${where} ${elsewhere} COMMAND ${command})
 
-if(NOT "${status}" STREQUAL "${EXPECT_STATUS}")
-  message(FATAL_ERROR "exit status ${status}, expected ${EXPECT_STATUS}\nstdout:\n${output}\nstderr:\n${error}")
-endif()
+require_status("${status}" "${EXPECT_STATUS}" "${output}" "${error}")
 if(DEFINED EXPECT_ERROR)
-  if(NOT error MATCHES "${EXPECT_ERROR}")
-    message(FATAL_ERROR "standard error does not match '${EXPECT_ERROR}':\n${error}")
-  endif()
+  require_error("${error}" "${EXPECT_ERROR}")
 endif()
 if(DEFINED EXPECT_OUTPUT)
-  file(READ ${EXPECT_OUTPUT} expected)
-  if(NOT output STREQUAL expected)
-    message(FATAL_ERROR "standard output differs from ${EXPECT_OUTPUT}:\n${output}")
-  endif()
+  require_output("${output}" "${EXPECT_OUTPUT}" "${ACTUAL_OUTPUT}")
 endif()
 if(DEFINED MATCHES AND NOT output MATCHES "${MATCHES}")
   message(FATAL_ERROR "standard output does not match '${MATCHES}':\n${output}")

@@ -11,11 +11,13 @@
 #include "hostdata/record_bytes.h"
 #include "hostdata/versioned_field_maps.h"
 #include "tests/support/host_test.h"
+#include "tests/support/page_format_loads.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 using hostdata::OtherTag;
+using namespace page_format_loads;
 
 // A document whose score page format has system indent 30 and first-system
 // indent 90, whose parts page format has 20 and 60, and whose extra values
@@ -23,9 +25,7 @@ using hostdata::OtherTag;
 class PageFormatPrefs : public HostTest {
 protected:
     PageFormatPrefs() {
-        for (const char *other : {"14", "15", "39", "16", "02", "01", "13"}) {
-            PutOther(other[0], other[1], 0, {});
-        }
+        for (const std::string &other : kScoreOthers) PutOther(other[0], other[1], 0, {});
         PutOther('1', '7', 0, {0, 30, 0, 0, 0, 0});
         PutOther('0', '3', 0, {0, 90, 0, 0, 0, 0});
         PutOther('7', '7', 0, {});
@@ -45,18 +45,6 @@ protected:
     FCPageFormatPrefs prefs;
 };
 
-const Lines kExtraLoads = {
-    "FX_LoadEData 'ot01' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-    "FX_LoadEData 'ot77' (-2,4) room 12 v=0x19000000 -> 1 size 12",
-    "FX_LoadEData 'ot93' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-    "FX_LoadEData 'ot76' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-};
-
-Lines Then(Lines first, const Lines &second) {
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
-
 TEST_F(PageFormatPrefs, ANewObjectHoldsTheDefaultsAndNothingToSave) {
     EXPECT_EQ(Extras(prefs), (std::array<int16_t, 3>{1536, 100, 0}));
     EXPECT_EQ(prefs.GetLoadedSize(), 0u);
@@ -71,16 +59,7 @@ TEST_F(PageFormatPrefs, ANewObjectHoldsTheDefaultsAndNothingToSave) {
 
 TEST_F(PageFormatPrefs, TheScoreIsAssembledFromOtherRecords) {
     ASSERT_TRUE(prefs.LoadItem(0));
-    EXPECT_EQ(Calls(), Then({"FX_LoadEData 'ot14' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-                             "FX_LoadEData 'ot15' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-                             "FX_LoadEData 'ot39' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-                             "FX_LoadEData 'ot16' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-                             "FX_LoadEData 'ot02' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-                             "FX_LoadEData 'ot17' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-                             "FX_LoadEData 'ot01' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-                             "FX_LoadEData 'ot13' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-                             "FX_LoadEData 'ot03' (-2,0) room 12 v=0x19000000 -> 1 size 12"},
-                            kExtraLoads));
+    EXPECT_EQ(Calls(), ScoreLoads());
     EXPECT_EQ(prefs.GetLoadedSize(), 48u);
     EXPECT_EQ(prefs.GetSystemIndent(), 30);
     EXPECT_EQ(prefs.GetFirstSystemIndent(), 90);
@@ -89,13 +68,7 @@ TEST_F(PageFormatPrefs, TheScoreIsAssembledFromOtherRecords) {
 
 TEST_F(PageFormatPrefs, ThePartsAreFourOtherRecordsAndAreWhatLoadFirstAndReloadLoad) {
     ASSERT_TRUE(prefs.LoadFirst());
-    const Lines partsLoad =
-        Then({"FX_LoadEData 'ot77' (-2,0) room 12 v=0x19000000 -> 1 size 12",
-              "FX_LoadEData 'ot77' (-2,1) room 12 v=0x19000000 -> 1 size 12",
-              "FX_LoadEData 'ot77' (-2,2) room 12 v=0x19000000 -> 1 size 12",
-              "FX_LoadEData 'ot77' (-2,3) room 12 v=0x19000000 -> 1 size 12",
-              "FX_GetCurrentEnigmaDocument v=0x19000000 -> 1"},
-             kExtraLoads);
+    const Lines partsLoad = PartsLoads();
     EXPECT_EQ(Calls(), partsLoad);
     EXPECT_EQ(prefs.GetDataKey().item, 1);
     EXPECT_EQ(prefs.GetLoadedSize(), 48u);
@@ -196,7 +169,7 @@ TEST_F(PageFormatPrefs, ThePartsHoldTheRecordsTheHostSupplied) {
 }
 
 TEST_F(PageFormatPrefs, ARecordTheHostSuppliedNothingOfHasNotLoaded) {
-    for (const char *other : {"14", "15", "39", "16", "02", "17", "01", "13", "03"}) {
+    for (const std::string &other : kScoreOthers) {
         host.Records().Erase({OtherTag(other[0], other[1]), -2, 0});
     }
     for (int16_t inci = 0; inci < 4; ++inci) host.Records().Erase({OtherTag('7', '7'), -2, inci});

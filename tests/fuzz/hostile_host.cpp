@@ -4,6 +4,7 @@
 
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
+#include "tests/support/page_format_loads.h"
 
 namespace hostile {
 namespace {
@@ -52,7 +53,7 @@ void AddMeasures(FuzzedDataProvider &input, standin::Host &host) {
 }
 
 void AddOtherRecords(FuzzedDataProvider &input, standin::Host &host) {
-    for (const char *tag : {"14", "15", "39", "16", "02", "17", "01", "13", "03", "93", "76"}) {
+    for (const std::string &tag : page_format_loads::AllOthersAtInciZero()) {
         if (input.ConsumeIntegralInRange<int>(0, 7) != 0) {
             host.Records().Put({hostdata::OtherTag(tag[0], tag[1]), -2, 0}, RandomRecord(input, 12));
         }

@@ -10,6 +10,7 @@
 #include "shell/finale_extension.h"
 #include "standin/document_builder.h"
 #include "tests/support/host_test.h"
+#include "tests/support/page_format_loads.h"
 
 namespace {
 
@@ -95,21 +96,6 @@ std::vector<std::string> SystemLoads(int count) {
     return lines;
 }
 
-std::vector<std::string> ScorePageFormatLoads() {
-    std::vector<std::string> lines;
-    for (const char *tag : {"ot14", "ot15", "ot39", "ot16", "ot02", "ot17", "ot01", "ot13", "ot03",
-                            "ot01"}) {
-        lines.push_back(std::string("FX_LoadEData '") + tag +
-                        "' (-2,0) room 12 v=0x19000000 -> 1 size 12");
-    }
-    lines.push_back("FX_LoadEData 'ot77' (-2,4) room 12 v=0x19000000 -> 1 size 12");
-    for (const char *tag : {"ot93", "ot76"}) {
-        lines.push_back(std::string("FX_LoadEData '") + tag +
-                        "' (-2,0) room 12 v=0x19000000 -> 1 size 12");
-    }
-    return lines;
-}
-
 std::vector<std::string> SystemSaves(int count) {
     std::vector<std::string> lines;
     for (int item = 1; item <= count; ++item) {
@@ -130,7 +116,7 @@ TEST_F(IndentCommand, WorkedExampleAfterFinalBarlinesMakesExactlyTheseHostCalls)
     Run(kFinalBarlines, 5, 12);
     EXPECT_EQ(Calls(), Concat({SystemLoads(5),
                                {"FX_GetCurrentPartID v=0x19000000 -> 0"},
-                               ScorePageFormatLoads(),
+                               page_format_loads::ScoreLoads(),
                                {"FX_LoadEData 'SOMS' (7,0) room 30 v=0x12000000 -> 1 size 30",
                                 "FX_GetCurrentEnigmaDocument v=0x19000000 -> 1",
                                 "FX_LoadEData 'SOMS' (10,0) room 30 v=0x12000000 -> 1 size 30",

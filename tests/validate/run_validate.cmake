@@ -1,5 +1,6 @@
 # What the validator's test scripts share: run FINALE.EXE validate and look
 # at its report.
+include(${CMAKE_CURRENT_LIST_DIR}/../support/program_checks.cmake)
 
 # run_validate(<what> <expected status> <arguments...>): runs
 # `PROGRAM validate <arguments>` through EMULATOR (if any) and sets `output`
@@ -19,9 +20,7 @@ function(run_validate what expected)
     RESULT_VARIABLE status OUTPUT_VARIABLE report ERROR_VARIABLE error)")
   string(REPLACE "\r\n" "\n" report "${report}")
   string(REPLACE "\r\n" "\n" error "${error}")
-  if(NOT status EQUAL expected)
-    message(FATAL_ERROR "${what}: exit status ${status}, expected ${expected}\n${report}\n${error}")
-  endif()
+  require_status("${status}" "${expected}" "${report}" "${error}" "${what}")
   set(output "${report}" PARENT_SCOPE)
   set(error_output "${error}" PARENT_SCOPE)
 endfunction()
