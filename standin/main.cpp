@@ -8,17 +8,17 @@
 #include <string>
 
 #include "hostdata/host_version.h"
-#include "standin/command_line.h"
-#include "standin/document_commands.h"
-#include "standin/file_system.h"
-#include "standin/host.h"
-#include "standin/memory_reserve.h"
-#include "standin/menu_listing.h"
-#include "standin/plugin.h"
-#include "standin/program_help.h"
-#include "standin/standard_output.h"
-#include "standin/recording_commands.h"
-#include "standin/text_output.h"
+#include "standin/host/host.h"
+#include "standin/host/plugin.h"
+#include "standin/program/command_line.h"
+#include "standin/program/document_commands.h"
+#include "standin/program/menu_listing.h"
+#include "standin/program/program_help.h"
+#include "standin/program/recording_commands.h"
+#include "standin/system/file_system.h"
+#include "standin/system/memory_reserve.h"
+#include "standin/system/standard_output.h"
+#include "standin/system/text_output.h"
 #include "standin/validator/validate_command.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "standin/host_replay.h"
+#include "standin/host/host_replay.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/command_run.h"
 #include "standin/validator/guarded_buffer.h"

@@ -4,10 +4,10 @@
 #include <optional>
 #include <sstream>
 
-#include "standin/file_system.h"
-#include "standin/output_files.h"
-#include "standin/plugin.h"
-#include "standin/text_output.h"
+#include "standin/system/byte_text.h"
+#include "standin/system/errors.h"
+#include "standin/system/file_system.h"
+#include "standin/system/output_files.h"
 #include "standin/validator/report.h"
 #include "standin/validator/runner.h"
 #include "standin/validator/validator_platform.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "standin/document_commands.h"
+#include "standin/program/document_commands.h"
 #include "standin/validator/runner.h"
 
 namespace standin::validator {
