@@ -18,7 +18,7 @@ struct RunRequest {
     bool inPlace = false;     // write the changed document over its input
     std::string trace;        // host calls
     std::string svg;          // the systems before and after
-    std::string format = "table";  // of the report: table, json or csv
+    std::string format = "table";  // of the report: a name in kReportFormats
     bool changedOnly = false;      // report only the systems the run changed
 };
 

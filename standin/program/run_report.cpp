@@ -187,10 +187,8 @@ void PrintCsv(const RunResult &result, bool changedOnly, std::ostream &out) {
 }  // namespace
 
 ReportFormat ParseReportFormat(const std::string &text) {
-    if (text == "table") return ReportFormat::Table;
-    if (text == "json") return ReportFormat::Json;
-    if (text == "csv") return ReportFormat::Csv;
-    throw UsageError("format '" + text + "' is not one of table, json, csv");
+    if (const auto format = FindChoice(kReportFormats, text)) return *format;
+    throw UsageError("format '" + text + "' is not one of " + ChoiceNames(kReportFormats, ", "));
 }
 
 void PrintRunReport(const RunResult &result, ReportFormat format, bool changedOnly,

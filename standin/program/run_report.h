@@ -7,12 +7,17 @@
 #include <string>
 
 #include "standin/program/run_command.h"
+#include "standin/system/named_choices.h"
 
 namespace standin {
 
 enum class ReportFormat { Table, Json, Csv };
 
-// "table", "json" or "csv"; throws UsageError otherwise.
+// The formats by the names --format takes, in the order help lists them.
+inline constexpr NamedChoice<ReportFormat> kReportFormats[] = {
+    {ReportFormat::Table, "table"}, {ReportFormat::Json, "json"}, {ReportFormat::Csv, "csv"}};
+
+// Throws UsageError for a name not in kReportFormats.
 ReportFormat ParseReportFormat(const std::string &text);
 
 // `changedOnly` leaves out the systems the run did not change; the counts
