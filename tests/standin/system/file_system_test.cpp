@@ -6,7 +6,7 @@
 #include <set>
 
 #include "standin/system/temporary_files.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/standin/system/scratch_test.h"
 
 #if !defined(_WIN32)
 #include <signal.h>
@@ -26,17 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Each test writes in a folder of its own, naming files by their place in it.
-class FileSystem : public ::testing::Test {
-protected:
-    std::string Path(const std::string &name) const { return (folder_ / name).string(); }
-    void Put(const std::string &name, const std::string &text) const { scratch_.Put(name, text); }
-    std::string Read(const std::string &name) const { return scratch_.Read(name); }
-    std::set<std::string> Held() const { return scratch_.Names(); }
-
-    scratch::Folder scratch_;
-    const std::filesystem::path folder_ = scratch_.Path();
-};
+class FileSystem : public ScratchTest {};
 
 TEST_F(FileSystem, AFileChangedSinceItWasReadIsNotReplaced) {
     Put("doc.json", "as read");

@@ -8,24 +8,14 @@
 
 #include "standin/system/errors.h"
 #include "standin/system/file_system.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/standin/system/scratch_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using standin::Output;
 
-// Each test writes in a folder of its own, naming files by their place in it.
-class OutputFiles : public ::testing::Test {
-protected:
-    std::string Path(const std::string &name) const { return (folder_ / name).string(); }
-    void Put(const std::string &name, const std::string &text) const { scratch_.Put(name, text); }
-    std::string Read(const std::string &name) const { return scratch_.Read(name); }
-    std::set<std::string> Held() const { return scratch_.Names(); }
-
-    scratch::Folder scratch_;
-    const std::filesystem::path folder_ = scratch_.Path();
-};
+class OutputFiles : public ScratchTest {};
 
 TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
     Put("doc.json", "{}");
