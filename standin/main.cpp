@@ -8,17 +8,19 @@
 #include <string>
 
 #include "hostdata/host_version.h"
-#include "standin/command_line.h"
-#include "standin/document_commands.h"
-#include "standin/file_system.h"
-#include "standin/host.h"
-#include "standin/memory_reserve.h"
-#include "standin/menu_listing.h"
-#include "standin/plugin.h"
-#include "standin/program_help.h"
-#include "standin/standard_output.h"
-#include "standin/recording_commands.h"
-#include "standin/text_output.h"
+#include "standin/host/host.h"
+#include "standin/host/plugin.h"
+#include "standin/program/command_line.h"
+#include "standin/program/document_commands.h"
+#include "standin/program/menu_listing.h"
+#include "standin/program/program_help.h"
+#include "standin/program/recording_commands.h"
+#include "standin/program/run_report.h"
+#include "standin/system/file_system.h"
+#include "standin/system/memory_reserve.h"
+#include "standin/system/standard_output.h"
+#include "standin/system/text_output.h"
+#include "standin/validator/report.h"
 #include "standin/validator/validate_command.h"
 
 namespace {
@@ -105,7 +107,8 @@ void AddRunCommand(CLI::App &app, standin::RunRequest &request) {
     run->add_option("--trace", request.trace, "Write the host calls here ('-': standard output)");
     run->add_option("--svg", request.svg,
                     "Draw the systems before and after (SVG) here ('-': standard output)");
-    run->add_option("--format", request.format, "Form of the report: table, json or csv")
+    run->add_option("--format", request.format,
+                    "Form of the report: " + standin::ChoiceNames(standin::kReportFormats, " or "))
         ->capture_default_str();
     run->add_flag("--changed-only", request.changedOnly,
                   "Report only the systems whose record the run changed");
@@ -137,7 +140,9 @@ void AddValidateCommand(CLI::App &app, standin::validator::ValidateRequest &requ
     validate->add_option("--level", request.level, "Run the checks of levels 1 to this (1 to 5)")
         ->capture_default_str();
     validate->add_option("--seed", request.seed, "Seed of the random documents (default: a new one)");
-    validate->add_option("--format", request.format, "Form of the report: text or json")
+    validate->add_option(
+        "--format", request.format,
+        "Form of the report: " + standin::ChoiceNames(standin::validator::kReportFormats, " or "))
         ->capture_default_str();
     validate->add_option("--check", request.check, "Run only this check, whatever its level");
     validate->add_option("--case", request.onlyCase,

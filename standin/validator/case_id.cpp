@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "standin/plugin.h"
-#include "standin/text_output.h"
+#include "standin/system/byte_text.h"
+#include "standin/system/errors.h"
 
 namespace standin::validator {
 namespace {

@@ -1,6 +1,7 @@
 #include "standin/validator/checks.h"
 
 #include "hostdata/host_version.h"
+#include "standin/validator/command_run.h"
 
 namespace standin::validator {
 
@@ -11,7 +12,9 @@ const std::vector<Check> &AllChecks() {
         AddCommandChecks(all);
         AddFailingHostChecks(all);
         AddMisbehavingHostChecks(all);
-        AddRepetitionChecks(all);
+        all.push_back(RandomDocumentsCheck());
+        all.push_back(RepeatedInvokesCheck());
+        all.push_back(CommandTimeCheck());
         return all;
     }();
     return checks;
@@ -22,6 +25,14 @@ const Check *FindCheck(const std::string &name) {
         if (name == check.name) return &check;
     }
     return nullptr;
+}
+
+std::vector<CaseParameters> ListEachCommand(Workbench &bench) {
+    std::vector<CaseParameters> cases;
+    for (const CommandScenario &scenario : OfferedScenarios(bench.Module(), {"short"}, {"all"})) {
+        cases.push_back(CaseParameters().Set("command", scenario.command));
+    }
+    return cases;
 }
 
 const std::vector<std::string> &HostFunctionNames() {

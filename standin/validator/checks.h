@@ -30,12 +30,19 @@ const std::vector<Check> &AllChecks();
 // Null when there is no check of that name.
 const Check *FindCheck(const std::string &name);
 
-// The checks of each level, in the files of their level.
+// The checks of levels 1 to 4, in the files of their level.
 void AddLoadingChecks(std::vector<Check> &checks);
 void AddCommandChecks(std::vector<Check> &checks);
 void AddFailingHostChecks(std::vector<Check> &checks);
 void AddMisbehavingHostChecks(std::vector<Check> &checks);
-void AddRepetitionChecks(std::vector<Check> &checks);
+// Level 5's long runs, in a file each.
+Check RandomDocumentsCheck();
+Check RepeatedInvokesCheck();
+Check CommandTimeCheck();
+
+// One case for each command the module offers on the short document with
+// every measure selected, named by its "command".
+std::vector<CaseParameters> ListEachCommand(Workbench &bench);
 
 // The nine host functions, by their exported names.
 const std::vector<std::string> &HostFunctionNames();

@@ -2,7 +2,7 @@
 // the module offers, sizes reported wrongly, host versions at every
 // boundary, parts and selections no ordinary run produces. The module must
 // hold only what it was given and keep every rule of level 2.
-#include "standin/text_output.h"
+#include "standin/system/text_output.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/command_run.h"
 #include "standin/validator/host_misbehaviour.h"

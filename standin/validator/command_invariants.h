@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "standin/call_trace.h"
+#include "standin/host/call_trace.h"
 
 namespace standin::validator {
 

@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "hostdata/data_tag.h"
-#include "standin/plugin.h"
+#include "standin/system/errors.h"
 
 namespace standin::validator {
 namespace {

@@ -2,10 +2,10 @@
 
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
-#include "standin/document_builder.h"
-#include "standin/document_fields.h"
-#include "standin/run_command.h"
-#include "standin/text_output.h"
+#include "standin/document/document_builder.h"
+#include "standin/document/document_fields.h"
+#include "standin/program/run_command.h"
+#include "standin/system/text_output.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/host_misbehaviour.h"
 

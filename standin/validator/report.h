@@ -8,9 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "standin/system/named_choices.h"
 #include "standin/validator/runner.h"
 
 namespace standin::validator {
+
+enum class ReportFormat { Text, Json };
+
+// The formats by the names --format takes, in the order help lists them.
+inline constexpr NamedChoice<ReportFormat> kReportFormats[] = {{ReportFormat::Text, "text"},
+                                                               {ReportFormat::Json, "json"}};
 
 struct ReportHeading {
     std::string program;  // as it was started, for the replay lines

@@ -1,6 +1,6 @@
 #include "standin/validator/runner.h"
 
-#include "standin/plugin.h"
+#include "standin/system/errors.h"
 #include "standin/validator/worker_report.h"
 
 namespace standin::validator {

@@ -4,10 +4,10 @@
 #include <optional>
 #include <sstream>
 
-#include "standin/file_system.h"
-#include "standin/output_files.h"
-#include "standin/plugin.h"
-#include "standin/text_output.h"
+#include "standin/system/byte_text.h"
+#include "standin/system/errors.h"
+#include "standin/system/file_system.h"
+#include "standin/system/output_files.h"
 #include "standin/validator/report.h"
 #include "standin/validator/runner.h"
 #include "standin/validator/validator_platform.h"
@@ -77,8 +77,9 @@ void RequireSound(const ValidateRequest &request) {
     if (request.level < kLowestLevel || request.level > kHighestLevel) {
         throw UsageError("level " + std::to_string(request.level) + " is not a level (1 to 5)");
     }
-    if (request.format != "text" && request.format != "json") {
-        throw UsageError("format '" + request.format + "' is not text or json");
+    if (!FindChoice(kReportFormats, request.format)) {
+        throw UsageError("format '" + request.format + "' is not " +
+                         ChoiceNames(kReportFormats, " or "));
     }
     if (!request.check.empty() && !request.onlyCase.empty()) {
         throw UsageError("--check and --case both choose what runs: give one");
@@ -89,7 +90,8 @@ void RequireSound(const ValidateRequest &request) {
     if (request.from && request.onlyCase.empty()) {
         throw UsageError("--from needs --case: it runs the cases before that one with it");
     }
-    if (IsStandardOutput(request.trace) && request.format == "json") {
+    if (IsStandardOutput(request.trace) &&
+        FindChoice(kReportFormats, request.format) == ReportFormat::Json) {
         throw UsageError(
             "--trace - would mix the calls into the JSON report; write them to a file");
     }
@@ -191,7 +193,7 @@ int Validate(const ValidateRequest &request, const Streams &streams) {
         request.caseLimit,
         request.runLimit};
     std::ostringstream report;
-    if (request.format == "json") {
+    if (FindChoice(kReportFormats, request.format) == ReportFormat::Json) {
         WriteJsonReport(heading, results, notRun, report);
     } else {
         WriteTextReport(heading, results, notRun, report);

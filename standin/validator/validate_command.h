@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "standin/document_commands.h"
+#include "standin/program/document_commands.h"
 #include "standin/validator/runner.h"
 
 namespace standin::validator {
@@ -17,7 +17,7 @@ struct ValidateRequest {
     std::string module;
     int level = 5;
     std::optional<std::string> seed;  // none: a new seed
-    std::string format = "text";      // text or json
+    std::string format = "text";      // a name in kReportFormats
     std::string check;                // run only this check
     std::string onlyCase;             // run only this case: CHECK:PARAMETERS
     // With onlyCase: run the check's cases from this one up to it, in one

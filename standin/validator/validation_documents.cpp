@@ -4,9 +4,9 @@
 
 #include "hostdata/host_version.h"
 #include "hostdata/record_bytes.h"
-#include "standin/document_builder.h"
-#include "standin/generated_document.h"
-#include "standin/run_command.h"
+#include "standin/document/document_builder.h"
+#include "standin/document/generated_document.h"
+#include "standin/program/run_command.h"
 
 namespace standin::validator {
 namespace {

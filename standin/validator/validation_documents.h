@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "standin/host.h"
+#include "standin/host/host.h"
 
 namespace standin::validator {
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "standin/system/wide_text_win32.h"
 #include "standin/validator/validator_platform.h"
 #include "standin/validator/worker_report.h"
-#include "standin/wide_text_win32.h"
 
 namespace standin::validator {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "standin/call_trace.h"
-#include "standin/host.h"
-#include "standin/plugin.h"
+#include "standin/host/call_trace.h"
+#include "standin/host/host.h"
+#include "standin/host/plugin.h"
 
 namespace standin::validator {
 

@@ -24,7 +24,7 @@
 #include <map>
 #include <set>
 
-#include "standin/plugin.h"
+#include "standin/system/errors.h"
 #include "standin/validator/fault_context.h"
 #include "standin/validator/validator_platform.h"
 

@@ -20,10 +20,10 @@
 #include <new>
 #include <set>
 
-#include "standin/plugin.h"
+#include "standin/system/errors.h"
+#include "standin/system/wide_text_win32.h"
 #include "standin/validator/fault_context.h"
 #include "standin/validator/validator_platform.h"
-#include "standin/wide_text_win32.h"
 
 namespace standin::validator {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "standin/host.h"
+#include "standin/host/host.h"
 
 namespace heap_accounting {
 namespace {

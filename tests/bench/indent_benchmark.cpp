@@ -13,11 +13,11 @@
 #include "platform/recording_files.h"
 #include "shell/finale_extension.h"
 #include "shell/invoke_recording.h"
-#include "standin/host.h"
-#include "standin/generated_document.h"
+#include "standin/document/document_builder.h"
+#include "standin/document/generated_document.h"
+#include "standin/host/host.h"
+#include "standin/host/host_replay.h"
 #include "tests/bench/heap_accounting.h"
-#include "standin/host_replay.h"
-#include "standin/document_builder.h"
 #include "tests/support/fake_platform.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "standin/host.h"
+#include "standin/host/host.h"
 #include "tests/support/fake_platform.h"
 
 namespace hostile {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "standin/document.h"
-#include "standin/host_replay.h"
-#include "standin/recording.h"
-#include "standin/recording_import.h"
-#include "standin/recording_replay.h"
+#include "standin/document/document.h"
+#include "standin/host/host_replay.h"
+#include "standin/host/recording.h"
+#include "standin/program/recording_import.h"
+#include "standin/program/recording_replay.h"
 
 namespace {
 

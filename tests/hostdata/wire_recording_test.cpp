@@ -11,7 +11,7 @@
 #include "hostdata/data_tag.h"
 #include "hostdata/host_binding.h"
 #include "hostdata/host_calls.h"
-#include "standin/fx_exports.h"
+#include "standin/host/fx_exports.h"
 #include "tests/support/host_test.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
 #include "shell/finale_extension.h"
-#include "standin/document_builder.h"
+#include "standin/document/document_builder.h"
 #include "tests/support/host_test.h"
 #include "tests/support/page_format_loads.h"
 

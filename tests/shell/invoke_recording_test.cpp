@@ -13,9 +13,9 @@
 #include "karvo_version.h"
 #include "platform/recording_files.h"
 #include "shell/finale_extension.h"
-#include "standin/byte_text.h"
-#include "standin/document_builder.h"
-#include "standin/generated_document.h"
+#include "standin/document/document_builder.h"
+#include "standin/document/generated_document.h"
+#include "standin/system/byte_text.h"
 #include "tests/support/host_test.h"
 #include "tests/support/scratch_folder.h"
 

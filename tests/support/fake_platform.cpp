@@ -3,7 +3,7 @@
 #include <map>
 
 #include "platform/host_module.h"
-#include "standin/fx_exports.h"
+#include "standin/host/fx_exports.h"
 
 namespace fake_platform {
 namespace {

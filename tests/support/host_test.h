@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "hostdata/field_map.h"
-#include "standin/host.h"
+#include "standin/host/host.h"
 #include "tests/support/fake_platform.h"
 
 class HostTest : public ::testing::Test {

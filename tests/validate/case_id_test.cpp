@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "standin/plugin.h"
+#include "standin/system/errors.h"
 #include "standin/validator/case_id.h"
 
 namespace {

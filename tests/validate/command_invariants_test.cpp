@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "hostdata/data_tag.h"
-#include "standin/host.h"
+#include "standin/host/host.h"
 #include "standin/validator/command_invariants.h"
 
 namespace {

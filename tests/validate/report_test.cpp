@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "standin/validator/checks.h"
 #include "standin/validator/report.h"
 
 namespace {
@@ -132,3 +136,22 @@ TEST(ValidationReport, JsonHasEveryFailureAndReplacesBytesThatAreNotUtf8) {
 }
 
 }  // namespace
+
+// The report lists the checks in the catalog's order: levels rising, each
+// level's checks as its files add them, none lost or listed twice.
+TEST(CheckCatalog, ListsEveryLevelInOrderWithTheLongChecksLast) {
+    std::map<int, std::vector<std::string>> byLevel;
+    std::set<std::string> names;
+    int previous = kLowestLevel;
+    for (const Check &check : AllChecks()) {
+        EXPECT_GE(check.level, previous) << check.name;
+        previous = check.level;
+        EXPECT_TRUE(names.insert(check.name).second) << check.name << " is listed twice";
+        byLevel[check.level].push_back(check.name);
+    }
+    for (int level = kLowestLevel; level <= kHighestLevel; ++level) {
+        EXPECT_FALSE(byLevel[level].empty()) << "level " << level;
+    }
+    EXPECT_EQ(byLevel[kHighestLevel],
+              (std::vector<std::string>{"random-documents", "repeated-invokes", "command-time"}));
+}

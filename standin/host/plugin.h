@@ -1,0 +1,32 @@
+// A loaded plug-in module with its seven exports, as the host drives it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "shell/finale_extension.h"
+#include "standin/system/errors.h"
+#include "standin/system/module_loader.h"
+
+namespace standin {
+
+class Plugin {
+public:
+    // Loads the module and finds all seven exports; throws UsageError when
+    // the file is missing, is not a module, or lacks an export (naming
+    // every one it lacks).
+    explicit Plugin(const std::string &path);
+
+    decltype(&FinaleExtensionVersion) version;
+    decltype(&FinaleExtensionInit) init;
+    decltype(&FinaleExtensionEnumerate) enumerate;
+    decltype(&FinaleExtensionEnumerate_UTF16) enumerateUtf16;
+    decltype(&FinaleExtensionInvoke) invoke;
+    decltype(&FinaleExtensionGetMenuStatus) menuStatus;
+    decltype(&FinaleExtensionTerminate) terminate;
+
+private:
+    std::unique_ptr<LoadedModule> module_;
+};
+
+}  // namespace standin

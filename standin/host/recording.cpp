@@ -1,0 +1,364 @@
+// Reading a recording. Everything the plug-in writes is checked, so that a
+// replay or an import never rests on a value the recording does not hold.
+#include "standin/host/recording.h"
+
+#include <algorithm>
+#include <limits>
+#include <nlohmann/json.hpp>
+
+#include "standin/system/byte_text.h"
+#include "standin/system/file_system.h"
+
+namespace standin {
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr const char *kFormatName = "Karvo Indent System recording";
+
+// What each host function's record holds beside its name, version and
+// result.
+struct Shape {
+    const char *name;
+    bool keyed;      // tag, key, keyAfter
+    bool loads;      // room, size, handedBack
+    bool handsOver;  // length, handedOver
+    bool arguments;  // two numbers
+    bool wide;       // a 32-bit result; the others are 16-bit
+};
+
+constexpr Shape kShapes[] = {
+    {"FX_LoadEData", true, true, false, false, false},
+    {"FX_SaveEData", true, false, true, false, false},
+    {"FX_CreateEData", true, false, true, false, false},
+    {"FX_DeleteEData", true, false, false, false, false},
+    {"FX_NextEData", true, false, false, false, false},
+    {"FX_SlotToInst", false, false, false, true, false},
+    {"FX_UpdateLayout", false, false, false, true, true},
+    {"FX_GetCurrentEnigmaDocument", false, false, false, false, false},
+    {"FX_GetCurrentPartID", false, false, false, false, true},
+};
+
+const Shape *ShapeOf(const std::string &name) {
+    for (const Shape &shape : kShapes) {
+        if (name == shape.name) return &shape;
+    }
+    return nullptr;
+}
+
+std::string Found(const Json &value) {
+    if (value.is_object()) return "an object";
+    if (value.is_array()) return "a list";
+    std::string text = value.dump();
+    if (text.size() > 40) text = text.substr(0, 37) + "...";
+    return text;
+}
+
+// Walks one parsed recording; `pointer` arguments are JSON pointers into it.
+class Reader {
+public:
+    explicit Reader(std::string fileName) : fileName_(std::move(fileName)) {}
+
+    [[noreturn]] void Fail(const std::string &what) const {
+        throw RecordingError(fileName_ + ": " + what);
+    }
+    [[noreturn]] void Fail(const std::string &pointer, const std::string &what) const {
+        Fail(pointer + ": " + what);
+    }
+    [[noreturn]] void Expected(const std::string &pointer, const std::string &expected,
+                               const Json &found) const {
+        Fail(pointer, "expected " + expected + ", found " + Found(found));
+    }
+
+    // The object's members must all be among `keys`.
+    void OnlyKeys(const Json &object, const std::string &pointer,
+                  const std::vector<const char *> &keys) const {
+        for (const auto &member : object.items()) {
+            const bool known = std::any_of(keys.begin(), keys.end(),
+                                           [&](const char *key) { return member.key() == key; });
+            if (!known) Fail(pointer + "/" + member.key(), "not a key of a recording");
+        }
+    }
+
+    const Json &Member(const Json &object, const std::string &pointer, const char *key) const {
+        const auto found = object.find(key);
+        if (found == object.end()) Fail(pointer + "/" + key, "missing");
+        return *found;
+    }
+
+    int64_t Integer(const Json &value, const std::string &pointer, int64_t least, int64_t most,
+                    const std::string &what) const {
+        const bool whole = value.is_number_integer();
+        if (!whole) Expected(pointer, what, value);
+        const int64_t number = value.is_number_unsigned() && value.get<uint64_t>() > INT64_MAX
+                                   ? INT64_MAX
+                                   : value.get<int64_t>();
+        if (number < least || number > most) Expected(pointer, what, value);
+        return number;
+    }
+
+    int32_t Int32(const Json &value, const std::string &pointer) const {
+        return static_cast<int32_t>(Integer(value, pointer, INT32_MIN, INT32_MAX,
+                                            "a 32-bit signed number"));
+    }
+
+    uint32_t Word(const Json &value, const std::string &pointer) const {
+        const std::string what = "a 32-bit word as text, \"0x\" and 8 hex digits";
+        if (!value.is_string()) Expected(pointer, what, value);
+        const std::string text = value.get<std::string>();
+        if (text.size() != 10 || text.compare(0, 2, "0x") != 0 ||
+            text.find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos) {
+            Expected(pointer, what, value);
+        }
+        return static_cast<uint32_t>(std::stoul(text.substr(2), nullptr, 16));
+    }
+
+    uint32_t Tag(const Json &value, const std::string &pointer) const {
+        if (value.is_string() && value.get<std::string>().size() == 4) {
+            const std::string text = value.get<std::string>();
+            uint32_t tag = 0;
+            for (const char c : text) tag = tag << 8 | static_cast<uint8_t>(c);
+            return tag;
+        }
+        if (value.is_string() && value.get<std::string>().size() == 10) return Word(value, pointer);
+        Expected(pointer, "a data tag: four characters, or \"0x\" and 8 hex digits", value);
+    }
+
+    // Bytes as the plug-in writes them; none when null.
+    std::optional<Bytes> OptionalBytes(const Json &value, const std::string &pointer) const {
+        if (value.is_null()) return std::nullopt;
+        if (!value.is_string()) Expected(pointer, "bytes as text, or null", value);
+        ByteText parsed = ParseByteText(value.get<std::string>());
+        const bool named = std::find(parsed.named.begin(), parsed.named.end(), true) !=
+                           parsed.named.end();
+        if (!parsed.error.empty()) Fail(pointer, parsed.error);
+        if (named) Fail(pointer, "\"..\" stands for no byte in a recording");
+        return std::move(parsed.bytes);
+    }
+
+    // The call's bytes under `key`: null, or as many as `count` says (none
+    // for a count below 0).
+    void TakeBytes(const Json &value, const std::string &pointer, const char *key, int32_t count,
+                   const std::string &as, RecordedCall &recorded) const {
+        const std::string place = pointer + "/" + key;
+        const auto bytes = OptionalBytes(Member(value, pointer, key), place);
+        if (bytes && bytes->size() != static_cast<std::size_t>(std::max(count, 0))) {
+            Fail(place, "an impossible size: " + std::to_string(bytes->size()) + " bytes " + as +
+                            " " + std::to_string(count));
+        }
+        recorded.bytesKnown = bytes.has_value();
+        if (bytes) recorded.call.data = *bytes;
+    }
+
+    void Key(const Json &value, const std::string &pointer, int16_t &item, int16_t &inci) const {
+        if (!value.is_array() || value.size() != 2) {
+            Expected(pointer, "a key: [item, inci]", value);
+        }
+        item = static_cast<int16_t>(
+            Integer(value[0], pointer + "/0", INT16_MIN, INT16_MAX, "a 16-bit signed number"));
+        inci = static_cast<int16_t>(
+            Integer(value[1], pointer + "/1", INT16_MIN, INT16_MAX, "a 16-bit signed number"));
+    }
+
+    RecordedCall Call(const Json &value, const std::string &pointer,
+                      const std::vector<std::string> &absent) const;
+    Recording Whole(const Json &root) const;
+
+private:
+    std::string fileName_;
+};
+
+RecordedCall Reader::Call(const Json &value, const std::string &pointer,
+                          const std::vector<std::string> &absent) const {
+    if (!value.is_object()) Expected(pointer, "a host call (an object)", value);
+    const Json &function = Member(value, pointer, "function");
+    const Shape *shape = function.is_string() ? ShapeOf(function.get<std::string>()) : nullptr;
+    if (shape == nullptr) Expected(pointer + "/function", "the name of a host function", function);
+    if (std::find(absent.begin(), absent.end(), shape->name) != absent.end()) {
+        Fail(pointer + "/function", std::string("a call of ") + shape->name +
+                                        ", which the recording says the host lacked");
+    }
+    std::vector<const char *> keys{"function", "version", "result"};
+    if (shape->keyed) keys.insert(keys.end(), {"tag", "key", "keyAfter"});
+    if (shape->loads) keys.insert(keys.end(), {"room", "size", "handedBack"});
+    if (shape->handsOver) keys.insert(keys.end(), {"length", "handedOver"});
+    if (shape->arguments) keys.push_back("arguments");
+    OnlyKeys(value, pointer, keys);
+
+    RecordedCall recorded;
+    HostCall &call = recorded.call;
+    call.function = shape->name;
+    call.version = Word(Member(value, pointer, "version"), pointer + "/version");
+    call.result = shape->wide ? Int32(Member(value, pointer, "result"), pointer + "/result")
+                              : static_cast<int32_t>(Integer(
+                                    Member(value, pointer, "result"), pointer + "/result",
+                                    INT16_MIN, INT16_MAX, "a 16-bit signed number"));
+    if (shape->keyed) {
+        call.tag = Tag(Member(value, pointer, "tag"), pointer + "/tag");
+        const Json &key = Member(value, pointer, "key");
+        call.hasKey = !key.is_null();
+        if (call.hasKey) Key(key, pointer + "/key", call.itemIn, call.inciIn);
+        call.itemOut = call.itemIn;
+        call.inciOut = call.inciIn;
+        if (value.contains("keyAfter")) {
+            if (!call.hasKey) Fail(pointer + "/keyAfter", "a key after a call that had none");
+            Key(value["keyAfter"], pointer + "/keyAfter", call.itemOut, call.inciOut);
+        }
+    }
+    if (shape->loads) {
+        const Json &room = Member(value, pointer, "room");
+        call.hasSize = !room.is_null();
+        if (call.hasSize) {
+            call.sizeIn = Int32(room, pointer + "/room");
+            call.sizeOut = Int32(Member(value, pointer, "size"), pointer + "/size");
+        } else if (value.contains("size")) {
+            Fail(pointer + "/size", "a size reported without a room offered");
+        }
+        // The size of a record the host loaded; a failed load's size means nothing.
+        if (call.result != 0 && (call.sizeOut < 0 || call.sizeOut > kLargestRecordSize)) {
+            Fail(pointer + "/size", "an impossible size: the host reports a record of " +
+                                        std::to_string(call.sizeOut) +
+                                        " bytes (a record holds 0 to " +
+                                        std::to_string(kLargestRecordSize) + ")");
+        }
+        if (!call.hasSize && !Member(value, pointer, "handedBack").is_null()) {
+            Fail(pointer + "/handedBack", "bytes handed back without a room offered");
+        }
+        TakeBytes(value, pointer, "handedBack", call.sizeIn, "handed back in a room of",
+                  recorded);
+    }
+    if (shape->handsOver) {
+        call.hasLength = true;
+        call.length = Int32(Member(value, pointer, "length"), pointer + "/length");
+        TakeBytes(value, pointer, "handedOver", call.length, "handed over as", recorded);
+    }
+    if (shape->arguments) {
+        const Json &arguments = Member(value, pointer, "arguments");
+        if (!arguments.is_array() || arguments.size() != 2) {
+            Expected(pointer + "/arguments", "two numbers", arguments);
+        }
+        for (std::size_t i = 0; i < 2; ++i) {
+            const std::string place = pointer + "/arguments/" + std::to_string(i);
+            // FX_SlotToInst's arguments are unsigned, FX_UpdateLayout's signed;
+            // a trace shows both as the 32 bits they are.
+            const int64_t argument =
+                shape->wide ? Int32(arguments[i], place)
+                            : Integer(arguments[i], place, 0, UINT32_MAX, "a 32-bit unsigned number");
+            call.arguments.push_back(static_cast<int32_t>(static_cast<uint32_t>(argument)));
+        }
+    }
+    return recorded;
+}
+
+Recording Reader::Whole(const Json &root) const {
+    if (!root.is_object()) Expected("/", "a recording (an object)", root);
+    if (!root.contains("format")) {
+        Fail("not a recording of the Karvo Indent System plug-in (it names no format)");
+    }
+    const Json &format = root["format"];
+    if (format != kFormatName) {
+        Fail("not a recording of the Karvo Indent System plug-in (its format is " + Found(format) +
+             ")");
+    }
+    const Json &version = Member(root, "", "formatVersion");
+    if (version != kRecordingFormatVersion) {
+        Fail("format version " + Found(version) + ": this program reads format version " +
+             std::to_string(kRecordingFormatVersion) + " only");
+    }
+    const Json &complete = Member(root, "", "complete");
+    if (!complete.is_boolean()) Expected("/complete", "true or false", complete);
+    if (!complete.get<bool>()) {
+        const Json &why = Member(root, "", "incomplete");
+        Fail("incomplete: " + (why.is_string() ? why.get<std::string>() : Found(why)) +
+             "; only a whole recording can be replayed or imported");
+    }
+    OnlyKeys(root, "", {"format", "formatVersion", "complete", "module", "interfaceVersion",
+                        "hostVersion", "menuIndex", "selection", "absentFunctions",
+                        "invokeResult", "callsMade", "calls"});
+
+    Recording recording;
+    const Json &module = Member(root, "", "module");
+    if (!module.is_string()) Expected("/module", "the module's version as text", module);
+    recording.module = module.get<std::string>();
+    recording.interfaceVersion = Word(Member(root, "", "interfaceVersion"), "/interfaceVersion");
+    recording.hostVersion = Word(Member(root, "", "hostVersion"), "/hostVersion");
+    recording.menuIndex = static_cast<uint16_t>(
+        Integer(Member(root, "", "menuIndex"), "/menuIndex", 0, 0xFFFF, "a menu index (0 to 65535)"));
+    if (const auto selection = OptionalBytes(Member(root, "", "selection"), "/selection")) {
+        if (selection->size() != 20) {
+            Fail("/selection", "expected the 20 bytes of a selection record, found " +
+                                   std::to_string(selection->size()));
+        }
+        recording.selection.emplace();
+        std::copy(selection->begin(), selection->end(), recording.selection->begin());
+    }
+    const Json &absent = Member(root, "", "absentFunctions");
+    if (!absent.is_array()) Expected("/absentFunctions", "a list of host functions", absent);
+    for (std::size_t i = 0; i < absent.size(); ++i) {
+        const std::string pointer = "/absentFunctions/" + std::to_string(i);
+        if (!absent[i].is_string() || ShapeOf(absent[i].get<std::string>()) == nullptr) {
+            Expected(pointer, "the name of a host function", absent[i]);
+        }
+        recording.absentFunctions.push_back(absent[i].get<std::string>());
+    }
+    recording.invokeResult = static_cast<uint32_t>(Integer(
+        Member(root, "", "invokeResult"), "/invokeResult", 0, UINT32_MAX, "a 32-bit unsigned number"));
+    const Json &calls = Member(root, "", "calls");
+    if (!calls.is_array()) Expected("/calls", "a list of host calls", calls);
+    const int64_t made = Integer(Member(root, "", "callsMade"), "/callsMade", 0, INT64_MAX,
+                                 "the number of calls made");
+    if (static_cast<uint64_t>(made) != calls.size()) {
+        Fail("/calls", "holds " + std::to_string(calls.size()) + " calls, but " +
+                           std::to_string(made) + " were made");
+    }
+    recording.calls.reserve(calls.size());
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        recording.calls.push_back(
+            Call(calls[i], "/calls/" + std::to_string(i), recording.absentFunctions));
+    }
+    return recording;
+}
+
+}  // namespace
+
+Recording ParseRecording(const std::string &text, const std::string &fileName) {
+    const Reader reader(fileName);
+    Json root;
+    try {
+        root = Json::parse(text);
+    } catch (const Json::parse_error &error) {
+        // The parser stops past the last byte when the text ends too soon.
+        if (error.byte > text.size()) {
+            reader.Fail("truncated: the text ends after " + std::to_string(text.size()) +
+                        " bytes, before the recording does");
+        }
+        reader.Fail("not a recording: not valid JSON at byte " + std::to_string(error.byte));
+    } catch (const Json::exception &error) {
+        // A number too large for any: the library's own words, after its tag.
+        const std::string what = error.what();
+        reader.Fail("not a recording: not valid JSON: " + what.substr(what.find("] ") + 2));
+    }
+    // A whole recording ends with a line end: without it, a text cut just
+    // before it would pass for whole.
+    if (text.back() != '\n') {
+        reader.Fail("truncated: the text does not end with the line end every recording ends with");
+    }
+    return reader.Whole(root);
+}
+
+Recording ReadRecordingFile(const std::string &path) {
+    std::string text;
+    try {
+        text = ReadRegularFile(path, kRecordingSizeLimit);
+    } catch (const FileError &error) {
+        throw RecordingError(error.what());
+    }
+    return ParseRecording(text, path);
+}
+
+std::string AskedText(const HostCall &call) {
+    const std::string line = call.ToString();
+    return line.substr(0, line.rfind(" -> "));
+}
+
+}  // namespace standin

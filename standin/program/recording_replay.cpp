@@ -1,0 +1,250 @@
+#include "standin/program/recording_replay.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "standin/host/plugin.h"
+#include "standin/system/byte_text.h"
+
+namespace standin {
+namespace {
+
+constexpr std::size_t kBytesPerRow = 8;
+// Records longer than this show only the rows that differ.
+constexpr std::size_t kRowsShownWhole = 8;
+
+HostCall Asked(const char *function, uint32_t version) {
+    HostCall call;
+    call.function = function;
+    call.version = version;
+    return call;
+}
+
+void AskedKey(HostCall &call, uint32_t tag, const FxDataKey *key) {
+    call.tag = tag;
+    call.hasKey = key != nullptr;
+    if (key != nullptr) {
+        call.itemIn = call.itemOut = static_cast<int16_t>(key->item);
+        call.inciIn = call.inciOut = static_cast<int16_t>(key->inci);
+    }
+}
+
+bool SameArguments(const HostCall &a, const HostCall &b) {
+    return a.function == b.function && a.tag == b.tag && a.hasKey == b.hasKey &&
+           a.itemIn == b.itemIn && a.inciIn == b.inciIn && a.hasSize == b.hasSize &&
+           a.sizeIn == b.sizeIn && a.hasLength == b.hasLength && a.length == b.length &&
+           a.arguments == b.arguments && a.version == b.version;
+}
+
+std::string Row(const Bytes &bytes, std::size_t from) {
+    if (from >= bytes.size()) return std::string(3 * kBytesPerRow - 1, ' ');
+    const std::size_t to = std::min(bytes.size(), from + kBytesPerRow);
+    std::string text = FormatByteText(Bytes(bytes.begin() + from, bytes.begin() + to));
+    return text + std::string(3 * kBytesPerRow - 1 - text.size(), ' ');
+}
+
+// The bytes handed over, expected and got side by side, eight to a row;
+// "<-" marks a row that differs.
+std::string SideBySide(const Bytes &expected, const Bytes &got) {
+    const std::size_t length = std::max(expected.size(), got.size());
+    const std::size_t rows = (length + kBytesPerRow - 1) / kBytesPerRow;
+    std::string text = "  bytes handed over, expected | got:\n";
+    for (std::size_t row = 0; row < rows; ++row) {
+        const std::size_t from = row * kBytesPerRow;
+        const auto slice = [from](const Bytes &bytes) {
+            return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(std::min(from, bytes.size())),
+                         bytes.begin() + static_cast<std::ptrdiff_t>(
+                                             std::min(from + kBytesPerRow, bytes.size())));
+        };
+        const bool differs = slice(expected) != slice(got);
+        if (!differs && rows > kRowsShownWhole) continue;
+        std::string offset = std::to_string(from);
+        text += "  " + std::string(6 - std::min<std::size_t>(offset.size(), 6), ' ') + offset +
+                "  " + Row(expected, from) + " | " + Row(got, from) + (differs ? "  <-" : "") +
+                "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+const RecordedCall *ScriptedHost::Expect(const HostCall &made, bool bytesGiven) {
+    ++made_;
+    if (!difference_.empty()) return nullptr;
+    const std::size_t count = recording_.calls.size();
+    const std::string position =
+        "call " + std::to_string(next_ + 1) + " of " + std::to_string(count);
+    if (next_ == count) {
+        difference_ = "differs at call " + std::to_string(count + 1) + ": the recording holds " +
+                      std::to_string(count) + " calls, and the module made more\n  got:      " +
+                      AskedText(made) + "\n";
+        return nullptr;
+    }
+    const RecordedCall &expected = recording_.calls[next_];
+    const bool handsOver = made.hasLength;
+    const bool same = SameArguments(expected.call, made) && expected.bytesKnown == bytesGiven &&
+                      (!handsOver || expected.call.data == made.data);
+    if (same) {
+        ++next_;
+        return &expected;
+    }
+    HostCall asked = expected.call;
+    asked.itemOut = asked.itemIn;
+    asked.inciOut = asked.inciIn;
+    difference_ = "differs at " + position + ":\n  expected: " + AskedText(asked) +
+                  "\n  got:      " + AskedText(made) + "\n";
+    // The lines look the same when only the buffer differs.
+    if (SameArguments(expected.call, made) && expected.bytesKnown != bytesGiven) {
+        difference_ += std::string("  the module gave ") + (bytesGiven ? "a" : "no") +
+                       " buffer where the recording shows " +
+                       (expected.bytesKnown ? "one" : "none") + "\n";
+    }
+    if (handsOver && expected.call.data != made.data) {
+        difference_ += SideBySide(expected.call.data, made.data);
+    }
+    const auto &absent = recording_.absentFunctions;
+    if (std::find(absent.begin(), absent.end(), made.function) != absent.end()) {
+        difference_ += "  the recorded host lacked " + made.function +
+                       ", which this host program has: replay with one that lacks it too\n";
+    }
+    return nullptr;
+}
+
+const RecordedCall *ScriptedHost::Keyed(const char *function, uint32_t tag, FxDataKey *key,
+                                        uint32_t version, const void *handedOver,
+                                        int32_t length) {
+    HostCall made = Asked(function, version);
+    AskedKey(made, tag, key);
+    const bool handsOver = std::strcmp(function, "FX_SaveEData") == 0 ||
+                           std::strcmp(function, "FX_CreateEData") == 0;
+    if (handsOver) {
+        made.hasLength = true;
+        made.length = length;
+        if (handedOver != nullptr && length > 0) {
+            const auto *bytes = static_cast<const uint8_t *>(handedOver);
+            made.data.assign(bytes, bytes + length);
+        }
+    }
+    const RecordedCall *expected = Expect(made, handedOver != nullptr);
+    if (expected != nullptr && key != nullptr) {
+        key->item = static_cast<uint16_t>(expected->call.itemOut);
+        key->inci = static_cast<uint16_t>(expected->call.inciOut);
+    }
+    return expected;
+}
+
+int16_t ScriptedHost::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
+                                uint32_t version) {
+    HostCall made = Asked("FX_LoadEData", version);
+    AskedKey(made, tag, key);
+    made.hasSize = size != nullptr;
+    if (size != nullptr) made.sizeIn = *size;
+    // Bytes are recorded for a load only where both the buffer and its room are known.
+    const RecordedCall *expected = Expect(made, buffer != nullptr && size != nullptr);
+    if (expected == nullptr) return 0;
+    const HostCall &answer = expected->call;
+    if (key != nullptr) {
+        key->item = static_cast<uint16_t>(answer.itemOut);
+        key->inci = static_cast<uint16_t>(answer.inciOut);
+    }
+    // The recorded bytes fill exactly the room the module offered again.
+    if (expected->bytesKnown && !answer.data.empty()) {
+        std::memcpy(buffer, answer.data.data(), answer.data.size());
+    }
+    if (size != nullptr) *size = answer.sizeOut;
+    return static_cast<int16_t>(answer.result);
+}
+
+int16_t ScriptedHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
+                                uint32_t version) {
+    const RecordedCall *expected = Keyed("FX_SaveEData", tag, key, version, buffer, length);
+    if (expected != nullptr) ++saves_;
+    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
+}
+
+int16_t ScriptedHost::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer,
+                                  int32_t length, uint32_t version) {
+    const RecordedCall *expected = Keyed("FX_CreateEData", tag, key, version, buffer, length);
+    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
+}
+
+int16_t ScriptedHost::DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) {
+    const RecordedCall *expected = Keyed("FX_DeleteEData", tag, key, version);
+    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
+}
+
+int16_t ScriptedHost::NextEData(uint32_t tag, FxDataKey *key, uint32_t version) {
+    const RecordedCall *expected = Keyed("FX_NextEData", tag, key, version);
+    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
+}
+
+int16_t ScriptedHost::SlotToInst(uint32_t slot, uint32_t context, uint32_t version) {
+    HostCall made = Asked("FX_SlotToInst", version);
+    made.arguments = {static_cast<int32_t>(slot), static_cast<int32_t>(context)};
+    const RecordedCall *expected = Expect(made, false);
+    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
+}
+
+int32_t ScriptedHost::UpdateLayout(int32_t what, int32_t option, uint32_t version) {
+    HostCall made = Asked("FX_UpdateLayout", version);
+    made.arguments = {what, option};
+    const RecordedCall *expected = Expect(made, false);
+    return expected != nullptr ? expected->call.result : 0;
+}
+
+int16_t ScriptedHost::GetCurrentEnigmaDocument(uint32_t version) {
+    const RecordedCall *expected = Expect(Asked("FX_GetCurrentEnigmaDocument", version), false);
+    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
+}
+
+int32_t ScriptedHost::GetCurrentPartID(uint32_t version) {
+    const RecordedCall *expected = Expect(Asked("FX_GetCurrentPartID", version), false);
+    return expected != nullptr ? expected->call.result : 0;
+}
+
+void ScriptedHost::Finish() {
+    const std::size_t count = recording_.calls.size();
+    if (!difference_.empty() || next_ == count) return;
+    HostCall asked = recording_.calls[next_].call;
+    asked.itemOut = asked.itemIn;
+    asked.inciOut = asked.inciIn;
+    difference_ = "differs at call " + std::to_string(next_ + 1) + " of " +
+                  std::to_string(count) + ": the module made only " + std::to_string(next_) +
+                  " calls\n  expected: " + AskedText(asked) + "\n  got:      no call\n";
+}
+
+int ReplayRecording(const ReplayRequest &request, const Streams &streams) {
+    const Recording recording = ReadRecordingFile(request.recording);
+    Plugin plugin(request.module);
+    ScriptedHost host(recording);
+    Host::SetCurrent(&host);
+    const uint32_t interfaceVersion = plugin.version(recording.hostVersion);
+    uint32_t answer = 0;
+    if (interfaceVersion == recording.interfaceVersion) {
+        answer = plugin.invoke(nullptr, recording.menuIndex,
+                               recording.selection ? recording.selection->data() : nullptr);
+        host.Finish();
+    }
+    Host::SetCurrent(nullptr);
+
+    if (interfaceVersion != recording.interfaceVersion) {
+        streams.out << "differs at the handshake: expected interface version "
+                    << Hex32(recording.interfaceVersion) << ", got " << Hex32(interfaceVersion)
+                    << "\n";
+        return 1;
+    }
+    if (!host.Difference().empty()) {
+        streams.out << host.Difference();
+        return 1;
+    }
+    if (answer != recording.invokeResult) {
+        streams.out << "differs at the end: the invoke answered " << answer
+                    << ", the recording " << recording.invokeResult << "\n";
+        return 1;
+    }
+    streams.out << "reproduced: " << host.CallsMade() << " calls, " << host.SavesMade()
+                << " saves\n";
+    return 0;
+}
+
+}  // namespace standin

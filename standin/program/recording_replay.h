@@ -1,0 +1,71 @@
+// The host program's `replay`: a module runs again against a host that
+// answers every call exactly as a recording shows, and each call the module
+// makes is compared with the recorded one.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "standin/host/host.h"
+#include "standin/host/recording.h"
+#include "standin/program/document_commands.h"
+
+namespace standin {
+
+// Answers each call with the recorded call's answer: its result, the key,
+// size and bytes it handed back. From the first call that is not the
+// recording's next one, every call fails (answers 0) and changes nothing.
+class ScriptedHost : public Host {
+public:
+    explicit ScriptedHost(const Recording &recording) : recording_(recording) {}
+
+    // The first difference, as the report gives it; empty while there is
+    // none.
+    const std::string &Difference() const { return difference_; }
+    std::size_t CallsMade() const { return made_; }
+    std::size_t SavesMade() const { return saves_; }
+
+    // After the invoke: the first recorded call the module did not make.
+    void Finish();
+
+    int16_t LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
+                      uint32_t version) override;
+    int16_t SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
+                      uint32_t version) override;
+    int16_t CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
+                        uint32_t version) override;
+    int16_t DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) override;
+    int16_t NextEData(uint32_t tag, FxDataKey *key, uint32_t version) override;
+    int16_t SlotToInst(uint32_t slot, uint32_t context, uint32_t version) override;
+    int32_t UpdateLayout(int32_t what, int32_t option, uint32_t version) override;
+    int16_t GetCurrentEnigmaDocument(uint32_t version) override;
+    int32_t GetCurrentPartID(uint32_t version) override;
+
+private:
+    // The recorded call that `made` is, or null after a difference.
+    // `bytesGiven`: the module handed over bytes, or a buffer and its room
+    // for the host to fill.
+    const RecordedCall *Expect(const HostCall &made, bool bytesGiven);
+    const RecordedCall *Keyed(const char *function, uint32_t tag, FxDataKey *key,
+                              uint32_t version, const void *handedOver = nullptr,
+                              int32_t length = 0);
+
+    const Recording &recording_;
+    std::size_t next_ = 0;
+    std::size_t made_ = 0;
+    std::size_t saves_ = 0;
+    std::string difference_;
+};
+
+struct ReplayRequest {
+    std::string module;
+    std::string recording;
+};
+
+// Prints "reproduced: N calls, M saves" and answers 0 when the module made
+// every recorded call with the same arguments and bytes and answered as
+// recorded; prints the first difference and answers 1 otherwise. Throws
+// RecordingError for a recording it cannot read.
+int ReplayRecording(const ReplayRequest &request, const Streams &streams);
+
+}  // namespace standin

@@ -1,0 +1,119 @@
+#include "standin/system/output_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "standin/system/errors.h"
+#include "standin/system/file_system.h"
+#include "standin/system/file_system_text.h"
+
+namespace standin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where a link leads; links that loop are refused where the output is
+// checked.
+std::string LinkTarget(const std::string &path) {
+    try {
+        return FinalTarget(path);
+    } catch (const FileError &) {
+        return path;
+    }
+}
+
+// The path as the system will find it, for paths that need not exist yet
+// (or that a link leads to).
+std::string Comparable(const std::string &path) {
+    std::error_code error;
+    fs::path full = fs::weakly_canonical(fs::absolute(fs::path(LinkTarget(path)), error), error);
+    std::string text = (error ? fs::path(path) : full).lexically_normal().string();
+    if (PathNamesIgnoreCase()) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    }
+    return text;
+}
+
+bool SameFile(const std::string &a, const std::string &b) {
+    std::error_code error;
+    if (fs::equivalent(fs::path(a), fs::path(b), error)) return true;
+    return Comparable(a) == Comparable(b);
+}
+
+std::string Named(const Output &output) { return output.option + " '" + output.path + "'"; }
+
+void CheckTarget(const Output &output) {
+    const PathFacts facts = FactsOf(output.path);
+    if (facts.folder) throw UsageError(Named(output) + " is a folder; name a file in it");
+    if (facts.exists && !facts.regularFile) {
+        throw UsageError(Named(output) +
+                         " is not a regular file; write to a file, or to standard output with -");
+    }
+    if (facts.exists && !facts.writable) {
+        throw UsageError(output.option + ": " + CannotWrite(output.path, std::strerror(EACCES)) +
+                         " (the file is read-only)");
+    }
+    try {
+        ReplacementFile probe(output.path);
+    } catch (const FileError &error) {
+        if (!error.Refused()) throw FileError(output.option + ": " + error.what());
+        throw UsageError(output.option + ": " + error.what());
+    }
+}
+
+}  // namespace
+
+bool IsStandardOutput(const std::string &path) { return path == "-"; }
+
+void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs) {
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const Output &output = outputs[i];
+        for (std::size_t j = 0; j < i; ++j) {
+            const Output &earlier = outputs[j];
+            if (IsStandardOutput(output.path) && IsStandardOutput(earlier.path)) {
+                throw UsageError(earlier.option + " and " + output.option +
+                                 " both ask for standard output; give one of them a file");
+            }
+            if (!IsStandardOutput(output.path) && !IsStandardOutput(earlier.path) &&
+                SameFile(output.path, earlier.path)) {
+                throw UsageError(Named(output) + " is the file " + earlier.option +
+                                 " writes; give each output a file of its own");
+            }
+        }
+        if (IsStandardOutput(output.path)) continue;
+        for (const Input &input : inputs) {
+            if (!output.overInput && SameFile(output.path, input.path)) {
+                const bool meantAsChange = input.changeable && output.option == "--output";
+                throw UsageError(Named(output) + " is " + input.what + "; write elsewhere" +
+                                 (meantAsChange ? ", or use --in-place to replace it" : ""));
+            }
+        }
+        CheckTarget(output);
+    }
+}
+
+void WriteOutputs(const std::vector<Output> &outputs, const std::vector<std::string> &texts,
+                  std::ostream &standardOutput) {
+    std::vector<std::unique_ptr<ReplacementFile>> written(outputs.size());
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (IsStandardOutput(outputs[i].path)) continue;
+        written[i] = std::make_unique<ReplacementFile>(outputs[i].path);
+        written[i]->Write(texts[i]);
+    }
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (outputs[i].overInput) written[i]->CommitIfStill(*outputs[i].overInput);
+    }
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (written[i] && !outputs[i].overInput) written[i]->Commit();
+    }
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (IsStandardOutput(outputs[i].path)) standardOutput << texts[i];
+    }
+}
+
+}  // namespace standin

@@ -1,0 +1,107 @@
+// Level 5: the command's time beside the time of its bare host calls, made
+// again from its trace.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "standin/host/host_replay.h"
+#include "standin/validator/checks.h"
+#include "standin/validator/command_run.h"
+#include "standin/validator/guarded_buffer.h"
+#include "standin/validator/validation_documents.h"
+#include "standin/validator/validator_platform.h"
+
+namespace standin::validator {
+namespace {
+
+constexpr int kTimedRounds = 5;
+// A module's own work should vanish beside its calls into the host; at ten
+// times their time it is the module the user waits for. Work a command
+// does once, whatever the document (finding its host functions, say), has
+// a millisecond besides.
+constexpr double kMostTimeRatio = 10.0;
+constexpr double kOnceSeconds = 1e-3;
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+std::string Milliseconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f ms", seconds * 1e3);
+    return text;
+}
+
+Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
+    const auto command = static_cast<uint16_t>(parameters.Number("command"));
+    const ValidationDocument document = BuildDocument("long");
+    const auto selection = BuildSelection("all", document.lastMeasure);
+    GuardedBuffer record(*selection);
+    Plugin &module = bench.Module();
+    Host byCommand = document.host;
+    {
+        const CurrentHost current(byCommand);
+        Handshake(module, document.hostVersion);
+    }
+    Faults faults = InvokeAndCheck(module, byCommand, command, selection, [&](Host &host) {
+        log.Watch(host, "command " + std::to_string(command) + " on the long document");
+    });
+    const std::string difference = ReplayDifference(document.host, byCommand);
+    if (!difference.empty()) {
+        faults.push_back("its host calls could not be made again as it made them: " + difference);
+    }
+    if (!faults.empty()) return faults;
+
+    // The module is timed within each call; what a call left changed is
+    // looked at after it, outside the time.
+    const HostReplay replay(byCommand.Trace());
+    std::vector<double> commandSeconds, callSeconds;
+    for (int round = 0; round < kTimedRounds; ++round) {
+        // Both sides start from the same document and keep no trace;
+        // taking turns at going first keeps caches from favouring either.
+        Host forCommand = document.host, forCalls = document.host;
+        forCommand.SetTracing(false);
+        forCalls.SetTracing(false);
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((turn == 0) == (round % 2 == 0)) {
+                const CurrentHost current(forCommand);
+                AddFaults(faults, CallEntryPoint("FinaleExtensionInvoke", [&] {
+                              const Clock::time_point start = Clock::now();
+                              module.invoke(nullptr, command, record.Data());
+                              commandSeconds.push_back(
+                                  std::chrono::duration<double>(Clock::now() - start).count());
+                          }));
+            } else {
+                const Clock::time_point start = Clock::now();
+                replay.Run(forCalls);
+                callSeconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+            }
+        }
+    }
+    record.Retire(kRetiredSelection);
+    if (!faults.empty()) return faults;
+    const double commandTime = Median(commandSeconds), callTime = Median(callSeconds);
+    const double ratio = callTime > 0 ? commandTime / callTime : 0;
+    char ratioText[32];
+    std::snprintf(ratioText, sizeof ratioText, "%.2f", ratio);
+    const std::string measured = "command " + std::to_string(command) + ": " +
+                                 Milliseconds(commandTime) + " against " + Milliseconds(callTime) +
+                                 " for its " + std::to_string(replay.CallCount()) +
+                                 " host calls, " + ratioText + " times";
+    log.Note(measured);
+    if (commandTime > kMostTimeRatio * callTime + kOnceSeconds) {
+        faults.push_back(measured + "; the bound is 10 times and 1 ms");
+    }
+    return faults;
+}
+
+}  // namespace
+
+Check CommandTimeCheck() {
+    return {5, "command-time",
+            "each command on a long document: at most 10 times its bare host calls, and 1 ms",
+            ListEachCommand, RunCommandTime};
+}
+
+}  // namespace standin::validator

@@ -1,0 +1,93 @@
+// Level 5: a thousand invokes in a row, as a long working session makes
+// them, with the process's memory measured around them.
+#include <algorithm>
+#include <iterator>
+
+#include "standin/validator/checks.h"
+#include "standin/validator/command_run.h"
+#include "standin/validator/guarded_buffer.h"
+#include "standin/validator/validation_documents.h"
+#include "standin/validator/validator_platform.h"
+
+namespace standin::validator {
+namespace {
+
+// About 1 KiB an invoke: more than the allocator's own rounding, far less
+// than any record a command keeps by mistake.
+constexpr uint64_t kMostMemoryGrowth = 1u << 20;
+// How many invokes a memory case makes on each document, after as many
+// again as a tenth to warm up.
+struct Repetition {
+    const char *document;
+    int invokes;
+};
+// The long document's selection is a hundred times the short one's: a
+// module that keeps something per measure grows with it.
+const Repetition kRepetitions[] = {{"short", 1000}, {"long", 200}};
+
+std::vector<CaseParameters> ListRepeatedInvokes(Workbench &bench) {
+    std::vector<CaseParameters> cases;
+    for (const CaseParameters &command : ListEachCommand(bench)) {
+        for (const Repetition &repetition : kRepetitions) {
+            cases.push_back(CaseParameters(command).Set("document", repetition.document));
+        }
+    }
+    return cases;
+}
+
+std::string Kibibytes(uint64_t bytes) { return std::to_string(bytes >> 10) + " KiB"; }
+
+Faults RunRepeatedInvokes(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
+    const auto command = static_cast<uint16_t>(parameters.Number("command"));
+    const std::string &name = parameters.Text("document");
+    const auto repetition =
+        std::find_if(std::begin(kRepetitions), std::end(kRepetitions),
+                     [&](const Repetition &candidate) { return name == candidate.document; });
+    if (repetition == std::end(kRepetitions)) {
+        throw UsageError("no repeated invokes on the document '" + name + "'");
+    }
+    const int invokes = repetition->invokes, warmUp = invokes / 10;
+    ValidationDocument document = BuildDocument(name);
+    const auto selection = BuildSelection("all", document.lastMeasure);
+    GuardedBuffer record(*selection);
+    // A real host keeps no trace; a trace here would grow on its own.
+    document.host.SetTracing(false);
+    Plugin &module = bench.Module();
+    const CurrentHost current(document.host);
+    Faults faults = Handshake(module, document.hostVersion);
+    uint64_t before = 0;
+    for (int invoke = 1; invoke <= warmUp + invokes && faults.empty(); ++invoke) {
+        if (invoke == warmUp + 1) before = ProcessMemoryBytes();
+        uint32_t answer = 1;
+        AddFaults(faults, CallEntryPoint("FinaleExtensionInvoke", [&] {
+                      answer = module.invoke(nullptr, command, record.Data());
+                  }));
+        if (answer != 1) {
+            faults.push_back("invoke " + std::to_string(invoke) + " answered " +
+                             std::to_string(answer) + ", not 1");
+        }
+    }
+    record.Retire(kRetiredSelection);
+    if (!faults.empty()) return faults;
+    const uint64_t after = ProcessMemoryBytes();
+    const uint64_t growth = after > before ? after - before : 0;
+    const std::string measured = "command " + std::to_string(command) + " on the " + name +
+                                 " document: memory grew by " + Kibibytes(growth) + " over " +
+                                 std::to_string(invokes) + " invokes";
+    log.Note(measured);
+    if (growth > kMostMemoryGrowth) {
+        faults.push_back(measured + " (from " + Kibibytes(before) + " to " + Kibibytes(after) +
+                         "); the bound is " + Kibibytes(kMostMemoryGrowth));
+    }
+    return faults;
+}
+
+}  // namespace
+
+Check RepeatedInvokesCheck() {
+    return {5, "repeated-invokes",
+            "invokes in a row on a short and a long document, memory growing by 1 MiB at most",
+            ListRepeatedInvokes, RunRepeatedInvokes};
+}
+
+}  // namespace standin::validator

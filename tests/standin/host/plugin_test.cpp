@@ -1,0 +1,71 @@
+#include "standin/host/plugin.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "hostdata/record_bytes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The first bytes of a module: its headers, and no code to load.
+std::vector<uint8_t> WindowsHeaders(uint16_t machine) {
+    std::vector<uint8_t> bytes(0x100, 0);
+    bytes[0] = 'M';
+    bytes[1] = 'Z';
+    hostdata::WriteU32(bytes.data(), 0x3C, 0x80);
+    bytes[0x80] = 'P';
+    bytes[0x81] = 'E';
+    hostdata::WriteU16(bytes.data(), 0x84, machine);
+    return bytes;
+}
+
+std::vector<uint8_t> LinuxHeaders(uint8_t elfClass) {
+    std::vector<uint8_t> bytes(0x100, 0);
+    bytes[0] = 0x7F;
+    bytes[1] = 'E';
+    bytes[2] = 'L';
+    bytes[3] = 'F';
+    bytes[4] = elfClass;
+    return bytes;
+}
+
+std::string LoadFailure(const std::vector<uint8_t> &bytes) {
+    const fs::path path = fs::temp_directory_path() / "standin_plugin_test_module.fxt";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    std::string message = "loaded";
+    try {
+        standin::Plugin plugin(path.string());
+    } catch (const standin::UsageError &error) {
+        message = error.what();
+    }
+    fs::remove(path);
+    return message.substr(message.find("' ") + 2);
+}
+
+// The system's own words for a module of another system ("invalid ELF
+// header", "Windows error 193") do not say what is wrong.
+TEST(Plugin, AModuleForAnotherSystemIsNamedForWhatItIs) {
+#if defined(_WIN32)
+    const std::string build = "but this FINALE.EXE is the Windows build, which loads only "
+                              "64-bit Windows modules";
+    EXPECT_EQ(LoadFailure(WindowsHeaders(0x014C)), "is a 32-bit Windows module, " + build);
+#else
+    const std::string build = "but this FINALE.EXE is the Linux build, which loads only "
+                              "64-bit Linux shared objects";
+    EXPECT_EQ(LoadFailure(WindowsHeaders(0x8664)), "is a 64-bit Windows module, " + build);
+    EXPECT_EQ(LoadFailure(WindowsHeaders(0xAA64)),
+              "is a Windows module for another processor, " + build);
+#endif
+    EXPECT_EQ(LoadFailure(LinuxHeaders(1)), "is a 32-bit Linux shared object, " + build);
+    EXPECT_EQ(LoadFailure(std::vector<uint8_t>(0x100, 'x')).rfind("is not a loadable plug-in module (", 0),
+              0u);
+}
+
+}  // namespace

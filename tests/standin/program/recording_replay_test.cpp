@@ -1,0 +1,145 @@
+// The host a replay plays: it answers each call as recorded while the calls
+// are the recorded ones, and names the first that is not, with what was
+// expected and what came.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "standin/host/host_replay.h"
+#include "standin/program/recording_replay.h"
+
+namespace {
+
+standin::Recording Minimal() {
+    std::ifstream file(std::string(KARVO_RECORDINGS) + "/minimal_final_barlines.json",
+                       std::ios::binary);
+    return standin::ParseRecording(std::string(std::istreambuf_iterator<char>(file), {}),
+                                   "minimal.json");
+}
+
+// The calls as a module makes them.
+std::vector<standin::HostCall> Calls(const standin::Recording &recording) {
+    std::vector<standin::HostCall> calls;
+    for (const auto &recorded : recording.calls) calls.push_back(recorded.call);
+    return calls;
+}
+
+class ScriptedHost : public ::testing::Test {
+protected:
+    void Make(const std::vector<standin::HostCall> &calls) {
+        const standin::HostReplay module(calls);
+        ASSERT_EQ(module.Problem(), "");
+        module.Run(host);
+    }
+
+    standin::Recording recording = Minimal();
+    standin::ScriptedHost host{recording};
+};
+
+TEST_F(ScriptedHost, AnswersEveryCallAsRecorded) {
+    FxDataKey key{1, 0};
+    uint8_t buffer[28] = {};
+    int32_t size = 28;
+    EXPECT_EQ(host.LoadEData(0x534F5353, &key, buffer, &size, 0x19000000), 1);
+    EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 28), recording.calls[0].call.data);
+    EXPECT_EQ(host.GetCurrentEnigmaDocument(0x19000000), 1);
+    EXPECT_EQ(host.NextEData(0x534F5353, &key, 0x19000000), 1);
+    EXPECT_EQ(key.item, 2);
+    const std::vector<standin::HostCall> all = Calls(recording);
+    Make({all.begin() + 3, all.end()});
+    host.Finish();
+    EXPECT_EQ(host.Difference(), "");
+    EXPECT_EQ(host.CallsMade(), 24u);
+    EXPECT_EQ(host.SavesMade(), 2u);
+
+    // The size is the host's, not the room the module offered.
+    recording.calls[0].call.sizeOut = 20;
+    standin::ScriptedHost shortRecord(recording);
+    key = {1, 0};
+    size = 28;
+    shortRecord.LoadEData(0x534F5353, &key, buffer, &size, 0x19000000);
+    EXPECT_EQ(size, 20);
+}
+
+TEST_F(ScriptedHost, NamesTheFirstCallThatDiffersWithTheBytesSideBySide) {
+    std::vector<standin::HostCall> calls = Calls(recording);
+    calls[22].data[2] = 0x00;
+    calls[23].data[3] = 0x77;
+    Make(calls);
+    host.Finish();
+    EXPECT_EQ(host.Difference(),
+              "differs at call 23 of 24:\n"
+              "  expected: FX_SaveEData 'SOSS' (1,0) length 28 v=0x19000000\n"
+              "  got:      FX_SaveEData 'SOSS' (1,0) length 28 v=0x19000000\n"
+              "  bytes handed over, expected | got:\n"
+              "       0  00 00 90 00 00 00 00 00 | 00 00 00 00 00 00 00 00  <-\n"
+              "       8  01 00 00 00 00 00 00 00 | 01 00 00 00 00 00 00 00\n"
+              "      16  00 00 00 00 00 00 00 00 | 00 00 00 00 00 00 00 00\n"
+              "      24  00 00 00 00             | 00 00 00 00            \n");
+    EXPECT_EQ(host.CallsMade(), 24u);
+    EXPECT_EQ(host.SavesMade(), 0u);
+}
+
+TEST_F(ScriptedHost, AfterADifferenceEveryCallFailsAndChangesNothing) {
+    std::vector<standin::HostCall> calls = Calls(recording);
+    calls[0].version = 0x12000000;
+    Make(calls);
+    EXPECT_EQ(host.Difference(),
+              "differs at call 1 of 24:\n"
+              "  expected: FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000\n"
+              "  got:      FX_LoadEData 'SOSS' (1,0) room 28 v=0x12000000\n");
+    FxDataKey key{1, 0};
+    int32_t size = 28;
+    uint8_t buffer[28] = {};
+    EXPECT_EQ(host.LoadEData(0x534F5353, &key, buffer, &size, 0x19000000), 0);
+    EXPECT_EQ(host.NextEData(0x534F5353, &key, 0x19000000), 0);
+    EXPECT_EQ(key.item, 1);
+    EXPECT_EQ(size, 28);
+    EXPECT_EQ(host.GetCurrentPartID(0x19000000), 0);
+    EXPECT_EQ(host.UpdateLayout(1, 0, 0x19000000), 0);
+    EXPECT_EQ(host.SlotToInst(1, 0, 0x19000000), 0);
+    EXPECT_EQ(host.CreateEData(0x534F5353, &key, buffer, 28, 0x19000000), 0);
+    EXPECT_EQ(host.DeleteEData(0x534F5353, &key, 0x19000000), 0);
+}
+
+TEST_F(ScriptedHost, NamesACallNotMadeAndACallTooMany) {
+    std::vector<standin::HostCall> calls = Calls(recording);
+    calls.pop_back();
+    Make(calls);
+    host.Finish();
+    EXPECT_EQ(host.Difference(),
+              "differs at call 24 of 24: the module made only 23 calls\n"
+              "  expected: FX_SaveEData 'SOSS' (2,0) length 28 v=0x19000000\n"
+              "  got:      no call\n");
+
+    standin::ScriptedHost more(recording);
+    standin::HostReplay(Calls(recording)).Run(more);
+    more.GetCurrentPartID(0x19000000);
+    EXPECT_EQ(more.Difference(),
+              "differs at call 25: the recording holds 24 calls, and the module made more\n"
+              "  got:      FX_GetCurrentPartID v=0x19000000\n");
+}
+
+TEST_F(ScriptedHost, NamesABufferGivenOrWithheldAndAFunctionTheHostLacked) {
+    FxDataKey key{1, 0};
+    int32_t size = 28;
+    EXPECT_EQ(host.LoadEData(0x534F5353, &key, nullptr, &size, 0x19000000), 0);
+    EXPECT_EQ(host.Difference(),
+              "differs at call 1 of 24:\n"
+              "  expected: FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000\n"
+              "  got:      FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000\n"
+              "  the module gave no buffer where the recording shows one\n");
+
+    recording.absentFunctions = {"FX_UpdateLayout"};
+    standin::ScriptedHost lacking(recording);
+    lacking.UpdateLayout(1, 0, 0x19000000);
+    EXPECT_EQ(lacking.Difference(),
+              "differs at call 1 of 24:\n"
+              "  expected: FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000\n"
+              "  got:      FX_UpdateLayout 1 0 v=0x19000000\n"
+              "  the recorded host lacked FX_UpdateLayout, which this host program has: replay "
+              "with one that lacks it too\n");
+}
+
+}  // namespace
