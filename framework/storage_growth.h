@@ -12,7 +12,8 @@ namespace framework {
 // a smaller block than the caller then fills.
 template <class T>
 T *NewArray(uint64_t count) {
-    constexpr uint64_t kLargest = PTRDIFF_MAX / sizeof(T);
+    // T is often a pointer: the collections hold arrays of them.
+    constexpr uint64_t kLargest = PTRDIFF_MAX / sizeof(T);  // NOLINT(bugprone-sizeof-expression)
     const std::size_t n = count > kLargest ? SIZE_MAX : static_cast<std::size_t>(count);
     return new T[n];
 }

@@ -27,6 +27,7 @@
 #include "hostdata/field_map.h"
 
 namespace hostdata {
+// clang-format off
 
 extern const FieldMapRow kPageFormatRows[22];  // 'pfPF', score
 extern const FieldMapRow kPfEXRows[25];
@@ -100,6 +101,7 @@ inline constexpr FieldMapRow kPfSSLeadingRows[13] = {
     {{'F', 'I'}, 12, 0,   24,   2,   2,   kPlainCopy},
     {{'F', 'I'}, 12, 0,   26,   3,   2,   kPlainCopy},
 };
+// clang-format on
 
 // One map's rows: runs of rows, one after the other, in the order given.
 template <std::size_t... N>

@@ -11,6 +11,7 @@
 
 namespace hostdata {
 
+// clang-format off
 // Offset 28 is the system indent, offset 46 the first-system indent.
 // Offset 30 takes word 3 of 'ot17' and offset 32 word 2.
 const FieldMapRow kPageFormatRows[22] = {
@@ -270,7 +271,7 @@ struct TaggedFieldMap {
     FieldMap map;
 };
 
-const TaggedFieldMap kFieldMaps[] = {
+constexpr TaggedFieldMap kFieldMaps[] = {
     {MakeTag('p', 'f', '0', '5'), MapOf(kPf05Rows)},
     {MakeTag('p', 'f', 'D', 'P'), MapOf(kPlainPfDPRows)},
     {MakeTag('p', 'f', 'E', 'X'), MapOf(kPfEXRows)},
@@ -281,6 +282,7 @@ const TaggedFieldMap kFieldMaps[] = {
     {MakeTag('p', 'f', 'S', 'I'), MapOf(kPfSIRows)},
     {MakeTag('p', 'f', 'S', 'S'), MapOf(kPlainPfSSRows)},
 };
+// clang-format on
 
 }  // namespace
 

@@ -70,7 +70,7 @@ int16_t SaveHostRecord(uint32_t tag, DataKey *key, const void *buffer, int32_t l
             return *answered;
         }
     }
-    return save ? save(tag, key, buffer, length, version) : 0;
+    return save != nullptr ? save(tag, key, buffer, length, version) : int16_t{0};
 }
 
 int32_t CreateHostRecord(uint32_t tag, DataKey *key, const void *buffer, int32_t length,

@@ -21,7 +21,8 @@ struct RedirectionRow {
 
 constexpr uint32_t Pf(char c1, char c2) { return MakeTag('p', 'f', c1, c2); }
 
-const RedirectionRow kRedirections[] = {
+// clang-format off
+constexpr RedirectionRow kRedirections[] = {
     // tag          other      count items             limit
     {Pf('G', 'D'), {'7', '9'},  1,   Items::kAny,        0},
     {Pf('G', 'G'), {'8', '8'}, 11,   Items::kAny,        0},
@@ -42,6 +43,7 @@ const RedirectionRow kRedirections[] = {
     {Pf('T', 'p'), {'8', '5'},  4,   Items::kAny,        0},
     {Pf('T', 's'), {'9', '0'},  1,   Items::kNumbered,   9},
 };
+// clang-format on
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 
 namespace hostdata {
 namespace {
+// clang-format off
 
 // Offsets 58 to 62, between the rows both maps share.
 constexpr FieldMapRow kVersionedPfDPOwnRows[3] = {
@@ -246,7 +247,7 @@ struct VersionedFieldMap {
 constexpr uint32_t Pf(char c1, char c2) { return MakeTag('p', 'f', c1, c2); }
 
 // The parts page format has no map: it is loaded whole (four other records).
-const VersionedFieldMap kVersionedFieldMaps[] = {
+constexpr VersionedFieldMap kVersionedFieldMaps[] = {
     {Pf('D', 'P'), Variant::kAny, MapOf(kVersionedPfDPRows)},
     {Pf('E', 'X'), Variant::kAny, MapOf(kPfEXRows)},
     {Pf('G', 'p'), Variant::kScore, MapOf(kPfGpScoreRows)},
@@ -266,6 +267,7 @@ const VersionedFieldMap kVersionedFieldMaps[] = {
     {Pf('m', 'm'), Variant::kAny, MapOf(kPfmmRows)},
     {Pf('p', 'S'), Variant::kAny, MapOf(kPfpSRows)},
 };
+// clang-format on
 
 bool Serves(Variant variant, uint16_t partsFlag) {
     if (variant == Variant::kAny) return true;

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <new>
 #include <string>
@@ -241,11 +242,18 @@ int RunVerb(int argc, char **argv) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    standin::CheckStandardOutput();
-    const int status = RunVerb(argc, argv);
-    const std::string unwritten = standin::FinishStandardOutput();
-    if (unwritten.empty()) return status;
     // As for any failure of diff, 2: 1 says that the documents differ.
-    const bool diff = argc > 1 && std::string(argv[1]) == "diff";
-    return Fail("cannot write standard output: " + unwritten, diff ? kBadInput : kFailed);
+    const bool diff = argc > 1 && std::strcmp(argv[1], "diff") == 0;
+    const int failed = diff ? kBadInput : kFailed;
+    try {
+        standin::CheckStandardOutput();
+        const int status = RunVerb(argc, argv);
+        const std::string unwritten = standin::FinishStandardOutput();
+        if (unwritten.empty()) return status;
+        return Fail("cannot write standard output: " + unwritten, failed);
+    } catch (...) {
+        // Only a failure to report a failure ends here: no message can be
+        // made, and the status says what happened.
+        return failed;
+    }
 }

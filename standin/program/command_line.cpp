@@ -85,7 +85,7 @@ void RefuseEmptyValues(const CLI::App &app) {
 
 std::string ParseErrorText(const CLI::ParseError &error, int argc, char **argv) {
     const std::string verb = Verb(argc, argv);
-    const std::string what = error.what();
+    std::string what = error.what();
     if (dynamic_cast<const CLI::RequiredError *>(&error) != nullptr) {
         const std::string name = what.substr(0, what.rfind(" is required"));
         if (name == "A subcommand") {

@@ -11,6 +11,7 @@ namespace {
 
 std::vector<CaseParameters> AsCases(const std::vector<CommandScenario> &scenarios) {
     std::vector<CaseParameters> cases;
+    cases.reserve(scenarios.size());
     for (const CommandScenario &scenario : scenarios) cases.push_back(scenario.Parameters());
     return cases;
 }

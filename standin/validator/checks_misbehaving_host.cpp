@@ -83,6 +83,7 @@ Faults RunScenarioAsItIs(Workbench &bench, const CaseParameters &parameters, Cas
 
 std::vector<CaseParameters> ListParts(Workbench &bench) {
     std::vector<std::string> parts;
+    parts.reserve(kUnusualParts.size());
     for (const uint32_t part : kUnusualParts) parts.push_back(Hex32(part));
     return EachCommandWith(bench, "part", parts);
 }
