@@ -20,8 +20,7 @@ constexpr uint16_t kThirdAttachmentBit = 0x0002;
 
 void WriteBit(uint8_t *record, std::size_t offset, uint16_t bit, bool set) {
     const uint16_t word = hostdata::ReadU16(record, offset);
-    hostdata::WriteU16(record, offset,
-                       static_cast<uint16_t>(set ? (word | bit) : (word & ~bit)));
+    hostdata::WriteU16(record, offset, static_cast<uint16_t>(set ? (word | bit) : (word & ~bit)));
 }
 
 }  // namespace

@@ -126,9 +126,9 @@ bool FCPageFormatPrefs::Save() {
     hostdata::SuppliedWords held;
     const int32_t size = LoadExtraSlots(slots, held);
     const ExtraSlots &mine = ExtraSlotsOf(dataKey.item);
-    for (const auto &[offset, value] : {std::pair{mine[0], extraValue1},
-                                        std::pair{mine[1], extraValue2},
-                                        std::pair{mine[2], extraValue3}}) {
+    for (const auto &[offset, value] :
+         {std::pair{mine[0], extraValue1}, std::pair{mine[1], extraValue2},
+          std::pair{mine[2], extraValue3}}) {
         hostdata::WriteU16(slots, offset, static_cast<uint16_t>(value));
         held.Add(static_cast<int>(offset), 2);
     }

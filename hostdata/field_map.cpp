@@ -158,8 +158,7 @@ bool SaveOtherRecord(uint32_t tag, DataKey key, const void *words) {
     return SaveHostRecord(tag, &key, words, kOtherRecordSize, kFrameworkDataVersion) != 0;
 }
 
-bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map,
-                              SuppliedWords *supplied) {
+bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map, SuppliedWords *supplied) {
     if (supplied != nullptr) *supplied = {};
     if (size == nullptr) return false;
     if (buffer == nullptr) {
@@ -213,9 +212,8 @@ bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
             return;
         }
         bool changed = false;
-        forEachRow([&](const FieldMapRow &row) {
-            changed = SaveField(row, record, scratch) || changed;
-        });
+        forEachRow(
+            [&](const FieldMapRow &row) { changed = SaveField(row, record, scratch) || changed; });
         if (changed && !SaveRecordOf(first, scratch)) complete = false;
     });
     return complete;

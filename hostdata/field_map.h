@@ -21,17 +21,17 @@ using OtherRecord = std::array<uint8_t, kOtherRecordSize>;
 // How a preference field is read from, and written to, the other record's
 // words w[k] (and w[k + 1] for a 32-bit field).
 enum ConversionMode : int32_t {
-    kPlainCopy = 0,       // a 16-bit field is w[k]; a 32-bit field reads as 0
-    kHighWordFirst = 1,   // 32-bit: w[k] * 65536 + w[k + 1]
-    kLowWordFirst = 2,    // 32-bit: w[k + 1] * 65536 + w[k]
-    kInvertedFlag = 3,    // 1 when w[k] is 0, else 0
-    kLowByte = 4,         // the low byte of w[k]
+    kPlainCopy = 0,      // a 16-bit field is w[k]; a 32-bit field reads as 0
+    kHighWordFirst = 1,  // 32-bit: w[k] * 65536 + w[k + 1]
+    kLowWordFirst = 2,   // 32-bit: w[k + 1] * 65536 + w[k]
+    kInvertedFlag = 3,   // 1 when w[k] is 0, else 0
+    kLowByte = 4,        // the low byte of w[k]
 };
 
 // One field of a preference record, and where it lives in an other record.
 struct FieldMapRow {
-    char tag[2];           // the two characters after 'ot'
-    int16_t item;          // 0 stands for the other-record item number -2
+    char tag[2];   // the two characters after 'ot'
+    int16_t item;  // 0 stands for the other-record item number -2
     int16_t inci;
     int16_t recordOffset;  // byte offset in the preference record
     int16_t fieldIndex;    // word index k in the other record

@@ -35,8 +35,8 @@ typedef int16_t (*FX_LoadEData_fn)(uint32_t tag, FxDataKey *key, void *buffer, i
                                    uint32_t version);
 
 /* Replaces the record under the key with length bytes. */
-typedef int16_t (*FX_SaveEData_fn)(uint32_t tag, FxDataKey *key, const void *buffer,
-                                   int32_t length, uint32_t version);
+typedef int16_t (*FX_SaveEData_fn)(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
+                                   uint32_t version);
 
 /* Adds a record; the caller passes key (-1, -1) and the host writes the key
  * it assigns. */

@@ -91,9 +91,8 @@ FX_GetCurrentPartID_fn BoundGetCurrentPartID() {
 
 void ForgetHostBinding() {
     hostModule = ModuleBinding{};
-    for (FunctionBinding *binding : {&loadEData, &saveEData, &createEData, &deleteEData,
-                                     &nextEData, &slotToInst, &updateLayout, &currentDocument,
-                                     &currentPart}) {
+    for (FunctionBinding *binding : {&loadEData, &saveEData, &createEData, &deleteEData, &nextEData,
+                                     &slotToInst, &updateLayout, &currentDocument, &currentPart}) {
         *binding = FunctionBinding{binding->name};
     }
 }

@@ -32,8 +32,12 @@ void AppendTag(std::string &text, uint32_t tag) {
             return;
         }
     }
-    const char quoted[6] = {'"', static_cast<char>(tag >> 24), static_cast<char>(tag >> 16),
-                            static_cast<char>(tag >> 8), static_cast<char>(tag), '"'};
+    const char quoted[6] = {'"',
+                            static_cast<char>(tag >> 24),
+                            static_cast<char>(tag >> 16),
+                            static_cast<char>(tag >> 8),
+                            static_cast<char>(tag),
+                            '"'};
     text.append(quoted, sizeof quoted);
 }
 

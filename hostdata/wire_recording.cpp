@@ -22,9 +22,9 @@ enum Function {
 };
 
 constexpr const char *kFunctionNames[kFunctionCount] = {
-    "FX_LoadEData",  "FX_SaveEData",    "FX_CreateEData",
-    "FX_DeleteEData", "FX_NextEData",   "FX_SlotToInst",
-    "FX_UpdateLayout", "FX_GetCurrentEnigmaDocument", "FX_GetCurrentPartID"};
+    "FX_LoadEData",       "FX_SaveEData",  "FX_CreateEData",  "FX_DeleteEData",
+    "FX_NextEData",       "FX_SlotToInst", "FX_UpdateLayout", "FX_GetCurrentEnigmaDocument",
+    "FX_GetCurrentPartID"};
 
 // The host's functions, for the recording functions to pass calls to.
 struct HostFunctions {
@@ -274,8 +274,7 @@ int16_t DeleteThrough(uint32_t tag, FxDataKey *key, uint32_t version) {
 }
 
 // The two middle arguments are always null and are not recorded.
-int16_t NextThrough(uint32_t tag, FxDataKey *key, void *unused1, void *unused2,
-                    uint32_t version) {
+int16_t NextThrough(uint32_t tag, FxDataKey *key, void *unused1, void *unused2, uint32_t version) {
     WireRecording::Call call(kNext, version);
     call.Keyed(tag, key);
     const int16_t result = host.next(tag, key, unused1, unused2, version);

@@ -13,9 +13,7 @@
 namespace platform {
 namespace {
 
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameNameIgnoringAsciiCase(const char *a, const char *b) {
     for (; *a && *b; ++a, ++b) {

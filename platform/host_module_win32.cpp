@@ -5,13 +5,10 @@
 
 namespace platform {
 
-ModuleHandle FindLoadedModule(const char *fileName) {
-    return GetModuleHandleA(fileName);
-}
+ModuleHandle FindLoadedModule(const char *fileName) { return GetModuleHandleA(fileName); }
 
 ExportedFunction FindExport(ModuleHandle module, const char *name) {
-    return reinterpret_cast<ExportedFunction>(
-        GetProcAddress(static_cast<HMODULE>(module), name));
+    return reinterpret_cast<ExportedFunction>(GetProcAddress(static_cast<HMODULE>(module), name));
 }
 
 }  // namespace platform

@@ -77,7 +77,7 @@ NewFile WriteNewFile(const NativePath &folder, const std::string &name,
     const DWORD error = GetLastError();
     DeleteFileW(temporary.data());
     return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? NewFile::kNameTaken
-                                                                        : NewFile::kFailed;
+                                                                       : NewFile::kFailed;
 }
 
 bool FileNamesBeginning(const NativePath &folder, const std::string &prefix,

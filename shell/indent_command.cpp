@@ -76,15 +76,14 @@ Choice ChooseAfterFinalBarline(FCMeasure &measure, int32_t firstMeasure) {
         return Choice::Unknown;
     }
     return measure.BarlineStyle() == FCMeasure::kFinalBarlineStyle ? Choice::FirstSystem
-                                                                    : Choice::OtherSystem;
+                                                                   : Choice::OtherSystem;
 }
 
 // The measure is loaded as for every system, but its flag decides only on
 // hosts that know it and for systems other than the one at measure 1; only
 // there does a measure that could not be read leave the system as it is.
 Choice ChooseForFullNames(FCMeasure &measure, int32_t firstMeasure) {
-    const bool loaded =
-        firstMeasure != 0 && measure.LoadItem(static_cast<uint16_t>(firstMeasure));
+    const bool loaded = firstMeasure != 0 && measure.LoadItem(static_cast<uint16_t>(firstMeasure));
     const bool hostKnowsFullNames = hostdata::HostVersion() >= hostdata::kFullNamesHostVersion;
     if (firstMeasure == 0 || firstMeasure == 1 || !hostKnowsFullNames) {
         return firstMeasure == 1 ? Choice::FirstSystem : Choice::OtherSystem;
@@ -96,10 +95,10 @@ Choice ChooseForFullNames(FCMeasure &measure, int32_t firstMeasure) {
 // A rule added to FirstSystemRule without its case here is a compile warning.
 Choice Choose(FirstSystemRule rule, FCMeasure &measure, int32_t firstMeasure) {
     switch (rule) {
-    case FirstSystemRule::FullNamesFlag:
-        return ChooseForFullNames(measure, firstMeasure);
-    case FirstSystemRule::AfterFinalBarline:
-        break;
+        case FirstSystemRule::FullNamesFlag:
+            return ChooseForFullNames(measure, firstMeasure);
+        case FirstSystemRule::AfterFinalBarline:
+            break;
     }
     return ChooseAfterFinalBarline(measure, firstMeasure);
 }

@@ -52,8 +52,7 @@ void AddMenuCommand(CLI::App &app, MenuArguments &arguments) {
         "menu", "Handshake, then list the menu entries the module registers, in both forms.");
     menu->footer(Footer(standin::help::kMenu));
     menu->add_option("module", arguments.module, "Path of the plug-in module")->required();
-    menu->add_option("--host-version", arguments.hostVersion,
-                     "Host version word for the handshake")
+    menu->add_option("--host-version", arguments.hostVersion, "Host version word for the handshake")
         ->capture_default_str();
     menu->add_flag("--no-handshake", arguments.noHandshake,
                    "Skip the handshake, as a host that never reports its version");
@@ -103,7 +102,8 @@ void AddRunCommand(CLI::App &app, standin::RunRequest &request) {
                     "Selected measures, FIRST-LAST or one number; none: no selection record");
     run->add_option("--host-version", request.hostVersion,
                     "Host version word for the handshake (default: the document's)");
-    run->add_option("--output", request.output, "Write the changed document here ('-': standard output)");
+    run->add_option("--output", request.output,
+                    "Write the changed document here ('-': standard output)");
     run->add_flag("--in-place", request.inPlace, "Write the changed document over its input");
     run->add_option("--trace", request.trace, "Write the host calls here ('-': standard output)");
     run->add_option("--svg", request.svg,
@@ -140,10 +140,12 @@ void AddValidateCommand(CLI::App &app, standin::validator::ValidateRequest &requ
     validate->add_option("module", request.module, "Path of the plug-in module")->required();
     validate->add_option("--level", request.level, "Run the checks of levels 1 to this (1 to 5)")
         ->capture_default_str();
-    validate->add_option("--seed", request.seed, "Seed of the random documents (default: a new one)");
-    validate->add_option(
-        "--format", request.format,
-        "Form of the report: " + standin::ChoiceNames(standin::validator::kReportFormats, " or "))
+    validate->add_option("--seed", request.seed,
+                         "Seed of the random documents (default: a new one)");
+    validate
+        ->add_option("--format", request.format,
+                     "Form of the report: " +
+                         standin::ChoiceNames(standin::validator::kReportFormats, " or "))
         ->capture_default_str();
     validate->add_option("--check", request.check, "Run only this check, whatever its level");
     validate->add_option("--case", request.onlyCase,

@@ -30,8 +30,7 @@ public:
     }
 
     // Bytes by offset; named bytes ("..") are compared by their names.
-    void Bytes(const std::string &place, const Json &first, const Json &second,
-               std::size_t size) {
+    void Bytes(const std::string &place, const Json &first, const Json &second, std::size_t size) {
         const auto bytes = [size](const Json &record) {
             const auto found = record.find("bytes");
             if (found == record.end()) return standin::Bytes(size, 0);
@@ -52,7 +51,8 @@ public:
                  Compare compare) {
         using Key = decltype(keyOf(first, 0));
         std::map<Key, std::pair<const Json *, const Json *>> matched;
-        for (std::size_t i = 0; i < first.size(); ++i) matched[keyOf(first[i], i)].first = &first[i];
+        for (std::size_t i = 0; i < first.size(); ++i)
+            matched[keyOf(first[i], i)].first = &first[i];
         for (std::size_t i = 0; i < second.size(); ++i) {
             matched[keyOf(second[i], i)].second = &second[i];
         }
@@ -137,11 +137,10 @@ std::vector<std::string> DocumentDifferences(const Document &first, const Docume
         }
     }
 
-    const auto named = [&differences](std::initializer_list<const char *> keys,
-                                      std::size_t size) {
-        return [&differences, keys, size](const std::string &place, const Json &x,
-                                          const Json &y) {
-            for (const char *key : keys) differences.Field(place, key, Member(x, key), Member(y, key));
+    const auto named = [&differences](std::initializer_list<const char *> keys, std::size_t size) {
+        return [&differences, keys, size](const std::string &place, const Json &x, const Json &y) {
+            for (const char *key : keys)
+                differences.Field(place, key, Member(x, key), Member(y, key));
             differences.Bytes(place, x, y, size);
         };
     };
@@ -163,8 +162,8 @@ std::vector<std::string> DocumentDifferences(const Document &first, const Docume
                                    record["inci"].get<int>());
         },
         [](const Json &record, const auto &) {
-            return "record '" + record["tag"].get<std::string>() + "' (" +
-                   record["item"].dump() + "," + record["inci"].dump() + ")";
+            return "record '" + record["tag"].get<std::string>() + "' (" + record["item"].dump() +
+                   "," + record["inci"].dump() + ")";
         },
         named({}, 0));
     return std::move(differences).Lines();

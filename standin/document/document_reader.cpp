@@ -99,8 +99,8 @@ private:
     struct Frame {
         Json *container;
         bool array;
-        std::size_t index = 0;      // of the element being read
-        std::string key = {};       // of the member being read
+        std::size_t index = 0;  // of the element being read
+        std::string key = {};   // of the member being read
         std::set<std::string> keys = {};
     };
 
@@ -181,8 +181,8 @@ std::string Found(const Json &value, const std::string &pointer, const WrittenNu
     if (value.is_object()) return "an object";
     if (value.is_array()) return "a list";
     const auto asWritten = written.find(pointer);
-    std::string text = value.is_number_float() && asWritten != written.end() ? asWritten->second
-                                                                            : value.dump();
+    std::string text =
+        value.is_number_float() && asWritten != written.end() ? asWritten->second : value.dump();
     if (text.size() > 40) text = text.substr(0, 37) + "...";
     return text;
 }

@@ -102,8 +102,9 @@ std::vector<std::string> DocumentWarnings(const Document &document, const std::s
                        name + " starts at " + measure + ", which is negative");
         } else if (start.measure == 0) {
             warnOfKind("systems not laid out and without a layoutFirstMeasure", start.pointer,
-                       name + " is not laid out and has no layoutFirstMeasure for the host to "
-                              "lay it out at");
+                       name +
+                           " is not laid out and has no layoutFirstMeasure for the host to "
+                           "lay it out at");
         } else if (start.measure > last) {
             warnOfKind("systems that start beyond the last measure", start.pointer,
                        name + " starts at " + measure + ", beyond the last measure (" +
@@ -112,9 +113,9 @@ std::vector<std::string> DocumentWarnings(const Document &document, const std::s
         if (i == 0 || start.measure <= 0 || starts[i - 1].measure <= 0) continue;
         const SystemStart &previous = starts[i - 1];
         if (start.measure == previous.measure) {
-            warnOfKind("systems that start where the one before them does", start.pointer,
-                       name + " starts at " + measure + ", as " + SystemName(previous.item) +
-                           " does");
+            warnOfKind(
+                "systems that start where the one before them does", start.pointer,
+                name + " starts at " + measure + ", as " + SystemName(previous.item) + " does");
         } else if (start.measure < previous.measure) {
             warnOfKind("systems that start before the one before them", start.pointer,
                        name + " starts at " + measure + ", before " + SystemName(previous.item) +
@@ -134,7 +135,8 @@ std::vector<std::string> DocumentWarnings(const Document &document, const std::s
     const std::string missing = MissingPageFormatRecords(document, variant);
     if (!missing.empty()) {
         warn("/records", std::string("the ") + variant + " page format misses all or part of " +
-                             missing + ": the fields there cannot be read (the commands "
+                             missing +
+                             ": the fields there cannot be read (the commands "
                              "need none of them)");
     }
     const std::size_t staves = document.slots.size();
@@ -145,7 +147,8 @@ std::vector<std::string> DocumentWarnings(const Document &document, const std::s
         warn("/currentPart", "part " + std::to_string(document.currentPart) +
                                  " cannot exist: each part shows at least one staff, and the "
                                  "document has " +
-                                 std::to_string(staves) + (staves == 1 ? " staff slot" : " staff slots"));
+                                 std::to_string(staves) +
+                                 (staves == 1 ? " staff slot" : " staff slots"));
     }
     return warnings;
 }

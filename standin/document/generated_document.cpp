@@ -34,10 +34,10 @@ Host Generate(Size size) {
         if (first == 1) continue;
         if (system % kFinalBarlineEvery == 0) {
             document_builder::SetBarlineStyle(host, static_cast<int16_t>(first - 1),
-                                             kFinalBarlineStyle);
+                                              kFinalBarlineStyle);
         } else if (system % kDoubleBarlineEvery == 0) {
             document_builder::SetBarlineStyle(host, static_cast<int16_t>(first - 1),
-                                             kDoubleBarlineStyle);
+                                              kDoubleBarlineStyle);
         }
         if (system % kFullNamesEvery == 0) document_builder::SetShowsFullNames(host, first);
     }

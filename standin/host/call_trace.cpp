@@ -47,8 +47,7 @@ std::string ChangedBytes(const Bytes &before, const Bytes &after) {
         text += (text.empty() ? "" : "; ") +
                 (end - start > 1 ? "bytes " + std::to_string(start) + "-" + std::to_string(end - 1)
                                  : "byte " + std::to_string(start)) +
-                ": " +
-                bytes(before, start, end) + " -> " + bytes(after, start, end);
+                ": " + bytes(before, start, end) + " -> " + bytes(after, start, end);
         start = end;
     }
     return text.empty() ? "no byte changed" : text;
@@ -63,7 +62,8 @@ std::string TraceHeader() {
 
 std::string TraceLines(const HostCall &call) {
     std::string text = call.ToString() + "\n";
-    if (call.replaced && call.result != 0) text += "    " + ChangedBytes(call.earlier, call.data) + "\n";
+    if (call.replaced && call.result != 0)
+        text += "    " + ChangedBytes(call.earlier, call.data) + "\n";
     return text;
 }
 

@@ -16,7 +16,7 @@ struct HostCall {
     int16_t itemIn = 0, inciIn = 0;
     int16_t itemOut = 0, inciOut = 0;
     bool hasKey = false;
-    bool hasSize = false;    // load: room offered in, size reported out
+    bool hasSize = false;  // load: room offered in, size reported out
     int32_t sizeIn = 0, sizeOut = 0;
     bool hasLength = false;  // save and create: bytes handed over
     int32_t length = 0;

@@ -105,7 +105,8 @@ int16_t Host::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_
     HostCall call = KeyedCall("FX_SaveEData", tag, key, version);
     call.hasLength = true;
     call.length = length;
-    if (key == nullptr || buffer == nullptr || length < 0) return static_cast<int16_t>(Record(call));
+    if (key == nullptr || buffer == nullptr || length < 0)
+        return static_cast<int16_t>(Record(call));
     const auto *bytes = static_cast<const uint8_t *>(buffer);
     call.data.assign(bytes, bytes + length);
     if (ShouldFail(call)) return static_cast<int16_t>(Record(call));
@@ -129,7 +130,8 @@ int16_t Host::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int3
     HostCall call = KeyedCall("FX_CreateEData", tag, key, version);
     call.hasLength = true;
     call.length = length;
-    if (key == nullptr || buffer == nullptr || length < 0) return static_cast<int16_t>(Record(call));
+    if (key == nullptr || buffer == nullptr || length < 0)
+        return static_cast<int16_t>(Record(call));
     const auto *bytes = static_cast<const uint8_t *>(buffer);
     call.data.assign(bytes, bytes + length);
     const auto item = records_.NextFreeItem(tag);

@@ -75,7 +75,9 @@ public:
 
     // Each call, as the trace takes it, also goes to `watcher`: a caller
     // that may not live to read the trace still sees every call.
-    void WatchCalls(std::function<void(const HostCall &)> watcher) { watcher_ = std::move(watcher); }
+    void WatchCalls(std::function<void(const HostCall &)> watcher) {
+        watcher_ = std::move(watcher);
+    }
 
     const std::vector<HostCall> &Trace() const { return trace_; }
     void ClearTrace() { trace_.clear(); }
@@ -87,8 +89,8 @@ public:
                               uint32_t version);
     virtual int16_t SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                               uint32_t version);
-    virtual int16_t CreateEData(uint32_t tag, FxDataKey *key, const void *buffer,
-                                int32_t length, uint32_t version);
+    virtual int16_t CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
+                                uint32_t version);
     virtual int16_t DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version);
     virtual int16_t NextEData(uint32_t tag, FxDataKey *key, uint32_t version);
     virtual int16_t SlotToInst(uint32_t slot, uint32_t context, uint32_t version);

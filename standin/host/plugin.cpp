@@ -31,7 +31,10 @@ std::string ModuleKind(const std::string &path) {
     }
     const auto *head = reinterpret_cast<const uint8_t *>(file.data());
     if (file.size() < 64) return "";
-    if (std::memcmp(head, "\x7F" "ELF", 4) == 0) {
+    if (std::memcmp(head,
+                    "\x7F"
+                    "ELF",
+                    4) == 0) {
         return head[kElfClass] == 2 ? "a 64-bit Linux shared object"
                                     : "a 32-bit Linux shared object";
     }
@@ -42,7 +45,7 @@ std::string ModuleKind(const std::string &path) {
         return "";
     }
     const uint16_t machine = hostdata::ReadU16(head + pe, 4);
-    return machine == kAmd64 ? "a 64-bit Windows module"
+    return machine == kAmd64  ? "a 64-bit Windows module"
            : machine == kI386 ? "a 32-bit Windows module"
                               : "a Windows module for another processor";
 }
@@ -59,8 +62,9 @@ Function Export(const LoadedModule &module, const char *name, std::string &missi
 
 Plugin::Plugin(const std::string &path) {
     if (path == "-") {
-        throw UsageError("'-' would be standard input, which FINALE.EXE reads no module from; "
-                         "give the module's path (./- for a file named -)");
+        throw UsageError(
+            "'-' would be standard input, which FINALE.EXE reads no module from; "
+            "give the module's path (./- for a file named -)");
     }
     if (!FactsOf(path).exists) {
         throw UsageError("no plug-in module at '" + path + "'");
@@ -71,9 +75,8 @@ Plugin::Plugin(const std::string &path) {
         // nothing of the kind ("invalid ELF header", "Windows error 193").
         const std::string kind = ModuleKind(path);
         if (!kind.empty() && kind != kOwnKind) {
-            throw UsageError("'" + path + "' is " + kind + ", but this FINALE.EXE is " +
-                             kOwnBuild + ", which loads only " + std::string(kOwnKind).substr(2) +
-                             "s");
+            throw UsageError("'" + path + "' is " + kind + ", but this FINALE.EXE is " + kOwnBuild +
+                             ", which loads only " + std::string(kOwnKind).substr(2) + "s");
         }
         throw UsageError("'" + path + "' is not a loadable plug-in module (" + module_->Error() +
                          ")");

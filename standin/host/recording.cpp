@@ -98,8 +98,8 @@ public:
     }
 
     int32_t Int32(const Json &value, const std::string &pointer) const {
-        return static_cast<int32_t>(Integer(value, pointer, INT32_MIN, INT32_MAX,
-                                            "a 32-bit signed number"));
+        return static_cast<int32_t>(
+            Integer(value, pointer, INT32_MIN, INT32_MAX, "a 32-bit signed number"));
     }
 
     uint32_t Word(const Json &value, const std::string &pointer) const {
@@ -129,8 +129,8 @@ public:
         if (value.is_null()) return std::nullopt;
         if (!value.is_string()) Expected(pointer, "bytes as text, or null", value);
         ByteText parsed = ParseByteText(value.get<std::string>());
-        const bool named = std::find(parsed.named.begin(), parsed.named.end(), true) !=
-                           parsed.named.end();
+        const bool named =
+            std::find(parsed.named.begin(), parsed.named.end(), true) != parsed.named.end();
         if (!parsed.error.empty()) Fail(pointer, parsed.error);
         if (named) Fail(pointer, "\"..\" stands for no byte in a recording");
         return std::move(parsed.bytes);
@@ -189,10 +189,11 @@ RecordedCall Reader::Call(const Json &value, const std::string &pointer,
     HostCall &call = recorded.call;
     call.function = shape->name;
     call.version = Word(Member(value, pointer, "version"), pointer + "/version");
-    call.result = shape->wide ? Int32(Member(value, pointer, "result"), pointer + "/result")
-                              : static_cast<int32_t>(Integer(
-                                    Member(value, pointer, "result"), pointer + "/result",
-                                    INT16_MIN, INT16_MAX, "a 16-bit signed number"));
+    call.result =
+        shape->wide
+            ? Int32(Member(value, pointer, "result"), pointer + "/result")
+            : static_cast<int32_t>(Integer(Member(value, pointer, "result"), pointer + "/result",
+                                           INT16_MIN, INT16_MAX, "a 16-bit signed number"));
     if (shape->keyed) {
         call.tag = Tag(Member(value, pointer, "tag"), pointer + "/tag");
         const Json &key = Member(value, pointer, "key");
@@ -224,8 +225,7 @@ RecordedCall Reader::Call(const Json &value, const std::string &pointer,
         if (!call.hasSize && !Member(value, pointer, "handedBack").is_null()) {
             Fail(pointer + "/handedBack", "bytes handed back without a room offered");
         }
-        TakeBytes(value, pointer, "handedBack", call.sizeIn, "handed back in a room of",
-                  recorded);
+        TakeBytes(value, pointer, "handedBack", call.sizeIn, "handed back in a room of", recorded);
     }
     if (shape->handsOver) {
         call.hasLength = true;
@@ -241,9 +241,9 @@ RecordedCall Reader::Call(const Json &value, const std::string &pointer,
             const std::string place = pointer + "/arguments/" + std::to_string(i);
             // FX_SlotToInst's arguments are unsigned, FX_UpdateLayout's signed;
             // a trace shows both as the 32 bits they are.
-            const int64_t argument =
-                shape->wide ? Int32(arguments[i], place)
-                            : Integer(arguments[i], place, 0, UINT32_MAX, "a 32-bit unsigned number");
+            const int64_t argument = shape->wide ? Int32(arguments[i], place)
+                                                 : Integer(arguments[i], place, 0, UINT32_MAX,
+                                                           "a 32-bit unsigned number");
             call.arguments.push_back(static_cast<int32_t>(static_cast<uint32_t>(argument)));
         }
     }
@@ -272,9 +272,9 @@ Recording Reader::Whole(const Json &root) const {
         Fail("incomplete: " + (why.is_string() ? why.get<std::string>() : Found(why)) +
              "; only a whole recording can be replayed or imported");
     }
-    OnlyKeys(root, "", {"format", "formatVersion", "complete", "module", "interfaceVersion",
-                        "hostVersion", "menuIndex", "selection", "absentFunctions",
-                        "invokeResult", "callsMade", "calls"});
+    OnlyKeys(root, "",
+             {"format", "formatVersion", "complete", "module", "interfaceVersion", "hostVersion",
+              "menuIndex", "selection", "absentFunctions", "invokeResult", "callsMade", "calls"});
 
     Recording recording;
     const Json &module = Member(root, "", "module");
@@ -282,8 +282,8 @@ Recording Reader::Whole(const Json &root) const {
     recording.module = module.get<std::string>();
     recording.interfaceVersion = Word(Member(root, "", "interfaceVersion"), "/interfaceVersion");
     recording.hostVersion = Word(Member(root, "", "hostVersion"), "/hostVersion");
-    recording.menuIndex = static_cast<uint16_t>(
-        Integer(Member(root, "", "menuIndex"), "/menuIndex", 0, 0xFFFF, "a menu index (0 to 65535)"));
+    recording.menuIndex = static_cast<uint16_t>(Integer(Member(root, "", "menuIndex"), "/menuIndex",
+                                                        0, 0xFFFF, "a menu index (0 to 65535)"));
     if (const auto selection = OptionalBytes(Member(root, "", "selection"), "/selection")) {
         if (selection->size() != 20) {
             Fail("/selection", "expected the 20 bytes of a selection record, found " +
@@ -301,8 +301,9 @@ Recording Reader::Whole(const Json &root) const {
         }
         recording.absentFunctions.push_back(absent[i].get<std::string>());
     }
-    recording.invokeResult = static_cast<uint32_t>(Integer(
-        Member(root, "", "invokeResult"), "/invokeResult", 0, UINT32_MAX, "a 32-bit unsigned number"));
+    recording.invokeResult =
+        static_cast<uint32_t>(Integer(Member(root, "", "invokeResult"), "/invokeResult", 0,
+                                      UINT32_MAX, "a 32-bit unsigned number"));
     const Json &calls = Member(root, "", "calls");
     if (!calls.is_array()) Expected("/calls", "a list of host calls", calls);
     const int64_t made = Integer(Member(root, "", "callsMade"), "/callsMade", 0, INT64_MAX,

@@ -47,7 +47,7 @@ struct Recording {
     uint32_t hostVersion = 0;
     uint16_t menuIndex = 0;
     std::optional<std::array<uint8_t, 20>> selection;  // none: no selection record
-    std::vector<std::string> absentFunctions;           // host functions the host lacked
+    std::vector<std::string> absentFunctions;          // host functions the host lacked
     uint32_t invokeResult = 0;
     std::vector<RecordedCall> calls;
 };

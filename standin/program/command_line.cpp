@@ -93,8 +93,8 @@ std::string ParseErrorText(const CLI::ParseError &error, int argc, char **argv) 
         }
         const bool document = name == "first" || name == "second";
         const std::string needed = LooksLikeOption(name) ? name
-                                   : document           ? "the " + name + " document's path"
-                                                        : "the " + name + "'s path";
+                                   : document            ? "the " + name + " document's path"
+                                                         : "the " + name + "'s path";
         return verb + " needs " + needed + "; " + SeeHelp(verb) + " says what to give";
     }
     if (dynamic_cast<const CLI::ExtrasError *>(&error) != nullptr) {

@@ -29,8 +29,8 @@ Document ReadWithWarnings(const std::string &path, const Streams &streams,
 
 // A selection a user most likely did not mean.
 void WarnAboutSelection(const MeasureRange &range, int lastMeasure, const Streams &streams) {
-    const std::string selected = "--measures " + std::to_string(range.first) + "-" +
-                                 std::to_string(range.last);
+    const std::string selected =
+        "--measures " + std::to_string(range.first) + "-" + std::to_string(range.last);
     const std::string measures =
         lastMeasure == 0 ? "the document has no measures"
                          : "the document's measures are 1 to " + std::to_string(lastMeasure);
@@ -84,8 +84,9 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
     if (options.measures) {
         WarnAboutSelection(*options.measures, LastMeasure(document), streams);
     } else {
-        Warn(streams, "no --measures: the module is invoked without a selection, so a command "
-                      "on the selected measures has none to work on");
+        Warn(streams,
+             "no --measures: the module is invoked without a selection, so a command "
+             "on the selected measures has none to work on");
     }
     options.warn = [&streams](const std::string &warning) { Warn(streams, warning); };
 
@@ -104,8 +105,8 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
             texts.push_back((IsStandardOutput(output.path) ? "host calls:\n" : "") +
                             TraceText(host.Trace()));
         } else if (output.option == "--svg") {
-            texts.push_back(SystemsPicture(result.systems, RunCaption(result),
-                                           SelectionText(result.measures)));
+            texts.push_back(
+                SystemsPicture(result.systems, RunCaption(result), SelectionText(result.measures)));
         } else {
             texts.push_back(DocumentText(document));
         }
@@ -141,10 +142,10 @@ bool DiffDocuments(const DiffRequest &request, const Streams &streams) {
     const Document second = ReadWithWarnings(request.second, streams);
     const std::vector<std::string> differences = DocumentDifferences(first, second);
     for (const std::string &line : differences) streams.out << line << "\n";
-    streams.out << (differences.empty() ? std::string("no differences")
-                                        : std::to_string(differences.size()) +
-                                              (differences.size() == 1 ? " difference"
-                                                                       : " differences"))
+    streams.out << (differences.empty()
+                        ? std::string("no differences")
+                        : std::to_string(differences.size()) +
+                              (differences.size() == 1 ? " difference" : " differences"))
                 << "\n";
     return !differences.empty();
 }

@@ -11,13 +11,13 @@ namespace standin {
 struct RunRequest {
     std::string module;
     std::string document;
-    std::string hostVersion;  // empty: the document's
-    std::string command;      // menu index or menu text
-    std::string measures;     // empty: no selection record
-    std::string output;       // the changed document; empty: not written
-    bool inPlace = false;     // write the changed document over its input
-    std::string trace;        // host calls
-    std::string svg;          // the systems before and after
+    std::string hostVersion;       // empty: the document's
+    std::string command;           // menu index or menu text
+    std::string measures;          // empty: no selection record
+    std::string output;            // the changed document; empty: not written
+    bool inPlace = false;          // write the changed document over its input
+    std::string trace;             // host calls
+    std::string svg;               // the systems before and after
     std::string format = "table";  // of the report: a name in kReportFormats
     bool changedOnly = false;      // report only the systems the run changed
 };

@@ -32,8 +32,7 @@ std::optional<int16_t> PageFormatValue(const RecordStore &records, bool parts, c
 // The record is kept in the 30-byte layout, and the 26-byte one drops bytes
 // 4 to 7 only, so a word the long record holds reaches the module in either.
 std::optional<uint16_t> MeasureWord(const RecordStore &records, int measure, std::size_t offset) {
-    const Bytes *record =
-        records.Find({hostdata::kMeasureTag, static_cast<int16_t>(measure), 0});
+    const Bytes *record = records.Find({hostdata::kMeasureTag, static_cast<int16_t>(measure), 0});
     if (record == nullptr || record->size() < offset + 2) return std::nullopt;
     return hostdata::ReadU16(record->data(), offset);
 }
@@ -73,9 +72,12 @@ IndentReason Reason(const char *code, int measure, std::string text, const Inden
 std::string At(int measure) { return " at measure " + std::to_string(measure); }
 
 IndentReason AfterFinalBarline(const RecordStore &records, int first, const Indents &indents) {
-    if (first == 1) return Reason("first-measure", 1, "the first measure of the piece", indents.firstSystem);
-    if (first < 1) return Reason("before-first-measure", 0, "starts before measure 1", indents.system);
-    const std::optional<uint16_t> barline = MeasureWord(records, first - 1, fields::kMeasureBarline);
+    if (first == 1)
+        return Reason("first-measure", 1, "the first measure of the piece", indents.firstSystem);
+    if (first < 1)
+        return Reason("before-first-measure", 0, "starts before measure 1", indents.system);
+    const std::optional<uint16_t> barline =
+        MeasureWord(records, first - 1, fields::kMeasureBarline);
     if (!barline) {
         return Reason("measure-unreadable", first - 1,
                       "measure " + std::to_string(first - 1) + " could not be read", std::nullopt);
@@ -98,8 +100,10 @@ IndentReason ForFullNames(const RecordStore &records, int first, bool known,
     if (flag && known) {
         return Reason("full-names", first, "the full-names flag" + At(first), indents.firstSystem);
     }
-    if (first == 1) return Reason("first-measure", 1, "the first measure of the piece", indents.firstSystem);
-    if (first == 0) return Reason("before-first-measure", 0, "starts before measure 1", indents.system);
+    if (first == 1)
+        return Reason("first-measure", 1, "the first measure of the piece", indents.firstSystem);
+    if (first == 0)
+        return Reason("before-first-measure", 0, "starts before measure 1", indents.system);
     if (known && !flags) {
         return Reason("measure-unreadable", first,
                       "measure " + std::to_string(first) + " could not be read", std::nullopt);
@@ -118,10 +122,10 @@ IndentReason ForFullNames(const RecordStore &records, int first, bool known,
 IndentReason ByCommandsRule(const IndentRule &rule, const RecordStore &records, int first,
                             const Indents &indents) {
     switch (shell::EntryOf(rule.command).rule) {
-    case shell::FirstSystemRule::FullNamesFlag:
-        return ForFullNames(records, first, rule.fullNamesKnown, indents);
-    case shell::FirstSystemRule::AfterFinalBarline:
-        break;
+        case shell::FirstSystemRule::FullNamesFlag:
+            return ForFullNames(records, first, rule.fullNamesKnown, indents);
+        case shell::FirstSystemRule::AfterFinalBarline:
+            break;
     }
     return AfterFinalBarline(records, first, indents);
 }
@@ -135,18 +139,18 @@ void ExplainIndents(const RecordStore &before, const IndentRule &rule,
     for (SystemChange &system : systems) {
         const int first = system.firstMeasureAfter;
         if (!rule.selection || first < rule.selection->first || first > rule.selection->last) {
-            system.reason = Reason("not-selected", 0,
-                                   rule.selection ? "not in the selection" : "no selection",
-                                   std::nullopt);
+            system.reason =
+                Reason("not-selected", 0, rule.selection ? "not in the selection" : "no selection",
+                       std::nullopt);
             continue;
         }
         system.inSelection = true;
         const auto earlier = firstAtMeasure.emplace(first, system.item);
         if (!earlier.second) {
-            system.reason = Reason("same-start", first,
-                                   "system " + std::to_string(earlier.first->second) +
-                                       " also starts" + At(first),
-                                   std::nullopt);
+            system.reason = Reason(
+                "same-start", first,
+                "system " + std::to_string(earlier.first->second) + " also starts" + At(first),
+                std::nullopt);
             continue;
         }
         if (!indents.firstSystem.value && !indents.system.value) {

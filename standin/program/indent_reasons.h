@@ -22,7 +22,7 @@ struct IndentRule {
     shell::Command command = shell::Command::IndentAfterFinalBarlines;
     bool fullNamesKnown = false;  // the host version has full names
     std::optional<MeasureRange> selection;
-    bool partViewed = false;        // the parts' page format applies
+    bool partViewed = false;  // the parts' page format applies
 };
 
 // Fills in each system's reason. A system takes part when its first

@@ -39,8 +39,8 @@ bool ShowEntry(Plugin &plugin, const MenuRecordForm &form, uint16_t index,
     if (answer != 0) {
         const char *labels[] = {"name:       ", "description:", "menu text:  "};
         for (std::size_t field = 0; field < kMenuFieldCount; ++field) {
-            out << "  " << labels[field] << " " << FieldText(ReadMenuField(record.data(), form, field))
-                << "\n";
+            out << "  " << labels[field] << " "
+                << FieldText(ReadMenuField(record.data(), form, field)) << "\n";
         }
         out << "  entry flag:  " << hostdata::ReadU32(record.data(), form.flagOffset) << "\n";
     }
@@ -89,8 +89,8 @@ MenuField ReadMenuField(const uint8_t *record, const MenuRecordForm &form, std::
 void ListMenu(Plugin &plugin, const MenuOptions &options, std::ostream &out) {
     if (options.hostVersion) {
         const uint32_t interfaceVersion = plugin.version(*options.hostVersion);
-        out << "handshake: host version " << Hex32(*options.hostVersion)
-            << ", interface version " << Hex32(interfaceVersion) << "\n";
+        out << "handshake: host version " << Hex32(*options.hostVersion) << ", interface version "
+            << Hex32(interfaceVersion) << "\n";
     } else {
         out << "handshake: none\n";
     }

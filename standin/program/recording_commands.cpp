@@ -29,17 +29,18 @@ void AddRecordingCommands(CLI::App &app, RecordingRequests &requests,
     // Its exit status is its own, and it writes no file.
     replay->footer(kReplayHelp);
     replay->add_option("module", requests.replay.module, "Path of the plug-in module")->required();
-    replay->add_option("recording", requests.replay.recording,
-                       "Path of a recording (karvo-indent-NNNNNNNNNN.json)")
+    replay
+        ->add_option("recording", requests.replay.recording,
+                     "Path of a recording (karvo-indent-NNNNNNNNNN.json)")
         ->required();
 
     CLI::App *import = app.add_subcommand(
         "import", "Write the document a recording shows, to run and look at like any other.");
     import->footer(footer(kImportHelp));
-    import->add_option("recording", requests.import.recording, "Path of a recording")
-        ->required();
-    import->add_option("--output", requests.import.output,
-                       "Write the document here ('-': standard output)")
+    import->add_option("recording", requests.import.recording, "Path of a recording")->required();
+    import
+        ->add_option("--output", requests.import.output,
+                     "Write the document here ('-': standard output)")
         ->required();
 }
 

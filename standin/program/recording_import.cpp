@@ -109,8 +109,8 @@ private:
 
     void Put(const RecordKey &key, const HostCall &call) {
         const std::size_t size = static_cast<std::size_t>(call.sizeOut);
-        Bytes bytes(call.data.begin(),
-                    call.data.begin() + static_cast<std::ptrdiff_t>(std::min(size, call.data.size())));
+        Bytes bytes(call.data.begin(), call.data.begin() + static_cast<std::ptrdiff_t>(
+                                                               std::min(size, call.data.size())));
         if (bytes.size() < size) {
             Note("the module loaded only the first " + std::to_string(bytes.size()) + " of the " +
                  std::to_string(size) + " bytes of " + KeyText(key) + "; the rest are 0 here");
@@ -142,8 +142,10 @@ void FillPageFormatGaps(ImportedDocument &imported) {
         made += (made.empty() ? "" : ", ") + std::string(word.variant) + " " + word.name;
     }
     if (!made.empty()) {
-        imported.notes.push_back("0 stands for page format values the module never loaded, "
-                                 "not from the field: " + made);
+        imported.notes.push_back(
+            "0 stands for page format values the module never loaded, "
+            "not from the field: " +
+            made);
     }
 }
 
@@ -163,8 +165,8 @@ void TakeSelection(const Recording &recording, ImportedDocument &imported) {
     if (SelectionRecord(*imported.measures) != *recording.selection) {
         imported.notes.push_back(
             "the selection record's other bytes, which the command does not read, differ from "
-            "those run --measures makes: " + FormatByteText(Bytes(recording.selection->begin(),
-                                                                   recording.selection->end())));
+            "those run --measures makes: " +
+            FormatByteText(Bytes(recording.selection->begin(), recording.selection->end())));
     }
 }
 
@@ -174,8 +176,7 @@ std::string Description(const Recording &recording, const ImportedDocument &impo
                        (recording.selection && !imported.measures
                             ? std::string("a selection of no measures run can give")
                             : SelectionText(imported.measures)) +
-                       ", at host version " +
-                       Hex32(recording.hostVersion) +
+                       ", at host version " + Hex32(recording.hostVersion) +
                        ". It holds only the records the module loaded, as the host held them "
                        "before the command: every other record of the field's document is "
                        "absent.";
@@ -207,8 +208,9 @@ ImportedDocument ImportDocument(const Recording &recording) {
     for (const RecordedCall &recorded : recording.calls) importer.Take(recorded.call);
     importer.NoteUnloaded();
     if (importer.ShortMeasures()) {
-        importer.Note("the module loaded the measures in the 26-byte layout: their bytes 4 to 7 "
-                      "are not known, and are 0 here");
+        importer.Note(
+            "the module loaded the measures in the 26-byte layout: their bytes 4 to 7 "
+            "are not known, and are 0 here");
     }
     for (const std::string &function : recording.absentFunctions) {
         importer.Note("the field's host lacked " + function + ", which run's host has");
@@ -244,8 +246,7 @@ void ImportRecording(const ImportRequest &request, const Streams &streams) {
     report << "imported: " << Counted(systems, "staff system") << ", "
            << Counted(measures, "measure") << ", " << Counted(others, "other record") << ", "
            << Counted(imported.notes.size(), "note") << " in its description\n"
-           << "run it as the field did: run <module> <document> " << RunArguments(imported)
-           << "\n";
+           << "run it as the field did: run <module> <document> " << RunArguments(imported) << "\n";
 }
 
 }  // namespace standin

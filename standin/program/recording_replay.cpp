@@ -76,8 +76,8 @@ const RecordedCall *ScriptedHost::Expect(const HostCall &made, bool bytesGiven) 
         "call " + std::to_string(next_ + 1) + " of " + std::to_string(count);
     if (next_ == count) {
         difference_ = "differs at call " + std::to_string(count + 1) + ": the recording holds " +
-                      std::to_string(count) + " calls, and the module made more\n  got:      " +
-                      AskedText(made) + "\n";
+                      std::to_string(count) +
+                      " calls, and the module made more\n  got:      " + AskedText(made) + "\n";
         return nullptr;
     }
     const RecordedCall &expected = recording_.calls[next_];
@@ -111,12 +111,11 @@ const RecordedCall *ScriptedHost::Expect(const HostCall &made, bool bytesGiven) 
 }
 
 const RecordedCall *ScriptedHost::Keyed(const char *function, uint32_t tag, FxDataKey *key,
-                                        uint32_t version, const void *handedOver,
-                                        int32_t length) {
+                                        uint32_t version, const void *handedOver, int32_t length) {
     HostCall made = Asked(function, version);
     AskedKey(made, tag, key);
-    const bool handsOver = std::strcmp(function, "FX_SaveEData") == 0 ||
-                           std::strcmp(function, "FX_CreateEData") == 0;
+    const bool handsOver =
+        std::strcmp(function, "FX_SaveEData") == 0 || std::strcmp(function, "FX_CreateEData") == 0;
     if (handsOver) {
         made.hasLength = true;
         made.length = length;
@@ -162,8 +161,8 @@ int16_t ScriptedHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer
     return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
 }
 
-int16_t ScriptedHost::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer,
-                                  int32_t length, uint32_t version) {
+int16_t ScriptedHost::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
+                                  uint32_t version) {
     const RecordedCall *expected = Keyed("FX_CreateEData", tag, key, version, buffer, length);
     return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
 }
@@ -208,8 +207,8 @@ void ScriptedHost::Finish() {
     HostCall asked = recording_.calls[next_].call;
     asked.itemOut = asked.itemIn;
     asked.inciOut = asked.inciIn;
-    difference_ = "differs at call " + std::to_string(next_ + 1) + " of " +
-                  std::to_string(count) + ": the module made only " + std::to_string(next_) +
+    difference_ = "differs at call " + std::to_string(next_ + 1) + " of " + std::to_string(count) +
+                  ": the module made only " + std::to_string(next_) +
                   " calls\n  expected: " + AskedText(asked) + "\n  got:      no call\n";
 }
 
@@ -238,8 +237,8 @@ int ReplayRecording(const ReplayRequest &request, const Streams &streams) {
         return 1;
     }
     if (answer != recording.invokeResult) {
-        streams.out << "differs at the end: the invoke answered " << answer
-                    << ", the recording " << recording.invokeResult << "\n";
+        streams.out << "differs at the end: the invoke answered " << answer << ", the recording "
+                    << recording.invokeResult << "\n";
         return 1;
     }
     streams.out << "reproduced: " << host.CallsMade() << " calls, " << host.SavesMade()

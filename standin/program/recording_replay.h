@@ -46,9 +46,8 @@ private:
     // `bytesGiven`: the module handed over bytes, or a buffer and its room
     // for the host to fill.
     const RecordedCall *Expect(const HostCall &made, bool bytesGiven);
-    const RecordedCall *Keyed(const char *function, uint32_t tag, FxDataKey *key,
-                              uint32_t version, const void *handedOver = nullptr,
-                              int32_t length = 0);
+    const RecordedCall *Keyed(const char *function, uint32_t tag, FxDataKey *key, uint32_t version,
+                              const void *handedOver = nullptr, int32_t length = 0);
 
     const Recording &recording_;
     std::size_t next_ = 0;

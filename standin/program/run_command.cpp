@@ -54,9 +54,8 @@ uint16_t IndexOfMenuText(Plugin &plugin, const std::string &text) {
 bool IsNumber(const std::string &command) {
     const bool hex = command.size() > 2 && command[0] == '0' && (command[1] | 0x20) == 'x';
     const std::string digits = hex ? command.substr(2) : command;
-    return !digits.empty() &&
-           digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") ==
-               std::string::npos;
+    return !digits.empty() && digits.find_first_not_of(hex ? "0123456789abcdefABCDEF"
+                                                           : "0123456789") == std::string::npos;
 }
 
 uint16_t MenuIndex(Plugin &plugin, const std::string &command) {

@@ -139,9 +139,9 @@ void PrintJson(const RunResult &result, bool changedOnly, std::ostream &out) {
     json["command"] = {{"index", result.menuIndex},
                        {"menuText", result.menuText ? Json(*result.menuText) : Json(nullptr)},
                        {"offered", result.menuText.has_value()}};
-    json["selection"] = result.measures ? Json{{"first", result.measures->first},
-                                               {"last", result.measures->last}}
-                                        : Json(nullptr);
+    json["selection"] =
+        result.measures ? Json{{"first", result.measures->first}, {"last", result.measures->last}}
+                        : Json(nullptr);
     json["invoke"] = result.invokeAnswer;
     json["systemCount"] = result.systems.size();
     json["systemsChanged"] = CountChanged(result);

@@ -79,8 +79,8 @@ public:
             }
         }
         span_ = highest - lowest_;
-        labelWidth_ = std::max(kLeastLabelWidth,
-                               static_cast<Pixels>(widest) * kCharacterWidth + kLabelGap);
+        labelWidth_ =
+            std::max(kLeastLabelWidth, static_cast<Pixels>(widest) * kCharacterWidth + kLabelGap);
     }
 
     // Each panel: the labels, the widest span of indents, and room for the
@@ -108,8 +108,7 @@ public:
              << ">" << Escaped(text) << "</text>\n";
     }
 
-    void Line(Pixels x1, Pixels y1, Pixels x2, Pixels y2, const char *colour,
-              const char *extra) {
+    void Line(Pixels x1, Pixels y1, Pixels x2, Pixels y2, const char *colour, const char *extra) {
         out_ << "<line x1=\"" << x1 << "\" y1=\"" << y1 << "\" x2=\"" << x2 << "\" y2=\"" << y2
              << "\" stroke=\"" << colour << "\"" << extra << "/>\n";
     }
@@ -211,7 +210,8 @@ std::string SystemsPicture(const std::vector<SystemChange> &systems, const std::
 
     Pixels top = kHeaderHeight;
     for (const auto &system : systems) {
-        if (system.inSelection) canvas.Box(kMargin, top - 4, width - 2 * kMargin, kRowHeight, kSelected);
+        if (system.inSelection)
+            canvas.Box(kMargin, top - 4, width - 2 * kMargin, kRowHeight, kSelected);
         top += kRowHeight;
     }
     for (Pixels left : panels) {

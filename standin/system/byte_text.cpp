@@ -69,14 +69,14 @@ ByteText ParseByteText(const std::string &text) {
         const auto unseen = std::find_if_not(token.begin(), token.end(), Visible);
         // A character one cannot see, such as a no-break space, is named
         // rather than shown.
-        parsed.error = unseen == token.end()
-                           ? byte + " is '" + token + "'; " + kExpected
-                           : byte + " holds " +
-                                 CharacterName(token, static_cast<std::size_t>(
-                                                          unseen - token.begin())) +
-                                 ", which is neither a hex digit nor a space, tab or line "
-                                 "break; " +
-                                 kExpected;
+        parsed.error =
+            unseen == token.end()
+                ? byte + " is '" + token + "'; " + kExpected
+                : byte + " holds " +
+                      CharacterName(token, static_cast<std::size_t>(unseen - token.begin())) +
+                      ", which is neither a hex digit nor a space, tab or line "
+                      "break; " +
+                      kExpected;
         return parsed;
     }
     return parsed;

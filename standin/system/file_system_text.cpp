@@ -18,14 +18,16 @@ std::string TooLarge(const std::string &path, std::size_t limit) {
 }
 
 std::string ChangedSinceRead(const std::string &path) {
-    return CannotWrite(path, "it changed after it was read (another program wrote it); nothing "
-                             "was replaced: run again on what it holds now");
+    return CannotWrite(path,
+                       "it changed after it was read (another program wrote it); nothing "
+                       "was replaced: run again on what it holds now");
 }
 
 void CheckReadable(const std::string &path, const PathFacts &facts, std::size_t limit) {
     if (path == "-") {
-        throw FileError(CannotRead(path, "FINALE.EXE does not read standard input; give the "
-                                         "file's path (./- for a file named -)"));
+        throw FileError(CannotRead(path,
+                                   "FINALE.EXE does not read standard input; give the "
+                                   "file's path (./- for a file named -)"));
     }
     if (!facts.exists) throw FileError(CannotRead(path, facts.reason));
     if (facts.folder) throw FileError(CannotRead(path, "a folder, not a file"));

@@ -41,9 +41,8 @@ std::string Reason(DWORD error) {
             break;
     }
     char text[512] = {};
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                       0, text, sizeof text, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, text, sizeof text, nullptr);
     std::string reason(text, length);
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
                                reason.back() == '.' || reason.back() == ' ')) {
@@ -135,15 +134,16 @@ private:
 // A link's final target, so that replacing it keeps the link. Windows
 // names no target for a link that leads nowhere: that one is refused.
 std::string FinalTarget(const std::string &path) {
-    const HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_CANT_RESOLVE_FILENAME) throw WriteError(path, error);
         const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-            throw FileError(CannotWrite(path, "a link that leads to no file; make the file it "
-                                              "names first, or write elsewhere"),
+            throw FileError(CannotWrite(path,
+                                        "a link that leads to no file; make the file it "
+                                        "names first, or write elsewhere"),
                             true);
         }
         return path;
@@ -226,8 +226,8 @@ ReplacementFile::ReplacementFile(const std::string &target)
         const std::string candidate = start + std::to_string(attempt);
         const temporary_files::Hold hold;
         // Shared for deletion only: an interruption removes it while open.
-        handle_->file = CreateFileW(Wide(candidate).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle_->file = CreateFileW(Wide(candidate).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle_->file != INVALID_HANDLE_VALUE) {
             temporary_ = candidate;
             noted_ = temporary_files::Add(temporary_);
@@ -249,7 +249,8 @@ ReplacementFile::~ReplacementFile() {
 void ReplacementFile::Write(const std::string &text) {
     std::size_t written = 0;
     while (written < text.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - written, 1u << 20));
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(text.size() - written, 1u << 20));
         DWORD count = 0;
         if (!WriteFile(handle_->file, text.data() + written, chunk, &count, nullptr)) {
             throw WriteError(name_, GetLastError());
@@ -285,8 +286,8 @@ void ReplacementFile::CommitIfStill(const std::string &wasRead) {
     {
         // No other program may write it while it is compared; the file is
         // closed again before the rename, which an open file would refuse.
-        const OwnedHandle file(CreateFileW(Wide(target_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const OwnedHandle file(CreateFileW(Wide(target_).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         std::string holds;
         if (file.Get() == INVALID_HANDLE_VALUE || !ReadAtMost(file.Get(), wasRead.size(), holds) ||
             holds != wasRead) {
@@ -306,8 +307,7 @@ const char *PathSeparators() { return "/\\"; }
 
 std::string CloseStandardOutput() {
     // Never open: nothing was lost.
-    return _close(_fileno(stdout)) == 0 || errno == EBADF ? std::string()
-                                                          : std::strerror(errno);
+    return _close(_fileno(stdout)) == 0 || errno == EBADF ? std::string() : std::strerror(errno);
 }
 
 bool PathNamesIgnoreCase() { return true; }

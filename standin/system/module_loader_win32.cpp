@@ -18,8 +18,7 @@ LoadedModule::~LoadedModule() {
 }
 
 LoadedModule::Function LoadedModule::Find(const char *name) const {
-    return handle_ ? reinterpret_cast<Function>(
-                         GetProcAddress(static_cast<HMODULE>(handle_), name))
+    return handle_ ? reinterpret_cast<Function>(GetProcAddress(static_cast<HMODULE>(handle_), name))
                    : nullptr;
 }
 

@@ -28,8 +28,7 @@ protected:
     }
 
     std::streamsize xsputn(const char *text, std::streamsize count) override {
-        const std::size_t written =
-            std::fwrite(text, 1, static_cast<std::size_t>(count), stdout);
+        const std::size_t written = std::fwrite(text, 1, static_cast<std::size_t>(count), stdout);
         if (written != static_cast<std::size_t>(count)) NoteError();
         return static_cast<std::streamsize>(written);
     }

@@ -100,8 +100,9 @@ const char *EntryPointOf(const MenuRecordForm &form) {
 }
 
 const char *RetiredRecordOf(const MenuRecordForm &form) {
-    return form.unitBytes == 1 ? "the 8-bit menu record FinaleExtensionEnumerate handed over"
-                               : "the UTF-16 menu record FinaleExtensionEnumerate_UTF16 handed over";
+    return form.unitBytes == 1
+               ? "the 8-bit menu record FinaleExtensionEnumerate handed over"
+               : "the UTF-16 menu record FinaleExtensionEnumerate_UTF16 handed over";
 }
 
 // One enumeration of a form, with what was wrong with the record.
@@ -115,7 +116,8 @@ MenuEntry AskForEntry(Plugin &module, const MenuRecordForm &form, uint32_t index
     MenuEntry entry;
     GuardedBuffer record(form.recordBytes, kRecordFill);
     AddFaults(entry.faults, CallEntryPoint(EntryPointOf(form), [&] {
-                  entry.answer = form.Enumerate(module, static_cast<uint16_t>(index), record.Data());
+                  entry.answer =
+                      form.Enumerate(module, static_cast<uint16_t>(index), record.Data());
               }));
     record.Retire(RetiredRecordOf(form));
     const std::string where = "index " + std::to_string(index) + ": ";
@@ -261,7 +263,8 @@ Faults RunQuietStart(Workbench &bench, const CaseParameters &parameters, CaseLog
         Plugin &module = bench.Module();
         NoteHostCalls(host, seen, "while it was loaded", faults);
         const uint32_t version = parameters.Number("version");
-        AddFaults(faults, CallEntryPoint("FinaleExtensionVersion", [&] { module.version(version); }));
+        AddFaults(faults,
+                  CallEntryPoint("FinaleExtensionVersion", [&] { module.version(version); }));
         NoteHostCalls(host, seen, "in the handshake", faults);
         GuardedBuffer word(4, 0);
         AddFaults(faults, CallEntryPoint("FinaleExtensionInit", [&] {

@@ -51,9 +51,9 @@ std::string CaseCount(std::size_t count) {
 // "cases 0 to 2", or "case 0".
 std::string CasesBefore(const CaseResult &failed) {
     const std::size_t last = failed.number - 1;
-    return failed.workerFrom == last ? "case " + std::to_string(last)
-                                     : "cases " + std::to_string(failed.workerFrom) + " to " +
-                                           std::to_string(last);
+    return failed.workerFrom == last
+               ? "case " + std::to_string(last)
+               : "cases " + std::to_string(failed.workerFrom) + " to " + std::to_string(last);
 }
 
 // What running the case again showed, when it is worth saying.
@@ -91,9 +91,9 @@ const char *ReplayWord(Replay replay) {
 
 std::string ReplayCommand(const ReportHeading &heading, const Check &check,
                           const CaseResult &failed) {
-    std::vector<std::string> arguments{"validate", heading.module, "--seed",
-                                       std::to_string(heading.seed), "--case",
-                                       CaseName(check, failed.parameters)};
+    std::vector<std::string> arguments{"validate", heading.module,
+                                       "--seed",   std::to_string(heading.seed),
+                                       "--case",   CaseName(check, failed.parameters)};
     if (failed.replay == Replay::AfterEarlier) {
         arguments.insert(arguments.end(), {"--from", std::to_string(failed.workerFrom)});
     }

@@ -12,10 +12,12 @@ constexpr std::size_t kMostEndedWorkers = 5;
 
 std::vector<std::string> WorkerArguments(const Check &check, const RunnerSettings &settings,
                                          const CaseChoice &choice) {
-    std::vector<std::string> arguments{"validate", settings.module, "--seed",
-                                       std::to_string(settings.seed), "--worker", check.name};
+    std::vector<std::string> arguments{"validate", settings.module,
+                                       "--seed",   std::to_string(settings.seed),
+                                       "--worker", check.name};
     if (choice.onlyCase) {
-        arguments.insert(arguments.end(), {"--case", check.name + std::string(":") + *choice.onlyCase});
+        arguments.insert(arguments.end(),
+                         {"--case", check.name + std::string(":") + *choice.onlyCase});
     }
     if (choice.from) arguments.insert(arguments.end(), {"--from", std::to_string(*choice.from)});
     if (settings.trace) arguments.insert(arguments.end(), {"--trace", "-"});
@@ -30,7 +32,9 @@ void RunCases(const Check &check, const RunnerSettings &settings, const std::str
         WorkerReport report(settings.caseLimit);
         ChildWatch watch;
         watch.onReport = [&](const std::string &line) { report.TakeLine(line); };
-        watch.onOutput = [&](const char *bytes, std::size_t count) { report.TakeOutput(bytes, count); };
+        watch.onOutput = [&](const char *bytes, std::size_t count) {
+            report.TakeOutput(bytes, count);
+        };
         watch.deadline = [&] { return std::min(report.Deadline(), settings.runDeadline); };
         const ChildEnd end = RunChild(program, WorkerArguments(check, settings, choice), watch);
         if (!report.NoCase().empty()) throw UsageError(report.NoCase());
@@ -42,9 +46,10 @@ void RunCases(const Check &check, const RunnerSettings &settings, const std::str
             for (std::size_t number = *next; number < report.Last(); ++number) {
                 result.notRun.push_back(report.Parameters()[number]);
             }
-            result.trouble = "stopped after " + std::to_string(endedWorkers) +
-                             " workers ended before their cases did: " +
-                             std::to_string(report.Last() - *next) + " cases not run";
+            result.trouble =
+                "stopped after " + std::to_string(endedWorkers) +
+                " workers ended before their cases did: " + std::to_string(report.Last() - *next) +
+                " cases not run";
             return;
         }
         choice.from = next;
@@ -109,9 +114,9 @@ CheckResult RunCheck(const Check &check, const RunnerSettings &settings, const C
         }
         if (chosen.empty()) {
             throw UsageError("no case '" + std::string(check.name) + ":" + *choice.onlyCase +
-                             "' in the check " + check.name + "; its cases are like " +
-                             check.name + ":" + cases.front().ToString() + " (" +
-                             std::to_string(cases.size()) + " cases)");
+                             "' in the check " + check.name + "; its cases are like " + check.name +
+                             ":" + cases.front().ToString() + " (" + std::to_string(cases.size()) +
+                             " cases)");
         }
         cases = chosen;
     }

@@ -137,7 +137,7 @@ uint32_t SeedOf(const ValidateRequest &request) {
 int Validate(const ValidateRequest &request, const Streams &streams) {
     const uint32_t seed = SeedOf(request);
     if (!request.worker.empty()) {
-        WorkerRequest work{request.module, seed,         request.worker, request.channel,
+        WorkerRequest work{request.module, seed,         request.worker,        request.channel,
                            std::nullopt,   request.from, !request.trace.empty()};
         if (!request.onlyCase.empty()) {
             work.onlyCase = CaseId::Parse(request.onlyCase).parameters.ToString();
@@ -176,7 +176,8 @@ int Validate(const ValidateRequest &request, const Streams &streams) {
         if (std::string(check->name) == "exports" && !result.Passed()) {
             stopped = "the module does not load with its seven entry points";
         } else if (result.outOfTime || Clock::now() >= settings.runDeadline) {
-            stopped = "the run's time limit of " + std::to_string(request.runLimit) + " s was reached";
+            stopped =
+                "the run's time limit of " + std::to_string(request.runLimit) + " s was reached";
         }
     }
     ReportHeading heading{

@@ -158,9 +158,8 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     bool channelOpen = true, outputOpen = true;
     int status = 0;
     for (bool running = true; running;) {
-        pollfd watched[3] = {{channel.readEnd, POLLIN, 0},
-                             {output.readEnd, POLLIN, 0},
-                             {ended, POLLIN, 0}};
+        pollfd watched[3] = {
+            {channel.readEnd, POLLIN, 0}, {output.readEnd, POLLIN, 0}, {ended, POLLIN, 0}};
         if (!channelOpen) watched[0].fd = -1;
         if (!outputOpen) watched[1].fd = -1;
         const Clock::time_point deadline = watch.deadline();

@@ -113,8 +113,7 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     std::string commandLine = QuoteArgument(program);
     for (const std::string &argument : arguments) commandLine += " " + QuoteArgument(argument);
     // The inherited handle has the same value in the worker.
-    commandLine += " --channel " +
-                   std::to_string(reinterpret_cast<uintptr_t>(channelWrite.Get()));
+    commandLine += " --channel " + std::to_string(reinterpret_cast<uintptr_t>(channelWrite.Get()));
     std::wstring wideLine = Wide(commandLine);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

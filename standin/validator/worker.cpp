@@ -88,12 +88,11 @@ Range RangeOf(const WorkerRequest &request, const std::vector<CaseParameters> &c
         }
         return range;
     }
-    range.noCase = "no case '" + request.check + ":" + *request.onlyCase + "' in the check " +
-                   request.check +
-                   (cases.empty() ? ", which has no cases for this module"
-                                  : "; its cases are like " + request.check + ":" +
-                                        cases.front().ToString() + " (" +
-                                        std::to_string(cases.size()) + " cases)");
+    range.noCase =
+        "no case '" + request.check + ":" + *request.onlyCase + "' in the check " + request.check +
+        (cases.empty() ? ", which has no cases for this module"
+                       : "; its cases are like " + request.check + ":" + cases.front().ToString() +
+                             " (" + std::to_string(cases.size()) + " cases)");
     return range;
 }
 
@@ -127,11 +126,13 @@ void RunWorker(const WorkerRequest &request) {
             const std::string number = std::to_string(i);
             SetCurrentCase(i);
             Report("begin " + number);
-            CaseLog log(request.trace ? std::function<void(const std::string &)>(
-                                            [](const std::string &line) { Report("trace " + line); })
-                                      : nullptr);
+            CaseLog log(request.trace
+                            ? std::function<void(const std::string &)>(
+                                  [](const std::string &line) { Report("trace " + line); })
+                            : nullptr);
             Faults faults = bench.TakeLoadingFaults();
-            AddFault(faults, Guarded([&] { AddFaults(faults, check->runCase(bench, cases[i], log)); }));
+            AddFault(faults,
+                     Guarded([&] { AddFaults(faults, check->runCase(bench, cases[i], log)); }));
             AddFaults(faults, bench.TakeLoadingFaults());
             for (const std::string &note : log.Notes()) Report("note " + number + " " + note);
             Report(faults.empty() ? "pass " + number : "fail " + number + " " + Joined(faults));

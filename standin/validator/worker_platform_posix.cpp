@@ -17,8 +17,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -72,13 +72,14 @@ void OnFault(int number, siginfo_t *info, void *context) {
             facts.address = reinterpret_cast<uintptr_t>(info->si_addr);
             // The page fault's error code: bit 1 set for a write.
             facts.access = (machine->gregs[REG_ERR] & 2) != 0 ? FaultFacts::Access::Write
-                                                               : FaultFacts::Access::Read;
+                                                              : FaultFacts::Access::Read;
         }
         Dl_info found{};
         const auto instruction = static_cast<uintptr_t>(machine->gregs[REG_RIP]);
         // dladdr takes the faulting instruction's address as a pointer.
         if (number != SIGABRT &&
-            dladdr(reinterpret_cast<void *>(instruction), &found) != 0 &&  // NOLINT(performance-no-int-to-ptr)
+            dladdr(reinterpret_cast<void *>(instruction), &found) !=
+                0 &&  // NOLINT(performance-no-int-to-ptr)
             found.dli_fname != nullptr) {
             facts.module = BaseName(found.dli_fname);
             facts.offset = instruction - reinterpret_cast<uintptr_t>(found.dli_fbase);
@@ -217,7 +218,8 @@ public:
         std::string names;
         for (const auto &[name, value] : now) {
             const auto was = taken_.find(name);
-            if (was == taken_.end() || was->second != value) names += (names.empty() ? "" : ", ") + name;
+            if (was == taken_.end() || was->second != value)
+                names += (names.empty() ? "" : ", ") + name;
         }
         for (const auto &[name, value] : taken_) {
             if (now.count(name) == 0) names += (names.empty() ? "" : ", ") + name;

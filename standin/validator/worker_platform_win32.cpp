@@ -31,7 +31,6 @@ namespace {
 HANDLE channel = INVALID_HANDLE_VALUE;
 HANDLE job = nullptr;
 
-
 // Room for what a crash report says, made before any crash.
 char faultKind[64];
 char faultModule[MAX_PATH * 3];
@@ -73,9 +72,9 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS *fault) {
     }
     HMODULE module = nullptr;
     wchar_t path[MAX_PATH];
-    if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           static_cast<LPCWSTR>(record.ExceptionAddress), &module) &&
+    if (GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            static_cast<LPCWSTR>(record.ExceptionAddress), &module) &&
         GetModuleFileNameW(module, path, MAX_PATH) > 0 &&
         WideCharToMultiByte(CP_UTF8, 0, path, -1, faultModule, sizeof faultModule, nullptr,
                             nullptr) > 0) {
@@ -216,7 +215,8 @@ public:
         for (const auto &[name, value] : Now()) {
             if (taken_.count(name) == 0) SetEnvironmentVariableW(name.c_str(), nullptr);
         }
-        for (const auto &[name, value] : taken_) SetEnvironmentVariableW(name.c_str(), value.c_str());
+        for (const auto &[name, value] : taken_)
+            SetEnvironmentVariableW(name.c_str(), value.c_str());
     }
 
 private:
@@ -241,15 +241,15 @@ private:
 // The threads of this process, each by its identifier.
 std::set<DWORD> LiveThreads() {
     using NextThread = LONG(NTAPI *)(HANDLE, HANDLE, ACCESS_MASK, ULONG, ULONG, PHANDLE);
-    static const auto next = reinterpret_cast<NextThread>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtGetNextThread")));
+    static const auto next = reinterpret_cast<NextThread>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtGetNextThread")));
     std::set<DWORD> live;
     if (next != nullptr) {
         HANDLE thread = nullptr;
         for (;;) {
             HANDLE following = nullptr;
-            const LONG status =
-                next(GetCurrentProcess(), thread, THREAD_QUERY_LIMITED_INFORMATION, 0, 0, &following);
+            const LONG status = next(GetCurrentProcess(), thread, THREAD_QUERY_LIMITED_INFORMATION,
+                                     0, 0, &following);
             if (thread != nullptr) CloseHandle(thread);
             if (status != 0) return live;
             live.insert(GetThreadId(following));
@@ -284,9 +284,10 @@ std::set<DWORD> ChildrenNow() {
         ULONG_PTR list[2 + kMostIds] = {};
         auto *header = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST *>(list);
         header->NumberOfAssignedProcesses = kMostIds;
-        if (QueryInformationJobObject(job, JobObjectBasicProcessIdList, list, sizeof list, nullptr)) {
-            const ULONG_PTR *ids = list + offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList) /
-                                              sizeof(ULONG_PTR);
+        if (QueryInformationJobObject(job, JobObjectBasicProcessIdList, list, sizeof list,
+                                      nullptr)) {
+            const ULONG_PTR *ids =
+                list + offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList) / sizeof(ULONG_PTR);
             for (DWORD i = 0; i < header->NumberOfProcessIdsInList && i < kMostIds; ++i) {
                 if (ids[i] != self) found.insert(static_cast<DWORD>(ids[i]));
             }
@@ -297,7 +298,8 @@ std::set<DWORD> ChildrenNow() {
     if (snapshot == INVALID_HANDLE_VALUE) return found;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
         if (entry.th32ParentProcessID == self) found.insert(entry.th32ProcessID);
     }
     CloseHandle(snapshot);
@@ -365,8 +367,8 @@ private:
 
 void OpenReportChannel(const std::string &name) {
     char *end = nullptr;
-    const auto pipe = reinterpret_cast<HANDLE>(
-        static_cast<uintptr_t>(std::strtoull(name.c_str(), &end, 10)));
+    const auto pipe =
+        reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(name.c_str(), &end, 10)));
     if (name.empty() || *end != '\0' || GetFileType(pipe) != FILE_TYPE_PIPE) {
         throw UsageError("channel '" + name + "' is not an inherited pipe");
     }

@@ -13,7 +13,8 @@ constexpr std::size_t kMostCases = 1000000;
 
 // A case number: digits only.
 std::optional<std::size_t> NumberIn(const std::string &text) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
         return std::nullopt;
     }
     return static_cast<std::size_t>(std::stoul(text));
@@ -176,19 +177,19 @@ void WorkerAccount::NotRunFrom(std::size_t first, const std::string &why) {
     for (std::size_t number = first; number < report_.last_; ++number) {
         result_.notRun.push_back(report_.parameters_[number]);
     }
-    result_.trouble = why + ": " + Cases(report_.last_ - std::min(first, report_.last_)) + " not run";
+    result_.trouble =
+        why + ": " + Cases(report_.last_ - std::min(first, report_.last_)) + " not run";
 }
 
 std::optional<std::size_t> WorkerAccount::Settle() {
     result_.calls += report_.calls_;
     if (!report_.listed_) {
-        const std::string printed = report_.printed_.Empty()
-                                        ? ""
-                                        : " (it printed: " + report_.printed_.Text() + ")";
-        result_.trouble = !report_.unlisted_.empty()
-                              ? "the cases could not be listed: " + report_.unlisted_
-                              : "the worker ended before it listed the cases: " + CrashSaid() +
-                                    ended_ + printed;
+        const std::string printed =
+            report_.printed_.Empty() ? "" : " (it printed: " + report_.printed_.Text() + ")";
+        result_.trouble =
+            !report_.unlisted_.empty()
+                ? "the cases could not be listed: " + report_.unlisted_
+                : "the worker ended before it listed the cases: " + CrashSaid() + ended_ + printed;
         return std::nullopt;
     }
     TakeReported();
@@ -242,7 +243,8 @@ std::optional<std::size_t> WorkerAccount::Done() {
         result_.trouble =
             Cases(missing) + " never reported, though the worker said it was done; " + ended_;
     } else if (!end_.exitedNormally || end_.exitStatus != 0) {
-        if (CaseResult *last = lastEnded_ ? Reported(result_, *lastEnded_, report_.first_) : nullptr) {
+        if (CaseResult *last =
+                lastEnded_ ? Reported(result_, *lastEnded_, report_.first_) : nullptr) {
             AddFault(*last, "after it, " + CrashSaid() + ended_);
         }
     }
@@ -258,12 +260,12 @@ std::optional<std::size_t> WorkerAccount::EndedInCase(std::size_t running) {
     failed.printed = report_.printed_.Text();
     failed.workerFrom = report_.first_;
     if (end_.stopped) {
-        failed.seen = limits_.runOut ? "stopped: the run's time limit of " +
-                                           std::to_string(limits_.runLimit.count()) +
-                                           " s was reached"
-                                     : "the module did not end the case within " +
-                                           std::to_string(limits_.caseLimit.count()) +
-                                           " s, so the host stopped it";
+        failed.seen = limits_.runOut
+                          ? "stopped: the run's time limit of " +
+                                std::to_string(limits_.runLimit.count()) + " s was reached"
+                          : "the module did not end the case within " +
+                                std::to_string(limits_.caseLimit.count()) +
+                                " s, so the host stopped it";
         result_.cases.push_back(failed);
         result_.outOfTime = limits_.runOut;
         result_.hung = !limits_.runOut;
@@ -290,7 +292,8 @@ std::optional<std::size_t> WorkerAccount::EndedInCase(std::size_t running) {
 std::optional<std::size_t> WorkerAccount::EndedBetweenCases() {
     CaseResult *last = lastEnded_ ? Reported(result_, *lastEnded_, report_.first_) : nullptr;
     if (last == nullptr) {
-        NotRunFrom(report_.first_, "the worker ended before its first case (" + CrashSaid() + ended_ + ")");
+        NotRunFrom(report_.first_,
+                   "the worker ended before its first case (" + CrashSaid() + ended_ + ")");
         return std::nullopt;
     }
     if (!report_.crash_.empty() || !ofEarlier_) {

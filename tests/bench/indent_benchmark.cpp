@@ -67,9 +67,7 @@ public:
     IndentRun(uint16_t menuIndex, int16_t measures)
         : menuIndex_(menuIndex), selection_(standin::document_builder::Selection(1, measures)) {}
 
-    void Invoke() const {
-        FinaleExtensionInvoke(nullptr, menuIndex_, selection_.data());
-    }
+    void Invoke() const { FinaleExtensionInvoke(nullptr, menuIndex_, selection_.data()); }
 
 private:
     uint16_t menuIndex_;
@@ -108,7 +106,7 @@ uint64_t PeakPlugInHeap(const standin::Host &document, const IndentRun &run) {
 
 void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
     const standin::generated_document::Size size{static_cast<int>(state.range(0)),
-                                        static_cast<int>(state.range(1))};
+                                                 static_cast<int>(state.range(1))};
     const standin::Host document = standin::generated_document::Generate(size);
     const IndentRun run(menuIndex, static_cast<int16_t>(size.measures));
 
@@ -152,7 +150,8 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
     state.counters["host_calls"] = static_cast<double>(recorded.trace.size());
     state.counters["baseline_us"] = baselineSeconds / iterations * 1e6;
     state.counters["ratio"] = commandSeconds / baselineSeconds;
-    state.counters["own_ns_per_item"] = (commandSeconds - baselineSeconds) / iterations / items * 1e9;
+    state.counters["own_ns_per_item"] =
+        (commandSeconds - baselineSeconds) / iterations / items * 1e9;
     state.counters["heap_per_system"] = static_cast<double>(peakHeap) / size.systems;
 }
 

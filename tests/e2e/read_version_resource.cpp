@@ -33,11 +33,15 @@ int main(int argc, char **argv) {
     VS_FIXEDFILEINFO *fixed = nullptr;
     UINT length = 0;
     VerQueryValueA(info.data(), "\\", reinterpret_cast<void **>(&fixed), &length);
-    std::printf("file version: %u.%u.%u.%u\n", static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
-                static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)), static_cast<unsigned>(HIWORD(fixed->dwFileVersionLS)),
+    std::printf("file version: %u.%u.%u.%u\n",
+                static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
+                static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)),
+                static_cast<unsigned>(HIWORD(fixed->dwFileVersionLS)),
                 static_cast<unsigned>(LOWORD(fixed->dwFileVersionLS)));
-    std::printf("product version: %u.%u.%u.%u\n", static_cast<unsigned>(HIWORD(fixed->dwProductVersionMS)),
-                static_cast<unsigned>(LOWORD(fixed->dwProductVersionMS)), static_cast<unsigned>(HIWORD(fixed->dwProductVersionLS)),
+    std::printf("product version: %u.%u.%u.%u\n",
+                static_cast<unsigned>(HIWORD(fixed->dwProductVersionMS)),
+                static_cast<unsigned>(LOWORD(fixed->dwProductVersionMS)),
+                static_cast<unsigned>(HIWORD(fixed->dwProductVersionLS)),
                 static_cast<unsigned>(LOWORD(fixed->dwProductVersionLS)));
     std::printf("file type: %s\n", fixed->dwFileType == VFT_DLL ? "DLL" : "other");
     PrintString(info, "FileDescription");

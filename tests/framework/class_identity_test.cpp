@@ -72,10 +72,10 @@ TEST(ClassIdentity, EveryDataClassMakesNewEmptyObjectsOfItsClass) {
     UnnamedRecord unnamed;
     FCStaffSystems systems;
     const std::unique_ptr<__FCBaseData> element(systems.CreateElement());
-    for (const __FCBaseData *factory : {static_cast<const __FCBaseData *>(&system),
-                                        static_cast<const __FCBaseData *>(&measure),
-                                        static_cast<const __FCBaseData *>(&pageFormat),
-                                        static_cast<const __FCBaseData *>(&unnamed)}) {
+    for (const __FCBaseData *factory :
+         {static_cast<const __FCBaseData *>(&system), static_cast<const __FCBaseData *>(&measure),
+          static_cast<const __FCBaseData *>(&pageFormat),
+          static_cast<const __FCBaseData *>(&unnamed)}) {
         const std::unique_ptr<__FCBaseData> made(factory->CreateObject());
         EXPECT_TRUE(made->IsSameClass(factory)) << factory->GetClassName();
         EXPECT_EQ(made->GetClassID(), factory->GetClassID());

@@ -41,8 +41,8 @@ TEST(Collections, GrowInStepsThatFollowTheCount) {
         capacityAfter.push_back(collection.GetCapacity());
     }
     const std::pair<int32_t, int32_t> steps[] = {
-        {1, 10},      {10, 10},     {11, 20},       {101, 110},     {110, 110},
-        {111, 150},   {1001, 1050}, {1051, 1100},   {10001, 10100}, {10101, 11000}};
+        {1, 10},    {10, 10},     {11, 20},     {101, 110},     {110, 110},
+        {111, 150}, {1001, 1050}, {1051, 1100}, {10001, 10100}, {10101, 11000}};
     for (const auto &[count, capacity] : steps) EXPECT_EQ(capacityAfter[count], capacity) << count;
 }
 
@@ -146,9 +146,9 @@ TEST_F(StaffSystems, SaveAllStopsAtTheFirstFailedSave) {
     host.FailCallsWhere([](const standin::HostCall &call) { return call.itemIn == 2; });
     host.ClearTrace();
     EXPECT_FALSE(systems.SaveAll());
-    EXPECT_EQ(Calls(), (std::vector<std::string>{
-                           "FX_SaveEData 'SOSS' (1,0) length 28 v=0x19000000 -> 1",
-                           "FX_SaveEData 'SOSS' (2,0) length 28 v=0x19000000 -> 0"}));
+    EXPECT_EQ(Calls(),
+              (std::vector<std::string>{"FX_SaveEData 'SOSS' (1,0) length 28 v=0x19000000 -> 1",
+                                        "FX_SaveEData 'SOSS' (2,0) length 28 v=0x19000000 -> 0"}));
 }
 
 }  // namespace

@@ -416,24 +416,20 @@ TEST_P(PreferenceRoundTrip, EveryChangedFieldIsSavedOnceAndLoadsBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     VersionedMaps, PreferenceRoundTrip,
-    ::testing::Values(MapCase{"pfDP", 0, true}, MapCase{"pfEX", 0, true},
-                      MapCase{"pfGp", 0, true}, MapCase{"pfGp", 1, true},
-                      MapCase{"pfMI", 0, true}, MapCase{"pfMS", 0, true},
-                      MapCase{"pfPB", 0, true}, MapCase{"pfPF", 0, true},
-                      MapCase{"pfPL", 0, true}, MapCase{"pfRP", 0, true},
-                      MapCase{"pfSI", 0, true}, MapCase{"pfSS", 0, true},
-                      MapCase{"pfSp", 0, true}, MapCase{"pfSp", 1, true},
-                      MapCase{"pfTI", 0, true}, MapCase{"pfly", 0, true},
-                      MapCase{"pfmm", 0, true}, MapCase{"pfpS", 0, true}),
+    ::testing::Values(MapCase{"pfDP", 0, true}, MapCase{"pfEX", 0, true}, MapCase{"pfGp", 0, true},
+                      MapCase{"pfGp", 1, true}, MapCase{"pfMI", 0, true}, MapCase{"pfMS", 0, true},
+                      MapCase{"pfPB", 0, true}, MapCase{"pfPF", 0, true}, MapCase{"pfPL", 0, true},
+                      MapCase{"pfRP", 0, true}, MapCase{"pfSI", 0, true}, MapCase{"pfSS", 0, true},
+                      MapCase{"pfSp", 0, true}, MapCase{"pfSp", 1, true}, MapCase{"pfTI", 0, true},
+                      MapCase{"pfly", 0, true}, MapCase{"pfmm", 0, true}, MapCase{"pfpS", 0, true}),
     MapCaseName);
 
-INSTANTIATE_TEST_SUITE_P(
-    PlainMaps, PreferenceRoundTrip,
-    ::testing::Values(MapCase{"pfPF", 0, false}, MapCase{"pf05", 0, false},
-                      MapCase{"pfDP", 0, false}, MapCase{"pfEX", 0, false},
-                      MapCase{"pfMS", 0, false}, MapCase{"pfPB", 0, false},
-                      MapCase{"pfPL", 0, false}, MapCase{"pfRP", 0, false},
-                      MapCase{"pfSI", 0, false}, MapCase{"pfSS", 0, false}),
-    MapCaseName);
+INSTANTIATE_TEST_SUITE_P(PlainMaps, PreferenceRoundTrip,
+                         ::testing::Values(MapCase{"pfPF", 0, false}, MapCase{"pf05", 0, false},
+                                           MapCase{"pfDP", 0, false}, MapCase{"pfEX", 0, false},
+                                           MapCase{"pfMS", 0, false}, MapCase{"pfPB", 0, false},
+                                           MapCase{"pfPL", 0, false}, MapCase{"pfRP", 0, false},
+                                           MapCase{"pfSI", 0, false}, MapCase{"pfSS", 0, false}),
+                         MapCaseName);
 
 }  // namespace

@@ -43,10 +43,10 @@ TEST_F(Regions, TakeTheirMeasuresFromTheSelectionRecord) {
 // The other region's staff is asked for first, then this one's.
 TEST_F(Regions, AreTheSameWhenTheirSlotsShowTheSameStaves) {
     EXPECT_TRUE(base.IsSameRegion(Select(other, {1, 4, 2, 100}, {9, 3, -3, 200})));
-    EXPECT_EQ(Calls(), (std::vector<std::string>{"FX_SlotToInst 4 1 v=0x19000000 -> 7",
-                                                 "FX_SlotToInst 1 1 v=0x19000000 -> 7",
-                                                 "FX_SlotToInst 3 9 v=0x19000000 -> 8",
-                                                 "FX_SlotToInst 2 4 v=0x19000000 -> 8"}));
+    EXPECT_EQ(Calls(),
+              (std::vector<std::string>{
+                  "FX_SlotToInst 4 1 v=0x19000000 -> 7", "FX_SlotToInst 1 1 v=0x19000000 -> 7",
+                  "FX_SlotToInst 3 9 v=0x19000000 -> 8", "FX_SlotToInst 2 4 v=0x19000000 -> 8"}));
 }
 
 TEST_F(Regions, DifferWhenAnyPartOfEitherPointDiffers) {

@@ -10,9 +10,9 @@ namespace hostile {
 namespace {
 
 constexpr const char *kHostFunctions[] = {
-    "FX_LoadEData",   "FX_SaveEData",    "FX_CreateEData",
-    "FX_DeleteEData", "FX_NextEData",    "FX_SlotToInst",
-    "FX_UpdateLayout", "FX_GetCurrentEnigmaDocument", "FX_GetCurrentPartID",
+    "FX_LoadEData",        "FX_SaveEData",  "FX_CreateEData",  "FX_DeleteEData",
+    "FX_NextEData",        "FX_SlotToInst", "FX_UpdateLayout", "FX_GetCurrentEnigmaDocument",
+    "FX_GetCurrentPartID",
 };
 
 // Record sizes around the real ones, so that short, exact and long records
@@ -20,9 +20,14 @@ constexpr const char *kHostFunctions[] = {
 standin::Bytes RandomRecord(FuzzedDataProvider &input, std::size_t usualSize) {
     std::size_t size = usualSize;
     switch (input.ConsumeIntegralInRange<int>(0, 7)) {
-        case 0: size = input.ConsumeIntegralInRange<std::size_t>(0, usualSize + 8); break;
-        case 1: size = usualSize + 4; break;
-        default: break;
+        case 0:
+            size = input.ConsumeIntegralInRange<std::size_t>(0, usualSize + 8);
+            break;
+        case 1:
+            size = usualSize + 4;
+            break;
+        default:
+            break;
     }
     standin::Bytes bytes = input.ConsumeBytes<uint8_t>(size);
     bytes.resize(size, 0);
@@ -39,7 +44,8 @@ void AddSystems(FuzzedDataProvider &input, standin::Host &host) {
     const int count = input.ConsumeIntegralInRange<int>(0, 24);
     for (int16_t item = 1; item <= count; ++item) {
         standin::Bytes record = RandomRecord(input, 28);
-        if (record.size() >= 10) hostdata::WriteU16(record.data(), 8, static_cast<uint16_t>(SmallNumber(input)));
+        if (record.size() >= 10)
+            hostdata::WriteU16(record.data(), 8, static_cast<uint16_t>(SmallNumber(input)));
         host.Records().Put({hostdata::kStaffSystemTag, item, 0}, record);
         if (input.ConsumeBool()) host.Layout()[item] = SmallNumber(input);
     }
@@ -55,7 +61,8 @@ void AddMeasures(FuzzedDataProvider &input, standin::Host &host) {
 void AddOtherRecords(FuzzedDataProvider &input, standin::Host &host) {
     for (const std::string &tag : page_format_loads::AllOthersAtInciZero()) {
         if (input.ConsumeIntegralInRange<int>(0, 7) != 0) {
-            host.Records().Put({hostdata::OtherTag(tag[0], tag[1]), -2, 0}, RandomRecord(input, 12));
+            host.Records().Put({hostdata::OtherTag(tag[0], tag[1]), -2, 0},
+                               RandomRecord(input, 12));
         }
     }
     for (int16_t inci = 0; inci <= 4; ++inci) {
@@ -81,14 +88,20 @@ fake_platform::Setup BuildHost(FuzzedDataProvider &input, HostileHost &hostile) 
     standin::Host::SetCurrent(&hostile.host);
     fake_platform::Setup setup;
     switch (input.ConsumeIntegralInRange<int>(0, 15)) {
-        case 0: setup.programName = "FINDEMO.EXE"; break;
-        case 1: setup.programName = "OTHER.EXE"; break;
-        default: break;
+        case 0:
+            setup.programName = "FINDEMO.EXE";
+            break;
+        case 1:
+            setup.programName = "OTHER.EXE";
+            break;
+        default:
+            break;
     }
     const auto absent = input.ConsumeIntegral<uint16_t>();
     for (int i = 0; i < 9; ++i) {
         // Each function goes missing in about one host in eight.
-        if ((absent >> i & 1) && (absent >> 9 & 7) == 0) setup.absentFunctions.insert(kHostFunctions[i]);
+        if ((absent >> i & 1) && (absent >> 9 & 7) == 0)
+            setup.absentFunctions.insert(kHostFunctions[i]);
     }
     hostile.host.SetCurrentPart(input.ConsumeBool() ? 0 : input.ConsumeIntegral<int32_t>());
     hostile.host.SetDocumentId(input.ConsumeIntegral<int16_t>());
@@ -98,10 +111,17 @@ fake_platform::Setup BuildHost(FuzzedDataProvider &input, HostileHost &hostile) 
     const int32_t noise = input.ConsumeIntegral<int32_t>();
     hostile.host.BendLoadSizes([report = hostile.sizeReport, noise](int32_t room, int32_t *size) {
         switch (report) {
-            case SizeReport::Honest: break;
-            case SizeReport::RoomPlusMore: *size = room + 1 + (noise & 0xFFFF); break;
-            case SizeReport::Negative: *size = -1 - (noise & 0x7FFFFFFF); break;
-            case SizeReport::Random: *size = noise; break;
+            case SizeReport::Honest:
+                break;
+            case SizeReport::RoomPlusMore:
+                *size = room + 1 + (noise & 0xFFFF);
+                break;
+            case SizeReport::Negative:
+                *size = -1 - (noise & 0x7FFFFFFF);
+                break;
+            case SizeReport::Random:
+                *size = noise;
+                break;
         }
     });
     AddSystems(input, hostile.host);

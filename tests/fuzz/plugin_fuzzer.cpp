@@ -67,8 +67,8 @@ std::set<uint16_t> SuppliedIndents(const std::vector<standin::HostCall> &trace,
         int16_t inci;
         std::size_t offset;
     };
-    constexpr Place kPlaces[] = {{'1', '7', 0, 2}, {'0', '3', 0, 2}, {'7', '7', 2, 4},
-                                 {'7', '7', 3, 10}};
+    constexpr Place kPlaces[] = {
+        {'1', '7', 0, 2}, {'0', '3', 0, 2}, {'7', '7', 2, 4}, {'7', '7', 3, 10}};
     std::set<uint16_t> indents;
     for (std::size_t i = firstCall; i < trace.size(); ++i) {
         const standin::HostCall &call = trace[i];
@@ -155,7 +155,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
         const uint16_t index = input.ConsumeBool() ? input.ConsumeIntegralInRange<uint16_t>(0, 2)
                                                    : input.ConsumeIntegral<uint16_t>();
         switch (input.ConsumeIntegralInRange<int>(0, 6)) {
-            case 0: FinaleExtensionVersion(HostVersion(input)); break;
+            case 0:
+                FinaleExtensionVersion(HostVersion(input));
+                break;
             case 1: {
                 uint32_t word = input.ConsumeIntegral<uint32_t>();
                 FinaleExtensionInit(nullptr, &word);
@@ -169,16 +171,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
             }
             case 3: {
                 std::vector<uint8_t> record(FINALE_MENU_RECORD_UTF16_FLAG_OFFSET + 4 + 8, 0x5A);
-                const bool filled = FinaleExtensionEnumerate_UTF16(nullptr, index, record.data()) != 0;
-                CheckEnumeration(record, filled ? FINALE_MENU_RECORD_UTF16_FLAG_OFFSET + 4 : 0, 0x5A);
+                const bool filled =
+                    FinaleExtensionEnumerate_UTF16(nullptr, index, record.data()) != 0;
+                CheckEnumeration(record, filled ? FINALE_MENU_RECORD_UTF16_FLAG_OFFSET + 4 : 0,
+                                 0x5A);
                 break;
             }
-            case 4: FinaleExtensionGetMenuStatus(); FinaleExtensionTerminate(); break;
+            case 4:
+                FinaleExtensionGetMenuStatus();
+                FinaleExtensionTerminate();
+                break;
             default: {
                 const std::vector<uint8_t> selection = Selection(input);
                 const bool withSelection = input.ConsumeIntegralInRange<int>(0, 7) != 0;
                 const std::size_t firstCall = hostile.host.Trace().size();
-                if (FinaleExtensionInvoke(nullptr, index, withSelection ? selection.data() : nullptr) != 1) {
+                if (FinaleExtensionInvoke(nullptr, index,
+                                          withSelection ? selection.data() : nullptr) != 1) {
                     std::fprintf(stderr, "invariant broken: Invoke did not answer 1\n");
                     std::abort();
                 }

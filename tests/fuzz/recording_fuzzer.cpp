@@ -26,7 +26,8 @@ bool MadeAsRecorded(const standin::Recording &recording) {
                            call.function != "FX_GetCurrentEnigmaDocument" &&
                            call.function != "FX_GetCurrentPartID";
         if (keyed && !call.hasKey) return false;
-        if (call.function == "FX_LoadEData" && (!call.hasSize || !recorded.bytesKnown)) return false;
+        if (call.function == "FX_LoadEData" && (!call.hasSize || !recorded.bytesKnown))
+            return false;
         if (call.hasLength && (!recorded.bytesKnown || call.length <= 0)) return false;
     }
     return true;

@@ -32,8 +32,8 @@ std::string RecordText(const FieldMapRow &row) {
 // "offset <- record word k, width, mode[, from host version]"
 std::string RowText(const FieldMapRow &row) {
     std::string text = std::to_string(row.recordOffset) + " <- " + RecordText(row) + " w" +
-                       std::to_string(row.fieldIndex) + " x" + std::to_string(row.width) +
-                       " m" + std::to_string(row.mode);
+                       std::to_string(row.fieldIndex) + " x" + std::to_string(row.width) + " m" +
+                       std::to_string(row.mode);
     if (row.minimumHostVersion != 0) {
         char version[16];
         std::snprintf(version, sizeof version, " v%08X", row.minimumHostVersion);
@@ -238,12 +238,12 @@ struct RunFigures {
 };
 
 const std::vector<RunFigures> kRuns = {
-    {"pfGD", "ot79", 1, 0},   {"pfGG", "ot88", 11, 0}, {"pfGb", "ot98", 1, 4},
-    {"pfGd", "ot80", 1, 0},   {"pfGs", "ot91", 1, 1},  {"pfMM", "ot25", 2, 0},
-    {"pfND", "ot04", 1, 0},   {"pfNd", "ot66", 1, 0},  {"pfPF", "ot77", 4, 1},
-    {"pfSC", "ot52", 2, 0},   {"pfSN", "ot40", 1, 128}, {"pfSP", "ot94", 3, 0},
-    {"pfSl", "ot26", 1, 15},  {"pfTC", "ot86", 5, 0},  {"pfTI", "ot84", 4, 0},
-    {"pfTX", "ot78", 9, 0},   {"pfTp", "ot85", 4, 0},  {"pfTs", "ot90", 1, 9},
+    {"pfGD", "ot79", 1, 0},  {"pfGG", "ot88", 11, 0},  {"pfGb", "ot98", 1, 4},
+    {"pfGd", "ot80", 1, 0},  {"pfGs", "ot91", 1, 1},   {"pfMM", "ot25", 2, 0},
+    {"pfND", "ot04", 1, 0},  {"pfNd", "ot66", 1, 0},   {"pfPF", "ot77", 4, 1},
+    {"pfSC", "ot52", 2, 0},  {"pfSN", "ot40", 1, 128}, {"pfSP", "ot94", 3, 0},
+    {"pfSl", "ot26", 1, 15}, {"pfTC", "ot86", 5, 0},   {"pfTI", "ot84", 4, 0},
+    {"pfTX", "ot78", 9, 0},  {"pfTp", "ot85", 4, 0},   {"pfTs", "ot90", 1, 9},
 };
 
 // "ot77 x4 from 0", or "refused", or "host" when the tag is not redirected.

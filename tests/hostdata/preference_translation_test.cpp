@@ -322,11 +322,18 @@ protected:
         PutOther(c1, c2, inci, words);
         standin::Bytes bytes = *host.Records().Find(key);
         switch (GetParam().supply) {
-            case Supply::kWhole: return;
-            case Supply::kLonger: bytes.resize(20, 0x77); break;
+            case Supply::kWhole:
+                return;
+            case Supply::kLonger:
+                bytes.resize(20, 0x77);
+                break;
             // One whole word and half of the next.
-            case Supply::kShorter: bytes.resize(3); break;
-            case Supply::kMissing: host.Records().Erase(key); return;
+            case Supply::kShorter:
+                bytes.resize(3);
+                break;
+            case Supply::kMissing:
+                host.Records().Erase(key);
+                return;
             case Supply::kRefused:
                 host.FailCallsWhere([key](const standin::HostCall &call) {
                     return call.function == "FX_LoadEData" && call.tag == key.tag &&

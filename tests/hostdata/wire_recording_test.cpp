@@ -189,8 +189,8 @@ TEST_F(WireRecording, SaysNullWhereACallHadNoKeyRoomOrBuffer) {
 }
 
 TEST_F(WireRecording, NotesTheFunctionsTheHostLacksAndAnswersTheirFallBacks) {
-    UseHost({"FINALE.EXE", {"FX_SaveEData", "FX_NextEData", "FX_UpdateLayout",
-                            "FX_GetCurrentPartID"}});
+    UseHost(
+        {"FINALE.EXE", {"FX_SaveEData", "FX_NextEData", "FX_UpdateLayout", "FX_GetCurrentPartID"}});
     recording.Start();
     hostdata::DataKey key{1, 0};
     uint8_t buffer[28] = {};

@@ -82,9 +82,7 @@ TEST(HostModule, FindsOnlyFunctionsTheModuleExports) {
 
 // A host found under neither name: its functions are looked up in the
 // program itself.
-TEST(HostModule, NoModuleStandsForTheProgramItself) {
-    EXPECT_EQ(CallExport(nullptr), 42);
-}
+TEST(HostModule, NoModuleStandsForTheProgramItself) { EXPECT_EQ(CallExport(nullptr), 42); }
 
 #if !defined(_WIN32)
 // Windows gives the program for a null name; the binding never asks for one.

@@ -21,7 +21,6 @@ platform::NativePath Native(const scratch::fs::path &path) {
 }
 platform::NativePath Native(const scratch::Folder &folder) { return Native(folder.Path()); }
 
-
 TEST(RecordingFolder, IsNamedOnlyByAVariableThatIsSetAndNotEmpty) {
     const std::string named = "some folder";
     const platform::NativePath untouched(3, 'x');

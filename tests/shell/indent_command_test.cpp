@@ -134,10 +134,9 @@ TEST_F(IndentCommand, WorkedExampleAfterFinalBarlinesMakesExactlyTheseHostCalls)
 TEST_F(IndentCommand, WorkedExampleForFullNamesLoadsEachSystemsOwnMeasure) {
     UseWorkedExample();
     Run(kFullNames, 5, 12);
-    EXPECT_EQ(MeasureLoads(),
-              (std::vector<std::string>{
-                  "FX_LoadEData 'SOMS' (8,0) room 30 v=0x12000000 -> 1 size 30",
-                  "FX_LoadEData 'SOMS' (11,0) room 30 v=0x12000000 -> 1 size 30"}));
+    EXPECT_EQ(MeasureLoads(), (std::vector<std::string>{
+                                  "FX_LoadEData 'SOMS' (8,0) room 30 v=0x12000000 -> 1 size 30",
+                                  "FX_LoadEData 'SOMS' (11,0) room 30 v=0x12000000 -> 1 size 30"}));
     EXPECT_EQ(LeftIndent(host, 3), 0);
     EXPECT_EQ(LeftIndent(host, 4), 144);
     EXPECT_EQ(CallsOf("FX_SaveEData"), SystemSaves(5));
@@ -169,7 +168,8 @@ TEST_F(IndentCommand, AFinalBarlineCountsOnlyForTheSystemThatFollowsIt) {
 
 TEST_F(IndentCommand, OnlyStyleFiveIsAFinalBarline) {
     std::vector<int16_t> starts;
-    for (int16_t style = 0; style < 16; ++style) starts.push_back(static_cast<int16_t>(2 * style + 2));
+    for (int16_t style = 0; style < 16; ++style)
+        starts.push_back(static_cast<int16_t>(2 * style + 2));
     AddSystems(host, starts);
     AddMeasures(host, 40);
     for (int16_t style = 0; style < 16; ++style) SetBarlineStyle(host, 2 * style + 1, style);
@@ -238,7 +238,8 @@ TEST_F(IndentCommand, SystemsNotLaidOutAreLaidOutOnceAndReloaded) {
     Run(kFinalBarlines, 1, 12);
     EXPECT_EQ(CallsOf("FX_UpdateLayout"),
               std::vector<std::string>{"FX_UpdateLayout 1 0 v=0x19000000 -> 1"});
-    EXPECT_EQ(CallsOf("FX_LoadEData")[3], "FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28");
+    EXPECT_EQ(CallsOf("FX_LoadEData")[3],
+              "FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28");
     EXPECT_EQ(Indents(), (std::vector<uint16_t>{144, 0, 144}));
 }
 
@@ -258,10 +259,9 @@ TEST_F(IndentCommand, SystemsAreHandledInMeasureOrderWhateverTheHostsOrder) {
     AddMeasures(host, 12);
     SetBarlineStyle(host, 4, 5);
     Run(kFinalBarlines, 1, 12);
-    EXPECT_EQ(MeasureLoads(),
-              (std::vector<std::string>{
-                  "FX_LoadEData 'SOMS' (4,0) room 30 v=0x12000000 -> 1 size 30",
-                  "FX_LoadEData 'SOMS' (8,0) room 30 v=0x12000000 -> 1 size 30"}));
+    EXPECT_EQ(MeasureLoads(), (std::vector<std::string>{
+                                  "FX_LoadEData 'SOMS' (4,0) room 30 v=0x12000000 -> 1 size 30",
+                                  "FX_LoadEData 'SOMS' (8,0) room 30 v=0x12000000 -> 1 size 30"}));
     EXPECT_EQ(Indents(), (std::vector<uint16_t>{0, 144, 144, LeftIndent(host, 4)}));
     EXPECT_EQ(LeftIndent(host, 4), 0x4342);
 }
@@ -327,20 +327,18 @@ TEST_P(OnHostVersion, MeasuresAreReadInTheHostsLayout) {
     EXPECT_EQ(LeftIndent(host, 3), 144);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Versions, OnHostVersion,
-    ::testing::Values(
-        HostVersionCase{0x0FFFFFFF, false, false},
-        HostVersionCase{0x10000000, true, false},
-        HostVersionCase{0x11FFFFFF, true, false},
-        HostVersionCase{0x12000000, true, true},
-        HostVersionCase{0x80000000, true, true},
-        HostVersionCase{0xFFFFFFFF, true, true}),
-    [](const ::testing::TestParamInfo<HostVersionCase> &info) {
-        char name[16];
-        std::snprintf(name, sizeof name, "Host%08X", info.param.version);
-        return std::string(name);
-    });
+INSTANTIATE_TEST_SUITE_P(Versions, OnHostVersion,
+                         ::testing::Values(HostVersionCase{0x0FFFFFFF, false, false},
+                                           HostVersionCase{0x10000000, true, false},
+                                           HostVersionCase{0x11FFFFFF, true, false},
+                                           HostVersionCase{0x12000000, true, true},
+                                           HostVersionCase{0x80000000, true, true},
+                                           HostVersionCase{0xFFFFFFFF, true, true}),
+                         [](const ::testing::TestParamInfo<HostVersionCase> &info) {
+                             char name[16];
+                             std::snprintf(name, sizeof name, "Host%08X", info.param.version);
+                             return std::string(name);
+                         });
 
 // A measure that cannot be read leaves its system as it is, but only where
 // the choice reads that measure; the measures are loaded all the same.
@@ -481,30 +479,60 @@ INSTANTIATE_TEST_SUITE_P(
     Records, PageFormatFields,
     ::testing::Values(
         PageFormatCase{"Whole", 0, {}, {kFirst, kOther, kFirst, kOther, kOther}, {1, 2, 3, 4, 5}},
-        PageFormatCase{"WithoutAFieldTheCommandDoesNotUse", 0, {{'3', '9', 0, kRefused}},
-                       {kFirst, kOther, kFirst, kOther, kOther}, {1, 2, 3, 4, 5}},
-        PageFormatCase{"WithoutTheFirstSystemIndent", 0, {{'0', '3', 0, kRefused}},
-                       {kUnchanged, kOther, kUnchanged, kOther, kOther}, {2, 4, 5}},
+        PageFormatCase{"WithoutAFieldTheCommandDoesNotUse",
+                       0,
+                       {{'3', '9', 0, kRefused}},
+                       {kFirst, kOther, kFirst, kOther, kOther},
+                       {1, 2, 3, 4, 5}},
+        PageFormatCase{"WithoutTheFirstSystemIndent",
+                       0,
+                       {{'0', '3', 0, kRefused}},
+                       {kUnchanged, kOther, kUnchanged, kOther, kOther},
+                       {2, 4, 5}},
         // Three bytes hold word 0 and half of word 1, the first-system indent.
-        PageFormatCase{"FirstSystemIndentCutShort", 0, {{'0', '3', 0, 3}},
-                       {kUnchanged, kOther, kUnchanged, kOther, kOther}, {2, 4, 5}},
-        PageFormatCase{"FirstSystemIndentJustSupplied", 0, {{'0', '3', 0, 4}},
-                       {kFirst, kOther, kFirst, kOther, kOther}, {1, 2, 3, 4, 5}},
-        PageFormatCase{"WithoutTheSystemIndent", 0, {{'1', '7', 0, 0}},
-                       {kFirst, kUnchanged, kFirst, kUnchanged, kUnchanged}, {1, 3}},
-        PageFormatCase{"WithoutEitherIndent", 0, {{'1', '7', 0, kRefused}, {'0', '3', 0, 2}},
-                       {kUnchanged, kUnchanged, kUnchanged, kUnchanged, kUnchanged}, {}},
-        PageFormatCase{"WithoutTheScoreExtraValues", 0, {{'9', '3', 0, kRefused}},
-                       {kFirst, kOther, kFirst, kOther, kOther}, {1, 2, 3, 4, 5}},
-        PageFormatCase{"PartsWithoutTheFirstSystemIndent", 2, {{'7', '7', 3, 10}},
-                       {kUnchanged, kPartsOther, kUnchanged, kPartsOther, kPartsOther}, {2, 4, 5}},
-        PageFormatCase{"PartsWithoutTheSystemIndent", 2, {{'7', '7', 2, kRefused}},
-                       {kPartsFirst, kUnchanged, kPartsFirst, kUnchanged, kUnchanged}, {1, 3}},
-        PageFormatCase{"PartsWithoutTheRecordsBeforeTheIndents", 2,
+        PageFormatCase{"FirstSystemIndentCutShort",
+                       0,
+                       {{'0', '3', 0, 3}},
+                       {kUnchanged, kOther, kUnchanged, kOther, kOther},
+                       {2, 4, 5}},
+        PageFormatCase{"FirstSystemIndentJustSupplied",
+                       0,
+                       {{'0', '3', 0, 4}},
+                       {kFirst, kOther, kFirst, kOther, kOther},
+                       {1, 2, 3, 4, 5}},
+        PageFormatCase{"WithoutTheSystemIndent",
+                       0,
+                       {{'1', '7', 0, 0}},
+                       {kFirst, kUnchanged, kFirst, kUnchanged, kUnchanged},
+                       {1, 3}},
+        PageFormatCase{"WithoutEitherIndent",
+                       0,
+                       {{'1', '7', 0, kRefused}, {'0', '3', 0, 2}},
+                       {kUnchanged, kUnchanged, kUnchanged, kUnchanged, kUnchanged},
+                       {}},
+        PageFormatCase{"WithoutTheScoreExtraValues",
+                       0,
+                       {{'9', '3', 0, kRefused}},
+                       {kFirst, kOther, kFirst, kOther, kOther},
+                       {1, 2, 3, 4, 5}},
+        PageFormatCase{"PartsWithoutTheFirstSystemIndent",
+                       2,
+                       {{'7', '7', 3, 10}},
+                       {kUnchanged, kPartsOther, kUnchanged, kPartsOther, kPartsOther},
+                       {2, 4, 5}},
+        PageFormatCase{"PartsWithoutTheSystemIndent",
+                       2,
+                       {{'7', '7', 2, kRefused}},
+                       {kPartsFirst, kUnchanged, kPartsFirst, kUnchanged, kUnchanged},
+                       {1, 3}},
+        PageFormatCase{"PartsWithoutTheRecordsBeforeTheIndents",
+                       2,
                        {{'7', '7', 0, kRefused}, {'7', '7', 1, 0}},
                        {kPartsFirst, kPartsOther, kPartsFirst, kPartsOther, kPartsOther},
                        {1, 2, 3, 4, 5}},
-        PageFormatCase{"PartsWithoutTheirExtraValues", 2, {{'7', '7', 4, kRefused}},
+        PageFormatCase{"PartsWithoutTheirExtraValues",
+                       2,
+                       {{'7', '7', 4, kRefused}},
                        {kPartsFirst, kPartsOther, kPartsFirst, kPartsOther, kPartsOther},
                        {1, 2, 3, 4, 5}}),
     [](const ::testing::TestParamInfo<PageFormatCase> &info) { return info.param.name; });
@@ -594,13 +622,14 @@ TEST_P(ShortSystem, IsHandledOnlyWhenItHoldsItsFirstMeasure) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Systems, ShortSystem,
-    ::testing::Values(ShortSystemCase{"WithoutItsLeftIndent", 3, false},
-                      ShortSystemCase{"WithItsLeftIndentOnly", 8, false},
-                      ShortSystemCase{"WithHalfItsFirstMeasure", 9, false},
-                      ShortSystemCase{"JustHoldingItsFirstMeasure", 10, true}),
-    [](const ::testing::TestParamInfo<ShortSystemCase> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Systems, ShortSystem,
+                         ::testing::Values(ShortSystemCase{"WithoutItsLeftIndent", 3, false},
+                                           ShortSystemCase{"WithItsLeftIndentOnly", 8, false},
+                                           ShortSystemCase{"WithHalfItsFirstMeasure", 9, false},
+                                           ShortSystemCase{"JustHoldingItsFirstMeasure", 10, true}),
+                         [](const ::testing::TestParamInfo<ShortSystemCase> &info) {
+                             return info.param.name;
+                         });
 
 TEST_F(IndentCommand, AnEmptySystemRecordIsPassedOverAndTheWalkGoesOn) {
     AddSystems(host, {1, 5, 8, 11});

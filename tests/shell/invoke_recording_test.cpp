@@ -95,8 +95,7 @@ TEST_F(InvokeRecording, HoldsTheInvokeAndEveryCallAsTheHostSawThem) {
     EXPECT_EQ(recording["interfaceVersion"], "0x0E010000");
     EXPECT_EQ(recording["hostVersion"], "0x12000000");
     EXPECT_EQ(recording["menuIndex"], 0);
-    EXPECT_EQ(recording["selection"],
-              standin::FormatByteText(Selection(5, 12)));
+    EXPECT_EQ(recording["selection"], standin::FormatByteText(Selection(5, 12)));
     EXPECT_EQ(recording["absentFunctions"], Json::array());
     EXPECT_EQ(recording["invokeResult"], 1);
     const auto &trace = host.Trace();
@@ -156,9 +155,10 @@ TEST_F(InvokeRecording, AHostWithoutFunctionsGetsNoCallAndTheRecordingSaysWhy) {
 }
 
 TEST_F(InvokeRecording, EachInvokeGetsTheNextNumberAndOtherFilesStayAsTheyAre) {
-    const std::set<std::string> others{"karvo-indent-12.json",          "karvo-indent-000000000x.json",
-                                       "karvo-indent-000000000-.json",  "karvo-indent-0000000009.jsonx",
-                                       "karvo-indent-0000000009xjson", "notes.txt"};
+    const std::set<std::string> others{
+        "karvo-indent-12.json",         "karvo-indent-000000000x.json",
+        "karvo-indent-000000000-.json", "karvo-indent-0000000009.jsonx",
+        "karvo-indent-0000000009xjson", "notes.txt"};
     for (const std::string &name : others) folder.Put(name, "theirs");
     folder.Put(Numbered(7), "an earlier recording");
     Invoke();

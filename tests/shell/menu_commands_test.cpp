@@ -95,8 +95,7 @@ TEST_F(MenuRegistration, EightBitDescriptionOfCommandOneFillsItsFieldWithoutTerm
     ASSERT_EQ(FinaleExtensionEnumerate(nullptr, 1, record8.data()), 1u);
     EXPECT_EQ(Field8(0, 41), "Karvo Indent System (for Show Full Names)");
     EXPECT_EQ(record8[41], 0);
-    EXPECT_EQ(Field8(64, 64),
-              "Indents/unindents systems with the 'Show Full Staff & Group Name");
+    EXPECT_EQ(Field8(64, 64), "Indents/unindents systems with the 'Show Full Staff & Group Name");
     EXPECT_EQ(Field8(128, 30), std::string("Indent System/Show Full Names") + '\0');
 }
 

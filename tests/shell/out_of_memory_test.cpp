@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <new>
 
-#include "hostdata/data_tag.h"
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include "hostdata/data_tag.h"
 
 #include "platform/recording_files.h"
 #include "shell/finale_extension.h"
@@ -55,7 +55,6 @@ void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
 
 void operator delete(void *block) noexcept { std::free(block); }
 void operator delete(void *block, std::size_t) noexcept { std::free(block); }
-
 
 namespace {
 
@@ -159,8 +158,8 @@ TEST_F(OutOfMemory, NoAllocationOfARecordingChangesTheCommand) {
         for (const std::string &name : folder.Names()) {
             const auto recording = nlohmann::json::parse(folder.Read(name));
             ++written;
-            outOfMemory += recording.value("incomplete", "").find("out of memory") !=
-                           std::string::npos;
+            outOfMemory +=
+                recording.value("incomplete", "").find("out of memory") != std::string::npos;
             std::filesystem::remove(folder.Path() / name);
         }
     }

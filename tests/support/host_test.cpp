@@ -35,7 +35,8 @@ std::vector<std::string> HostTest::CallsOf(const std::string &beginning) const {
 void HostTest::PutOther(char c1, char c2, int16_t inci, std::array<uint16_t, 6> words,
                         int16_t item) {
     standin::Bytes bytes(12);
-    for (std::size_t k = 0; k < words.size(); ++k) hostdata::WriteU16(bytes.data(), 2 * k, words[k]);
+    for (std::size_t k = 0; k < words.size(); ++k)
+        hostdata::WriteU16(bytes.data(), 2 * k, words[k]);
     host.Records().Put({hostdata::OtherTag(c1, c2), item, inci}, bytes);
 }
 

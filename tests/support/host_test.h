@@ -28,8 +28,7 @@ protected:
 
     // An other record ('ot' c1 c2) of six words, under item -2 (every other
     // record's item on the wire) unless another is given, and one word of it.
-    void PutOther(char c1, char c2, int16_t inci, std::array<uint16_t, 6> words,
-                  int16_t item = -2);
+    void PutOther(char c1, char c2, int16_t inci, std::array<uint16_t, 6> words, int16_t item = -2);
     uint16_t OtherWord(char c1, char c2, int16_t inci, int k) const;
 
     // Every other record the map's rows read that the host lacks; how many

@@ -15,8 +15,8 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <csignal>
 #include <sys/resource.h>
+#include <csignal>
 #endif
 
 namespace scratch {
@@ -29,7 +29,8 @@ public:
     Folder() {
         const fs::path base = fs::temp_directory_path();
         for (int i = 0;; ++i) {
-            path_ = base / ("karvo-scratch-" + std::to_string(std::rand()) + "-" + std::to_string(i));
+            path_ =
+                base / ("karvo-scratch-" + std::to_string(std::rand()) + "-" + std::to_string(i));
             if (fs::create_directory(path_)) break;
         }
     }

@@ -182,8 +182,10 @@ struct Report {
 };
 
 const Report kReports[] = {
-    {"LargerThanCopiedWithinTheRoom", 28, 28, true}, {"ZeroWhileItCopiedTwenty", 0, 20, true},
-    {"NegativeWhileItCopiedTwenty", -1, 20, true},   {"BeyondTheRoom", 4096, 29, false},
+    {"LargerThanCopiedWithinTheRoom", 28, 28, true},
+    {"ZeroWhileItCopiedTwenty", 0, 20, true},
+    {"NegativeWhileItCopiedTwenty", -1, 20, true},
+    {"BeyondTheRoom", 4096, 29, false},
     {"ZeroAndASaveLongerThanCopied", 0, 21, false},
     {"SmallerThanCopiedAndASaveOfThat", 12, 12, true},
     {"SmallerThanCopiedAndASaveShorterStill", 12, 11, false},

@@ -68,7 +68,9 @@ TEST_F(FaultReports, BlameTheCaseThatHandedOverABufferWrittenAfterItsCall) {
                       "the selection record FinaleExtensionInvoke handed over");
     SetCurrentCase(5);
     SetRunningEntryPoint("FinaleExtensionInit");
-    const auto at = [](int offset) { return reinterpret_cast<uintptr_t>(retiredPages + 16 + offset); };
+    const auto at = [](int offset) {
+        return reinterpret_cast<uintptr_t>(retiredPages + 16 + offset);
+    };
     EXPECT_EQ(Report(Segfault(at(4), FaultFacts::Access::Write)),
               "late 3 wrote into the selection record FinaleExtensionInvoke handed over (byte 4) "
               "after that call had returned, during FinaleExtensionInit, at m.fxt+0x11a9 "

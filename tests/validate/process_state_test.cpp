@@ -32,7 +32,9 @@ constexpr const char *kNullDevice = "NUL";
 constexpr const char *kAnotherLocale = "German";
 void GoUpAFolder() { SetCurrentDirectoryA(".."); }
 void SetVariable() { SetEnvironmentVariableA("KARVO_TEST_VARIABLE", "set"); }
-void TakeOverASignal() { SetUnhandledExceptionFilter([](EXCEPTION_POINTERS *) -> LONG { return 0; }); }
+void TakeOverASignal() {
+    SetUnhandledExceptionFilter([](EXCEPTION_POINTERS *) -> LONG { return 0; });
+}
 constexpr const char *kSignalTakenOver = "changed the host's unhandled-exception filter";
 #else
 constexpr const char *kNullDevice = "/dev/null";
@@ -41,7 +43,9 @@ void GoUpAFolder() {
     if (chdir("..") != 0) std::abort();
 }
 void SetVariable() { setenv("KARVO_TEST_VARIABLE", "set", 1); }
-void TakeOverASignal() { signal(SIGPIPE, [](int) {}); }
+void TakeOverASignal() {
+    signal(SIGPIPE, [](int) {});
+}
 constexpr const char *kSignalTakenOver = "changed the host's handling of SIGPIPE";
 #endif
 
@@ -53,7 +57,8 @@ struct Change {
 
 const Change kChanges[] = {
     {"CurrentFolder", GoUpAFolder, "changed the current folder from '"},
-    {"CLocale", [] { std::setlocale(LC_ALL, kAnotherLocale); }, "changed the C locale from 'C' to '"},
+    {"CLocale", [] { std::setlocale(LC_ALL, kAnotherLocale); },
+     "changed the C locale from 'C' to '"},
     {"CppLocale",
      [] { std::locale::global(std::locale(std::locale::classic(), new std::numpunct<char>)); },
      "changed the C++ global locale from 'C' to '*'"},
@@ -91,7 +96,9 @@ public:
     WaitingThread() : stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
         thread_ = CreateThread(
             nullptr, 0,
-            [](void *stop) -> DWORD { return WaitForSingleObject(static_cast<HANDLE>(stop), INFINITE); },
+            [](void *stop) -> DWORD {
+                return WaitForSingleObject(static_cast<HANDLE>(stop), INFINITE);
+            },
             stop_, 0, nullptr);
     }
     ~WaitingThread() {

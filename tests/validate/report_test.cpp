@@ -4,8 +4,8 @@
 // failure, whatever bytes a module put into what was seen.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 #include <string>
@@ -57,7 +57,8 @@ TEST(ValidationReport, TextShowsThreeFailuresWithTheirReplayAndCountsTheRest) {
         << text;
     EXPECT_NE(text.find("FAIL 2 commands-selection    "), std::string::npos) << text;
     EXPECT_NE(text.find("(6 cases, 5 failed)"), std::string::npos);
-    EXPECT_NE(text.find("        commands-selection:command=3: saw \xFF" "3\n"
+    EXPECT_NE(text.find("        commands-selection:command=3: saw \xFF"
+                        "3\n"
                         "          replay: FINALE.EXE validate m.fxt --seed 7 --case "
                         "commands-selection:command=3 --trace -\n"),
               std::string::npos)
@@ -124,7 +125,9 @@ TEST(ValidationReport, JsonHasEveryFailureAndReplacesBytesThatAreNotUtf8) {
     const auto report = nlohmann::json::parse(out.str());
     const auto &failures = report["checks"][0]["failures"];
     EXPECT_EQ(failures.size(), 5u);
-    EXPECT_EQ(failures[4]["seen"], "saw \xEF\xBF\xBD" "5");
+    EXPECT_EQ(failures[4]["seen"],
+              "saw \xEF\xBF\xBD"
+              "5");
     EXPECT_EQ(failures[0]["reproduced"], "alone");
     EXPECT_EQ(failures[1]["reproduced"], "not tried");
     EXPECT_EQ(report["checks"][0]["notRun"][0], "commands-selection:command=9");

@@ -72,9 +72,9 @@ constexpr const char *kAnotherLocale = "German";
 [[maybe_unused]] std::string Beside(const char *name) {
     HMODULE self = nullptr;
     char path[MAX_PATH] = {};
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&Beside), &self);
+    GetModuleHandleExA(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCSTR>(&Beside), &self);
     GetModuleFileNameA(self, path, sizeof path);
     std::string folder = path;
     return folder.substr(0, folder.find_last_of("\\/") + 1) + name + ".exe";

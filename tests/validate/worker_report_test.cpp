@@ -43,9 +43,8 @@ struct Settled {
 Settled Settle(const WorkerReport &report, const ChildEnd &end, bool runOut = false) {
     Settled settled;
     settled.result.check = FindCheck("random-documents");
-    settled.next = WorkerAccount::Settle(report, end, {std::chrono::seconds(10),
-                                                       std::chrono::seconds(900), runOut},
-                                         settled.result);
+    settled.next = WorkerAccount::Settle(
+        report, end, {std::chrono::seconds(10), std::chrono::seconds(900), runOut}, settled.result);
     return settled;
 }
 
@@ -88,7 +87,8 @@ TEST(WorkerAccount, WhatTheModulePrintedIsNoReportButIsKeptWithTheCase) {
     const Settled settled = Settle(report, kSegmentationFault);
     ASSERT_EQ(settled.result.cases.size(), 1u);
     EXPECT_FALSE(settled.result.cases[0].passed);
-    EXPECT_EQ(settled.result.cases[0].seen, "the module crashed the host: killed by signal 11 (SIGSEGV)");
+    EXPECT_EQ(settled.result.cases[0].seen,
+              "the module crashed the host: killed by signal 11 (SIGSEGV)");
     EXPECT_EQ(settled.result.cases[0].printed, "@validate done / done / pass 0 / pass 1");
     EXPECT_EQ(settled.next, 1u);
 }
@@ -228,7 +228,8 @@ TEST(KeptOutput, KeepsNoMoreOfManySmallWritesThanTheirEnds) {
     KeptOutput kept;
     for (int i = 0; i < 10000; ++i) kept.Take("ab", 2);
     const std::string text = kept.Text();
-    EXPECT_EQ(text.size(), 2 * KeptOutput::kKeptEachEnd + std::string(" [... 20000 bytes in all ...] ").size());
+    EXPECT_EQ(text.size(),
+              2 * KeptOutput::kKeptEachEnd + std::string(" [... 20000 bytes in all ...] ").size());
 }
 
 TEST(KeptOutput, KeepsShortOutputWholeAndMarksControlBytes) {

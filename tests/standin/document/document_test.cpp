@@ -272,11 +272,12 @@ TEST(Documents, AKeyGivenTwiceInAnObjectIsRefusedAtItsPlace) {
     for (const auto &[members, place] : repeated) {
         SCOPED_TRACE(place);
         try {
-            standin::ParseDocument(std::string("{\"hostVersion\": 1, ") + members + "}", "doc.json");
+            standin::ParseDocument(std::string("{\"hostVersion\": 1, ") + members + "}",
+                                   "doc.json");
             ADD_FAILURE() << "accepted";
         } catch (const DocumentError &error) {
-            EXPECT_EQ(error.what(),
-                      std::string("doc.json: ") + place + ": given twice in one object; keep one of them");
+            EXPECT_EQ(error.what(), std::string("doc.json: ") + place +
+                                        ": given twice in one object; keep one of them");
         }
     }
 }
@@ -324,8 +325,9 @@ TEST(Documents, TextNoDocumentHoldsIsRefusedWithThePlaceAndAsWritten) {
 // compared, and reads back as the same records.
 TEST(Documents, AnyTextIsADocumentOrRefused) {
     std::mt19937 random(18);
-    const std::string pieces[] = {"{", "}", "[", "]", "\"", ",", ":", "0", "-1", "1e400", "..",
-                                  "\\u0000", "\xC2\xA0", "\xFF", " ", "\"bytes\"", "32768"};
+    const std::string pieces[] = {"{",        "}",    "[",  "]",         "\"",   ",",
+                                  ":",        "0",    "-1", "1e400",     "..",   "\\u0000",
+                                  "\xC2\xA0", "\xFF", " ",  "\"bytes\"", "32768"};
     std::size_t loaded = 0;
     for (int round = 0; round < 10000; ++round) {
         std::string text = kDocument;
@@ -342,9 +344,9 @@ TEST(Documents, AnyTextIsADocumentOrRefused) {
             const Document document = standin::ParseDocument(text, "doc.json");
             standin::DocumentWarnings(document, "doc.json");
             EXPECT_TRUE(standin::DocumentDifferences(document, document).empty());
-            EXPECT_EQ(standin::ParseDocument(standin::DocumentText(document), "again.json")
-                          .records.All(),
-                      document.records.All());
+            EXPECT_EQ(
+                standin::ParseDocument(standin::DocumentText(document), "again.json").records.All(),
+                document.records.All());
             ++loaded;
         } catch (const DocumentError &) {
         }
@@ -360,8 +362,9 @@ TEST(Documents, MoreValuesThanAnyDocumentHoldsAreRefusedUnkept) {
             try {
                 standin::ParseDocument(text + "]}", "doc.json");
             } catch (const DocumentError &error) {
-                EXPECT_STREQ(error.what(), "doc.json: more than 1000000 JSON values, the most a "
-                                           "document may hold");
+                EXPECT_STREQ(error.what(),
+                             "doc.json: more than 1000000 JSON values, the most a "
+                             "document may hold");
                 throw;
             }
         },
@@ -376,14 +379,25 @@ TEST(Documents, WhatNoRealHostWouldHoldLoadsWithAWarningForEach) {
     };
     const auto systems = [](Json &d, std::initializer_list<int> starts) {
         d["systems"] = Json::array();
-        for (int start : starts) d["systems"].push_back({{"firstMeasure", start}, {"leftIndent", 0}});
+        for (int start : starts)
+            d["systems"].push_back({{"firstMeasure", start}, {"leftIndent", 0}});
     };
     const Case cases[] = {
-        {"as a host holds it", [&](Json &d) { systems(d, {4, 5}); }, {}},
-        {"beyond the last measure and negative", [&](Json &d) { systems(d, {4, 6, -1}); },
+        {"as a host holds it",
+         [&](Json &d) {
+             systems(d, {4, 5});
+         },
+         {}},
+        {"beyond the last measure and negative",
+         [&](Json &d) {
+             systems(d, {4, 6, -1});
+         },
          {"/systems/1/firstMeasure: system 2 starts at measure 6, beyond the last measure (5)",
           "/systems/2/firstMeasure: system 3 starts at measure -1, which is negative"}},
-        {"two at one measure, then one before", [&](Json &d) { systems(d, {5, 5, 4}); },
+        {"two at one measure, then one before",
+         [&](Json &d) {
+             systems(d, {5, 5, 4});
+         },
          {"/systems/1/firstMeasure: system 2 starts at measure 5, as system 1 does",
           "/systems/2/firstMeasure: system 3 starts at measure 4, before system 2 (measure 5)"}},
         {"laid out later, or never",
@@ -393,13 +407,16 @@ TEST(Documents, WhatNoRealHostWouldHoldLoadsWithAWarningForEach) {
          },
          {"/systems/1/firstMeasure: system 2 is not laid out and has no layoutFirstMeasure for "
           "the host to lay it out at"}},
-        {"no such part", [&](Json &d) {
+        {"no such part",
+         [&](Json &d) {
              systems(d, {4});
              d["currentPart"] = -1;
          },
          {"/currentPart: part -1 cannot exist: 0 is the score, and parts count from 1"}},
         {"more of a kind than are shown",
-         [&](Json &d) { systems(d, {-1, -2, -3, -4, -5, -6, -7}); },
+         [&](Json &d) {
+             systems(d, {-1, -2, -3, -4, -5, -6, -7});
+         },
          {"/systems/0/firstMeasure: system 1 starts at measure -1, which is negative",
           "/systems/1/firstMeasure: system 2 starts at measure -2, which is negative",
           "/systems/2/firstMeasure: system 3 starts at measure -3, which is negative",
@@ -411,7 +428,9 @@ TEST(Documents, WhatNoRealHostWouldHoldLoadsWithAWarningForEach) {
              systems(d, {4});
              Bytes raw(28, 0);
              raw[8] = 9;  // the first measure
-             d["records"][0] = {{"tag", "SOSS"}, {"item", 3}, {"inci", 0},
+             d["records"][0] = {{"tag", "SOSS"},
+                                {"item", 3},
+                                {"inci", 0},
                                 {"bytes", standin::FormatByteText(raw)}};
          },
          {"/records/0/bytes: system 3 comes after a gap (there is no system 2): a host numbers "
@@ -471,13 +490,13 @@ TEST(Documents, ADiffNamesEachFieldThatDiffersAndEachByteByItsOffset) {
              d["systems"][1].erase("layoutFirstMeasure");
              d["measures"][0]["fullNames"] = false;
          },
-         {"page format of the parts: firstSystemIndent: 72 -> 73",
-          "system 2: leftIndent: -20 -> 0", "system 2: layoutFirstMeasure: 5 -> none",
-          "measure 4: fullNames: true -> false"}},
+         {"page format of the parts: firstSystemIndent: 72 -> 73", "system 2: leftIndent: -20 -> 0",
+          "system 2: layoutFirstMeasure: 5 -> none", "measure 4: fullNames: true -> false"}},
         {"raw bytes, not the named ones",
          [](Json &d) {
-             d["systems"][0]["bytes"] = "01 03 .. .. 00 00 00 00 .. .. 00 00 00 00 00 00 00 00 "
-                                        "00 00 00 00 00 00 00 00 01 00";
+             d["systems"][0]["bytes"] =
+                 "01 03 .. .. 00 00 00 00 .. .. 00 00 00 00 00 00 00 00 "
+                 "00 00 00 00 00 00 00 00 01 00";
              d["records"][2]["bytes"] = "00 00 60 0c 00 00 90 09 64 00 70 fe";
              d["records"][0]["bytes"] = "01 02";
          },
@@ -518,7 +537,9 @@ TEST(ByteText, ReadsHexAndNamedBytesAndWritesThemBack) {
     EXPECT_EQ(standin::ParseByteText("0a\v0b\f0c\r\n").bytes, (Bytes{0x0A, 0x0B, 0x0C}));
     // Characters that cannot be seen are named.
     const std::pair<const char *, const char *> unseen[] = {
-        {"00\xC2\xA0" "01", "byte 0 holds U+00A0"},
+        {"00\xC2\xA0"
+         "01",
+         "byte 0 holds U+00A0"},
         {"00 01\xE3\x80\x80", "byte 1 holds U+3000"},
         {"00 \x01", "byte 1 holds U+0001"},
         {"00 0\xF0\x9F\x8E\xB5", "byte 1 holds U+1F3B5"},

@@ -38,7 +38,7 @@ TEST(StandinHost, ServesOneMeasureInBothLayoutsAndKeepsTheLongOnesExtraBytes) {
     int32_t size = sizeof buffer;
     ASSERT_EQ(host.LoadEData(hostdata::kMeasureTag, &key, buffer, &size, kShortVersion), 1);
     EXPECT_EQ(size, 26);
-    EXPECT_EQ(buffer[4], 9);   // long offset 8 is short offset 4
+    EXPECT_EQ(buffer[4], 9);  // long offset 8 is short offset 4
     EXPECT_EQ(buffer[25], 30);
 
     hostdata::WriteU16(buffer, 10, 0x0050);  // barline word of the short layout
@@ -68,7 +68,8 @@ TEST(StandinHost, UpdateLayoutFillsOnlySystemsNotYetLaidOut) {
 TEST(StandinHost, AnInjectedFailureChangesNothingAndIsTraced) {
     Host host;
     host.Records().Put({hostdata::kStaffSystemTag, 1, 0}, Bytes(28, 1));
-    host.FailCallsWhere([](const standin::HostCall &call) { return call.function == "FX_SaveEData"; });
+    host.FailCallsWhere(
+        [](const standin::HostCall &call) { return call.function == "FX_SaveEData"; });
     FxDataKey key{1, 0};
     const Bytes zeros(28, 0);
     EXPECT_EQ(host.SaveEData(hostdata::kStaffSystemTag, &key, zeros.data(), 28, 0x19000000), 0);

@@ -53,18 +53,21 @@ std::string LoadFailure(const std::vector<uint8_t> &bytes) {
 // header", "Windows error 193") do not say what is wrong.
 TEST(Plugin, AModuleForAnotherSystemIsNamedForWhatItIs) {
 #if defined(_WIN32)
-    const std::string build = "but this FINALE.EXE is the Windows build, which loads only "
-                              "64-bit Windows modules";
+    const std::string build =
+        "but this FINALE.EXE is the Windows build, which loads only "
+        "64-bit Windows modules";
     EXPECT_EQ(LoadFailure(WindowsHeaders(0x014C)), "is a 32-bit Windows module, " + build);
 #else
-    const std::string build = "but this FINALE.EXE is the Linux build, which loads only "
-                              "64-bit Linux shared objects";
+    const std::string build =
+        "but this FINALE.EXE is the Linux build, which loads only "
+        "64-bit Linux shared objects";
     EXPECT_EQ(LoadFailure(WindowsHeaders(0x8664)), "is a 64-bit Windows module, " + build);
     EXPECT_EQ(LoadFailure(WindowsHeaders(0xAA64)),
               "is a Windows module for another processor, " + build);
 #endif
     EXPECT_EQ(LoadFailure(LinuxHeaders(1)), "is a 32-bit Linux shared object, " + build);
-    EXPECT_EQ(LoadFailure(std::vector<uint8_t>(0x100, 'x')).rfind("is not a loadable plug-in module (", 0),
+    EXPECT_EQ(LoadFailure(std::vector<uint8_t>(0x100, 'x'))
+                  .rfind("is not a loadable plug-in module (", 0),
               0u);
 }
 

@@ -58,7 +58,8 @@ TEST(RecordingReader, TakesAWholeRecordingExactly) {
     const standin::HostCall &next = recording.calls[2].call;
     EXPECT_EQ(next.ToString(), "FX_NextEData 'SOSS' (1,0)->(2,0) v=0x19000000 -> 1");
     const standin::RecordedCall &measure = recording.calls[20];
-    EXPECT_EQ(measure.call.ToString(), "FX_LoadEData 'SOMS' (2,0) room 30 v=0x12000000 -> 1 size 30");
+    EXPECT_EQ(measure.call.ToString(),
+              "FX_LoadEData 'SOMS' (2,0) room 30 v=0x12000000 -> 1 size 30");
     EXPECT_TRUE(measure.bytesKnown);
     ASSERT_EQ(measure.call.data.size(), 30u);
     EXPECT_EQ(measure.call.data[14], 0x50);
@@ -86,15 +87,17 @@ TEST(RecordingReader, RefusesWhatIsNoRecordingOfThisFormat) {
     EXPECT_EQ(Changed([](Json &r) { r["format"] = "something else"; }),
               "r.json: not a recording of the Karvo Indent System plug-in (its format is "
               "\"something else\")");
-    EXPECT_EQ(Changed([](Json &r) { r.erase("formatVersion"); }), "r.json: /formatVersion: missing");
+    EXPECT_EQ(Changed([](Json &r) { r.erase("formatVersion"); }),
+              "r.json: /formatVersion: missing");
     EXPECT_EQ(Refusal("[1]\n"), "r.json: /: expected a recording (an object), found a list");
 }
 
 TEST(RecordingReader, RefusesAnIncompleteRecordingSayingWhy) {
     EXPECT_EQ(Changed([](Json &r) {
                   r["complete"] = false;
-                  r["incomplete"] = "the recording reached its bound of 16 MiB: the calls after "
-                                    "call 20 are not in it";
+                  r["incomplete"] =
+                      "the recording reached its bound of 16 MiB: the calls after "
+                      "call 20 are not in it";
               }),
               "r.json: incomplete: the recording reached its bound of 16 MiB: the calls after "
               "call 20 are not in it; only a whole recording can be replayed or imported");
@@ -134,11 +137,11 @@ TEST(RecordingReader, RefusesCallsNoModuleCouldHaveMade) {
               "r.json: /calls/1/tag: not a key of a recording");
     EXPECT_EQ(Changed([](Json &r) { r["calls"][0].erase("handedBack"); }),
               "r.json: /calls/0/handedBack: missing");
-    EXPECT_EQ(Changed([](Json &r) { r["calls"][0]["key"] = Json::array({1, 40000}); }),
-              "r.json: /calls/0/key/1: expected a 16-bit signed number, found 40000");
     EXPECT_EQ(Changed([](Json &r) {
-                  r["calls"][2]["key"] = nullptr;
+                  r["calls"][0]["key"] = Json::array({1, 40000});
               }),
+              "r.json: /calls/0/key/1: expected a 16-bit signed number, found 40000");
+    EXPECT_EQ(Changed([](Json &r) { r["calls"][2]["key"] = nullptr; }),
               "r.json: /calls/2/keyAfter: a key after a call that had none");
     EXPECT_EQ(Changed([](Json &r) { r["calls"][0]["room"] = nullptr; }),
               "r.json: /calls/0/size: a size reported without a room offered");

@@ -29,7 +29,8 @@ standin::RecordStore Document() {
     for (int16_t number = 2; number <= 9; ++number) {
         if (number == 8) continue;
         Bytes measure(standin::fields::kMeasureSize, 0);
-        if (number == 4) hostdata::WriteU16(measure.data(), standin::fields::kMeasureBarline, 0x0050);
+        if (number == 4)
+            hostdata::WriteU16(measure.data(), standin::fields::kMeasureBarline, 0x0050);
         if (number == 5 || number == 7) {
             hostdata::WriteU16(measure.data(), standin::fields::kMeasureFlags, 0x0800);
         }
@@ -71,10 +72,15 @@ TEST(IndentReasons, EachSystemGetsTheReasonTheCommandsRuleGivesIt) {
     noSelection.selection.reset();
     const Case cases[] = {
         {"no selection", noSelection, 5, "not-selected", 0, "no selection", std::nullopt},
-        {"outside the selection", {kFinalBarlines, true, standin::MeasureRange{6, 9}, false}, 5,
-         "not-selected", 0, "not in the selection", std::nullopt},
-        {"first of the piece", Rule(kFinalBarlines), 1, "first-measure", 1, "the first measure of the piece",
-         kFirstSystemIndent},
+        {"outside the selection",
+         {kFinalBarlines, true, standin::MeasureRange{6, 9}, false},
+         5,
+         "not-selected",
+         0,
+         "not in the selection",
+         std::nullopt},
+        {"first of the piece", Rule(kFinalBarlines), 1, "first-measure", 1,
+         "the first measure of the piece", kFirstSystemIndent},
         {"after a final barline", Rule(kFinalBarlines), 5, "final-barline", 4,
          "the final barline at measure 4", kFirstSystemIndent},
         {"after another barline", Rule(kFinalBarlines), 6, "no-final-barline", 5,
@@ -83,16 +89,21 @@ TEST(IndentReasons, EachSystemGetsTheReasonTheCommandsRuleGivesIt) {
          "measure 8 could not be read", std::nullopt},
         {"in a part", Rule(kFinalBarlines, true, true), 5, "final-barline", 4,
          "the final barline at measure 4", kPartsFirstSystemIndent},
-        {"not laid out", {kFinalBarlines, true, standin::MeasureRange{0, 9}, false}, 0,
-         "before-first-measure", 0, "starts before measure 1", kSystemIndent},
+        {"not laid out",
+         {kFinalBarlines, true, standin::MeasureRange{0, 9}, false},
+         0,
+         "before-first-measure",
+         0,
+         "starts before measure 1",
+         kSystemIndent},
         {"full names", Rule(kFullNames), 7, "full-names", 7, "the full-names flag at measure 7",
          kFirstSystemIndent},
         {"no full names", Rule(kFullNames), 6, "no-full-names", 6,
          "no full-names flag at measure 6", kSystemIndent},
         {"full names at the first measure", Rule(kFullNames), 1, "first-measure", 1,
          "the first measure of the piece", kFirstSystemIndent},
-        {"full names an older host does not have", Rule(kFullNames, false), 5,
-         "full-names-unknown", 5, "the full-names flag at measure 5, which hosts before 0x10000000 do not have",
+        {"full names an older host does not have", Rule(kFullNames, false), 5, "full-names-unknown",
+         5, "the full-names flag at measure 5, which hosts before 0x10000000 do not have",
          kSystemIndent},
         {"full names of a measure not there", Rule(kFullNames), 8, "measure-unreadable", 8,
          "measure 8 could not be read", std::nullopt},

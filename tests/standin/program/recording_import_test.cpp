@@ -28,9 +28,14 @@ std::string Source(const std::string &path) {
 
 Json Load(const char *tag, int item, const std::string &bytes, int size, int result = 1) {
     const std::size_t room = standin::ParseByteText(bytes).bytes.size();
-    return {{"function", "FX_LoadEData"}, {"tag", tag},  {"key", {item, 0}},
-            {"room", room},              {"version", "0x19000000"},
-            {"result", result},          {"size", size}, {"handedBack", bytes}};
+    return {{"function", "FX_LoadEData"},
+            {"tag", tag},
+            {"key", {item, 0}},
+            {"room", room},
+            {"version", "0x19000000"},
+            {"result", result},
+            {"size", size},
+            {"handedBack", bytes}};
 }
 
 Json Plain(const char *function, int result, Json arguments = nullptr) {
@@ -67,8 +72,8 @@ bool Noted(const standin::ImportedDocument &imported, const std::string &beginni
 
 TEST(RecordingImport, ShowsTheDocumentAsTheHostHeldItBeforeTheCommand) {
     const std::string recordings = KARVO_RECORDINGS;
-    const standin::ImportedDocument imported = standin::ImportDocument(standin::ParseRecording(
-        Source(recordings + "/not_laid_out_full_names.json"), "r.json"));
+    const standin::ImportedDocument imported = standin::ImportDocument(
+        standin::ParseRecording(Source(recordings + "/not_laid_out_full_names.json"), "r.json"));
     const standin::Document example =
         standin::ReadDocumentFile(std::string(KARVO_EXAMPLES) + "/not_laid_out.json");
     const standin::Document &document = imported.document;
@@ -100,8 +105,9 @@ TEST(RecordingImport, ShowsTheDocumentAsTheHostHeldItBeforeTheCommand) {
     EXPECT_EQ(measures, 4u);
     EXPECT_LT(document.records.All().size(), example.records.All().size());
     EXPECT_TRUE(Noted(imported, "the module loaded the measures in the 26-byte layout"));
-    EXPECT_TRUE(Noted(imported, "0 stands for page format values the module never loaded, not "
-                                "from the field: parts systemIndent, parts firstSystemIndent"));
+    EXPECT_TRUE(Noted(imported,
+                      "0 stands for page format values the module never loaded, not "
+                      "from the field: parts systemIndent, parts firstSystemIndent"));
     EXPECT_EQ(imported.notes.size(), 2u);
     EXPECT_NE(document.description.find("It holds only the records the module loaded"),
               std::string::npos);
@@ -113,9 +119,9 @@ TEST(RecordingImport, ShowsTheDocumentAsTheHostHeldItBeforeTheCommand) {
 }
 
 TEST(RecordingImport, TakesEachRecordFromItsFirstLoadUnlessTheCommandWroteItFirst) {
-    const Json save = {{"function", "FX_SaveEData"}, {"tag", "SOSS"},       {"key", {1, 0}},
-                       {"length", 2},               {"version", "0x19000000"}, {"result", 1},
-                       {"handedOver", "05 06"}};
+    const Json save = {
+        {"function", "FX_SaveEData"}, {"tag", "SOSS"}, {"key", {1, 0}},        {"length", 2},
+        {"version", "0x19000000"},    {"result", 1},   {"handedOver", "05 06"}};
     const standin::ImportedDocument imported =
         Imported({save, Load("SOSS", 1, "05 06", 2), Load("ot17", -2, "01 02", 2),
                   Load("ot17", -2, "01 03", 2), Load("ot17", -2, "01 04", 2),
@@ -128,30 +134,36 @@ TEST(RecordingImport, TakesEachRecordFromItsFirstLoadUnlessTheCommandWroteItFirs
     EXPECT_EQ(records.Find({hostdata::OtherTag('9', '9'), -2, 0}), nullptr);
     EXPECT_TRUE(Noted(imported, "the host answered two loads of 'ot17' (-2,0) differently"));
     EXPECT_EQ(std::count_if(imported.notes.begin(), imported.notes.end(),
-                            [](const std::string &note) { return note.find("two loads") != std::string::npos; }),
+                            [](const std::string &note) {
+                                return note.find("two loads") != std::string::npos;
+                            }),
               1);
 }
 
 TEST(RecordingImport, KeepsWhatTheModuleCouldNotLoadAsZerosAndSaysSo) {
-    const standin::ImportedDocument imported =
-        Imported({Load("ot17", -2, "01 02 03 04", 6),
-                  {{"function", "FX_NextEData"}, {"tag", "SOSS"}, {"key", {1, 0}},
-                   {"keyAfter", {2, 0}}, {"version", "0x19000000"}, {"result", 1}}});
+    const standin::ImportedDocument imported = Imported({Load("ot17", -2, "01 02 03 04", 6),
+                                                         {{"function", "FX_NextEData"},
+                                                          {"tag", "SOSS"},
+                                                          {"key", {1, 0}},
+                                                          {"keyAfter", {2, 0}},
+                                                          {"version", "0x19000000"},
+                                                          {"result", 1}}});
     EXPECT_EQ(*imported.document.records.Find({kOt17, -2, 0}), (Bytes{1, 2, 3, 4, 0, 0}));
-    EXPECT_TRUE(Noted(imported, "the module loaded only the first 4 of the 6 bytes of 'ot17' "
-                                "(-2,0); the rest are 0 here"));
-    EXPECT_TRUE(Noted(imported, "the host holds records the module stepped to but never loaded, "
-                                "absent here: 'SOSS' (2,0)"));
+    EXPECT_TRUE(Noted(imported,
+                      "the module loaded only the first 4 of the 6 bytes of 'ot17' "
+                      "(-2,0); the rest are 0 here"));
+    EXPECT_TRUE(Noted(imported,
+                      "the host holds records the module stepped to but never loaded, "
+                      "absent here: 'SOSS' (2,0)"));
 }
 
 TEST(RecordingImport, TakesThePartTheSlotsAndTheSelection) {
     const auto selection = standin::SelectionRecord({2, 9});
-    const std::string selected =
-        standin::FormatByteText(Bytes(selection.begin(), selection.end()));
-    const standin::ImportedDocument imported = Imported(
-        {Plain("FX_GetCurrentPartID", 3), Plain("FX_GetCurrentPartID", 4),
-         Plain("FX_SlotToInst", 5, {1, 0}), Plain("FX_SlotToInst", 0, {2, 0})},
-        {{"selection", selected}, {"menuIndex", 7}});
+    const std::string selected = standin::FormatByteText(Bytes(selection.begin(), selection.end()));
+    const standin::ImportedDocument imported =
+        Imported({Plain("FX_GetCurrentPartID", 3), Plain("FX_GetCurrentPartID", 4),
+                  Plain("FX_SlotToInst", 5, {1, 0}), Plain("FX_SlotToInst", 0, {2, 0})},
+                 {{"selection", selected}, {"menuIndex", 7}});
     EXPECT_EQ(imported.document.currentPart, 3);
     EXPECT_EQ(imported.document.slots, (std::map<uint16_t, int16_t>{{1, 5}}));
     EXPECT_EQ(imported.menuIndex, 7);
@@ -169,8 +181,9 @@ TEST(RecordingImport, TakesThePartTheSlotsAndTheSelection) {
 
     auto negative = selection;
     negative[5] = 0xFF;
-    const standin::ImportedDocument reversed = Imported(
-        Json::array(), {{"selection", standin::FormatByteText(Bytes(negative.begin(), negative.end()))}});
+    const standin::ImportedDocument reversed =
+        Imported(Json::array(),
+                 {{"selection", standin::FormatByteText(Bytes(negative.begin(), negative.end()))}});
     EXPECT_FALSE(reversed.measures);
     EXPECT_TRUE(Noted(reversed, "the selection's measures -254 to 9 cannot be given"));
     EXPECT_NE(reversed.document.description.find("a selection of no measures run can give"),

@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hostdata/data_tag.h"
@@ -17,8 +17,8 @@
 
 namespace {
 
-using standin::MeasureRange;
 using standin::Bytes;
+using standin::MeasureRange;
 using standin::UsageError;
 
 TEST(RunCommand, MeasuresAreARangeOrOneNumber) {
@@ -74,8 +74,8 @@ TEST(RunReport, ScriptsGetEverySystemOrTheChangedOnesWithQuotedFields) {
     std::ostringstream json;
     standin::PrintRunReport(result, standin::ReportFormat::Json, false, json);
     const auto report = nlohmann::json::parse(json.str());
-    EXPECT_EQ(report["command"], nlohmann::json::parse(
-                                     R"({"index": 2, "menuText": null, "offered": false})"));
+    EXPECT_EQ(report["command"],
+              nlohmann::json::parse(R"({"index": 2, "menuText": null, "offered": false})"));
     EXPECT_EQ(report["selection"], nullptr);
     EXPECT_EQ(report["systems"].size(), 2u);
     EXPECT_EQ(report["systemsChanged"], 1);
@@ -142,7 +142,8 @@ TEST(CallTrace, ASaveShowsEachRunOfBytesItChanged) {
     save.data = {1, 3};
     const std::string trace = standin::TraceText({save});
     EXPECT_EQ(trace.rfind("# function 'tag' (item,inci)", 0), 0u);
-    EXPECT_NE(trace.find("FX_SaveEData v=0x00000000 -> 1\n    byte 1: 02 -> 03\n"), std::string::npos);
+    EXPECT_NE(trace.find("FX_SaveEData v=0x00000000 -> 1\n    byte 1: 02 -> 03\n"),
+              std::string::npos);
 }
 
 std::size_t Count(const std::string &text, const std::string &part) {
@@ -165,10 +166,10 @@ TEST(SystemsPicture, DrawsEverySystemTwiceMarksTheChangedAndTheSelectedAndExplai
     EXPECT_EQ(Count(svg, "fill=\"#c0392b\">m. 5<"), 1u);  // after, not before
     EXPECT_EQ(Count(svg, "fill=\"#c0392b\">m. 1<"), 0u);
     EXPECT_EQ(Count(svg, "fill=\"#e8f0fa\""), 2u);  // the selected row, and the legend's
-    for (const char *legend : {">red: the command changed the system's left indent<",
-                               ">dashed line: left indent 0<",
-                               ">shaded: in the selection (measures 5 to 12)<",
-                               ">left indents in EVPUs (288 to the inch)"}) {
+    for (const char *legend :
+         {">red: the command changed the system's left indent<", ">dashed line: left indent 0<",
+          ">shaded: in the selection (measures 5 to 12)<",
+          ">left indents in EVPUs (288 to the inch)"}) {
         EXPECT_EQ(Count(svg, legend), 1u) << legend;
     }
 }
@@ -198,8 +199,8 @@ TEST(SystemsPicture, LeavesRoomForLongLabelsAndReasonsAndShowsItsScale) {
         const std::size_t start = svg.find('>', at) + 1;
         const std::string text = svg.substr(start, svg.find('<', start) - start);
         SCOPED_TRACE(text);
-        const bool caption = svg.compare(svg.find('"', svg.find(" fill=", at) + 7) + 1, 14,
-                                         " font-size=\"14") == 0;
+        const bool caption =
+            svg.compare(svg.find('"', svg.find(" fill=", at) + 7) + 1, 14, " font-size=\"14") == 0;
         EXPECT_LE(Attribute(svg, at, "x") + Characters(text) * (caption ? 9 : 7), width);
         if (text.rfind("m. ", 0) != 0) continue;
         // A label ends before its staff starts, however far left that is.
@@ -218,8 +219,8 @@ TEST(SystemsPicture, LeavesRoomForLongLabelsAndReasonsAndShowsItsScale) {
 // The values of every coordinate and size in the picture.
 std::vector<std::string> Coordinates(const std::string &svg) {
     std::vector<std::string> values;
-    for (const char *name : {" x=\"", " y=\"", " x1=\"", " y1=\"", " x2=\"", " y2=\"",
-                             " width=\"", " height=\"", " viewBox=\""}) {
+    for (const char *name : {" x=\"", " y=\"", " x1=\"", " y1=\"", " x2=\"", " y2=\"", " width=\"",
+                             " height=\"", " viewBox=\""}) {
         const std::size_t length = std::string(name).size();
         for (auto at = svg.find(name); at != std::string::npos; at = svg.find(name, at + 1)) {
             values.push_back(svg.substr(at + length, svg.find('"', at + length) - at - length));

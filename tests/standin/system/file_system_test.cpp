@@ -105,8 +105,8 @@ TEST_F(FileSystem, WritingThroughALinkKeepsTheLinkAndMakesATargetThatIsNotThere)
     EXPECT_EQ(fs::status(folder_ / "target.json").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(Read("made.json"), "through leads_nowhere.json");
-    EXPECT_EQ(Held(), (std::set<std::string>{"leads_nowhere.json", "link.json", "made.json",
-                                                "sub", "target.json"}));
+    EXPECT_EQ(Held(), (std::set<std::string>{"leads_nowhere.json", "link.json", "made.json", "sub",
+                                             "target.json"}));
 }
 
 TEST_F(FileSystem, LinksThatLoopAreRefusedAsTheRequestsFault) {

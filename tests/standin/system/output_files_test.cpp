@@ -32,19 +32,26 @@ TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
     const Case cases[] = {
         {"one file twice",
          {{"--output", Path("out.json")}, {"--svg", Path("sub/../out.json")}},
-         "--svg '" + Path("sub/../out.json") + "' is the file --output writes; give each output a file of its own"},
+         "--svg '" + Path("sub/../out.json") +
+             "' is the file --output writes; give each output a file of its own"},
         {"standard output twice",
          {{"--output", "-"}, {"--svg", "-"}},
          "--output and --svg both ask for standard output; give one of them a file"},
-        {"the changed document over the document", {{"--output", Path("doc.json")}},
-         "--output '" + Path("doc.json") + "' is the input document; write elsewhere, or use --in-place to replace it"},
-        {"another output over the document", {{"--trace", Path("doc.json")}},
+        {"the changed document over the document",
+         {{"--output", Path("doc.json")}},
+         "--output '" + Path("doc.json") +
+             "' is the input document; write elsewhere, or use --in-place to replace it"},
+        {"another output over the document",
+         {{"--trace", Path("doc.json")}},
          "--trace '" + Path("doc.json") + "' is the input document; write elsewhere"},
-        {"over the module", {{"--output", Path("module.fxt")}},
+        {"over the module",
+         {{"--output", Path("module.fxt")}},
          "--output '" + Path("module.fxt") + "' is the plug-in module; write elsewhere"},
-        {"a folder", {{"--svg", Path("folder")}},
+        {"a folder",
+         {{"--svg", Path("folder")}},
          "--svg '" + Path("folder") + "' is a folder; name a file in it"},
-        {"in a folder that is not there", {{"--output", Path(sub)}},
+        {"in a folder that is not there",
+         {{"--output", Path(sub)}},
          "--output: cannot write '" + Path(sub) + "': No such file or directory"},
     };
     for (const Case &refused : cases) {
@@ -57,9 +64,9 @@ TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
         }
     }
     EXPECT_NO_THROW(standin::CheckOutputs({{"--in-place", Path("doc.json"), std::string("{}")},
-                                          {"--trace", "-"},
-                                          {"--svg", Path("folder/picture.svg")}},
-                                         inputs));
+                                           {"--trace", "-"},
+                                           {"--svg", Path("folder/picture.svg")}},
+                                          inputs));
     EXPECT_EQ(Held(), (std::set<std::string>{"doc.json", "folder", "module.fxt"}));
 }
 
@@ -97,8 +104,9 @@ TEST_F(OutputFiles, ReadingRefusesWhatIsNotARegularFileOfBoundedSize) {
         {Path("folder"), "a folder, not a file"},
         {Path("none.json"), "No such file or directory"},
         {Path("doc.json"), "larger than the limit of 9 bytes"},
-        {"-", "FINALE.EXE does not read standard input; give the file's path (./- for a file "
-              "named -)"},
+        {"-",
+         "FINALE.EXE does not read standard input; give the file's path (./- for a file "
+         "named -)"},
     };
     for (const auto &[path, reason] : refused) {
         try {
