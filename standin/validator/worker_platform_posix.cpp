@@ -77,10 +77,9 @@ void OnFault(int number, siginfo_t *info, void *context) {
         Dl_info found{};
         const auto instruction = static_cast<uintptr_t>(machine->gregs[REG_RIP]);
         // dladdr takes the faulting instruction's address as a pointer.
-        if (number != SIGABRT &&
-            dladdr(reinterpret_cast<void *>(instruction), &found) !=
-                0 &&  // NOLINT(performance-no-int-to-ptr)
-            found.dli_fname != nullptr) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
+        const auto *const address = reinterpret_cast<const void *>(instruction);
+        if (number != SIGABRT && dladdr(address, &found) != 0 && found.dli_fname != nullptr) {
             facts.module = BaseName(found.dli_fname);
             facts.offset = instruction - reinterpret_cast<uintptr_t>(found.dli_fbase);
             facts.symbol = found.dli_sname;
