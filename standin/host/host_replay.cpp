@@ -110,7 +110,7 @@ std::string ReplayDifference(const Host &document, const Host &byCommand) {
     byReplay.ClearTrace();
     byReplay.SetTracing(true);
     replay.Run(byReplay);
-    const std::string difference = TraceDifference(byCommand.Trace(), byReplay.Trace());
+    std::string difference = TraceDifference(byCommand.Trace(), byReplay.Trace());
     if (!difference.empty()) return difference;
     if (byCommand.Records().All() != byReplay.Records().All()) {
         return "the replay left another document than the command";
