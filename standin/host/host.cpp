@@ -36,6 +36,18 @@ HostCall KeyedCall(const char *function, uint32_t tag, const FxDataKey *key, uin
     return call;
 }
 
+// A call that hands the host a buffer to store: its length noted and, where
+// the arguments name bytes at all, those bytes copied. False where they name
+// none, a call the host refuses.
+bool WritingCall(HostCall &call, const FxDataKey *key, const void *buffer, int32_t length) {
+    call.hasLength = true;
+    call.length = length;
+    if (key == nullptr || buffer == nullptr || length < 0) return false;
+    const auto *bytes = static_cast<const uint8_t *>(buffer);
+    call.data.assign(bytes, bytes + length);
+    return true;
+}
+
 void NoteKeyOut(HostCall &call, const FxDataKey &key) {
     call.itemOut = static_cast<int16_t>(key.item);
     call.inciOut = static_cast<int16_t>(key.inci);
@@ -103,12 +115,7 @@ int16_t Host::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *siz
 int16_t Host::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                         uint32_t version) {
     HostCall call = KeyedCall("FX_SaveEData", tag, key, version);
-    call.hasLength = true;
-    call.length = length;
-    if (key == nullptr || buffer == nullptr || length < 0)
-        return static_cast<int16_t>(Record(call));
-    const auto *bytes = static_cast<const uint8_t *>(buffer);
-    call.data.assign(bytes, bytes + length);
+    if (!WritingCall(call, key, buffer, length)) return static_cast<int16_t>(Record(call));
     if (ShouldFail(call)) return static_cast<int16_t>(Record(call));
     const RecordKey recordKey = KeyOf(tag, *key);
     if (const Bytes *earlier = tracing_ ? records_.Find(recordKey) : nullptr) {
@@ -128,12 +135,7 @@ int16_t Host::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_
 int16_t Host::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                           uint32_t version) {
     HostCall call = KeyedCall("FX_CreateEData", tag, key, version);
-    call.hasLength = true;
-    call.length = length;
-    if (key == nullptr || buffer == nullptr || length < 0)
-        return static_cast<int16_t>(Record(call));
-    const auto *bytes = static_cast<const uint8_t *>(buffer);
-    call.data.assign(bytes, bytes + length);
+    if (!WritingCall(call, key, buffer, length)) return static_cast<int16_t>(Record(call));
     const auto item = records_.NextFreeItem(tag);
     if (!item || ShouldFail(call)) return static_cast<int16_t>(Record(call));
     key->item = static_cast<uint16_t>(*item);
