@@ -115,8 +115,9 @@ int16_t Host::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *siz
 int16_t Host::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                         uint32_t version) {
     HostCall call = KeyedCall("FX_SaveEData", tag, key, version);
-    if (!WritingCall(call, key, buffer, length)) return static_cast<int16_t>(Record(call));
-    if (ShouldFail(call)) return static_cast<int16_t>(Record(call));
+    if (!WritingCall(call, key, buffer, length) || ShouldFail(call)) {
+        return static_cast<int16_t>(Record(call));
+    }
     const RecordKey recordKey = KeyOf(tag, *key);
     if (const Bytes *earlier = tracing_ ? records_.Find(recordKey) : nullptr) {
         call.replaced = true;

@@ -31,10 +31,8 @@ std::string ModuleKind(const std::string &path) {
     }
     const auto *head = reinterpret_cast<const uint8_t *>(file.data());
     if (file.size() < 64) return "";
-    if (std::memcmp(head,
-                    "\x7F"
-                    "ELF",
-                    4) == 0) {
+    constexpr uint8_t kElfMagic[4] = {0x7F, 'E', 'L', 'F'};
+    if (std::memcmp(head, kElfMagic, sizeof kElfMagic) == 0) {
         return head[kElfClass] == 2 ? "a 64-bit Linux shared object"
                                     : "a 32-bit Linux shared object";
     }

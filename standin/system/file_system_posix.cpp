@@ -227,8 +227,8 @@ void ReplacementFile::CommitIfStill(const std::string &wasRead) {
     while (flock(file.Get(), LOCK_EX) != 0) {
         if (errno != EINTR) throw WriteError(name_, errno);
     }
-    struct stat locked {
-    }, now{};
+    struct stat locked = {};
+    struct stat now = {};
     std::string holds;
     const bool same = fstat(file.Get(), &locked) == 0 && stat(target_.c_str(), &now) == 0 &&
                       locked.st_dev == now.st_dev && locked.st_ino == now.st_ino &&

@@ -73,11 +73,13 @@ void RequireLimit(long long seconds, const char *option) {
     }
 }
 
-void RequireSound(const ValidateRequest &request) {
+// Throws UsageError for a request that cannot run; gives the report's format.
+ReportFormat RequireSound(const ValidateRequest &request) {
     if (request.level < kLowestLevel || request.level > kHighestLevel) {
         throw UsageError("level " + std::to_string(request.level) + " is not a level (1 to 5)");
     }
-    if (!FindChoice(kReportFormats, request.format)) {
+    const std::optional<ReportFormat> format = FindChoice(kReportFormats, request.format);
+    if (!format) {
         throw UsageError("format '" + request.format + "' is not " +
                          ChoiceNames(kReportFormats, " or "));
     }
@@ -90,8 +92,7 @@ void RequireSound(const ValidateRequest &request) {
     if (request.from && request.onlyCase.empty()) {
         throw UsageError("--from needs --case: it runs the cases before that one with it");
     }
-    if (IsStandardOutput(request.trace) &&
-        FindChoice(kReportFormats, request.format) == ReportFormat::Json) {
+    if (IsStandardOutput(request.trace) && *format == ReportFormat::Json) {
         throw UsageError(
             "--trace - would mix the calls into the JSON report; write them to a file");
     }
@@ -104,6 +105,7 @@ void RequireSound(const ValidateRequest &request) {
                          (module.folder ? "a folder" : "not a regular file") +
                          ", not a plug-in module");
     }
+    return *format;
 }
 
 // The host programs that each lack one function are part of the validator:
@@ -144,7 +146,7 @@ int Validate(const ValidateRequest &request, const Streams &streams) {
         }
         RunWorker(work);
     }
-    RequireSound(request);
+    const ReportFormat format = RequireSound(request);
     const Selected selected = SelectChecks(request);
     std::vector<Output> outputs;
     if (!request.trace.empty()) outputs.push_back({"--trace", request.trace});
@@ -194,7 +196,7 @@ int Validate(const ValidateRequest &request, const Streams &streams) {
         request.caseLimit,
         request.runLimit};
     std::ostringstream report;
-    if (FindChoice(kReportFormats, request.format) == ReportFormat::Json) {
+    if (format == ReportFormat::Json) {
         WriteJsonReport(heading, results, notRun, report);
     } else {
         WriteTextReport(heading, results, notRun, report);
