@@ -9,7 +9,7 @@
 #include "framework/fc_region.h"
 #include "framework/fc_staffsystem.h"
 #include "hostdata/host_calls.h"
-#include "hostdata/host_version.h"
+#include "shell/first_system_rules.h"
 
 namespace shell {
 namespace {
@@ -62,34 +62,6 @@ std::vector<SystemStart> SystemsBeginningIn(const FCStaffSystems &systems, int32
                              }),
                  starts.end());
     return starts;
-}
-
-// Whether a system beginning at a measure counts as a first system; unknown
-// when the measure that decides it could not be loaded, or lacks the word
-// that decides it, and the system is then left as it is rather than
-// indented from stale or empty data.
-enum class Choice { FirstSystem, OtherSystem, Unknown };
-
-Choice ChooseAfterFinalBarline(FCMeasure &measure, int32_t firstMeasure) {
-    if (firstMeasure <= 1) return firstMeasure == 1 ? Choice::FirstSystem : Choice::OtherSystem;
-    if (!measure.LoadItem(static_cast<uint16_t>(firstMeasure - 1)) || !measure.HoldsBarline()) {
-        return Choice::Unknown;
-    }
-    return measure.BarlineStyle() == FCMeasure::kFinalBarlineStyle ? Choice::FirstSystem
-                                                                   : Choice::OtherSystem;
-}
-
-// The measure is loaded as for every system, but its flag decides only on
-// hosts that know it and for systems other than the one at measure 1; only
-// there does a measure that could not be read leave the system as it is.
-Choice ChooseForFullNames(FCMeasure &measure, int32_t firstMeasure) {
-    const bool loaded = firstMeasure != 0 && measure.LoadItem(static_cast<uint16_t>(firstMeasure));
-    const bool hostKnowsFullNames = hostdata::HostVersion() >= hostdata::kFullNamesHostVersion;
-    if (firstMeasure == 0 || firstMeasure == 1 || !hostKnowsFullNames) {
-        return firstMeasure == 1 ? Choice::FirstSystem : Choice::OtherSystem;
-    }
-    if (!loaded || !measure.HoldsFlags()) return Choice::Unknown;
-    return measure.ShowsFullNames() ? Choice::FirstSystem : Choice::OtherSystem;
 }
 
 // A rule added to FirstSystemRule without its case here is a compile warning.

@@ -8,26 +8,13 @@ set(RECORDED ${CMAKE_CURRENT_BINARY_DIR}/recorded)
 set(MINIMAL_RECORDING ${PROJECT_SOURCE_DIR}/tests/standin/recordings/minimal_final_barlines.json)
 
 # A module with one decision changed: a system after a final barline gets
-# the system indent, every other one the first-system indent.
-set(changed_source ${CMAKE_CURRENT_BINARY_DIR}/changed_decision/indent_command.cpp)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/shell/indent_command.cpp)
-file(READ ${PROJECT_SOURCE_DIR}/shell/indent_command.cpp source)
-set(decision "== FCMeasure::kFinalBarlineStyle ? Choice::FirstSystem")
-string(FIND "${source}" "${decision}" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "shell/indent_command.cpp no longer holds '${decision}', "
-    "which the changed-decision module changes")
-endif()
-string(REPLACE "${decision}" "!= FCMeasure::kFinalBarlineStyle ? Choice::FirstSystem"
-  source "${source}")
-file(CONFIGURE OUTPUT ${changed_source} CONTENT "${source}" @ONLY)
-get_target_property(shell_sources karvo_shell SOURCES)
-list(FILTER shell_sources EXCLUDE REGEX "indent_command")
-list(TRANSFORM shell_sources PREPEND ${PROJECT_SOURCE_DIR}/shell/)
-add_library(changed_decision_module MODULE ${shell_sources} ${changed_source})
+# the system indent, every other one the first-system indent. It is the
+# plug-in's own objects, but for its rule, which changed_final_barline_rule.cpp
+# gives instead.
+add_library(changed_decision_module MODULE
+  $<FILTER:$<TARGET_OBJECTS:karvo_shell>,EXCLUDE,rule_after_final_barline>
+  ${CMAKE_CURRENT_SOURCE_DIR}/changed_final_barline_rule.cpp)
 karvo_plugin_code(changed_decision_module)
-target_include_directories(changed_decision_module PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(changed_decision_module PRIVATE
   karvo_framework karvo_hostdata karvo_platform karvo_platform_files)
 set_target_properties(changed_decision_module PROPERTIES PREFIX "" SUFFIX ".fxt"
