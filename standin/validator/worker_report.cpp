@@ -100,7 +100,7 @@ std::string KeptOutput::Text() const {
 }
 
 WorkerReport::WorkerReport(std::chrono::seconds caseLimit)
-    : caseLimit_(caseLimit), deadline_(Clock::now() + caseLimit) {}
+    : caseLimit_(caseLimit), deadline_(Clock::now() + std::max(caseLimit, kDefaultCaseLimit)) {}
 
 void WorkerReport::TakeOutput(const char *bytes, std::size_t count) { printed_.Take(bytes, count); }
 

@@ -50,7 +50,11 @@ private:
 
 class WorkerReport {
 public:
-    // A case has `caseLimit` from its start; listing the cases, too.
+    // A case has `caseLimit` from its start, and so has the worker's end
+    // after its last case. The worker's start, up to its first case (the
+    // system starting the program, the module loading, the cases listed),
+    // has the default limit when `caseLimit` is shorter: a short limit
+    // asked for the cases does not make a slow start a hang.
     explicit WorkerReport(std::chrono::seconds caseLimit);
 
     void TakeLine(const std::string &line);

@@ -19,6 +19,7 @@
 #include "standin/host/host_replay.h"
 #include "tests/bench/heap_accounting.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -163,14 +164,8 @@ public:
     // A folder of its own, so that two benchmarks running at once do not
     // empty each other's.
     RecordingFolder() {
-        const std::filesystem::path base = std::filesystem::temp_directory_path();
-        for (int attempt = 0;; ++attempt) {
-            path_ = base / ("karvo-bench-recordings-" + std::to_string(attempt));
-            if (std::filesystem::create_directory(path_)) break;
-        }
         for (int number = 1; number <= 49; ++number) std::ofstream(path_ / Name(number)) << "{}";
     }
-    ~RecordingFolder() { std::filesystem::remove_all(path_); }
 
     std::string Path() const { return path_.string(); }
 
@@ -189,7 +184,8 @@ private:
         return "karvo-indent-" + std::string(10 - digits.size(), '0') + digits + ".json";
     }
 
-    std::filesystem::path path_;
+    scratch::Folder folder_;
+    const std::filesystem::path path_ = folder_.Path();
 };
 
 // The command with recording on, side by side with it off: what a user who

@@ -2,8 +2,6 @@
 // variable that turns recording on, and a disk that is nearly full.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +14,8 @@
 #include <windows.h>
 #else
 #include <sys/resource.h>
+#include <unistd.h>
+
 #include <csignal>
 #endif
 
@@ -26,12 +26,18 @@ namespace fs = std::filesystem;
 // A new empty folder, removed with all it holds when the test ends.
 class Folder {
 public:
+    // Named for the process and numbered within it: test programs run side
+    // by side, each making and removing folders of its own.
     Folder() {
         const fs::path base = fs::temp_directory_path();
-        for (int i = 0;; ++i) {
-            path_ =
-                base / ("karvo-scratch-" + std::to_string(std::rand()) + "-" + std::to_string(i));
-            if (fs::create_directory(path_)) break;
+        const std::string process = std::to_string(ProcessId());
+        for (unsigned i = 0;; ++i) {
+            path_ = base / ("karvo-scratch-" + process + "-" + std::to_string(i));
+            std::error_code error;
+            if (fs::create_directory(path_, error)) break;
+            if (error && error != std::errc::file_exists) {
+                throw fs::filesystem_error("no scratch folder", path_, error);
+            }
         }
     }
     ~Folder() {
@@ -63,6 +69,13 @@ public:
     }
 
 private:
+    static unsigned long ProcessId() {
+#if defined(_WIN32)
+        return GetCurrentProcessId();
+#else
+        return static_cast<unsigned long>(getpid());
+#endif
+    }
     fs::path path_;
 };
 

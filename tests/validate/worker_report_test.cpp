@@ -211,6 +211,25 @@ TEST(WorkerReport, MalformedLinesChangeNothing) {
     EXPECT_TRUE(settled.result.Passed());
 }
 
+// Deadlines are compared with the time around their making: no waiting.
+TEST(WorkerReport, AShortCaseLimitLeavesTheWorkersStartTheDefaultLimit) {
+    const Clock::time_point before = Clock::now();
+    WorkerReport report(std::chrono::seconds(2));
+    EXPECT_GE(report.Deadline(), before + kDefaultCaseLimit);
+    report.TakeLine("cases 1");
+    EXPECT_GE(report.Deadline(), before + kDefaultCaseLimit) << "listing is part of the start";
+    report.TakeLine("begin 0");
+    EXPECT_LE(report.Deadline(), Clock::now() + std::chrono::seconds(2));
+    report.TakeLine("pass 0");
+    EXPECT_LE(report.Deadline(), Clock::now() + std::chrono::seconds(2));
+}
+
+TEST(WorkerReport, ALongCaseLimitIsTheWorkersStartsToo) {
+    const Clock::time_point before = Clock::now();
+    const WorkerReport report(std::chrono::seconds(60));
+    EXPECT_GE(report.Deadline(), before + std::chrono::seconds(60));
+}
+
 TEST(KeptOutput, KeepsTheFirstAndLastBytesOfMuchOutputOnOneLine) {
     KeptOutput kept;
     const std::string chunk(65536, 'x');

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hostdata/record_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -35,7 +36,8 @@ std::vector<uint8_t> LinuxHeaders(uint8_t elfClass) {
 }
 
 std::string LoadFailure(const std::vector<uint8_t> &bytes) {
-    const fs::path path = fs::temp_directory_path() / "standin_plugin_test_module.fxt";
+    const scratch::Folder folder;
+    const fs::path path = folder.Path() / "module.fxt";
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char *>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
@@ -45,7 +47,6 @@ std::string LoadFailure(const std::vector<uint8_t> &bytes) {
     } catch (const standin::UsageError &error) {
         message = error.what();
     }
-    fs::remove(path);
     return message.substr(message.find("' ") + 2);
 }
 

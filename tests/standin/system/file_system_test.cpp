@@ -15,7 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "standin/system/errors.h"
@@ -123,6 +124,20 @@ TEST_F(FileSystem, LinksThatLoopAreRefusedAsTheRequestsFault) {
     EXPECT_EQ(Held(), (std::set<std::string>{"one", "two"}));
 }
 
+// Whether some process or thread waits for the flock() lock on a file: the
+// kernel lists each waiter in /proc/locks, "-> FLOCK ..." with the file's
+// device and inode.
+bool SomeoneWaitsToLock(ino_t inode) {
+    std::ifstream locks("/proc/locks");
+    const std::string file = ":" + std::to_string(inode) + " ";
+    for (std::string line; std::getline(locks, line);) {
+        if (line.find("-> FLOCK") != std::string::npos && line.find(file) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // One FINALE.EXE replacing the file holds its lock; another waits, and then
 // finds the file it locked replaced: its own change would undo the first.
 TEST_F(FileSystem, AReplacementWaitingForTheLockFindsTheFileReplacedMeanwhile) {
@@ -130,7 +145,11 @@ TEST_F(FileSystem, AReplacementWaitingForTheLockFindsTheFileReplacedMeanwhile) {
     Put("other.json", "as read");
     const int locked = open(Path("doc.json").c_str(), O_RDONLY);
     ASSERT_EQ(flock(locked, LOCK_EX), 0);
+    struct stat lockedFile = {};
+    ASSERT_EQ(fstat(locked, &lockedFile), 0);
+    ASSERT_TRUE(std::ifstream("/proc/locks").good()) << "the kernel lists no locks here";
     bool refused = false;
+    std::atomic<bool> ended{false};
     std::thread second([&] {
         standin::ReplacementFile file(Path("doc.json"));
         file.Write("second");
@@ -139,8 +158,14 @@ TEST_F(FileSystem, AReplacementWaitingForTheLockFindsTheFileReplacedMeanwhile) {
         } catch (const standin::FileError &) {
             refused = true;
         }
+        ended = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // The second waits for the lock before the first goes on.
+    while (!ended && !SomeoneWaitsToLock(lockedFile.st_ino)) std::this_thread::yield();
+    if (ended) {
+        second.join();
+        FAIL() << "the second replacement did not wait for the lock";
+    }
     // The first puts a file of the same content in place, and lets go.
     fs::rename(folder_ / "other.json", folder_ / "doc.json");
     close(locked);
