@@ -35,7 +35,7 @@ constexpr std::size_t kSystemSize = 28;
 constexpr std::size_t kLeftIndent = 2;
 constexpr uint16_t kIndent = 72;
 constexpr std::size_t kSelectionFirstMeasure = 4;
-constexpr std::size_t kSelectionLastMeasure = 14;
+[[maybe_unused]] constexpr std::size_t kSelectionLastMeasure = 14;
 constexpr const char *kTexts[] = {"Small Indent", "Indents the first system.",
                                   "Small/Indent First"};
 
@@ -48,8 +48,8 @@ Function HostFunction(const char *name) {
 // What a faulty module does to the process, on each system; each build
 // of the module uses some of it.
 #if defined(_WIN32)
-constexpr const char *kNullDevice = "NUL";
-constexpr const char *kAnotherLocale = "German";
+[[maybe_unused]] constexpr const char *kNullDevice = "NUL";
+[[maybe_unused]] constexpr const char *kAnotherLocale = "German";
 [[maybe_unused]] void Pause(unsigned milliseconds) { Sleep(milliseconds); }
 [[maybe_unused]] void GoToTheRootFolder() { SetCurrentDirectoryA("C:\\"); }
 [[maybe_unused]] void StartThread(void (*run)(void *), void *argument) {
@@ -92,8 +92,8 @@ constexpr const char *kAnotherLocale = "German";
     }
 }
 #else
-constexpr const char *kNullDevice = "/dev/null";
-constexpr const char *kAnotherLocale = "C.UTF-8";
+[[maybe_unused]] constexpr const char *kNullDevice = "/dev/null";
+[[maybe_unused]] constexpr const char *kAnotherLocale = "C.UTF-8";
 [[maybe_unused]] void Pause(unsigned milliseconds) { usleep(milliseconds * 1000); }
 [[maybe_unused]] void GoToTheRootFolder() {
     if (chdir("/") != 0) return;
@@ -163,9 +163,12 @@ void IndentFirstSystem() {
     if (bytes.at(bytes.size()) == 0) return;
 #endif
 #if defined(KARVO_FAULT_LEAKS_ON_EVERY_INVOKE)
-    // An undo copy, never freed.
+    // An undo copy, never freed. (The newest is kept where the compiler must
+    // write it, or clang would leave out an allocation that nothing reads.)
     auto *undo = new std::vector<uint8_t>(16 << 10);
     std::memcpy(undo->data(), record, static_cast<std::size_t>(loaded));
+    [[maybe_unused]] static std::vector<uint8_t> *volatile newestUndo = nullptr;
+    newestUndo = undo;
 #endif
 #if defined(KARVO_FAULT_SAVES_A_SHORTER_RECORD)
     // Saves only the fields it knows of, up to the first measure.

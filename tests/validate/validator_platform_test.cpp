@@ -137,9 +137,7 @@ TEST(Workers, AreStoppedAtTheirTimeWhateverTheyPrint) {
     watch.onReport = [&](const std::string &line) {
         if (line == "running" && !running) running = Clock::now();
     };
-    watch.deadline = [&] {
-        return running ? *running + std::chrono::milliseconds(500) : never;
-    };
+    watch.deadline = [&] { return running ? *running + std::chrono::milliseconds(500) : never; };
     const auto end = RunChild(kLingerer, {}, watch);
     ASSERT_TRUE(running) << "it never reported; it ended with " << end.how;
     EXPECT_TRUE(end.stopped) << end.how;

@@ -223,8 +223,14 @@ int StatusOfAnOutputWithoutFileDescriptors(const std::string &path) {
 }
 
 // An output the system has no room for is its failure, not bad input.
+// (_exit: a leak check at exit could not list the process's threads without
+// a descriptor.)
 TEST_F(FileSystem, AnOutputTheSystemCannotMakeIsAFailureNotBadInput) {
-    EXPECT_EXIT(std::exit(StatusOfAnOutputWithoutFileDescriptors(Path("out.json"))),
+#if defined(KARVO_SANITIZED)
+    GTEST_SKIP() << "UndefinedBehaviorSanitizer checks an object's type through a pipe, "
+                    "which a process without descriptors cannot open";
+#endif
+    EXPECT_EXIT(_exit(StatusOfAnOutputWithoutFileDescriptors(Path("out.json"))),
                 ::testing::ExitedWithCode(1), "");
 }
 #endif
