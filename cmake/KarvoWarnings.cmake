@@ -20,4 +20,10 @@ function(karvo_plugin_code target)
     POSITION_INDEPENDENT_CODE ON
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON)
+  # Only the plug-in's own code is counted; whatever links it links the
+  # counters' runtime.
+  if(KARVO_COVERAGE)
+    target_compile_options(${target} PRIVATE --coverage)
+    target_link_options(${target} PUBLIC --coverage)
+  endif()
 endfunction()
