@@ -20,6 +20,7 @@ STAND_IN = """#!/bin/sh
 printf '%s' "$(basename "$0")" >> "$STAND_IN_LOG"
 printf ' [%s]' "$@" >> "$STAND_IN_LOG"
 printf '\\n' >> "$STAND_IN_LOG"
+[ -n "$PERSONALITY_LOG" ] && cat /proc/self/personality >> "$PERSONALITY_LOG"
 case "$(basename "$0")" in
   wine)
     [ -n "$WINE_SAYS" ] && printf '%s' "$WINE_SAYS"
@@ -54,7 +55,9 @@ class StandInWine(unittest.TestCase):
 
     def run_script(self, name, *arguments, **variables):
         environment = dict(os.environ, PATH=self.bin + os.pathsep + os.environ["PATH"],
-                           STAND_IN_LOG=self.log, WINEPREFIX=self.prefix, **variables)
+                           STAND_IN_LOG=self.log, WINEPREFIX=self.prefix)
+        environment.setdefault("PERSONALITY_LOG", "")
+        environment.update(variables)
         return subprocess.run([os.path.join(SCRIPTS, name), *arguments], env=environment,
                               capture_output=True, text=True)
 
@@ -80,6 +83,15 @@ class WineRun(StandInWine):
                 ran = self.run_script("wine-run", "P.EXE", WINE_STATUS=str(status))
                 self.assertEqual(ran.returncode, status)
                 self.assertEqual(self.calls(), ["wine [P.EXE]"])
+
+    def test_runs_the_program_without_address_space_randomisation(self):
+        personality = os.path.join(self.scratch.name, "personality")
+        ran = self.run_script("wine-run", "P.EXE", PERSONALITY_LOG=personality)
+        self.assertEqual(ran.returncode, 0, ran.stderr)
+        with open(personality) as f:
+            flags = int(f.read().strip(), 16)
+        ADDR_NO_RANDOMIZE = 0x0040000
+        self.assertTrue(flags & ADDR_NO_RANDOMIZE, "personality %#x" % flags)
 
     def test_runs_in_the_given_prefix_quietly(self):
         ran = self.run_script("wine-run", "P.EXE", WINE_SAYS="")
