@@ -24,6 +24,6 @@ if(NOT seed EQUAL 7 OR NOT failed EQUAL 1 OR NOT failures STREQUAL "commands-sel
 endif()
 if(NOT case MATCHES "^commands-selection:command=0,document=[a-z-]+,selection=[a-z]+$"
    OR NOT seen MATCHES "^saved 'SOSS' \\(2,0\\), which it had not loaded$"
-   OR NOT replay MATCHES "FINALE.EXE validate .* --seed 7 --case ${case} --trace -$")
+   OR NOT replay MATCHES "FINALE.EXE validate .* --seed 7 --case ${case}( --case-limit [0-9]+)? --trace -$")
   message(FATAL_ERROR "the failure is not named as it should be:\n${case}\n${seen}\n${replay}")
 endif()
