@@ -318,18 +318,20 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
 #endif
 #if defined(KARVO_FAULT_WRITES_INTO_THE_SELECTION_LATER)
     // Marks the selection as handled from a thread, when the next command
-    // comes; that one waits a little for it.
+    // comes; that one waits until the thread has written, which a host that
+    // guards the record it took back never lets it see.
     static bool started = false;
-    static std::atomic<bool> nextCommand{false};
+    static std::atomic<bool> nextCommand{false}, written{false};
     if (started) {
         nextCommand = true;
-        Pause(200);
+        while (!written) Pause(1);
     } else {
         started = true;
         StartThread(
             [](void *record) {
                 while (!nextCommand) Pause(1);
                 hostdata::WriteU16(record, kSelectionFirstMeasure, 0);
+                written = true;
             },
             const_cast<void *>(selection));
     }
