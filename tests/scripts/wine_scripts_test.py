@@ -23,6 +23,8 @@ printf '\\n' >> "$STAND_IN_LOG"
 [ -n "$PERSONALITY_LOG" ] && cat /proc/self/personality >> "$PERSONALITY_LOG"
 case "$(basename "$0")" in
   wine)
+    # As Wine does, it tells of its own workings unless asked not to.
+    [ "$WINEDEBUG" = -all ] || echo "fixme:stand-in: a message of Wine's own" >&2
     [ -n "$WINE_SAYS" ] && printf '%s' "$WINE_SAYS"
     [ "$1" = cmd ] && exit "${WINE_CMD_STATUS:-7}"
     exit "${WINE_STATUS:-0}" ;;
