@@ -1,5 +1,6 @@
 #include "standin/program/document_commands.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "hostdata/data_tag.h"
@@ -23,8 +24,18 @@ void Warn(const Streams &streams, const std::string &warning) {
 Document ReadWithWarnings(const std::string &path, const Streams &streams,
                           std::string *wasRead = nullptr) {
     Document document = ReadDocumentFile(path, wasRead);
-    for (const std::string &warning : DocumentWarnings(document, path)) Warn(streams, warning);
+    for (const std::string &warning : DocumentWarnings(document, DocumentName(path))) {
+        Warn(streams, warning);
+    }
     return document;
+}
+
+// Standard input is no file that an output could be.
+std::vector<Input> FileInputs(std::vector<Input> inputs) {
+    inputs.erase(std::remove_if(inputs.begin(), inputs.end(),
+                                [](const Input &input) { return input.path == kStandardInput; }),
+                 inputs.end());
+    return inputs;
 }
 
 // A selection a user most likely did not mean.
@@ -56,6 +67,11 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
     if (request.inPlace && !request.output.empty()) {
         throw UsageError("--in-place writes over the input document; give no --output with it");
     }
+    if (request.inPlace && request.document == kStandardInput) {
+        throw UsageError(
+            "--in-place replaces the input document, and standard input is no file to "
+            "replace: give the document's path, or --output");
+    }
     // The report shares standard output only with the trace, and only as a
     // table: a document, a picture, JSON or CSV must stay whole to be read.
     const bool dataToStandardOutput =
@@ -78,8 +94,8 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
                               : ParseWord(request.hostVersion, "host version");
     options.command = request.command;
     if (!request.measures.empty()) options.measures = ParseMeasureRange(request.measures);
-    CheckOutputs(outputs, {{"the input document", request.document, true},
-                           {"the plug-in module", request.module}});
+    CheckOutputs(outputs, FileInputs({{"the input document", request.document, true},
+                                      {"the plug-in module", request.module}}));
     Plugin plugin(request.module);
     if (options.measures) {
         WarnAboutSelection(*options.measures, LastMeasure(document), streams);
@@ -122,7 +138,7 @@ void CheckDocument(const CheckRequest &request, const Streams &streams) {
     const Document document = ReadWithWarnings(request.document, streams);
     std::vector<Output> outputs;
     if (!request.output.empty()) outputs.push_back({"--output", request.output});
-    CheckOutputs(outputs, {{"the input document", request.document}});
+    CheckOutputs(outputs, FileInputs({{"the input document", request.document}}));
     const std::string text = DocumentText(document);
     const auto systems = Count(document.records, hostdata::kStaffSystemTag);
     const auto measures = Count(document.records, hostdata::kMeasureTag);
@@ -138,6 +154,9 @@ void CheckDocument(const CheckRequest &request, const Streams &streams) {
 }
 
 bool DiffDocuments(const DiffRequest &request, const Streams &streams) {
+    if (request.first == kStandardInput && request.second == kStandardInput) {
+        throw UsageError("standard input holds one document: give the other one's path");
+    }
     const Document first = ReadWithWarnings(request.first, streams);
     const Document second = ReadWithWarnings(request.second, streams);
     const std::vector<std::string> differences = DocumentDifferences(first, second);

@@ -163,3 +163,18 @@ if(NOT WIN32)
     FILES link.json made.json
     ARGS check ${DOCUMENT} --output link.json)
 endif()
+
+# Ctrl-C between two outputs taking their places: the signal waits until
+# every output is in place, and the run ends as interrupted, not with 0. A
+# host program of its own says when it is between the two and waits for the
+# signal to arrive.
+find_program(DEBIAN_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+add_standin_host_program(interrupted_finale_exe NAME FINALE.EXE
+  DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/interrupted)
+target_sources(interrupted_finale_exe PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/interrupted_between_commits.cpp)
+add_test(NAME e2e.files.interrupted_between_two_commits_puts_every_output_in_place
+  COMMAND ${DEBIAN_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/interrupt_between_commits.py
+    ${SPACE}/interrupted_between_two_commits ${DOCUMENT} ${CHANGED}
+    "${CMAKE_CROSSCOMPILING_EMULATOR}" $<TARGET_FILE:interrupted_finale_exe> ${MODULE})
+set_tests_properties(e2e.files.interrupted_between_two_commits_puts_every_output_in_place
+  PROPERTIES LABELS e2e)
