@@ -60,6 +60,26 @@ std::size_t Count(const RecordStore &records, uint32_t tag) {
     return count;
 }
 
+// The systems a picture shows: --changed-only keeps those the run changed,
+// --measures those in the selection and any the run changed outside it.
+// `shown` says which, when some are left out.
+std::vector<SystemChange> PictureSystems(const RunResult &result, bool changedOnly,
+                                         std::string &shown) {
+    std::vector<SystemChange> systems;
+    for (const SystemChange &system : result.systems) {
+        const bool kept = changedOnly ? system.Changed()
+                                      : !result.measures || system.inSelection || system.Changed();
+        if (kept) systems.push_back(system);
+    }
+    if (systems.size() < result.systems.size()) {
+        shown = std::to_string(systems.size()) + " of the " +
+                std::to_string(result.systems.size()) + " systems shown: " +
+                (changedOnly ? std::string("those the run changed (--changed-only)")
+                             : "those in the selection, and any the run changed (--measures)");
+    }
+    return systems;
+}
+
 }  // namespace
 
 void RunDocument(const RunRequest &request, const Streams &streams) {
@@ -121,8 +141,11 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
             texts.push_back((IsStandardOutput(output.path) ? "host calls:\n" : "") +
                             TraceText(host.Trace()));
         } else if (output.option == "--svg") {
-            texts.push_back(
-                SystemsPicture(result.systems, RunCaption(result), SelectionText(result.measures)));
+            std::string shown;
+            const std::vector<SystemChange> systems =
+                PictureSystems(result, request.changedOnly, shown);
+            texts.push_back(SystemsPicture(systems, RunCaption(result),
+                                           SelectionText(result.measures), shown));
         } else {
             texts.push_back(DocumentText(document));
         }

@@ -57,6 +57,15 @@ files_test(every_output_is_written STATUS 0
   FILES changed.json picture.svg calls.txt
   ARGS ${RUN_ALL} ${DOCUMENT} --output changed.json --svg picture.svg --trace calls.txt)
 
+# --measures and --changed-only limit the picture as they limit the report,
+# and its legend says how many systems it shows.
+files_test(picture_of_the_selection STATUS 0
+  MATCHES ">4 of the 12 systems shown: those in the selection, and any the run changed \\(--measures\\)<"
+  ARGS run ${MODULE} --command 0 --measures 5-20 ${DOCUMENT} --svg -)
+files_test(picture_of_the_changed_systems STATUS 0
+  MATCHES ">1 of the 12 systems shown: those the run changed \\(--changed-only\\)<"
+  ARGS run ${MODULE} --command 0 --measures 5-20 ${DOCUMENT} --svg - --changed-only)
+
 # "-" is standard output, never a file of that name; the report then goes to
 # standard error, out of the data's way.
 files_test(changed_document_to_standard_output STATUS 0 OUTPUT ${CHANGED}

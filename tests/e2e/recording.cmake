@@ -86,6 +86,12 @@ foreach(changed
     COMMAND ${bad_recording} "-DDIFFERS=${report}" "-DFROM=${from}" "-DTO=${to}"
       -DWORK=${RECORDED}/changed_${name} -P ${CMAKE_CURRENT_SOURCE_DIR}/bad_recording.cmake)
 endforeach()
+# A recording made by another version of the module still replays, and the
+# report says so first.
+add_test(NAME e2e.recording.replay_notes_another_module_version
+  COMMAND ${bad_recording} "-DFROM=\"module\": \"" "-DTO=\"module\": \"7."
+    "-DREPRODUCED=note: the recording was made by module 7\\.[0-9.]+. replayed with module [0-9.]+ in FINALE\\.EXE [0-9.]+\nreproduced: 24 calls, 2 saves\n"
+    -DWORK=${RECORDED}/another_module_version -P ${CMAKE_CURRENT_SOURCE_DIR}/bad_recording.cmake)
 add_test(NAME e2e.recording.refuses_a_document_as_a_recording
   COMMAND ${bad_recording} -DSOURCE=${EXAMPLES}/minimal.json
     "-DERROR=not a recording of the Karvo Indent System plug-in" -DWORK=${RECORDED}/bad_document
