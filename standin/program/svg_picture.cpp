@@ -26,7 +26,7 @@ constexpr Pixels kLegendHeight = 126;
 constexpr Pixels kLegendLineHeight = 24;  // each line the legend has beyond its usual ones
 // Rows of a page: pages stand side by side, so that no picture is taller
 // than viewers and converters take (rsvg-convert: 32,767 pixels); this one
-// is at most 29,082.
+// is at most 29,058.
 constexpr std::size_t kMostRowsPerPage = 800;
 // Where the axis of indents skips a stretch no indent lies in.
 constexpr Pixels kBreakWidth = 16;
