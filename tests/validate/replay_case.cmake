@@ -11,7 +11,7 @@ endif()
 # The program names itself as the system gave it its path (under Wine, a
 # Windows path); the arguments after it are what matters.
 separate_arguments(arguments UNIX_COMMAND "${CMAKE_MATCH_2}")
-if(NOT arguments MATCHES "--seed;7;--case;${CHECK}:[^;]+;--trace;-$")
+if(NOT arguments MATCHES "--seed;7;--case;${CHECK}:[^;]+;(--case-limit;[0-9]+;)?--trace;-$")
   message(FATAL_ERROR "the replay line does not give the seed, the case and --trace -: ${arguments}")
 endif()
 run_validate("the replay" 1 ${arguments})
