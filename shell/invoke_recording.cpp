@@ -172,10 +172,12 @@ void InvokeRecording::State::Write(uint32_t invokeResult) const {
     if (numbers.size() <= kKeptRecordings) return;
     std::vector<uint64_t> recordings;
     for (const uint64_t each : numbers) {
-        if (each == number ||
-            platform::FileBegins(folder, RecordingName(each), kRecordingStart)) {
-            recordings.push_back(each);
+        // The one just written is known to be a recording.
+        if (each != number) {
+            const std::string name = RecordingName(each);
+            if (!platform::FileBegins(folder, name, kRecordingStart)) continue;
         }
+        recordings.push_back(each);
     }
     for (std::size_t i = 0; i + kKeptRecordings < recordings.size(); ++i) {
         platform::RemoveFile(folder, RecordingName(recordings[i]));
