@@ -105,10 +105,9 @@ bool FileNamesBeginning(const NativePath &folder, const std::string &prefix,
 
 bool FileBegins(const NativePath &folder, const std::string &name, std::string_view start) {
     // A folder of that name does not open without backup semantics.
-    const HANDLE file =
-        CreateFileW(Join(folder, name).data(), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(Join(folder, name).data(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     std::string head(start.size(), '\0');
     std::size_t held = 0;

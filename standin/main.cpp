@@ -103,7 +103,8 @@ void AddRunCommand(CLI::App &app, standin::RunRequest &request) {
         "run", "Run one menu command of the module over a document and show what it changed.");
     run->footer(Footer(standin::help::kRun));
     run->add_option("module", request.module, "Path of the plug-in module")->required();
-    run->add_option("document", request.document, "Path of the document (JSON; '-': standard input)")
+    run->add_option("document", request.document,
+                    "Path of the document (JSON; '-': standard input)")
         ->required();
     run->add_option("--command", request.command,
                     "Menu index (decimal or 0x hexadecimal), or the menu text the module "

@@ -27,9 +27,9 @@ std::string Word(const Bytes &bytes, std::size_t offset) {
 }
 
 std::string BarlineStyle(const Bytes &measure) {
-    return std::to_string((hostdata::ReadU16(measure.data(), fields::kMeasureBarline) &
-                           fields::kBarlineStyleMask) >>
-                          fields::kBarlineStyleShift);
+    return std::to_string(
+        (hostdata::ReadU16(measure.data(), fields::kMeasureBarline) & fields::kBarlineStyleMask) >>
+        fields::kBarlineStyleShift);
 }
 
 std::string FullNames(const Bytes &measure) {

@@ -144,8 +144,8 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
             std::string shown;
             const std::vector<SystemChange> systems =
                 PictureSystems(result, request.changedOnly, shown);
-            texts.push_back(SystemsPicture(systems, RunCaption(result),
-                                           SelectionText(result.measures), shown));
+            texts.push_back(
+                SystemsPicture(systems, RunCaption(result), SelectionText(result.measures), shown));
         } else {
             texts.push_back(DocumentText(document));
         }

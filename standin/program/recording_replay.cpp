@@ -7,8 +7,8 @@
 #include "karvo_version.h"
 #include "standin/document/record_fields.h"
 #include "standin/host/plugin.h"
-#include "standin/system/file_system.h"
 #include "standin/system/byte_text.h"
+#include "standin/system/file_system.h"
 
 namespace standin {
 namespace {

@@ -117,9 +117,8 @@ public:
     // Pixels for `units` of indent, on either side of a break.
     Pixels Width(Pixels units) const {
         const Pixels room = broken_ ? kMostIndentWidth - kBreakWidth : kMostIndentWidth;
-        return drawnSpan_ > room * kUnitsPerPixel
-                   ? (units * room + drawnSpan_ / 2) / drawnSpan_
-                   : (units + kUnitsPerPixel / 2) / kUnitsPerPixel;
+        return drawnSpan_ > room * kUnitsPerPixel ? (units * room + drawnSpan_ / 2) / drawnSpan_
+                                                  : (units + kUnitsPerPixel / 2) / kUnitsPerPixel;
     }
 
     // Where a staff with this indent starts, in a panel starting at `left`:
@@ -250,8 +249,8 @@ std::string SystemsPicture(const std::vector<SystemChange> &systems, const std::
     for (const auto &system : systems) {
         noteWidth = std::max(noteWidth, TextWidth(Note(system), kCharacterWidth));
     }
-    const std::size_t pages = std::max<std::size_t>(
-        1, (systems.size() + kMostRowsPerPage - 1) / kMostRowsPerPage);
+    const std::size_t pages =
+        std::max<std::size_t>(1, (systems.size() + kMostRowsPerPage - 1) / kMostRowsPerPage);
     const std::size_t pageRows = std::min(systems.size(), kMostRowsPerPage);
     const std::vector<std::string> notes = LegendNotes(canvas, shown);
     // A page: both panels and the notes, then the margin the next page

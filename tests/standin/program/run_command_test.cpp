@@ -229,14 +229,14 @@ long DrawnIndentAfter(const std::string &svg, int measure) {
 // One huge indent would scale every other to nothing: the axis skips the
 // stretch no indent lies in, at the same scale on either side, and says so.
 TEST(SystemsPicture, KeepsSmallChangesVisibleBesideAHugeIndent) {
-    const std::vector<standin::SystemChange> systems = {System(1, 1, 144, 144, true),
-                                                        System(2, 5, 0, 144, true),
-                                                        System(3, 9, 0, 32767, true)};
+    const std::vector<standin::SystemChange> systems = {
+        System(1, 1, 144, 144, true), System(2, 5, 0, 144, true), System(3, 9, 0, 32767, true)};
     const std::string svg = standin::SystemsPicture(systems, "c", "all");
     EXPECT_EQ(DrawnIndentAfter(svg, 5), 72);  // half a pixel per unit
     EXPECT_EQ(DrawnIndentAfter(svg, 9), 72 + 16);
-    EXPECT_EQ(Count(svg, ">zigzag: the axis skips from 144 to 32767 EVPUs, which no indent lies "
-                         "between; the scale holds on either side<"),
+    EXPECT_EQ(Count(svg,
+                    ">zigzag: the axis skips from 144 to 32767 EVPUs, which no indent lies "
+                    "between; the scale holds on either side<"),
               1u);
     // Indents spread over the axis keep it whole.
     const std::string spread = standin::SystemsPicture(
