@@ -5,8 +5,15 @@
 configure_file(${CMAKE_CURRENT_LIST_DIR}/karvo_version.h.in
   ${CMAKE_BINARY_DIR}/generated/karvo_version.h @ONLY)
 set(KARVO_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
-# The version resource's commit and copyright line (see karvo_module).
+# The commit and copyright line, for the module's version resource and the
+# host program's --version: asked of git at every build and rewritten only
+# when they change.
 set(KARVO_SOURCE_HEADER ${CMAKE_BINARY_DIR}/generated/karvo_source.h)
+add_custom_target(karvo_source_header
+  COMMAND ${CMAKE_COMMAND} -DCHECKOUT=${PROJECT_SOURCE_DIR} -DOUTPUT=${KARVO_SOURCE_HEADER}
+    -P ${KARVO_CMAKE_DIR}/write_source_header.cmake
+  BYPRODUCTS ${KARVO_SOURCE_HEADER}
+  VERBATIM)
 
 # karvo_module(target): those settings, on the module target.
 function(karvo_module target)
@@ -27,14 +34,6 @@ function(karvo_module target)
       # third-party notices are made from it.
       -Wl,-Map=$<TARGET_FILE:${target}>.map)
 
-    # The commit and copyright line, asked of git at every build and
-    # rewritten only when they change.
-    set(header ${KARVO_SOURCE_HEADER})
-    add_custom_target(${target}_source_header
-      COMMAND ${CMAKE_COMMAND} -DCHECKOUT=${PROJECT_SOURCE_DIR} -DOUTPUT=${header}
-        -P ${KARVO_CMAKE_DIR}/write_source_header.cmake
-      BYPRODUCTS ${header}
-      VERBATIM)
-    add_dependencies(${target} ${target}_source_header)
+    add_dependencies(${target} karvo_source_header)
   endif()
 endfunction()

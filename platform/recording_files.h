@@ -44,6 +44,10 @@ NewFile WriteNewFile(const NativePath &folder, const std::string &name,
 bool FileNamesBeginning(const NativePath &folder, const std::string &prefix,
                         std::vector<std::string> &names);
 
+// Whether the regular file `name` in `folder` begins with the bytes of
+// `start`; false when it is shorter, holds others, or cannot be read.
+bool FileBegins(const NativePath &folder, const std::string &name, std::string_view start);
+
 // Removes the file `name` from `folder`; false when it could not.
 bool RemoveFile(const NativePath &folder, const std::string &name);
 

@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -78,6 +79,25 @@ bool FileNamesBeginning(const NativePath &folder, const std::string &prefix,
         if (entryName.substr(0, prefix.size()) == prefix) names.emplace_back(entryName);
     }
     return true;
+}
+
+bool FileBegins(const NativePath &folder, const std::string &name, std::string_view start) {
+    // Not blocking: a pipe of that name must not hold the command up.
+    const int descriptor = open(Join(folder, name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    struct stat status {};
+    const bool regular =
+        fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);  // GCOVR_EXCL_BR_LINE
+    std::string head(start.size(), '\0');
+    std::size_t held = 0;
+    while (regular && held < head.size()) {
+        const ssize_t count = read(descriptor, &head[held], head.size() - held);
+        // The end, or a failure: what was read is all there is.
+        if (count <= 0) break;
+        held += static_cast<std::size_t>(count);
+    }
+    close(descriptor);
+    return regular && held == head.size() && head == start;
 }
 
 bool RemoveFile(const NativePath &folder, const std::string &name) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace platform {
 namespace {
 
@@ -99,6 +101,26 @@ bool FileNamesBeginning(const NativePath &folder, const std::string &prefix,
         if (ascii && name.compare(0, prefix.size(), prefix) == 0) names.push_back(name);
     } while (FindNextFileW(search, &found));
     return true;
+}
+
+bool FileBegins(const NativePath &folder, const std::string &name, std::string_view start) {
+    // A folder of that name does not open without backup semantics.
+    const HANDLE file = CreateFileW(Join(folder, name).data(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string head(start.size(), '\0');
+    std::size_t held = 0;
+    while (held < head.size()) {
+        DWORD count = 0;
+        if (!ReadFile(file, &head[held], static_cast<DWORD>(head.size() - held), &count, nullptr) ||
+            count == 0) {
+            break;
+        }
+        held += count;
+    }
+    CloseHandle(file);
+    return held == head.size() && head == start;
 }
 
 bool RemoveFile(const NativePath &folder, const std::string &name) {

@@ -108,7 +108,7 @@ void InvokeRecording::Finish(uint32_t invokeResult) noexcept {
 
 std::string InvokeRecording::State::Head(uint32_t invokeResult) const {
     using Gap = hostdata::WireRecording::Gap;
-    std::string head = "{\n  \"format\": \"Karvo Indent System recording\",\n  \"formatVersion\": ";
+    std::string head = std::string(kRecordingStart) + "  \"formatVersion\": ";
     AppendNumber(head, kFormatVersion);
     if (calls.Missing() == Gap::kNone) {
         head += ",\n  \"complete\": true";
@@ -166,10 +166,21 @@ void InvokeRecording::State::Write(uint32_t invokeResult) const {
         if (outcome == platform::NewFile::kWritten) break;
         if (outcome == platform::NewFile::kFailed) return;
     }
-    // The lowest numbers are the oldest.
+    // The lowest numbers are the oldest. Each file is read only when there
+    // may be more than enough to keep.
     numbers.push_back(number);
-    for (std::size_t i = 0; i + kKeptRecordings < numbers.size(); ++i) {
-        platform::RemoveFile(folder, RecordingName(numbers[i]));
+    if (numbers.size() <= kKeptRecordings) return;
+    std::vector<uint64_t> recordings;
+    for (const uint64_t each : numbers) {
+        // The one just written is known to be a recording.
+        if (each != number) {
+            const std::string name = RecordingName(each);
+            if (!platform::FileBegins(folder, name, kRecordingStart)) continue;
+        }
+        recordings.push_back(each);
+    }
+    for (std::size_t i = 0; i + kKeptRecordings < recordings.size(); ++i) {
+        platform::RemoveFile(folder, RecordingName(recordings[i]));
     }
 }
 

@@ -19,8 +19,12 @@ namespace shell {
 constexpr std::size_t kMostRecordingBytes = 16u << 20;
 
 // Recordings kept in the folder: after each new one the oldest beyond this
-// are removed.
+// are removed. Only files that hold a recording count, and go: a file of
+// the user's own that merely has a recording's name stays.
 constexpr std::size_t kKeptRecordings = 50;
+
+// How every recording begins, and how one is told from any other file.
+constexpr char kRecordingStart[] = "{\n  \"format\": \"Karvo Indent System recording\",\n";
 
 // The files: karvo-indent-0000000001.json, numbered on from the highest in
 // the folder, so that they sort in the order they were made.

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "hostdata/host_version.h"
+#include "karvo_source.h"
+#include "karvo_version.h"
 #include "standin/host/host.h"
 #include "standin/host/plugin.h"
 #include "standin/program/command_line.h"
@@ -31,6 +33,14 @@ constexpr int kFailed = 1;
 constexpr int kBadInput = 2;
 constexpr int kDiffers = 1;
 constexpr const char *kDefaultHostVersion = "0x19000000";
+
+// "FINALE.EXE 1.0.3.0, built from commit 0123abc...": the build's version
+// and the commit it was built from, as the module's version resource gives
+// them.
+std::string VersionText() {
+    const std::string commit = KARVO_COMMIT_TEXT;  // "Built from commit ..."
+    return std::string("FINALE.EXE ") + KARVO_VERSION_DOTTED + ", b" + commit.substr(1);
+}
 
 // A verb's own help, then what holds for every verb.
 std::string Footer(const char *own) {
@@ -93,7 +103,9 @@ void AddRunCommand(CLI::App &app, standin::RunRequest &request) {
         "run", "Run one menu command of the module over a document and show what it changed.");
     run->footer(Footer(standin::help::kRun));
     run->add_option("module", request.module, "Path of the plug-in module")->required();
-    run->add_option("document", request.document, "Path of the document (JSON)")->required();
+    run->add_option("document", request.document,
+                    "Path of the document (JSON; '-': standard input)")
+        ->required();
     run->add_option("--command", request.command,
                     "Menu index (decimal or 0x hexadecimal), or the menu text the module "
                     "registers")
@@ -119,7 +131,10 @@ void AddCheckCommand(CLI::App &app, standin::CheckRequest &request) {
     CLI::App *check = app.add_subcommand(
         "check", "Read a document, say what it holds, and write it again where asked.");
     check->footer(Footer(standin::help::kCheck));
-    check->add_option("document", request.document, "Path of the document (JSON)")->required();
+    check
+        ->add_option("document", request.document,
+                     "Path of the document (JSON; '-': standard input)")
+        ->required();
     check->add_option("--output", request.output,
                       "Write the document here as this program writes documents "
                       "('-': standard output)");
@@ -129,8 +144,12 @@ void AddDiffCommand(CLI::App &app, standin::DiffRequest &request) {
     CLI::App *diff = app.add_subcommand(
         "diff", "List what differs between two documents, record by record and field by field.");
     diff->footer(Footer(standin::help::kDiff));
-    diff->add_option("first", request.first, "Path of the first document (JSON)")->required();
-    diff->add_option("second", request.second, "Path of the second document (JSON)")->required();
+    diff->add_option("first", request.first,
+                     "Path of the first document (JSON; '-': standard input)")
+        ->required();
+    diff->add_option("second", request.second,
+                     "Path of the second document (JSON; '-': standard input)")
+        ->required();
 }
 
 void AddValidateCommand(CLI::App &app, standin::validator::ValidateRequest &request) {
@@ -177,6 +196,7 @@ int RunVerb(int argc, char **argv) {
     CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it",
                  "FINALE.EXE"};
     app.footer(Footer(standin::help::kProgram));
+    app.set_version_flag("--version", VersionText(), "Print the program's version and commit");
     app.require_subcommand(1);
     // On Windows CLI11 reads "/name" as an option; under Wine every absolute
     // path begins with "/".
@@ -223,8 +243,8 @@ int RunVerb(int argc, char **argv) {
             failed = kBadInput;
             return standin::DiffDocuments(diff, streams) ? kDiffers : kDone;
         }
-    } catch (const CLI::CallForHelp &help) {
-        return app.exit(help);
+    } catch (const CLI::Success &helpOrVersion) {
+        return app.exit(helpOrVersion);
     } catch (const CLI::ParseError &error) {
         return Fail(standin::ParseErrorText(error, argc, argv), kBadInput);
     } catch (const standin::UsageError &error) {

@@ -44,9 +44,15 @@ constexpr std::size_t kDocumentMostValues = 1000000;
 // deep (a system in the list of systems in the document).
 constexpr std::size_t kDocumentMostDepth = 32;
 
+// The path that stands for standard input.
+constexpr const char *kStandardInput = "-";
+// The document's name in messages: its path, or "standard input".
+std::string DocumentName(const std::string &path);
+
 // `fileName` only names the document in messages.
 Document ParseDocument(const std::string &text, const std::string &fileName);
-// `wasRead`, when given, gets the file's bytes.
+// `wasRead`, when given, gets the file's bytes. A path of "-" reads
+// standard input to its end.
 Document ReadDocumentFile(const std::string &path, std::string *wasRead = nullptr);
 
 // The document as the file holds it; byte for byte what was read when the

@@ -1,5 +1,6 @@
 // Reading a document file. Every fault names the file, the place as a JSON
 // pointer, and what was expected there; nothing half-read is ever used.
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <initializer_list>
@@ -36,6 +37,40 @@ std::string Escaped(const std::string &key) {
     return escaped;
 }
 
+// How many letters to change, add or remove to make one name the other,
+// case aside.
+std::size_t Distance(const std::string &a, const std::string &b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                              std::tolower(static_cast<unsigned char>(b[j - 1]));
+            const std::size_t replaced = diagonal + (same ? 0 : 1);
+            diagonal = row[j];
+            row[j] = std::min({replaced, row[j] + 1, row[j - 1] + 1});
+        }
+    }
+    return row[b.size()];
+}
+
+// The known name an unknown one most likely means: a slip of a letter or
+// two, or of a third of a longer name; none when no name is that near.
+const char *Nearest(const std::string &unknown, std::initializer_list<const char *> known) {
+    const char *nearest = nullptr;
+    std::size_t best = std::max<std::size_t>(2, unknown.size() / 3) + 1;
+    for (const char *name : known) {
+        const std::size_t distance = Distance(unknown, name);
+        if (distance < best) {
+            best = distance;
+            nearest = name;
+        }
+    }
+    return nearest;
+}
+
 // A number that is not a whole number, as it was written: the place in the
 // document -> its text.
 using WrittenNumbers = std::map<std::string, std::string>;
@@ -54,7 +89,8 @@ public:
     using string_t = Json::string_t;
     using binary_t = Json::binary_t;
 
-    explicit Builder(const std::string &fileName) : fileName_(fileName) {}
+    Builder(const std::string &text, const std::string &fileName)
+        : text_(text), fileName_(fileName) {}
 
     bool null() { return Value(nullptr); }
     bool boolean(bool value) { return Value(value); }
@@ -78,7 +114,7 @@ public:
         return true;
     }
 
-    bool parse_error(std::size_t, const std::string &token,
+    bool parse_error(std::size_t position, const std::string &token,
                      const nlohmann::detail::exception &error) {
         // Number overflow: the one fault the parser finds past the syntax.
         constexpr int kNumberOverflow = 406;
@@ -88,8 +124,17 @@ public:
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
         const std::string what = error.what();
         const auto start = what.find("] ");
-        throw DocumentError(fileName_ + ": not valid JSON: " +
-                            (start == std::string::npos ? what : what.substr(start + 2)));
+        std::string why = start == std::string::npos ? what : what.substr(start + 2);
+        // The parser stops at the '/' that begins "//" or "/*" and calls it
+        // an invalid literal.
+        const bool comment = !token.empty() && token.back() == '/' && position < text_.size() &&
+                             (text_[position] == '/' || text_[position] == '*');
+        const auto place = why.find(": ");
+        if (comment && place != std::string::npos) {
+            why = why.substr(0, place) +
+                  ": a comment; JSON has none, and a document allows none: remove it";
+        }
+        throw DocumentError(fileName_ + ": not valid JSON: " + why);
     }
 
     Json TakeDocument() { return std::move(root_); }
@@ -168,6 +213,7 @@ private:
         return pointer;
     }
 
+    const std::string &text_;
     const std::string &fileName_;
     Json root_;
     std::vector<Frame> frames_;
@@ -213,8 +259,11 @@ public:
                 names += std::string(names.empty() ? "" : ", ") + key;
             }
             if (!known) {
+                const char *nearest = Nearest(member.key(), keys);
                 Fail(pointer + "/" + Escaped(member.key()),
-                     "unknown field; expected one of " + names);
+                     nearest == nullptr ? "unknown field; expected one of " + names
+                                        : "unknown field; did you mean " + std::string(nearest) +
+                                              "? (expected one of " + names + ")");
             }
         }
     }
@@ -500,10 +549,25 @@ void ReadPageFormat(const Reader &reader, const Json &pageFormat, Document &docu
     }
 }
 
+// Notepad's "Unicode" is UTF-16, which begins with its byte order mark; a
+// UTF-16 text without one shows by the zero beside each ASCII character.
+bool IsUtf16(const std::string &text) {
+    if (text.size() < 2) return false;
+    const auto first = static_cast<unsigned char>(text[0]);
+    const auto second = static_cast<unsigned char>(text[1]);
+    return (first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF) ||
+           ((first == 0) != (second == 0));
+}
+
 }  // namespace
 
 Document ParseDocument(const std::string &text, const std::string &fileName) {
-    Builder builder(fileName);
+    if (IsUtf16(text)) {
+        throw DocumentError(fileName +
+                            ": the file is UTF-16 (what Notepad calls \"Unicode\"); a document "
+                            "is UTF-8: save it again as UTF-8");
+    }
+    Builder builder(text, fileName);
     Json::sax_parse(text, &builder);
     const Json root = builder.TakeDocument();
     const Reader reader(fileName, builder.Written());
@@ -537,14 +601,19 @@ Document ParseDocument(const std::string &text, const std::string &fileName) {
     return document;
 }
 
+std::string DocumentName(const std::string &path) {
+    return path == kStandardInput ? "standard input" : path;
+}
+
 Document ReadDocumentFile(const std::string &path, std::string *wasRead) {
     std::string text;
     try {
-        text = ReadRegularFile(path, kDocumentSizeLimit);
+        text = path == kStandardInput ? ReadStandardInput(kDocumentSizeLimit)
+                                      : ReadRegularFile(path, kDocumentSizeLimit);
     } catch (const FileError &error) {
         throw DocumentError(error.what());
     }
-    Document document = ParseDocument(text, path);
+    Document document = ParseDocument(text, DocumentName(path));
     if (wasRead != nullptr) *wasRead = std::move(text);
     return document;
 }

@@ -56,7 +56,22 @@ Function Export(const LoadedModule &module, const char *name, std::string &missi
     return reinterpret_cast<Function>(found);
 }
 
+[[noreturn]] void ForAnotherSystem(const std::string &path, const std::string &kind) {
+    throw UsageError("'" + path + "' is " + kind + ", but this FINALE.EXE is " + kOwnBuild +
+                     ", which loads only " + std::string(kOwnKind).substr(2) + "s");
+}
+
 }  // namespace
+
+void RequireModuleOfThisSystem(const std::string &path) {
+    const std::string kind = ModuleKind(path);
+    if (kind.empty()) {
+        throw UsageError("'" + path +
+                         "' is not a loadable plug-in module (neither a Windows module nor a "
+                         "Linux shared object)");
+    }
+    if (kind != kOwnKind) ForAnotherSystem(path, kind);
+}
 
 Plugin::Plugin(const std::string &path) {
     if (path == "-") {
@@ -72,10 +87,7 @@ Plugin::Plugin(const std::string &path) {
         // The system's own words for a module built for another system say
         // nothing of the kind ("invalid ELF header", "Windows error 193").
         const std::string kind = ModuleKind(path);
-        if (!kind.empty() && kind != kOwnKind) {
-            throw UsageError("'" + path + "' is " + kind + ", but this FINALE.EXE is " + kOwnBuild +
-                             ", which loads only " + std::string(kOwnKind).substr(2) + "s");
-        }
+        if (!kind.empty() && kind != kOwnKind) ForAnotherSystem(path, kind);
         throw UsageError("'" + path + "' is not a loadable plug-in module (" + module_->Error() +
                          ")");
     }

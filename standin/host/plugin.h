@@ -10,6 +10,12 @@
 
 namespace standin {
 
+// Throws UsageError unless the file's headers are those of a module this
+// build can load: a file that is no module at all (a document, say), or a
+// module for another system, is bad input however it would fail to load.
+// Reads the file; loads nothing.
+void RequireModuleOfThisSystem(const std::string &path);
+
 class Plugin {
 public:
     // Loads the module and finds all seven exports; throws UsageError when

@@ -1,5 +1,6 @@
 #include "standin/program/document_commands.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "hostdata/data_tag.h"
@@ -23,8 +24,18 @@ void Warn(const Streams &streams, const std::string &warning) {
 Document ReadWithWarnings(const std::string &path, const Streams &streams,
                           std::string *wasRead = nullptr) {
     Document document = ReadDocumentFile(path, wasRead);
-    for (const std::string &warning : DocumentWarnings(document, path)) Warn(streams, warning);
+    for (const std::string &warning : DocumentWarnings(document, DocumentName(path))) {
+        Warn(streams, warning);
+    }
     return document;
+}
+
+// Standard input is no file that an output could be.
+std::vector<Input> FileInputs(std::vector<Input> inputs) {
+    inputs.erase(std::remove_if(inputs.begin(), inputs.end(),
+                                [](const Input &input) { return input.path == kStandardInput; }),
+                 inputs.end());
+    return inputs;
 }
 
 // A selection a user most likely did not mean.
@@ -49,12 +60,37 @@ std::size_t Count(const RecordStore &records, uint32_t tag) {
     return count;
 }
 
+// The systems a picture shows: --changed-only keeps those the run changed,
+// --measures those in the selection and any the run changed outside it.
+// `shown` says which, when some are left out.
+std::vector<SystemChange> PictureSystems(const RunResult &result, bool changedOnly,
+                                         std::string &shown) {
+    std::vector<SystemChange> systems;
+    for (const SystemChange &system : result.systems) {
+        const bool kept = changedOnly ? system.Changed()
+                                      : !result.measures || system.inSelection || system.Changed();
+        if (kept) systems.push_back(system);
+    }
+    if (systems.size() < result.systems.size()) {
+        shown = std::to_string(systems.size()) + " of the " +
+                std::to_string(result.systems.size()) + " systems shown: " +
+                (changedOnly ? std::string("those the run changed (--changed-only)")
+                             : "those in the selection, and any the run changed (--measures)");
+    }
+    return systems;
+}
+
 }  // namespace
 
 void RunDocument(const RunRequest &request, const Streams &streams) {
     const ReportFormat format = ParseReportFormat(request.format);
     if (request.inPlace && !request.output.empty()) {
         throw UsageError("--in-place writes over the input document; give no --output with it");
+    }
+    if (request.inPlace && request.document == kStandardInput) {
+        throw UsageError(
+            "--in-place replaces the input document, and standard input is no file to "
+            "replace: give the document's path, or --output");
     }
     // The report shares standard output only with the trace, and only as a
     // table: a document, a picture, JSON or CSV must stay whole to be read.
@@ -78,8 +114,8 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
                               : ParseWord(request.hostVersion, "host version");
     options.command = request.command;
     if (!request.measures.empty()) options.measures = ParseMeasureRange(request.measures);
-    CheckOutputs(outputs, {{"the input document", request.document, true},
-                           {"the plug-in module", request.module}});
+    CheckOutputs(outputs, FileInputs({{"the input document", request.document, true},
+                                      {"the plug-in module", request.module}}));
     Plugin plugin(request.module);
     if (options.measures) {
         WarnAboutSelection(*options.measures, LastMeasure(document), streams);
@@ -105,8 +141,11 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
             texts.push_back((IsStandardOutput(output.path) ? "host calls:\n" : "") +
                             TraceText(host.Trace()));
         } else if (output.option == "--svg") {
+            std::string shown;
+            const std::vector<SystemChange> systems =
+                PictureSystems(result, request.changedOnly, shown);
             texts.push_back(
-                SystemsPicture(result.systems, RunCaption(result), SelectionText(result.measures)));
+                SystemsPicture(systems, RunCaption(result), SelectionText(result.measures), shown));
         } else {
             texts.push_back(DocumentText(document));
         }
@@ -122,7 +161,7 @@ void CheckDocument(const CheckRequest &request, const Streams &streams) {
     const Document document = ReadWithWarnings(request.document, streams);
     std::vector<Output> outputs;
     if (!request.output.empty()) outputs.push_back({"--output", request.output});
-    CheckOutputs(outputs, {{"the input document", request.document}});
+    CheckOutputs(outputs, FileInputs({{"the input document", request.document}}));
     const std::string text = DocumentText(document);
     const auto systems = Count(document.records, hostdata::kStaffSystemTag);
     const auto measures = Count(document.records, hostdata::kMeasureTag);
@@ -138,6 +177,9 @@ void CheckDocument(const CheckRequest &request, const Streams &streams) {
 }
 
 bool DiffDocuments(const DiffRequest &request, const Streams &streams) {
+    if (request.first == kStandardInput && request.second == kStandardInput) {
+        throw UsageError("standard input holds one document: give the other one's path");
+    }
     const Document first = ReadWithWarnings(request.first, streams);
     const Document second = ReadWithWarnings(request.second, streams);
     const std::vector<std::string> differences = DocumentDifferences(first, second);

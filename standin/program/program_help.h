@@ -19,10 +19,11 @@ inline constexpr const char *kFormat =
 
 inline constexpr const char *kOutputs =
     "Outputs: '-' is standard output. Every file is written whole or not at all:\n"
-    "first to a new file beside it, then put in its place (an interruption leaves\n"
-    "no new file behind). All outputs are checked before anything runs or is\n"
-    "written: distinct, not over an input or a read-only file, in a folder that\n"
-    "takes a new file.\n";
+    "first to a new file beside it, then all put in their places in one step (an\n"
+    "interruption before leaves no new file behind; one during it waits until\n"
+    "every output is in place). All outputs are checked before anything runs or\n"
+    "is written: distinct, not over an input or a read-only file, in a folder that\n"
+    "takes a new file. '-' as the document of run, check or diff is standard input.\n";
 
 inline constexpr const char *kProgram =
     "Verbs: menu, run, check, diff, validate, replay, import; FINALE.EXE <verb> --help\n"

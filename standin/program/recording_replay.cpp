@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
+#include "karvo_version.h"
+#include "standin/document/record_fields.h"
 #include "standin/host/plugin.h"
 #include "standin/system/byte_text.h"
+#include "standin/system/file_system.h"
 
 namespace standin {
 namespace {
@@ -66,6 +70,41 @@ std::string SideBySide(const Bytes &expected, const Bytes &got) {
     return text;
 }
 
+// The version a module of this project writes into its recordings, found
+// where the module holds it: in the text it writes a recording's head with,
+// which follows "module" there. None for a module that records no version.
+std::optional<std::string> RecordedVersionOf(const std::string &modulePath) {
+    constexpr std::size_t kLargestModule = std::size_t{256} << 20;
+    constexpr std::size_t kLongestVersion = 32;
+    const std::string marker = "\n  \"module\": \"";
+    std::string module;
+    try {
+        module = ReadRegularFile(modulePath, kLargestModule);
+    } catch (const FileError &) {
+        return std::nullopt;
+    }
+    const auto at = module.find(marker);
+    if (at == std::string::npos) return std::nullopt;
+    const auto start = at + marker.size();
+    const auto end = module.find('"', start);
+    if (end == std::string::npos || end == start || end - start > kLongestVersion) {
+        return std::nullopt;
+    }
+    const std::string version = module.substr(start, end - start);
+    if (version.find_first_not_of("0123456789.") != std::string::npos) return std::nullopt;
+    return version;
+}
+
+// A line when the recording was made by another version than the one that
+// replays it, the module's or this program's; empty when all are one.
+std::string VersionNote(const Recording &recording, const std::string &modulePath) {
+    const std::optional<std::string> module = RecordedVersionOf(modulePath);
+    if (module == recording.module && recording.module == KARVO_VERSION_DOTTED) return "";
+    return "note: the recording was made by module " + recording.module + "; replayed with " +
+           (module ? "module " + *module : std::string("a module of no known version")) +
+           " in FINALE.EXE " + KARVO_VERSION_DOTTED + "\n";
+}
+
 }  // namespace
 
 const RecordedCall *ScriptedHost::Expect(const HostCall &made, bool bytesGiven) {
@@ -101,6 +140,10 @@ const RecordedCall *ScriptedHost::Expect(const HostCall &made, bool bytesGiven) 
     }
     if (handsOver && expected.call.data != made.data) {
         difference_ += SideBySide(expected.call.data, made.data);
+        const std::vector<std::string> fields = NamedFieldChanges(
+            {made.tag, made.itemIn, made.inciIn}, made.version, expected.call.data, made.data);
+        if (!fields.empty()) difference_ += "  fields that differ, expected -> got:\n";
+        for (const std::string &field : fields) difference_ += "    " + field + "\n";
     }
     const auto &absent = recording_.absentFunctions;
     if (std::find(absent.begin(), absent.end(), made.function) != absent.end()) {
@@ -226,6 +269,7 @@ int ReplayRecording(const ReplayRequest &request, const Streams &streams) {
     }
     Host::SetCurrent(nullptr);
 
+    streams.out << VersionNote(recording, request.module);
     if (interfaceVersion != recording.interfaceVersion) {
         streams.out << "differs at the handshake: expected interface version "
                     << Hex32(recording.interfaceVersion) << ", got " << Hex32(interfaceVersion)

@@ -58,6 +58,10 @@ std::string FinalTarget(const std::string &path);
 // FileError when the file cannot be read, and when it holds more.
 std::string ReadRegularFile(const std::string &path, std::size_t limit);
 
+// All of standard input, to its end, within the same limit; throws
+// FileError when it cannot be read, and when it holds more.
+std::string ReadStandardInput(std::size_t limit);
+
 // A new file beside `target` (in the folder a link at `target` leads to),
 // whose content replaces the target whole when committed. Until then the
 // target is as it was; a replacement never committed, even when the program

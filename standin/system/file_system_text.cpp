@@ -1,5 +1,9 @@
 #include "standin/system/file_system_text.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace standin {
 
 std::string CannotRead(const std::string &path, const std::string &reason) {
@@ -26,7 +30,7 @@ std::string ChangedSinceRead(const std::string &path) {
 void CheckReadable(const std::string &path, const PathFacts &facts, std::size_t limit) {
     if (path == "-") {
         throw FileError(CannotRead(path,
-                                   "FINALE.EXE does not read standard input; give the "
+                                   "only a document is read from standard input; give the "
                                    "file's path (./- for a file named -)"));
     }
     if (!facts.exists) throw FileError(CannotRead(path, facts.reason));
@@ -35,6 +39,25 @@ void CheckReadable(const std::string &path, const PathFacts &facts, std::size_t 
         throw FileError(CannotRead(path, "not a regular file (a device, pipe or socket)"));
     }
     if (facts.size > limit) throw FileError(TooLarge(path, limit));
+}
+
+std::string ReadStandardInput(std::size_t limit) {
+    std::string text;
+    char block[65536];
+    // Standard input is binary on every system (PrepareStandardStreams).
+    while (text.size() <= limit) {
+        const std::size_t count = std::fread(block, 1, sizeof block, stdin);
+        text.append(block, count);
+        if (count < sizeof block) break;
+    }
+    if (std::ferror(stdin) != 0) {
+        throw FileError("cannot read standard input: " + std::string(std::strerror(errno)));
+    }
+    if (text.size() > limit) {
+        // "cannot read '-': larger than ...", said of standard input.
+        throw FileError("cannot read standard input" + TooLarge("", limit).substr(14));
+    }
+    return text;
 }
 
 std::string TemporaryNameBeside(const std::string &target) {

@@ -297,10 +297,14 @@ void ReplacementFile::CommitIfStill(const std::string &wasRead) {
     Rename();
 }
 
-// No line ends rewritten on the way out; a file-size limit is no signal here.
+// No line ends rewritten on the way in or out; a file-size limit is no
+// signal here. A Ctrl-C at any time ends the run with the status of an
+// interrupted one, not with the 0 of Wine's own handler.
 void PrepareStandardStreams() {
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+    temporary_files::Watch();
 }
 
 const char *PathSeparators() { return "/\\"; }

@@ -10,11 +10,14 @@
 #include "standin/system/errors.h"
 #include "standin/system/file_system.h"
 #include "standin/system/file_system_text.h"
+#include "standin/system/temporary_files.h"
 
 namespace standin {
 namespace {
 
 namespace fs = std::filesystem;
+
+BetweenCommits betweenCommits = nullptr;
 
 // Where a link leads; links that loop are refused where the output is
 // checked.
@@ -62,7 +65,14 @@ void CheckTarget(const Output &output) {
         ReplacementFile probe(output.path);
     } catch (const FileError &error) {
         if (!error.Refused()) throw FileError(output.option + ": " + error.what());
-        throw UsageError(output.option + ": " + error.what());
+        // The file itself may be written: what refuses is its folder, where
+        // the new file is made first.
+        const std::string folder =
+            facts.exists ? std::string("; the folder it is in must be writable too, as the new ") +
+                               (output.overInput ? "document" : "file") +
+                               " is written beside the old one first and then takes its place"
+                         : "";
+        throw UsageError(output.option + ": " + error.what() + folder);
     }
 }
 
@@ -97,19 +107,31 @@ void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &
     }
 }
 
+void SetBetweenCommitsHook(BetweenCommits hook) { betweenCommits = hook; }
+
 void WriteOutputs(const std::vector<Output> &outputs, const std::vector<std::string> &texts,
                   std::ostream &standardOutput) {
     std::vector<std::unique_ptr<ReplacementFile>> written(outputs.size());
+    // The input first: when it changed since it was read, nothing is put
+    // in place at all.
+    std::vector<std::size_t> order;
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         if (IsStandardOutput(outputs[i].path)) continue;
         written[i] = std::make_unique<ReplacementFile>(outputs[i].path);
         written[i]->Write(texts[i]);
+        order.insert(outputs[i].overInput ? order.begin() : order.end(), i);
     }
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        if (outputs[i].overInput) written[i]->CommitIfStill(*outputs[i].overInput);
-    }
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        if (written[i] && !outputs[i].overInput) written[i]->Commit();
+    {
+        const temporary_files::Hold hold;
+        for (std::size_t n = 0; n < order.size(); ++n) {
+            const std::size_t i = order[n];
+            if (n > 0 && betweenCommits != nullptr) betweenCommits();
+            if (outputs[i].overInput) {
+                written[i]->CommitIfStill(*outputs[i].overInput);
+            } else {
+                written[i]->Commit();
+            }
+        }
     }
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         if (IsStandardOutput(outputs[i].path)) standardOutput << texts[i];

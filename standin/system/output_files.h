@@ -38,8 +38,16 @@ void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &
 // `texts` in the order of `outputs`. Every file is written to a new file
 // beside it first; only when all are written do they take their targets'
 // places, an input being replaced first (and nothing at all when it changed
-// since it was read). Standard output gets its text last. Throws FileError.
+// since it was read). They take them in one step that no interruption
+// splits: one that arrives meanwhile waits until every output is in place,
+// then ends the program. Standard output gets its text last. Throws
+// FileError.
 void WriteOutputs(const std::vector<Output> &outputs, const std::vector<std::string> &texts,
                   std::ostream &standardOutput);
+
+// For tests: called after each output but the last takes its place, while
+// interruptions wait. None by default.
+using BetweenCommits = void (*)();
+void SetBetweenCommitsHook(BetweenCommits hook);
 
 }  // namespace standin

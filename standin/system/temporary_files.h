@@ -12,7 +12,11 @@
 namespace standin::temporary_files {
 
 // While one lives, an interruption waits: making a temporary and noting it,
-// or putting it in place and forgetting it, must each happen whole.
+// or putting all of a run's outputs in place, must each happen whole. Holds
+// nest; when the outermost ends, an interruption that arrived meanwhile
+// ends the program then, as it would have, and never with status 0 (on
+// POSIX the signal itself; on Windows STATUS_CONTROL_C_EXIT, as Windows
+// gives a program that Ctrl-C ended).
 class Hold {
 public:
     Hold();
@@ -25,14 +29,22 @@ private:
     std::unique_ptr<Saved> saved_;
 };
 
+// Starts watching for interruptions, once; Add does too. On Windows the
+// program calls it first thing: a Ctrl-C before any file is made must
+// still end the run with the status of an interrupted one.
+void Watch();
+
 // Notes a temporary file; answers its slot, or -1 when all slots are taken
-// or the path is too long to note (that file is then not removed). The
-// first call starts watching for interruptions.
+// or the path is too long to note (that file is then not removed).
 int Add(const std::string &path);
 // The file is gone or in place: an interruption leaves it alone.
 void Forget(int slot);
 
 // Removes every noted temporary now, as an interruption does.
 void RemoveAll();
+
+// Whether an interruption arrived and waits for the holds to end: for a
+// test that must know its signal got here before it lets the program on.
+bool InterruptionWaiting();
 
 }  // namespace standin::temporary_files

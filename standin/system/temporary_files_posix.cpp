@@ -47,6 +47,8 @@ void OnInterruption(int signal) {
     raise(signal);
 }
 
+}  // namespace
+
 // A signal the program was started ignoring (nohup, a background job) stays
 // ignored.
 void Watch() {
@@ -62,12 +64,12 @@ void Watch() {
     }
 }
 
-}  // namespace
-
 struct Hold::Saved {
     sigset_t mask;
 };
 
+// The outermost hold unblocks the signals, and one that is pending then
+// arrives before pthread_sigmask returns: nothing is left to do here.
 Hold::Hold() : saved_(std::make_unique<Saved>()) {
     const sigset_t set = Interruptions();
     pthread_sigmask(SIG_BLOCK, &set, &saved_->mask);
@@ -94,6 +96,16 @@ void Forget(int slot) {
 void RemoveAll() {
     const Hold hold;
     RemoveNoted();
+}
+
+bool InterruptionWaiting() {
+    sigset_t pending;
+    sigemptyset(&pending);
+    if (sigpending(&pending) != 0) return false;
+    for (int signal : kInterruptions) {
+        if (sigismember(&pending, signal) == 1) return true;
+    }
+    return false;
 }
 
 }  // namespace standin::temporary_files

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "standin/system/temporary_files.h"
@@ -14,9 +15,16 @@ namespace {
 // cleaned up and before the process ends.
 constexpr int kSlots = 32;
 constexpr std::size_t kLongestPath = 4 * MAX_PATH;
+// What Windows gives a program that Ctrl-C ended. The program ends itself
+// with it: Wine's own handler would end it with 0, as if it had finished.
+constexpr UINT kInterruptedStatus = 0xC000013A;  // STATUS_CONTROL_C_EXIT
 // Kept in UTF-16, ready for the handler, which must not convert or allocate.
 wchar_t paths[kSlots][kLongestPath];
 bool inUse[kSlots];
+// Set by the handler before it waits for the lock; read by a hold's end.
+std::atomic<bool> interrupted{false};
+// Holds open on the program's thread; changed only under the lock.
+int holds = 0;
 
 CRITICAL_SECTION &Lock() {
     static CRITICAL_SECTION lock;
@@ -33,26 +41,42 @@ void RemoveNoted() {
     }
 }
 
-// Ctrl-C, Ctrl-Break, a closed console, logoff or shutdown: the temporaries
-// go, and the default handler then ends the process as it would have.
-BOOL WINAPI OnConsoleEvent(DWORD) {
-    EnterCriticalSection(&Lock());
+// With the lock held: the temporaries go and the process ends at once, on
+// whichever thread gets here first; nothing else runs after.
+[[noreturn]] void EndInterrupted() {
     RemoveNoted();
-    return FALSE;
+    TerminateProcess(GetCurrentProcess(), kInterruptedStatus);
+    ExitProcess(kInterruptedStatus);
 }
+
+// Ctrl-C, Ctrl-Break, a closed console, logoff or shutdown. While the
+// program holds the lock the handler waits, and the hold's end acts on it.
+BOOL WINAPI OnConsoleEvent(DWORD) {
+    interrupted.store(true);
+    EnterCriticalSection(&Lock());
+    EndInterrupted();
+}
+
+}  // namespace
 
 void Watch() {
     static const bool watching = SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
     (void)watching;
 }
 
-}  // namespace
-
 struct Hold::Saved {};
 
-Hold::Hold() { EnterCriticalSection(&Lock()); }
+Hold::Hold() {
+    EnterCriticalSection(&Lock());
+    ++holds;
+}
 
-Hold::~Hold() { LeaveCriticalSection(&Lock()); }
+Hold::~Hold() {
+    // The handler's thread waits for the lock; the program must not go on
+    // and end with its own status before that thread gets it.
+    if (--holds == 0 && interrupted.load()) EndInterrupted();
+    LeaveCriticalSection(&Lock());
+}
 
 int Add(const std::string &path) {
     Watch();
@@ -75,5 +99,7 @@ void RemoveAll() {
     const Hold hold;
     RemoveNoted();
 }
+
+bool InterruptionWaiting() { return interrupted.load(); }
 
 }  // namespace standin::temporary_files

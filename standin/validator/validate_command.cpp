@@ -4,6 +4,7 @@
 #include <optional>
 #include <sstream>
 
+#include "standin/host/plugin.h"
 #include "standin/system/byte_text.h"
 #include "standin/system/errors.h"
 #include "standin/system/file_system.h"
@@ -105,6 +106,9 @@ ReportFormat RequireSound(const ValidateRequest &request) {
                          (module.folder ? "a folder" : "not a regular file") +
                          ", not a plug-in module");
     }
+    // A file that is no module of this system is bad input, as for run; one
+    // that is but does not load fails the check that loads it.
+    RequireModuleOfThisSystem(request.module);
     return *format;
 }
 

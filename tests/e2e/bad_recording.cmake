@@ -1,9 +1,10 @@
 # A recording cut short or changed is refused by replay and import alike:
 # exit status 2, one line naming the file and what is wrong, nothing written.
 # With DIFFERS, the change is one a replay finds instead: exit status 1 and
-# a report matching DIFFERS.
+# a report matching DIFFERS; with REPRODUCED, one the replay notes and still
+# reproduces: exit status 0 and a report matching REPRODUCED.
 #   -DPROGRAM=... -DEMULATOR=... -DMODULE=... -DSOURCE=recording -DWORK=dir
-#   -DERROR=regex | -DDIFFERS=regex
+#   -DERROR=regex | -DDIFFERS=regex | -DREPRODUCED=regex
 #   [-DCUT=bytes (-1: all but the last)] [-DFROM=text -DTO=text]
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -29,13 +30,19 @@ endif()
 set(bad ${WORK}/bad.json)
 file(WRITE ${bad} "${text}")
 
-if(DEFINED DIFFERS)
+if(DEFINED DIFFERS OR DEFINED REPRODUCED)
   execute_process(COMMAND ${EMULATOR} ${PROGRAM} replay ${MODULE} ${bad}
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
   string(REPLACE "\r\n" "\n" output "${output}")
-  if(NOT status EQUAL 1 OR NOT output MATCHES "^${DIFFERS}$")
-    message(FATAL_ERROR "replay: exit status ${status}, expected 1 and a report matching "
-      "'${DIFFERS}':\n${output}\n${error}")
+  set(expected 1)
+  set(report "${DIFFERS}")
+  if(DEFINED REPRODUCED)
+    set(expected 0)
+    set(report "${REPRODUCED}")
+  endif()
+  if(NOT status EQUAL expected OR NOT output MATCHES "^${report}$")
+    message(FATAL_ERROR "replay: exit status ${status}, expected ${expected} and a report "
+      "matching '${report}':\n${output}\n${error}")
   endif()
   return()
 endif()

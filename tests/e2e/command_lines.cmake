@@ -10,13 +10,33 @@ foreach(case
     "empty_measures|${RUN_THREE};--command;0;--measures=|--measures is given as ''. give a value, or leave --measures out"
     "argument_too_many|check;${EXAMPLES}/minimal.json;${EXAMPLES}/minimal.json|check takes no more arguments: '[^']*minimal.json' is too many. FINALE.EXE check --help says what to give"
     "no_command|--frob|no command given. FINALE.EXE --help lists the commands"
-    "document_from_standard_input|check;-|cannot read '-': FINALE.EXE does not read standard input. give the file's path \\(./- for a file named -\\)"
+    "recording_from_standard_input|import;-;--output;-|cannot read '-': only a document is read from standard input. give the file's path \\(./- for a file named -\\)"
+    "in_place_over_standard_input|${RUN_ALL};-;--in-place|--in-place replaces the input document, and standard input is no file to replace: give the document's path, or --output"
+    "both_documents_from_standard_input|diff;-;-|standard input holds one document: give the other one's path"
     "module_from_standard_input|menu;-|'-' would be standard input, which FINALE.EXE reads no module from. give the module's path \\(./- for a file named -\\)")
   string(REPLACE "|" ";" case "${case}")
   list(POP_FRONT case name)
   list(POP_BACK case message)
   document_test(bad_input.${name} STATUS 2 ERROR "^FINALE.EXE: ${message}\n$" ARGS ${case})
 endforeach()
+
+# "-" as the document reads standard input, for run, check and diff; an
+# empty one is named as standard input.
+document_test(document.checked_from_standard_input STATUS 0 OUTPUT ${DOCUMENT}
+  STANDARD_INPUT ${DOCUMENT} ARGS check - --output -)
+document_test(document.run_over_standard_input STATUS 0 OUTPUT ${CHANGED}
+  STANDARD_INPUT ${DOCUMENT} ARGS ${RUN_ALL} - --output -)
+document_test(document.compared_with_standard_input STATUS 1
+  MATCHES "leftIndent: 0 -> 144\n.*[0-9]+ differences\n$"
+  STANDARD_INPUT ${DOCUMENT} ARGS diff - ${CHANGED})
+document_test(bad_document.empty_standard_input STATUS 2
+  ERROR "^FINALE.EXE: standard input: not valid JSON: parse error at line 1, column 1: "
+  ARGS check -)
+
+# The program's version and the commit it was built from.
+document_test(program.version STATUS 0
+  MATCHES "^FINALE.EXE [0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+, built from commit [0-9a-f]+( with local changes)?\n$"
+  ARGS --version)
 
 # A menu index may be written in hexadecimal, as the message for one out of
 # range says.

@@ -57,6 +57,15 @@ files_test(every_output_is_written STATUS 0
   FILES changed.json picture.svg calls.txt
   ARGS ${RUN_ALL} ${DOCUMENT} --output changed.json --svg picture.svg --trace calls.txt)
 
+# --measures and --changed-only limit the picture as they limit the report,
+# and its legend says how many systems it shows.
+files_test(picture_of_the_selection STATUS 0
+  MATCHES ">4 of the 12 systems shown: those in the selection, and any the run changed \\(--measures\\)<"
+  ARGS run ${MODULE} --command 0 --measures 5-20 ${DOCUMENT} --svg -)
+files_test(picture_of_the_changed_systems STATUS 0
+  MATCHES ">1 of the 12 systems shown: those the run changed \\(--changed-only\\)<"
+  ARGS run ${MODULE} --command 0 --measures 5-20 ${DOCUMENT} --svg - --changed-only)
+
 # "-" is standard output, never a file of that name; the report then goes to
 # standard error, out of the data's way.
 files_test(changed_document_to_standard_output STATUS 0 OUTPUT ${CHANGED}
@@ -163,3 +172,18 @@ if(NOT WIN32)
     FILES link.json made.json
     ARGS check ${DOCUMENT} --output link.json)
 endif()
+
+# Ctrl-C between two outputs taking their places: the signal waits until
+# every output is in place, and the run ends as interrupted, not with 0. A
+# host program of its own says when it is between the two and waits for the
+# signal to arrive.
+find_program(DEBIAN_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+add_standin_host_program(interrupted_finale_exe NAME FINALE.EXE
+  DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/interrupted)
+target_sources(interrupted_finale_exe PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/interrupted_between_commits.cpp)
+add_test(NAME e2e.files.interrupted_between_two_commits_puts_every_output_in_place
+  COMMAND ${DEBIAN_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/interrupt_between_commits.py
+    ${SPACE}/interrupted_between_two_commits ${DOCUMENT} ${CHANGED}
+    "${CMAKE_CROSSCOMPILING_EMULATOR}" $<TARGET_FILE:interrupted_finale_exe> ${MODULE})
+set_tests_properties(e2e.files.interrupted_between_two_commits_puts_every_output_in_place
+  PROPERTIES LABELS e2e)

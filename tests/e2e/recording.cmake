@@ -46,7 +46,7 @@ add_test(NAME e2e.recording.a_changed_decision_is_the_first_difference
   COMMAND ${record_and_replay} -DDOCUMENT=${EXAMPLES}/three_movements.json -DCOMMAND=0
     -DMEASURES=1-48 -DWORK=${RECORDED}/changed_decision
     -DOTHER_MODULE=$<TARGET_FILE:changed_decision_module>
-    "-DDIFFERS=^differs at call 74 of 84:\n  expected: FX_SaveEData 'SOSS' \\(2,0\\) length 28 v=0x19000000\n  got:      FX_SaveEData 'SOSS' \\(2,0\\) length 28 v=0x19000000\n  bytes handed over, expected \\| got:\n       0  02 01 00 00 d8 ff 90 ff \\| 02 01 90 00 d8 ff 90 ff  <-\n"
+    "-DDIFFERS=^differs at call 74 of 84:\n  expected: FX_SaveEData 'SOSS' \\(2,0\\) length 28 v=0x19000000\n  got:      FX_SaveEData 'SOSS' \\(2,0\\) length 28 v=0x19000000\n  bytes handed over, expected \\| got:\n       0  02 01 00 00 d8 ff 90 ff \\| 02 01 90 00 d8 ff 90 ff  <-\n([^\n]*\n)*  fields that differ, expected -> got:\n    leftIndent: 0 -> 144\n$"
     -P ${CMAKE_CURRENT_SOURCE_DIR}/record_and_replay.cmake)
 # In a host that lacks functions: the recording names them, a host that
 # lacks them too reproduces it, and one that has them is told why not.
@@ -86,6 +86,12 @@ foreach(changed
     COMMAND ${bad_recording} "-DDIFFERS=${report}" "-DFROM=${from}" "-DTO=${to}"
       -DWORK=${RECORDED}/changed_${name} -P ${CMAKE_CURRENT_SOURCE_DIR}/bad_recording.cmake)
 endforeach()
+# A recording made by another version of the module still replays, and the
+# report says so first.
+add_test(NAME e2e.recording.replay_notes_another_module_version
+  COMMAND ${bad_recording} "-DFROM=\"module\": \"" "-DTO=\"module\": \"7."
+    "-DREPRODUCED=note: the recording was made by module 7\\.[0-9.]+. replayed with module [0-9.]+ in FINALE\\.EXE [0-9.]+\nreproduced: 24 calls, 2 saves\n"
+    -DWORK=${RECORDED}/another_module_version -P ${CMAKE_CURRENT_SOURCE_DIR}/bad_recording.cmake)
 add_test(NAME e2e.recording.refuses_a_document_as_a_recording
   COMMAND ${bad_recording} -DSOURCE=${EXAMPLES}/minimal.json
     "-DERROR=not a recording of the Karvo Indent System plug-in" -DWORK=${RECORDED}/bad_document

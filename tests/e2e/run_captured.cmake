@@ -1,11 +1,16 @@
 # run_captured(<status var> <output var> <error var> [STANDARD_OUTPUT <file>]
-#              [WORKING_DIRECTORY <dir>] COMMAND <command...>)
+#              [WORKING_DIRECTORY <dir>] [STANDARD_INPUT <file>] COMMAND <command...>)
 # runs a command with its standard output and error in files, not pipes:
 # Wine starts a program whose output is a pipe some twenty times slower.
 # STANDARD_OUTPUT sends standard output to that file (such as /dev/full)
-# instead; the output variable is then empty.
+# instead; the output variable is then empty. Standard input is empty
+# unless STANDARD_INPUT names a file to read it from.
 function(run_captured status_var output_var error_var)
-  cmake_parse_arguments(ARG "" "STANDARD_OUTPUT;WORKING_DIRECTORY" "COMMAND" ${ARGN})
+  cmake_parse_arguments(ARG "" "STANDARD_OUTPUT;WORKING_DIRECTORY;STANDARD_INPUT" "COMMAND" ${ARGN})
+  set(input_file /dev/null)
+  if(ARG_STANDARD_INPUT)
+    set(input_file ${ARG_STANDARD_INPUT})
+  endif()
   string(RANDOM LENGTH 16 unique)
   set(output_file ${CMAKE_CURRENT_BINARY_DIR}/captured-${unique}.out)
   set(error_file ${CMAKE_CURRENT_BINARY_DIR}/captured-${unique}.err)
@@ -16,7 +21,7 @@ function(run_captured status_var output_var error_var)
     set(where WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY})
   endif()
   execute_process(COMMAND ${ARG_COMMAND} ${where}
-    INPUT_FILE /dev/null
+    INPUT_FILE ${input_file}
     OUTPUT_FILE ${output_file}
     ERROR_FILE ${error_file}
     RESULT_VARIABLE status)

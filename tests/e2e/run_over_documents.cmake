@@ -5,13 +5,15 @@
 #   [-DEXPECT_ERROR=regex] [-DEXPECT_OUTPUT=file [-DACTUAL_OUTPUT=file]] [-DMATCHES=regex]
 #   [-DCOPY=from|to[|READ_ONLY]]
 #   [-DSAME=file|file|...] [-DABSENT=file] [-DFOLDER=dir -DFILES=a|b]
-#   [-DLIMIT=blocks] [-DMEMORY=kilobytes] [-DSTANDARD_OUTPUT=file] [-DLINKS=link|target|...]
+#   [-DLIMIT=blocks] [-DMEMORY=kilobytes] [-DSTANDARD_OUTPUT=file] [-DSTANDARD_INPUT=file]
+#   [-DLINKS=link|target|...]
 # FOLDER is emptied before the run and must hold exactly FILES after it.
 # COPY is done before the run, ABSENT is removed before it. SAME holds pairs
 # of files that must be equal. LIMIT caps the size of any file the program
 # writes (POSIX shell blocks), as a disk that is nearly full would; MEMORY
 # caps the program's memory. STANDARD_OUTPUT sends standard output to a file
-# of its own, such as /dev/full.
+# of its own, such as /dev/full; STANDARD_INPUT reads standard input from a
+# file.
 string(REPLACE "|" ";" arguments "${ARGS}")
 if(DEFINED FOLDER)
   file(REMOVE_RECURSE ${FOLDER})
@@ -57,6 +59,9 @@ if(DEFINED MEMORY)
 endif()
 if(DEFINED STANDARD_OUTPUT)
   set(elsewhere STANDARD_OUTPUT ${STANDARD_OUTPUT})
+endif()
+if(DEFINED STANDARD_INPUT)
+  list(APPEND elsewhere STANDARD_INPUT ${STANDARD_INPUT})
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/run_captured.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/../support/program_checks.cmake)

@@ -119,6 +119,20 @@ TEST(FileNames, AreThoseThatBeginWithThePrefix) {
         platform::FileNamesBeginning(Native(folder.Path() / "missing"), "karvo-indent-", names));
 }
 
+TEST(FileBegins, OnlyARegularFileWhoseFirstBytesAreTheGivenOnes) {
+    const scratch::Folder folder;
+    folder.Put("whole", "{\n  \"format\": 1\n}\n");
+    folder.Put("short", "{\n");
+    folder.Put("other", "{\n  \"notes\": 1\n}\n");
+    scratch::fs::create_directory(folder.Path() / "folder");
+    const std::string start = "{\n  \"format\"";
+    EXPECT_TRUE(platform::FileBegins(Native(folder), "whole", start));
+    for (const char *name : {"short", "other", "folder", "missing"}) {
+        EXPECT_FALSE(platform::FileBegins(Native(folder), name, start)) << name;
+    }
+    EXPECT_EQ(folder.Read("whole"), "{\n  \"format\": 1\n}\n");
+}
+
 TEST(RemoveFile, RemovesTheNamedFileAndSaysWhenThereIsNone) {
     const scratch::Folder folder;
     folder.Put(kName);

@@ -8,8 +8,10 @@
 # for every other file; the note naming the version, both commands and
 # whether the module is signed; the changes the newest entry of
 # CHANGELOG.md; the build record naming the checkout's commit and its time;
-# the licence the checkout's own.
-#   check_package.sh [--signed] <package> <module> <checkout> <version>
+# the licence the checkout's own; the note naming the place to report a
+# problem that the build was given (REPORT_PROBLEMS_TO, when set), and
+# giving each shell's recording steps.
+#   [REPORT_PROBLEMS_TO=...] check_package.sh [--signed] <package> <module> <checkout> <version>
 set -euo pipefail
 signed=false
 if [ "$1" = --signed ]; then signed=true; shift; fi
@@ -74,8 +76,12 @@ if $signed; then
 else
   says=("This package is not signed")
 fi
+if [ -n "${REPORT_PROBLEMS_TO:-}" ]; then says+=("Report a problem to $REPORT_PROBLEMS_TO."); fi
+# PowerShell leaves %USERPROFILE% as it is: each shell gets steps of its own.
 for text in "Karvo Indent System $version" "Indent System/Final Barlines" "Indent System/Show Full Names" \
-    "SHA256SUMS.txt" "not who made them" "administrator" "KARVO_INDENT_RECORD_DIR" "${says[@]}"; do
+    "SHA256SUMS.txt" "not who made them" "administrator" "KARVO_INDENT_RECORD_DIR" \
+    'setx KARVO_INDENT_RECORD_DIR "%USERPROFILE%' '$folder = "$env:USERPROFILE' \
+    "karvo-indent-0000000001.json" "If no file appears" "What to send" "${says[@]}"; do
   grep -qF "$text" <<<"$note" || fail "INSTALL.txt does not say '$text'"
 done
 grep -q '@[A-Z_]*@' <<<"$note" && fail "INSTALL.txt has a placeholder left: $(grep -o '@[A-Z_]*@' <<<"$note" | head -1)"

@@ -170,13 +170,29 @@ TEST_F(InvokeRecording, EachInvokeGetsTheNextNumberAndOtherFilesStayAsTheyAre) {
     EXPECT_EQ(folder.Read(Numbered(7)), "an earlier recording");
 }
 
-TEST_F(InvokeRecording, KeepsTheNewestFifty) {
-    for (int number = 1; number <= 55; ++number) folder.Put(Numbered(number));
+// Files are told by what they hold, not by their names: the user's own
+// under a recording's name, and a folder, stay and are not counted.
+TEST_F(InvokeRecording, KeepsTheNewestFiftyRecordingsAndRemovesNothingElse) {
+    const std::string recording = std::string(shell::kRecordingStart) + "  \"formatVersion\": 1";
+    for (int number = 1; number <= 61; ++number) {
+        folder.Put(Numbered(number), number <= 6 ? "the user's own notes" : recording);
+    }
+    folder.Put(Numbered(62), recording.substr(0, 10));
+    scratch::fs::create_directory(folder.Path() / Numbered(63));
     folder.Put("notes.txt");
     Invoke();
     std::set<std::string> expected{"notes.txt"};
-    for (int number = 7; number <= 56; ++number) expected.insert(Numbered(number));
+    for (int number = 1; number <= 6; ++number) expected.insert(Numbered(number));
+    for (int number = 13; number <= 64; ++number) expected.insert(Numbered(number));
     EXPECT_EQ(folder.Names(), expected);
+    EXPECT_EQ(folder.Read(Numbered(1)), "the user's own notes");
+    EXPECT_EQ(folder.Read(Numbered(64)).rfind(shell::kRecordingStart, 0), 0u);
+}
+
+TEST_F(InvokeRecording, ReadsNoFileWhileFewerThanFiftyAreThere) {
+    for (int number = 1; number <= 49; ++number) folder.Put(Numbered(number));
+    Invoke();
+    EXPECT_EQ(folder.Names().size(), 50u);
 }
 
 TEST_F(InvokeRecording, PassesOverNumbersAnotherWriterHolds) {

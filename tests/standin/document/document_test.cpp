@@ -177,8 +177,16 @@ TEST(Documents, AFaultyDocumentIsRefusedWithThePlaceAndWhatWasExpected) {
          "/measures/1/number: expected a measure number (1 to 32767), found 5.5"},
         {"host version", [](Json &d) { d["hostVersion"] = "12000000"; },
          "/hostVersion: expected a 32-bit host version such as \"0x12000000\", found \"12000000\""},
-        {"unknown field", [](Json &d) { d["sytems"] = Json::array(); },
-         "/sytems: unknown field; expected one of description, hostVersion, currentPart, slots, "
+        {"unknown field near a known one", [](Json &d) { d["sytems"] = Json::array(); },
+         "/sytems: unknown field; did you mean systems? (expected one of description, "
+         "hostVersion, currentPart, slots, pageFormat, systems, measures, records)"},
+        {"unknown field, the nearest in another case",
+         [](Json &d) { d["pageFormat"]["score"]["firstsystemindnt"] = 0; },
+         "/pageFormat/score/firstsystemindnt: unknown field; did you mean firstSystemIndent? "
+         "(expected one of systemIndent, firstSystemIndent, extraValue1, extraValue2, "
+         "extraValue3)"},
+        {"unknown field near none", [](Json &d) { d["colour"] = "red"; },
+         "/colour: unknown field; expected one of description, hostVersion, currentPart, slots, "
          "pageFormat, systems, measures, records"},
         {"missing variant", [](Json &d) { d["pageFormat"].erase("parts"); },
          "/pageFormat/parts: missing; expected a page format"},
@@ -242,6 +250,35 @@ TEST(Documents, AFaultyDocumentIsRefusedWithThePlaceAndWhatWasExpected) {
             ADD_FAILURE() << "accepted";
         } catch (const DocumentError &error) {
             EXPECT_EQ(error.what(), "doc.json: " + fault.message);
+        }
+    }
+}
+
+// What editors and people put in a document that JSON has no place for.
+TEST(Documents, CommentsAndUtf16AreNamedForWhatTheyAre) {
+    const std::pair<std::string, std::string> refused[] = {
+        {"{\n  \"hostVersion\": 1, // the score's\n}",
+         "not valid JSON: parse error at line 2, column 21: a comment; JSON has none, and a "
+         "document allows none: remove it"},
+        {"/* a score */ {}",
+         "not valid JSON: parse error at line 1, column 1: a comment; JSON has none, and a "
+         "document allows none: remove it"},
+        {std::string("\xFF\xFE{\0}\0", 6),
+         "the file is UTF-16 (what Notepad calls \"Unicode\"); a document is UTF-8: save it "
+         "again as UTF-8"},
+        {std::string("{\0\"\0", 4),
+         "the file is UTF-16 (what Notepad calls \"Unicode\"); a document is UTF-8: save it "
+         "again as UTF-8"},
+        {"{\"a\": 1 / 2}",
+         "not valid JSON: parse error at line 1, column 9: syntax error while parsing object - "
+         "invalid literal; last read: '1 /'; expected '}'"},
+    };
+    for (const auto &[text, message] : refused) {
+        try {
+            standin::ParseDocument(text, "doc.json");
+            ADD_FAILURE() << "accepted " << text;
+        } catch (const DocumentError &error) {
+            EXPECT_EQ(error.what(), "doc.json: " + message);
         }
     }
 }

@@ -35,15 +35,21 @@ std::vector<uint8_t> LinuxHeaders(uint8_t elfClass) {
     return bytes;
 }
 
-std::string LoadFailure(const std::vector<uint8_t> &bytes) {
+// What loading a file of these bytes says, or what the validator's check
+// before it says (`beforeLoading`); "loaded" when neither refuses it.
+std::string LoadFailure(const std::vector<uint8_t> &bytes, bool beforeLoading = false) {
     const scratch::Folder folder;
     const fs::path path = folder.Path() / "module.fxt";
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char *>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
-    std::string message = "loaded";
+    std::string message = "' loaded";
     try {
-        standin::Plugin plugin(path.string());
+        if (beforeLoading) {
+            standin::RequireModuleOfThisSystem(path.string());
+        } else {
+            standin::Plugin plugin(path.string());
+        }
     } catch (const standin::UsageError &error) {
         message = error.what();
     }
@@ -70,6 +76,21 @@ TEST(Plugin, AModuleForAnotherSystemIsNamedForWhatItIs) {
     EXPECT_EQ(LoadFailure(std::vector<uint8_t>(0x100, 'x'))
                   .rfind("is not a loadable plug-in module (", 0),
               0u);
+}
+
+// validate calls such files bad input in the words run uses, before any
+// worker loads them; a module of this system goes on to the checks.
+TEST(Plugin, TheValidatorRefusesWhatIsNoModuleOfThisSystemBeforeLoadingIt) {
+#if defined(_WIN32)
+    const std::vector<uint8_t> other = LinuxHeaders(2), own = WindowsHeaders(0x8664);
+#else
+    const std::vector<uint8_t> other = WindowsHeaders(0x8664), own = LinuxHeaders(2);
+#endif
+    EXPECT_EQ(LoadFailure(other, true), LoadFailure(other));
+    EXPECT_EQ(LoadFailure(std::vector<uint8_t>(0x100, '{'), true),
+              "is not a loadable plug-in module (neither a Windows module nor a Linux shared "
+              "object)");
+    EXPECT_EQ(LoadFailure(own, true), "loaded");
 }
 
 }  // namespace

@@ -76,7 +76,9 @@ TEST_F(ScriptedHost, NamesTheFirstCallThatDiffersWithTheBytesSideBySide) {
               "       0  00 00 90 00 00 00 00 00 | 00 00 00 00 00 00 00 00  <-\n"
               "       8  01 00 00 00 00 00 00 00 | 01 00 00 00 00 00 00 00\n"
               "      16  00 00 00 00 00 00 00 00 | 00 00 00 00 00 00 00 00\n"
-              "      24  00 00 00 00             | 00 00 00 00            \n");
+              "      24  00 00 00 00             | 00 00 00 00            \n"
+              "  fields that differ, expected -> got:\n"
+              "    leftIndent: 144 -> 0\n");
     EXPECT_EQ(host.CallsMade(), 24u);
     EXPECT_EQ(host.SavesMade(), 0u);
 }

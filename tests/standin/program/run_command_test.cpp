@@ -216,6 +216,36 @@ TEST(SystemsPicture, LeavesRoomForLongLabelsAndReasonsAndShowsItsScale) {
     EXPECT_EQ(Attribute(small, start, "x2") - Attribute(small, start, "x1"), 100);
 }
 
+// Where the staff after the command starts, in pixels right of the dashed
+// line of left indent 0, for the system whose first measure is `measure`.
+long DrawnIndentAfter(const std::string &svg, int measure) {
+    const std::string label = ">m. " + std::to_string(measure) + "</text>";
+    const std::size_t after = svg.find(label, svg.find(label) + 1);
+    const std::size_t zero = svg.find("stroke-dasharray", svg.find("stroke-dasharray") + 1);
+    return Attribute(svg, svg.find("<line", after), "x1") -
+           Attribute(svg, svg.rfind("<line", zero), "x1");
+}
+
+// One huge indent would scale every other to nothing: the axis skips the
+// stretch no indent lies in, at the same scale on either side, and says so.
+TEST(SystemsPicture, KeepsSmallChangesVisibleBesideAHugeIndent) {
+    const std::vector<standin::SystemChange> systems = {
+        System(1, 1, 144, 144, true), System(2, 5, 0, 144, true), System(3, 9, 0, 32767, true)};
+    const std::string svg = standin::SystemsPicture(systems, "c", "all");
+    EXPECT_EQ(DrawnIndentAfter(svg, 5), 72);  // half a pixel per unit
+    EXPECT_EQ(DrawnIndentAfter(svg, 9), 72 + 16);
+    EXPECT_EQ(Count(svg,
+                    ">zigzag: the axis skips from 144 to 32767 EVPUs, which no indent lies "
+                    "between; the scale holds on either side<"),
+              1u);
+    // Indents spread over the axis keep it whole.
+    const std::string spread = standin::SystemsPicture(
+        {System(1, 1, 0, 1000, true), System(2, 5, 0, 2000, true), System(3, 9, 0, 3000, true)},
+        "c", "all");
+    EXPECT_EQ(DrawnIndentAfter(spread, 5), 100);
+    EXPECT_EQ(Count(spread, "zigzag"), 0u);
+}
+
 // The values of every coordinate and size in the picture.
 std::vector<std::string> Coordinates(const std::string &svg) {
     std::vector<std::string> values;
@@ -237,6 +267,10 @@ TEST(SystemsPicture, KeepsWholePixelsAndDistinctStaffLinesAtTheMostSystems) {
     }
     systems.push_back(System(32767, 32767, -32768, 32767, true));
     const std::string svg = standin::SystemsPicture(systems, "all", "measures 1 to 32767");
+    // Pages of 800 rows side by side: no taller than viewers take.
+    EXPECT_LE(Attribute(svg, 0, "height"), 32767);
+    EXPECT_EQ(Count(svg, ">page 41 of 41: rows 32001 to 32767<"), 1u);
+    EXPECT_EQ(Count(svg, ">before<"), 41u);
     for (const std::string &value : Coordinates(svg)) {
         if (value == "100%") continue;
         ASSERT_EQ(value.find_first_not_of("-0123456789 "), std::string::npos) << value;

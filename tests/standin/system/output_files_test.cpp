@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 #include <sstream>
 
 #include "standin/system/errors.h"
@@ -96,6 +103,61 @@ TEST_F(OutputFiles, AnOutputThatCannotBeWrittenLeavesEveryTargetAsItWas) {
     EXPECT_EQ(Held(), (std::set<std::string>{"changed.json"}));
 }
 
+#if !defined(_WIN32)
+// A Ctrl-C between two outputs taking their places waits until every one
+// has, then ends the program by its signal.
+TEST_F(OutputFiles, AnInterruptionBetweenTwoCommitsWaitsUntilEveryOutputIsInPlace) {
+    Put("doc.json", "old");
+    const std::vector<Output> outputs = {{"--trace", Path("calls.txt")},
+                                         {"--in-place", Path("doc.json"), std::string("old")},
+                                         {"--svg", Path("picture.svg")}};
+    EXPECT_EXIT(
+        {
+            standin::SetBetweenCommitsHook([] { raise(SIGINT); });
+            std::ostringstream out;
+            standin::WriteOutputs(outputs, {"calls", "new", "picture"}, out);
+            std::exit(0);
+        },
+        ::testing::KilledBySignal(SIGINT), "");
+    EXPECT_EQ(Read("doc.json"), "new");
+    EXPECT_EQ(Read("calls.txt"), "calls");
+    EXPECT_EQ(Read("picture.svg"), "picture");
+    EXPECT_EQ(Held(), (std::set<std::string>{"calls.txt", "doc.json", "picture.svg"}));
+}
+#endif
+
+#if !defined(_WIN32)
+// A file is replaced by a new one made beside it: a folder that takes no
+// file refuses even a file that may be written, and the message says that
+// the folder is what must change. (The superuser writes anywhere: the check
+// runs as nobody.)
+TEST_F(OutputFiles, AWritableFileInAFolderThatTakesNoFileNamesTheFolder) {
+    fs::create_directories(folder_ / "locked");
+    Put("locked/doc.json", "{}");
+    fs::permissions(folder_ / "locked" / "doc.json", fs::perms::all);
+    fs::permissions(folder_ / "locked", fs::perms::owner_read | fs::perms::owner_exec |
+                                            fs::perms::group_read | fs::perms::group_exec |
+                                            fs::perms::others_read | fs::perms::others_exec);
+    const std::string doc = Path("locked/doc.json");
+    EXPECT_EXIT(
+        {
+            if (geteuid() == 0 && setuid(65534) != 0) std::exit(3);
+            try {
+                standin::CheckOutputs({{"--in-place", doc, std::string("{}")}}, {});
+            } catch (const standin::UsageError &error) {
+                std::fputs(error.what(), stderr);
+                std::exit(2);
+            }
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(2),
+        "^--in-place: cannot write '.*doc.json': Permission denied; the folder it is in must be "
+        "writable too, as the new document is written beside the old one first and then takes "
+        "its place$");
+    fs::permissions(folder_ / "locked", fs::perms::all);
+}
+#endif
+
 TEST_F(OutputFiles, ReadingRefusesWhatIsNotARegularFileOfBoundedSize) {
     Put("doc.json", "0123456789");
     fs::create_directories(folder_ / "folder");
@@ -105,8 +167,8 @@ TEST_F(OutputFiles, ReadingRefusesWhatIsNotARegularFileOfBoundedSize) {
         {Path("none.json"), "No such file or directory"},
         {Path("doc.json"), "larger than the limit of 9 bytes"},
         {"-",
-         "FINALE.EXE does not read standard input; give the file's path (./- for a file "
-         "named -)"},
+         "only a document is read from standard input; give the file's path (./- for a "
+         "file named -)"},
     };
     for (const auto &[path, reason] : refused) {
         try {
