@@ -181,8 +181,8 @@ TEST(Documents, AFaultyDocumentIsRefusedWithThePlaceAndWhatWasExpected) {
          "/sytems: unknown field; did you mean systems? (expected one of description, "
          "hostVersion, currentPart, slots, pageFormat, systems, measures, records)"},
         {"unknown field, the nearest in another case",
-         [](Json &d) { d["pageFormat"]["score"]["firstsystemindnt"] = 0; },
-         "/pageFormat/score/firstsystemindnt: unknown field; did you mean firstSystemIndent? "
+         [](Json &d) { d["pageFormat"]["score"]["FIRSTSYSTEMINDNT"] = 0; },
+         "/pageFormat/score/FIRSTSYSTEMINDNT: unknown field; did you mean firstSystemIndent? "
          "(expected one of systemIndent, firstSystemIndent, extraValue1, extraValue2, "
          "extraValue3)"},
         {"unknown field near none", [](Json &d) { d["colour"] = "red"; },
