@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "standin/system/byte_text.h"
 #include "standin/system/file_system.h"
@@ -320,13 +321,79 @@ Recording Reader::Whole(const Json &root) const {
     return recording;
 }
 
+// The place of each value as the parser goes, to refuse a key given twice
+// in one object: which of the two a reader takes is anyone's guess, so the
+// recording cannot be trusted.
+class KeyWatch {
+public:
+    explicit KeyWatch(const Reader &reader) : reader_(reader) {}
+
+    bool operator()(int, Json::parse_event_t event, Json &parsed) {
+        switch (event) {
+            case Json::parse_event_t::object_start:
+                frames_.push_back({false});
+                break;
+            case Json::parse_event_t::array_start:
+                frames_.push_back({true});
+                break;
+            case Json::parse_event_t::key:
+                Key(parsed.get<std::string>());
+                break;
+            case Json::parse_event_t::object_end:
+            case Json::parse_event_t::array_end:
+                frames_.pop_back();
+                ElementDone();
+                break;
+            case Json::parse_event_t::value:
+                ElementDone();
+                break;
+        }
+        return true;
+    }
+
+private:
+    struct Frame {
+        bool array;
+        std::size_t index = 0;  // of the element being read
+        std::string key = {};   // of the member being read
+        std::set<std::string> keys = {};
+    };
+
+    void Key(const std::string &key) {
+        Frame &object = frames_.back();
+        object.key = key;
+        if (!object.keys.insert(key).second) {
+            reader_.Fail(Pointer(), "given twice in one object; keep one of them");
+        }
+    }
+
+    void ElementDone() {
+        if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+    }
+
+    std::string Pointer() const {
+        Json::json_pointer pointer;
+        for (const Frame &frame : frames_) {
+            if (frame.array) {
+                pointer /= frame.index;
+            } else {
+                pointer /= frame.key;
+            }
+        }
+        return pointer.to_string();
+    }
+
+    const Reader &reader_;
+    std::vector<Frame> frames_;
+};
+
 }  // namespace
 
 Recording ParseRecording(const std::string &text, const std::string &fileName) {
     const Reader reader(fileName);
     Json root;
     try {
-        root = Json::parse(text);
+        root = Json::parse(text, KeyWatch(reader));
     } catch (const Json::parse_error &error) {
         // The parser stops past the last byte when the text ends too soon.
         if (error.byte > text.size()) {

@@ -68,6 +68,7 @@ foreach(bad
     "without_its_last_line_end|truncated: the text does not end with the line end|-DCUT=-1"
     "of_another_format_version|format version 2: this program reads format version 1 only|-DFROM=\"formatVersion\": 1|-DTO=\"formatVersion\": 2"
     "incomplete|incomplete: the recording reached its bound of 16 MiB|-DFROM=\"complete\": true|-DTO=\"complete\": false, \"incomplete\": \"the recording reached its bound of 16 MiB: the calls after call 3 are not in it\""
+    "with_a_key_given_twice|/calls/0/size: given twice in one object; keep one of them|-DFROM=\"size\": 28|-DTO=\"size\": 28, \"size\": 2147483647"
     "with_an_impossible_size|/calls/0/size: an impossible size: the host reports a record of 2147483647 bytes|-DFROM=\"size\": 28|-DTO=\"size\": 2147483647")
   string(REPLACE "|" ";" bad "${bad}")
   list(POP_FRONT bad name message)

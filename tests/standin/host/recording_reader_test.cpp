@@ -105,6 +105,29 @@ TEST(RecordingReader, RefusesAnIncompleteRecordingSayingWhy) {
               "r.json: /calls: holds 24 calls, but 25 were made");
 }
 
+// The minimal recording's text with its first `from` made `to`.
+std::string Edited(const std::string &from, const std::string &to) {
+    std::string text = Minimal();
+    const std::size_t at = text.find(from);
+    if (at == std::string::npos) return "no " + from;
+    return Refusal(text.replace(at, from.size(), to));
+}
+
+// Which of two values a reader takes is anyone's guess: neither is taken.
+TEST(RecordingReader, RefusesAKeyGivenTwiceNamingItsPlace) {
+    EXPECT_EQ(Edited("\"complete\": true,", "\"complete\": true, \"complete\": false,"),
+              "r.json: /complete: given twice in one object; keep one of them");
+    EXPECT_EQ(Edited("\"result\": 1, \"size\": 28,", "\"result\": 1, \"size\": 28, \"size\": 28,"),
+              "r.json: /calls/0/size: given twice in one object; keep one of them");
+    EXPECT_EQ(Edited("\"key\": [2, 0], \"room\"", "\"key\": [2, 0], \"key\": [2, 0], \"room\""),
+              "r.json: /calls/3/key: given twice in one object; keep one of them");
+    // Found before what else is wrong with the text, at its place.
+    EXPECT_EQ(Refusal("{\"calls\": [7, {\"a\": 1, \"a\": 2}]}\n"),
+              "r.json: /calls/1/a: given twice in one object; keep one of them");
+    // The same key in two objects is two values.
+    EXPECT_EQ(Refusal(Minimal()), "");
+}
+
 TEST(RecordingReader, RefusesImpossibleSizes) {
     EXPECT_EQ(Changed([](Json &r) { r["calls"][0]["size"] = 1048577; }),
               "r.json: /calls/0/size: an impossible size: the host reports a record of 1048577 "
