@@ -19,9 +19,8 @@ namespace {
 using hostdata::recording_text::AppendBytes;
 using hostdata::recording_text::AppendHexWord;
 using hostdata::recording_text::AppendNumber;
-
-// A reader tells this format from later ones by the number.
-constexpr int kFormatVersion = 1;
+using hostdata::recording_text::kFormatVersion;
+using hostdata::recording_text::kMostRecordingBytes;
 
 // The part of the selection record the command reads.
 constexpr std::size_t kSelectionBytes = 20;

@@ -14,10 +14,6 @@
 
 namespace shell {
 
-// No recording file is larger than this: one that would be ends at the last
-// call that fits, marked incomplete.
-constexpr std::size_t kMostRecordingBytes = 16u << 20;
-
 // Recordings kept in the folder: after each new one the oldest beyond this
 // are removed. Only files that hold a recording count, and go: a file of
 // the user's own that merely has a recording's name stays.

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "hostdata/recording_text.h"
 #include "standin/system/byte_text.h"
 #include "standin/system/file_system.h"
 
@@ -14,6 +15,7 @@ namespace standin {
 namespace {
 
 using Json = nlohmann::json;
+namespace recording_text = hostdata::recording_text;
 
 constexpr const char *kFormatName = "Karvo Indent System recording";
 
@@ -262,9 +264,9 @@ Recording Reader::Whole(const Json &root) const {
              ")");
     }
     const Json &version = Member(root, "", "formatVersion");
-    if (version != kRecordingFormatVersion) {
+    if (version != recording_text::kFormatVersion) {
         Fail("format version " + Found(version) + ": this program reads format version " +
-             std::to_string(kRecordingFormatVersion) + " only");
+             std::to_string(recording_text::kFormatVersion) + " only");
     }
     const Json &complete = Member(root, "", "complete");
     if (!complete.is_boolean()) Expected("/complete", "true or false", complete);
@@ -417,7 +419,7 @@ Recording ParseRecording(const std::string &text, const std::string &fileName) {
 Recording ReadRecordingFile(const std::string &path) {
     std::string text;
     try {
-        text = ReadRegularFile(path, kRecordingSizeLimit);
+        text = ReadRegularFile(path, recording_text::kMostRecordingBytes);
     } catch (const FileError &error) {
         throw RecordingError(error.what());
     }

@@ -24,10 +24,6 @@ public:
     using UsageError::UsageError;
 };
 
-// The format version this program reads.
-constexpr int kRecordingFormatVersion = 1;
-// The largest recording the plug-in writes.
-constexpr std::size_t kRecordingSizeLimit = 16u << 20;
 // No host record comes near this; a host that reports a larger one, or a
 // negative size, for a record it loaded did not report a record's size.
 constexpr int32_t kLargestRecordSize = 1 << 20;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "hostdata/recording_text.h"
 #include "karvo_version.h"
 #include "platform/recording_files.h"
 #include "shell/finale_extension.h"
@@ -248,8 +249,8 @@ TEST_F(InvokeRecording, PastItsBoundEndsAtAWholeCallMarkedIncomplete) {
     EXPECT_EQ(Seen(recorded), Seen(unrecorded));
 
     const std::string text = folder.Read(kFirst);
-    EXPECT_LE(text.size(), shell::kMostRecordingBytes);
-    EXPECT_GT(text.size(), shell::kMostRecordingBytes - 4096);
+    EXPECT_LE(text.size(), hostdata::recording_text::kMostRecordingBytes);
+    EXPECT_GT(text.size(), hostdata::recording_text::kMostRecordingBytes - 4096);
     const Json recording = Json::parse(text);
     EXPECT_EQ(recording["complete"], false);
     const std::size_t kept = recording["calls"].size();
