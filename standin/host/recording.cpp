@@ -323,34 +323,38 @@ Recording Reader::Whole(const Json &root) const {
     return recording;
 }
 
-// The place of each value as the parser goes, to refuse a key given twice
-// in one object: which of the two a reader takes is anyone's guess, so the
-// recording cannot be trusted.
+// Reads a parsed recording's text again, as a stream of the parser's
+// events, to refuse a key given twice in one object: which of the two a
+// reader takes is anyone's guess, so the recording cannot be trusted. (The
+// parse itself keeps the last silently.)
 class KeyWatch {
 public:
+    using number_integer_t = Json::number_integer_t;
+    using number_unsigned_t = Json::number_unsigned_t;
+    using number_float_t = Json::number_float_t;
+    using string_t = Json::string_t;
+    using binary_t = Json::binary_t;
+
     explicit KeyWatch(const Reader &reader) : reader_(reader) {}
 
-    bool operator()(int, Json::parse_event_t event, Json &parsed) {
-        switch (event) {
-            case Json::parse_event_t::object_start:
-                frames_.push_back({false});
-                break;
-            case Json::parse_event_t::array_start:
-                frames_.push_back({true});
-                break;
-            case Json::parse_event_t::key:
-                Key(parsed.get<std::string>());
-                break;
-            case Json::parse_event_t::object_end:
-            case Json::parse_event_t::array_end:
-                frames_.pop_back();
-                ElementDone();
-                break;
-            case Json::parse_event_t::value:
-                ElementDone();
-                break;
-        }
+    bool null() { return ElementDone(); }
+    bool boolean(bool) { return ElementDone(); }
+    bool number_integer(number_integer_t) { return ElementDone(); }
+    bool number_unsigned(number_unsigned_t) { return ElementDone(); }
+    bool number_float(number_float_t, const string_t &) { return ElementDone(); }
+    bool string(string_t &) { return ElementDone(); }
+    bool binary(binary_t &) { return ElementDone(); }
+    bool start_object(std::size_t) { return Open(false); }
+    bool start_array(std::size_t) { return Open(true); }
+    bool end_object() { return Close(); }
+    bool end_array() { return Close(); }
+    bool key(string_t &key) {
+        Key(key);
         return true;
+    }
+    // The text has been parsed whole before: never called.
+    bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &) {
+        return false;
     }
 
 private:
@@ -361,6 +365,16 @@ private:
         std::set<std::string> keys = {};
     };
 
+    bool Open(bool array) {
+        frames_.push_back({array});
+        return true;
+    }
+
+    bool Close() {
+        frames_.pop_back();
+        return ElementDone();
+    }
+
     void Key(const std::string &key) {
         Frame &object = frames_.back();
         object.key = key;
@@ -369,8 +383,9 @@ private:
         }
     }
 
-    void ElementDone() {
+    bool ElementDone() {
         if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+        return true;
     }
 
     std::string Pointer() const {
@@ -395,7 +410,7 @@ Recording ParseRecording(const std::string &text, const std::string &fileName) {
     const Reader reader(fileName);
     Json root;
     try {
-        root = Json::parse(text, KeyWatch(reader));
+        root = Json::parse(text);
     } catch (const Json::parse_error &error) {
         // The parser stops past the last byte when the text ends too soon.
         if (error.byte > text.size()) {
@@ -413,6 +428,8 @@ Recording ParseRecording(const std::string &text, const std::string &fileName) {
     if (text.back() != '\n') {
         reader.Fail("truncated: the text does not end with the line end every recording ends with");
     }
+    KeyWatch watch(reader);
+    Json::sax_parse(text, &watch);
     return reader.Whole(root);
 }
 
