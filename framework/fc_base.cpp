@@ -173,10 +173,9 @@ bool __FCBaseData::LoadNext() {
     if (walkKeys.empty()) StepOnto(dataKey);
     while (hostdata::NextHostRecord(GetDataTag(), &dataKey, GetDataVersion()) != 0 &&
            StepOnto(dataKey)) {
-        const LoadAnswer answer = LoadFromHost(nullptr);
-        // A load may move the key as well; the next step starts from there.
-        StepOnto(dataKey);
-        if (answer != LoadAnswer::kEmptyRecord) return loadedSize > 0;
+        // A load that moves the key may start the next step elsewhere, but
+        // every key a step lands on is noted, so the walk still ends.
+        if (LoadFromHost(nullptr) != LoadAnswer::kEmptyRecord) return loadedSize > 0;
     }
     return false;
 }
