@@ -18,7 +18,7 @@ bool LoadsInFull(uint32_t tag, DataKey key, std::vector<uint8_t> &buffer, uint32
 
 SeenRecord LoadWholeRecord(uint32_t tag, DataKey key, int32_t size, uint32_t version) {
     SeenRecord seen;
-    if (size <= 0 || size > kLongestWholeRecord) return seen;
+    if (size > kLongestWholeRecord) return seen;
     const auto length = static_cast<std::size_t>(size);
     std::vector<uint8_t> cleared(length, 0x00);
     std::vector<uint8_t> filled(length, 0xFF);

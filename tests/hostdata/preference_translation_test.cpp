@@ -9,6 +9,7 @@
 #include "hostdata/field_map.h"
 #include "hostdata/host_calls.h"
 #include "hostdata/record_bytes.h"
+#include "hostdata/whole_record.h"
 #include "tests/support/host_test.h"
 
 namespace {
@@ -431,6 +432,15 @@ TEST_F(PreferenceTranslation, AnOtherRecordReportedLongerThanTheHostHoldsIsNotSa
     host.ClearTrace();
     EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 0);
     EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
+
+    // Past the bound the host is not even asked again.
+    host.BendLoadSizes([](int32_t, int32_t *reported) {
+        *reported = hostdata::kLongestWholeRecord + 1;
+    });
+    host.ClearTrace();
+    EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 0);
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
+    for (const std::string &call : Calls()) EXPECT_NE(call.find("room 12"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(
