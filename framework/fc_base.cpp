@@ -79,6 +79,9 @@ __FCBaseData::LoadAnswer __FCBaseData::LoadFromHost(hostdata::SuppliedWords *sup
     const hostdata::DataKey asked = dataKey;
     const bool found =
         hostdata::LoadHostRecord(tag, &dataKey, recordBuffer, &size, version, supplied) != 0;
+    // A load names the record it wants; a host that moves the key in it
+    // does not make the record another's.
+    dataKey = asked;
     const uint64_t held = !found || size <= 0    ? 0
                           : plain && size > room ? HoldLongRecord(asked, size)
                                                  : static_cast<uint64_t>(std::min(size, room));
