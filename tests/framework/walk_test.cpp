@@ -73,6 +73,10 @@ TEST_F(Walks, ANextThatMovesBackOrCyclesEndsAtTheFirstKeyVisitedAgain) {
     EXPECT_EQ(WalkOver([](uint16_t item) { return item == 4 ? 1 : item + 1; }),
               (std::vector<int>{1, 3}));
     EXPECT_EQ(WalkOver([](uint16_t item) { return item == 2 ? 1 : 2; }), (std::vector<int>{1}));
+    // Back to a key not visited yet: the walk goes on from there.
+    const uint16_t order[] = {0, 3, 4, 2, 4};
+    EXPECT_EQ(WalkOver([&order](uint16_t item) { return order[item]; }), (std::vector<int>{1, 3}));
+    EXPECT_EQ(nexts, 4);
 }
 
 // The walk's memory is its own: a fresh load begins a new one, so a record
