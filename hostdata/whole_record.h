@@ -24,10 +24,11 @@ struct SeenRecord {
     std::vector<uint8_t> bytes;
 };
 
-// Loads (tag, key) twice with room for `size` (above 0) bytes, into buffers filled first with 0x00 and with
-// 0xFF: a byte the host does not write differs between them. The key the host may move in one load
-// is the caller's own again for the other. A size past kLongestWholeRecord is not asked for:
-// nothing is seen.
+// Loads (tag, key) twice with room for `size` (above 0) bytes, into
+// buffers filled first with 0x00 and with 0xFF: a byte the host does not
+// write differs between them. The key the host may move in one load is the
+// caller's own again for the other. A size past kLongestWholeRecord is not
+// asked for: nothing is seen.
 SeenRecord LoadWholeRecord(uint32_t tag, DataKey key, int32_t size, uint32_t version);
 
 }  // namespace hostdata
