@@ -434,9 +434,8 @@ TEST_F(PreferenceTranslation, AnOtherRecordReportedLongerThanTheHostHoldsIsNotSa
     EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
 
     // Past the bound the host is not even asked again.
-    host.BendLoadSizes([](int32_t, int32_t *reported) {
-        *reported = hostdata::kLongestWholeRecord + 1;
-    });
+    host.BendLoadSizes(
+        [](int32_t, int32_t *reported) { *reported = hostdata::kLongestWholeRecord + 1; });
     host.ClearTrace();
     EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 0);
     EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
