@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "hostdata/host_calls.h"
 
@@ -55,24 +56,38 @@ public:
     virtual bool Delete();
     virtual bool LoadFirst() = 0;
     // Steps to the next record of the tag that holds any bytes: a record of
-    // none is passed over, as the host holds more after it.
+    // none is passed over, as the host holds more after it. A walk (the
+    // steps since the last other load or key set) ends at a key it has
+    // stood on before, so that a host whose next does not move on, or moves
+    // back, cannot keep it going.
     virtual bool LoadNext();
     // Whether the held record supplies the field at `offset`, `width` bytes
     // wide: a record the host supplied short lacks the fields past its end.
     virtual bool HoldsField(std::size_t offset, std::size_t width) const;
 
     // Loads the record at the current key into the object's own storage.
-    // A record of no bytes holds nothing: the load fails.
+    // A record of no bytes holds nothing: the load fails. A record the host
+    // reports longer than the storage is asked for again in full: held
+    // whole when the host is seen to hold all of it, else read only as far
+    // as it was seen and never saved (IsSaveable).
     bool Load();
 
-    // The held record: null before the first load or copy, and meaningful
-    // for GetLoadedSize bytes.
+    // False for a record whose bytes past the storage could not be told:
+    // saved, it would lose them or hand the host bytes it never wrote.
+    bool IsSaveable() const { return !heldInPart; }
+
+    // The held record's storage: null before the first load or copy, and
+    // meaningful for GetLoadedSize bytes or the storage, whichever is less;
+    // a record held whole beyond the storage keeps the rest apart.
     uint8_t *HeldBytes() { return recordBuffer; }
     const uint8_t *HeldBytes() const { return recordBuffer; }
     bool IsBufferOwned() const { return ownedBlock != nullptr; }
 
     hostdata::DataKey GetDataKey() const { return dataKey; }
-    void SetDataKey(hostdata::DataKey key) { dataKey = key; }
+    void SetDataKey(hostdata::DataKey key) {
+        dataKey = key;
+        walkKeys.clear();
+    }
     int16_t GetDocumentID() const { return documentId; }
     void SetDocumentID(int16_t id) { documentId = id; }
 
@@ -94,6 +109,8 @@ protected:
     // The bytes recordBuffer has room for: an owned copy just what it
     // copied, the object's own storage a whole record.
     uint64_t HeldRoom() const { return ownedBlock ? loadedSize : GetRecordSize(); }
+    // A load that is no step of a walk begins a new one.
+    void BeginWalk() { walkKeys.clear(); }
 
     int16_t documentId = 0;
     uint8_t *recordBuffer = nullptr;
@@ -102,11 +119,28 @@ protected:
     uint64_t loadedSize = 0;
     hostdata::DataKey dataKey{0, 0};
     LoadAnswer lastAnswer = LoadAnswer::kNoRecord;
+    // Of a record held whole beyond the object's own storage, the bytes
+    // past it (GetLoadedSize - GetRecordSize of them).
+    std::unique_ptr<uint8_t[]> heldTail;
+    bool heldInPart = false;
 
 private:
+    // After a load the host reported as `size` bytes, more than the room:
+    // asks for the record again in full and holds what it learns. Answers
+    // the bytes held.
+    uint64_t HoldLongRecord(hostdata::DataKey asked, int32_t size);
+    // Takes `other`'s long-record state: its tail, or that it is unsaveable.
+    void HoldLongRecordOf(const __FCBaseData &other);
+    // Notes a key the walk stands on; false when it stood there before.
+    bool StepOnto(hostdata::DataKey key);
+
     // The bytes a save hands the host: as many as were loaded, or as far as
     // the last field of a preference record whose field map leaves gaps.
     int32_t SaveLength() const;
+
+    // The keys the current walk has stood on, each item * 65536 + inci,
+    // in ascending order.
+    std::vector<uint32_t> walkKeys;
 };
 
 // Records addressed by an item number alone; the inci is always 0.

@@ -55,6 +55,7 @@ void __FCPrefsBase::HoldSuppliedOf(const __FCPrefsBase &other) {
 
 bool __FCPrefsBase::LoadPrefsRecord(uint16_t itemNo) {
     dataKey.item = itemNo;
+    BeginWalk();
     const auto map = hostdata::FindVersionedFieldMap(GetDataTag(), itemNo);
     if (!map) return LoadFromHost(&supplied) == LoadAnswer::kRecord;
     // The assembly writes up to GetRecordSize bytes, which only the object's

@@ -1,11 +1,14 @@
 #include "hostdata/field_map.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "hostdata/data_tag.h"
 #include "hostdata/host_calls.h"
 #include "hostdata/host_version.h"
 #include "hostdata/record_bytes.h"
+#include "hostdata/whole_record.h"
 
 namespace hostdata {
 namespace {
@@ -52,12 +55,34 @@ DataKey OtherRecordKey(const FieldMapRow &row) {
     return {item, static_cast<uint16_t>(row.inci)};
 }
 
-int LoadRecordOf(const FieldMapRow &row, OtherRecord &scratch) {
-    return LoadOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch);
+int LoadRecordOf(const FieldMapRow &row, OtherRecord &scratch, int32_t *reported = nullptr) {
+    return LoadOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch, reported);
 }
 
-bool SaveRecordOf(const FieldMapRow &row, const OtherRecord &scratch) {
-    return SaveOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch.data());
+// The other record as the host holds it, for a patch of its first six
+// words: the scratch, and for a record the host reports longer, all of it.
+// False when the host did not supply it whole, or could not be seen to
+// hold all of a longer one.
+bool LoadWholeRecordOf(const FieldMapRow &row, OtherRecord &scratch, std::vector<uint8_t> &whole) {
+    int32_t reported = 0;
+    if (LoadRecordOf(row, scratch, &reported) < kOtherRecordSize) return false;
+    if (reported == kOtherRecordSize) return true;
+    SeenRecord seen =
+        LoadWholeRecord(OtherRecordTag(row), OtherRecordKey(row), reported, kFrameworkDataVersion);
+    if (!seen.whole) return false;
+    std::copy(seen.bytes.begin(), seen.bytes.begin() + kOtherRecordSize, scratch.begin());
+    whole = std::move(seen.bytes);
+    return true;
+}
+
+bool SaveRecordOf(const FieldMapRow &row, const OtherRecord &scratch, std::vector<uint8_t> &whole) {
+    if (whole.empty()) {
+        return SaveOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch.data());
+    }
+    std::copy(scratch.begin(), scratch.end(), whole.begin());
+    DataKey key = OtherRecordKey(row);
+    return SaveHostRecord(OtherRecordTag(row), &key, whole.data(),
+                          static_cast<int32_t>(whole.size()), kFrameworkDataVersion) != 0;
 }
 
 std::size_t WordOffset(int fieldIndex) { return static_cast<std::size_t>(fieldIndex) * 2; }
@@ -145,13 +170,14 @@ int32_t Extent(FieldMap map) {
 
 uint32_t OtherRecordTag(const FieldMapRow &row) { return OtherTag(row.tag[0], row.tag[1]); }
 
-int LoadOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch) {
+int LoadOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch, int32_t *reported) {
     // Cleared first, so that a host that misreports its size never leaves
     // an earlier record's words behind.
     scratch.fill(0);
     int32_t size = kOtherRecordSize;
-    if (LoadHostRecord(tag, &key, scratch.data(), &size, kFrameworkDataVersion) == 0) return 0;
-    return std::clamp<int32_t>(size, 0, kOtherRecordSize);
+    const bool found = LoadHostRecord(tag, &key, scratch.data(), &size, kFrameworkDataVersion) != 0;
+    if (reported != nullptr) *reported = found ? size : 0;
+    return found ? std::clamp<int32_t>(size, 0, kOtherRecordSize) : 0;
 }
 
 bool SaveOtherRecord(uint32_t tag, DataKey key, const void *words) {
@@ -205,16 +231,17 @@ bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
     bool complete = true;
     ForEachOtherRecord(map, uses, [&](const FieldMapRow &first, auto forEachRow) {
         OtherRecord scratch;
+        std::vector<uint8_t> whole;
         // Patching a record the host did not supply whole would save words
-        // nobody supplied.
-        if (LoadRecordOf(first, scratch) < kOtherRecordSize) {
+        // nobody supplied, or cut it short.
+        if (!LoadWholeRecordOf(first, scratch, whole)) {
             complete = false;
             return;
         }
         bool changed = false;
         forEachRow(
             [&](const FieldMapRow &row) { changed = SaveField(row, record, scratch) || changed; });
-        if (changed && !SaveRecordOf(first, scratch)) complete = false;
+        if (changed && !SaveRecordOf(first, scratch, whole)) complete = false;
     });
     return complete;
 }

@@ -61,7 +61,9 @@ constexpr int kMaxMapRows = 64;
 // Loads the other record (tag, key) into the scratch, cleared first, and
 // answers how many of its bytes the host supplied: 12 for a whole record,
 // fewer for a short one, 0 when the host has none (or refuses it).
-int LoadOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch);
+// `reported`, when given, receives the size the host reported (0 when it
+// has none), which may pass 12.
+int LoadOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch, int32_t *reported = nullptr);
 // Saves the other record's 12 bytes of words under (tag, key).
 bool SaveOtherRecord(uint32_t tag, DataKey key, const void *words);
 // Fills the preference record at buffer from the other records, each loaded
@@ -76,7 +78,10 @@ bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map,
                               SuppliedWords *supplied = nullptr);
 // Writes the preference record's fields into their other records: each
 // other record is loaded once, patched, and saved only if a word changed.
-// An other record that does not load whole is neither patched nor saved.
+// An other record that does not load whole is neither patched nor saved;
+// one the host reports longer than 12 bytes goes back whole, its words past
+// the sixth as the host holds them, when the host is seen to hold it all
+// (whole_record.h), and is otherwise not saved.
 // With `held`, only the fields it covers are the caller's: the others are
 // neither compared nor written. False for a null buffer and for a length
 // short of the map's extent (then nothing is loaded or saved), and when an

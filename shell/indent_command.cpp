@@ -91,13 +91,14 @@ Indents SuppliedIndents(const FCPageFormatPrefs &pageFormat) {
 }
 
 // Saves the systems in collection order, stopping at the first the host
-// refuses; those held back (none, or one mark per system), and those whose
-// record does not reach their first measure, are not written.
+// refuses; those held back (none, or one mark per system), those whose
+// record does not reach their first measure, and those the host reported
+// longer than it could be seen to hold, are not written.
 void SaveSystems(const FCStaffSystems &systems, const std::vector<bool> &heldBack) {
     for (int32_t i = 0; i < systems.GetCount(); ++i) {
         FCStaffSystem *system = systems.GetItemAt(i);
         const bool held = !heldBack.empty() && heldBack[static_cast<std::size_t>(i)];
-        if (held || !system->HoldsFirstMeasure()) continue;
+        if (held || !system->HoldsFirstMeasure() || !system->IsSaveable()) continue;
         if (!system->Save()) return;
     }
 }

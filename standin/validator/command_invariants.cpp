@@ -20,9 +20,9 @@ std::string Named(const HostCall &call) {
 
 // What a load gave, as the bounds of a save of it. At most: what the host
 // copied, or what it said the record holds if that is more, but never more
-// than the room the caller offered. At least: what the host copied, or what
-// it said the record holds if that is less. A module that believes a host's
-// word about a size neither makes anything up nor cuts the record short.
+// than the room the caller offered. At least: what it said the record
+// holds, even past the room: a save of less cuts the user's record short,
+// and a module that cannot learn the rest must not save it at all.
 struct Given {
     int32_t most = 0, fewest = 0;
 };
@@ -30,7 +30,7 @@ struct Given {
 Given BytesGiven(const HostCall &load) {
     const auto copied = static_cast<int32_t>(load.data.size());
     const int32_t said = std::max(load.sizeOut, 0);
-    return {std::max(copied, std::min(said, std::max(load.sizeIn, 0))), std::min(copied, said)};
+    return {std::max(copied, std::min(said, std::max(load.sizeIn, 0))), said};
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // What a command may do to the host's document, checked from the calls it
 // made: a save or a delete only of a record it loaded, under the key it
-// loaded it from, and no save longer than what the host gave it.
+// loaded it from, and no save longer than what the host gave it, nor
+// shorter than the host said the record is.
 #pragma once
 
 #include <cstdint>

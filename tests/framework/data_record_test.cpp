@@ -106,12 +106,13 @@ TEST_F(DataRecords, ARefusedLoadHoldsNothingSoNothingIsWritten) {
     EXPECT_TRUE(Calls().empty());
 }
 
-TEST_F(DataRecords, ARecordLargerThanTheRoomIsHeldOnlyAsFarAsTheRoom) {
+TEST_F(DataRecords, ARecordLargerThanTheRoomIsSavedWhole) {
     host.Records().Put({kSoss, 4, 0}, standin::Bytes(40, 4));
     ASSERT_TRUE(system.LoadItem(4));
-    EXPECT_EQ(system.GetLoadedSize(), 28u);
+    EXPECT_EQ(system.GetLoadedSize(), 40u);
     ASSERT_TRUE(system.Save());
-    EXPECT_EQ(Calls().back(), "FX_SaveEData 'SOSS' (4,0) length 28 v=0x19000000 -> 1");
+    EXPECT_EQ(Calls().back(), "FX_SaveEData 'SOSS' (4,0) length 40 v=0x19000000 -> 1");
+    EXPECT_EQ(*host.Records().Find({kSoss, 4, 0}), standin::Bytes(40, 4));
 }
 
 TEST_F(DataRecords, AShortRecordIsSavedAsLongAsItWasLoadedAndNothingStaleIsRead) {

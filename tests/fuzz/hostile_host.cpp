@@ -129,6 +129,8 @@ fake_platform::Setup BuildHost(FuzzedDataProvider &input, HostileHost &hostile) 
     AddOtherRecords(input, hostile.host);
     hostile.host.Slots()[1] = 1;
     ChooseFailures(input, hostile.host);
+    hostile.host.SetAnswers(
+        input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<std::size_t>(0, 64)));
     return setup;
 }
 

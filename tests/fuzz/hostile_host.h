@@ -1,12 +1,13 @@
 // A stand-in host built from fuzz input: random records of any size, chosen
-// host calls failing, functions missing, sizes misreported.
+// host calls failing, functions missing, sizes misreported, and the answers
+// of calls drawn one by one (free_host.h).
 #pragma once
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
 
-#include "standin/host/host.h"
+#include "tests/fuzz/free_host.h"
 #include "tests/support/fake_platform.h"
 
 namespace hostile {
@@ -15,7 +16,7 @@ namespace hostile {
 enum class SizeReport : uint8_t { Honest, RoomPlusMore, Negative, Random };
 
 struct HostileHost {
-    standin::Host host;
+    FreeHost host;
     SizeReport sizeReport = SizeReport::Honest;
 };
 

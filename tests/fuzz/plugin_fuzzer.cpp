@@ -113,12 +113,12 @@ void CheckCommand(const hostile::HostileHost &hostile, std::size_t firstCall) {
         if (!staffSystem) Fail("a command saved something other than a staff system", call);
         const auto found = loaded.find({call.itemIn, call.inciIn});
         if (found == loaded.end()) Fail("a staff system was saved that was never loaded", call);
-        if (call.data.size() > 28) Fail("a save handed the host more than a staff system", call);
         const std::optional<std::size_t> supplied = found->second.supplied;
         if (supplied && *supplied < kFirstMeasureEnd) {
             Fail("a staff system without its first measure was saved", call);
         }
-        if (hostile.sizeReport != hostile::SizeReport::Honest) continue;
+        if (hostile.sizeReport != hostile::SizeReport::Honest || hostile.host.DrewAnswers())
+            continue;
         const standin::Bytes &before = found->second.bytes;
         if (call.data.size() != before.size()) Fail("a save changed a record's size", call);
         for (std::size_t at = 0; at < before.size(); ++at) {
@@ -128,6 +128,43 @@ void CheckCommand(const hostile::HostileHost &hostile, std::size_t firstCall) {
         const uint16_t indent = hostdata::ReadU16(call.data.data(), 2);
         if (indent != hostdata::ReadU16(before.data(), 2) && indents.count(indent) == 0) {
             Fail("a left indent is no word the host supplied", call);
+        }
+    }
+}
+
+void FailFree(const char *what, const hostile::LoggedSave &save) {
+    std::fprintf(stderr, "invariant broken: %s\n  at the save of 'SOSS' (%d,%d), %zu bytes\n", what,
+                 save.item, save.inci, save.bytes.size());
+    std::abort();
+}
+
+// Whatever the host answered: a staff system goes back as long as the host
+// last reported it, with every byte but the left indent as the host wrote
+// it, or 0 where it reported a byte it did not write (within the room: one
+// load cannot tell, and the cleared room keeps it no other record's).
+void CheckAgainstWhatTheHostDid(const hostile::FreeHost &host) {
+    for (const hostile::LoggedSave &save : host.Saves()) {
+        if (save.tag != hostdata::kStaffSystemTag) continue;
+        const hostile::LoggedLoad *last = nullptr;
+        for (std::size_t i = 0; i < save.loadsBefore; ++i) {
+            const hostile::LoggedLoad &load = host.Loads()[i];
+            if (load.tag == save.tag && load.item == save.item && load.inci == save.inci &&
+                load.succeeded && load.reported > 0) {
+                last = &load;
+            }
+        }
+        if (last == nullptr) FailFree("a staff system was saved that was never loaded", save);
+        if (save.bytes.size() < static_cast<std::size_t>(last->reported)) {
+            FailFree("a record was saved shorter than the host reported it", save);
+        }
+        if (save.bytes.size() > static_cast<std::size_t>(last->reported)) {
+            FailFree("a record was saved longer than the host reported it", save);
+        }
+        for (std::size_t at = 0; at < save.bytes.size(); ++at) {
+            if (at == 2 || at == 3) continue;
+            const uint8_t expected = at < last->written.size() ? last->written[at] : 0;
+            if (save.bytes[at] != expected)
+                FailFree("a save holds a byte the host did not supply", save);
         }
     }
 }
@@ -185,12 +222,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
                 const std::vector<uint8_t> selection = Selection(input);
                 const bool withSelection = input.ConsumeIntegralInRange<int>(0, 7) != 0;
                 const std::size_t firstCall = hostile.host.Trace().size();
+                hostile.host.BeginCommand();
                 if (FinaleExtensionInvoke(nullptr, index,
                                           withSelection ? selection.data() : nullptr) != 1) {
                     std::fprintf(stderr, "invariant broken: Invoke did not answer 1\n");
                     std::abort();
                 }
+                hostile.host.EndCommand();
                 CheckCommand(hostile, firstCall);
+                CheckAgainstWhatTheHostDid(hostile.host);
                 break;
             }
         }

@@ -9,6 +9,7 @@
 #include "hostdata/field_map.h"
 #include "hostdata/host_calls.h"
 #include "hostdata/record_bytes.h"
+#include "hostdata/whole_record.h"
 #include "tests/support/host_test.h"
 
 namespace {
@@ -407,8 +408,38 @@ TEST_P(OtherRecordSupply, AreSavedOnlyWhenTheHostSuppliesThemWhole) {
     host.ClearTrace();
     EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), GetParam().whole ? 1 : 0);
     Lines saves{"FX_SaveEData 'ot17' (-2,0) length 12 v=0x19000000 -> 1"};
-    if (GetParam().whole) saves.push_back("FX_SaveEData 'ot03' (-2,0) length 12 v=0x19000000 -> 1");
+    // A longer record goes back whole, never cut to its six words.
+    const bool longer = GetParam().supply == Supply::kLonger;
+    if (GetParam().whole) {
+        saves.push_back(std::string("FX_SaveEData 'ot03' (-2,0) length ") + (longer ? "20" : "12") +
+                        " v=0x19000000 -> 1");
+    }
     EXPECT_EQ(CallsOf("FX_SaveEData"), saves);
+    if (longer) {
+        const standin::Bytes &stored = *host.Records().Find({OtherTag('0', '3'), -2, 0});
+        EXPECT_EQ(hostdata::ReadU16(stored.data(), 2), 46);
+        EXPECT_EQ(standin::Bytes(stored.begin() + 12, stored.end()), standin::Bytes(8, 0x77));
+    }
+}
+
+// A host that reports an other record longer than it holds: what lies past
+// the sixth word cannot be told, and the record is not saved.
+TEST_F(PreferenceTranslation, AnOtherRecordReportedLongerThanTheHostHoldsIsNotSaved) {
+    PutScorePageFormat();
+    Load(kPageFormat, 0, record.data(), &size);
+    hostdata::WriteU16(record.data(), 46, 46);  // 'ot03'
+    host.BendLoadSizes([](int32_t, int32_t *reported) { *reported = 20; });
+    host.ClearTrace();
+    EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 0);
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
+
+    // Past the bound the host is not even asked again.
+    host.BendLoadSizes(
+        [](int32_t, int32_t *reported) { *reported = hostdata::kLongestWholeRecord + 1; });
+    host.ClearTrace();
+    EXPECT_EQ(Save(kPageFormat, 0, record.data(), 48), 0);
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
+    for (const std::string &call : Calls()) EXPECT_NE(call.find("room 12"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(

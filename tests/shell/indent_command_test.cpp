@@ -645,6 +645,27 @@ TEST_F(IndentCommand, AnEmptySystemRecordIsPassedOverAndTheWalkGoesOn) {
     EXPECT_EQ(LeftIndent(host, 4), 0);
 }
 
+// System 2 is longer than the room and the host holds all of it; the
+// others the host reports longer than it holds. The one goes back whole, the
+// others are left as they are, and saving goes on past them.
+TEST_F(IndentCommand, ALongSystemGoesBackWholeAndOneThatCannotBeToldIsLeftAsItIs) {
+    AddSystems(host, {1, 5, 8, 11});
+    AddMeasures(host, 12);
+    SetBarlineStyle(host, 7, 5);
+    const standin::RecordKey second{hostdata::kStaffSystemTag, 2, 0};
+    standin::Bytes longer = *host.Records().Find(second);
+    longer.resize(40, 0x5A);
+    host.Records().Put(second, longer);
+    host.BendLoadSizes([](int32_t room, int32_t *size) {
+        if (*size == 28) *size = room == 28 ? 32 : room;
+    });
+    Run(kFinalBarlines, 1, 12);
+    EXPECT_EQ(CallsOf("FX_SaveEData"),
+              (std::vector<std::string>{"FX_SaveEData 'SOSS' (2,0) length 40 v=0x19000000 -> 1"}));
+    const standin::Bytes &saved = *host.Records().Find(second);
+    EXPECT_EQ(standin::Bytes(saved.begin() + 28, saved.end()), standin::Bytes(12, 0x5A));
+}
+
 // Systems before measure 1: the final barlines rule gives them the system
 // indent without a measure; the full-names rule reads their own measure.
 TEST_F(IndentCommand, ASystemBeforeMeasureOneIsHandledByEachRule) {

@@ -133,6 +133,15 @@ const Commands kCommands[] = {
          s.Save(1, 16);
      },
      1,
+     {"saved only 16 bytes of 'SOSS' (1,0), of which the host had given it 28: the rest of the "
+      "user's record is lost"}},
+    {"SavesALongerRecordWholeAfterLoadingItAgain",
+     [](Session &s) {
+         s.Load(1, 16);
+         s.Load(1, 28);
+         s.Save(1, 28);
+     },
+     1,
      {}},
     {"SavesNothingOfWhatItLoaded",
      [](Session &s) {

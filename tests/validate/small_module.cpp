@@ -149,6 +149,8 @@ void IndentFirstSystem() {
     uint8_t record[kSystemSize];
     int32_t size = kSystemSize;
     if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0 || size < 4) return;
+    // A longer record than the room: saved, it would lose the rest.
+    if (size > static_cast<int32_t>(kSystemSize)) return;
     const auto loaded =
         static_cast<int32_t>(size < static_cast<int32_t>(kSystemSize) ? size : kSystemSize);
     hostdata::WriteU16(record, kLeftIndent, kIndent);
