@@ -34,7 +34,12 @@ namespace standin::validator {
 namespace {
 
 int channel = -1;
+struct stat channelIdentity {};
 pid_t workerProcess = 0;
+// The key every report line begins with, and the room for one line.
+char channelKey[128];
+std::size_t channelKeyLength = 0;
+constexpr std::size_t kLineRoom = 8192;
 
 // The signals of a fault, as the report names them.
 struct FaultSignal {
@@ -355,6 +360,18 @@ private:
     std::vector<pid_t> started_;
 };
 
+// The worker leads a session and a process group of its own, which the
+// validator ends with everything in it: a module must not take the host
+// out of them.
+class OwnSession : public ProcessAspect {
+public:
+    std::string Changed() override {
+        if (getsid(0) == getpid() && getpgrp() == getpid()) return {};
+        return "took the host out of its own session and process group";
+    }
+    void Restore() override {}
+};
+
 }  // namespace
 
 void OpenReportChannel(const std::string &name) {
@@ -365,20 +382,44 @@ void OpenReportChannel(const std::string &name) {
         throw UsageError("channel '" + name + "' is not an open file descriptor");
     }
     channel = static_cast<int>(descriptor);
+    fstat(channel, &channelIdentity);
     workerProcess = getpid();
+    if (const char *key = std::getenv(kChannelKeyVariable)) {
+        channelKeyLength = std::min(std::strlen(key), sizeof channelKey - 1);
+        std::memcpy(channelKey, key, channelKeyLength);
+        channelKey[channelKeyLength++] = ' ';
+        unsetenv(kChannelKeyVariable);
+    }
     // A process the module puts in the background (started by one that
     // ends) comes to the worker, not to init, and is seen among its children.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
+    // A validator that is killed takes its worker with it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // Started by hand, the worker makes a session of its own as the
+    // validator starts it in: nothing it starts then escapes by moving group.
+    if (getsid(0) != getpid()) setsid();
 }
 
 void WriteReport(const char *bytes, std::size_t count) {
+    char line[kLineRoom];
+    std::memcpy(line, channelKey, channelKeyLength);
+    count = std::min(count, sizeof line - channelKeyLength);
+    std::memcpy(line + channelKeyLength, bytes, count);
+    const char *left = line;
+    count += channelKeyLength;
     while (count > 0) {
-        const ssize_t written = write(channel, bytes, count);
+        const ssize_t written = write(channel, left, count);
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) return;
-        bytes += written;
+        left += written;
         count -= static_cast<std::size_t>(written);
     }
+}
+
+bool ChannelIntact() {
+    struct stat now {};
+    return fstat(channel, &now) == 0 && now.st_dev == channelIdentity.st_dev &&
+           now.st_ino == channelIdentity.st_ino;
 }
 
 bool IsCopyOfTheWorker() { return workerProcess != 0 && getpid() != workerProcess; }
@@ -427,6 +468,7 @@ std::vector<std::unique_ptr<ProcessAspect>> PlatformAspects() {
     aspects.push_back(std::make_unique<Environment>());
     aspects.push_back(std::make_unique<Threads>());
     aspects.push_back(std::make_unique<ChildProcesses>());
+    aspects.push_back(std::make_unique<OwnSession>());
     return aspects;
 }
 
