@@ -112,6 +112,7 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
     out << "validate " << heading.module << ": " << heading.scope << ", seed " << heading.seed
         << "; each case within " << heading.caseLimit << " s, the run within " << heading.runLimit
         << " s\n";
+    if (!heading.containment.empty()) out << "workers: " << heading.containment << "\n";
     for (const CheckResult &result : results) {
         const Check &check = *result.check;
         out << (result.Passed() ? "pass " : "FAIL ") << check.level << " "
@@ -206,6 +207,7 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                       {"seed", heading.seed},
                       {"caseLimit", heading.caseLimit},
                       {"runLimit", heading.runLimit},
+                      {"containment", heading.containment},
                       {"checks", checks},
                       {"summary",
                        {{"checks", totals.checks},

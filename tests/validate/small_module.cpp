@@ -405,7 +405,8 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     const int cmdline = open("/proc/self/cmdline", O_RDONLY);
     const ssize_t length = cmdline >= 0 ? read(cmdline, arguments, sizeof arguments - 1) : 0;
     if (cmdline >= 0) close(cmdline);
-    for (ssize_t at = 0; at + 10 < length; at += static_cast<ssize_t>(std::strlen(arguments + at)) + 1) {
+    for (ssize_t at = 0; at + 10 < length;
+         at += static_cast<ssize_t>(std::strlen(arguments + at)) + 1) {
         if (std::strcmp(arguments + at, "--channel") != 0) continue;
         const int channel = std::atoi(arguments + at + 10);
         const char forged[] = "pass 1\n";

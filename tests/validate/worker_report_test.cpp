@@ -303,10 +303,15 @@ TEST(Printable, MarksWhatATerminalWouldActOn) {
     EXPECT_EQ(Printable("tab\there"), "tab here");
     // C1 controls, a lone continuation byte, an overlong '/', a surrogate,
     // a cut character.
-    EXPECT_EQ(Printable("\xc2\x9b" "2J \x9b \xc0\xaf \xed\xa0\x80 \xe2\x82"), "?2J ? ?? ??? ??");
+    EXPECT_EQ(Printable("\xc2\x9b"
+                        "2J \x9b \xc0\xaf \xed\xa0\x80 \xe2\x82"),
+              "?2J ? ?? ??? ??");
     // What turns the text's direction: the reversing override and the
     // isolates.
-    EXPECT_EQ(Printable("a\xe2\x80\xae" "b\xe2\x81\xa6" "c\xe2\x80\x94"), "a?b?c\xe2\x80\x94");
+    EXPECT_EQ(Printable("a\xe2\x80\xae"
+                        "b\xe2\x81\xa6"
+                        "c\xe2\x80\x94"),
+              "a?b?c\xe2\x80\x94");
 }
 
 // Deadlines are compared with the time around their making: no waiting.
