@@ -66,6 +66,9 @@ std::string ReplayNote(const CaseResult &failed) {
             return "it did not fail again when run alone" +
                    (failed.workerFrom < failed.number ? " or after " + CasesBefore(failed) : "") +
                    ": it may depend on timing";
+        case Replay::WithLater:
+            return "alone it passes; it fails again with the cases after it up to the one that "
+                   "showed the fault, in one process";
         case Replay::NotTried:
         case Replay::Alone:
             break;
@@ -79,6 +82,8 @@ const char *ReplayWord(Replay replay) {
             return "alone";
         case Replay::AfterEarlier:
             return "after earlier cases";
+        case Replay::WithLater:
+            return "with later cases";
         case Replay::NotAgain:
             return "no";
         case Replay::NotTried:
@@ -96,6 +101,10 @@ std::string ReplayCommand(const ReportHeading &heading, const Check &check,
                                        "--case",   CaseName(check, failed.parameters)};
     if (failed.replay == Replay::AfterEarlier) {
         arguments.insert(arguments.end(), {"--from", std::to_string(failed.workerFrom)});
+    }
+    if (failed.replay == Replay::WithLater) {
+        arguments[5] = CaseName(check, failed.seenWhile);
+        arguments.insert(arguments.end(), {"--from", std::to_string(failed.number)});
     }
     // A case that hung hangs again only as soon.
     if (heading.caseLimit != kDefaultCaseLimit.count()) {

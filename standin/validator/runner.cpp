@@ -82,10 +82,13 @@ const CaseResult *Rerun(const CheckResult &again, const std::string &parameters)
     return nullptr;
 }
 
+// Runs `failed` again, from `from` when given, up to `upTo` when given: a
+// later case that showed its fault.
 bool FailsAgain(const Check &check, const RunnerSettings &settings, const CaseResult &failed,
-                std::optional<std::size_t> from) {
+                std::optional<std::size_t> from, const std::string &upTo = {}) {
     try {
-        const CheckResult again = RunCheck(check, settings, {failed.parameters, from});
+        const CheckResult again =
+            RunCheck(check, settings, {upTo.empty() ? failed.parameters : upTo, from});
         const CaseResult *rerun = Rerun(again, failed.parameters);
         return rerun != nullptr && !rerun->passed;
     } catch (const UsageError &) {
@@ -175,6 +178,9 @@ void ConfirmReplays(CheckResult &result, const RunnerSettings &settings) {
         ++tried;
         if (FailsAgain(*result.check, settings, failed, std::nullopt)) {
             failed.replay = Replay::Alone;
+        } else if (!failed.seenWhile.empty() &&
+                   FailsAgain(*result.check, settings, failed, failed.number, failed.seenWhile)) {
+            failed.replay = Replay::WithLater;
         } else if (failed.workerFrom < failed.number &&
                    FailsAgain(*result.check, settings, failed, failed.workerFrom)) {
             failed.replay = Replay::AfterEarlier;

@@ -111,6 +111,8 @@ void WaitForTheEnd();
 std::size_t PageBytes();
 uint8_t *AllocatePages(std::size_t bytes);
 void ProtectPages(const uint8_t *start, std::size_t bytes);
+// Neither readable nor writable from now on: a later read faults too.
+void WithdrawPages(const uint8_t *start, std::size_t bytes);
 
 // The calling thread's identifier, as ThreadIds() gives them.
 uint64_t CurrentThreadId();

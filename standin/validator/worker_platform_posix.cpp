@@ -531,6 +531,10 @@ void ProtectPages(const uint8_t *start, std::size_t bytes) {
     mprotect(const_cast<uint8_t *>(start), bytes, PROT_READ);
 }
 
+void WithdrawPages(const uint8_t *start, std::size_t bytes) {
+    mprotect(const_cast<uint8_t *>(start), bytes, PROT_NONE);
+}
+
 uint64_t CurrentThreadId() { return static_cast<uint64_t>(syscall(SYS_gettid)); }
 
 uint64_t ProcessMemoryBytes() {

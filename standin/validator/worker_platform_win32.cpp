@@ -444,6 +444,11 @@ void ProtectPages(const uint8_t *start, std::size_t bytes) {
     VirtualProtect(const_cast<uint8_t *>(start), bytes, PAGE_READONLY, &previous);
 }
 
+void WithdrawPages(const uint8_t *start, std::size_t bytes) {
+    DWORD previous = 0;
+    VirtualProtect(const_cast<uint8_t *>(start), bytes, PAGE_NOACCESS, &previous);
+}
+
 uint64_t CurrentThreadId() { return GetCurrentThreadId(); }
 
 uint64_t ProcessMemoryBytes() {

@@ -347,6 +347,7 @@ void WorkerAccount::TakeLateFaults() {
         for (const std::string &fault : faults) {
             AddFault(*cause, "later, " + when + ", the module " + fault + "; " + ended_);
         }
+        if (running) cause->seenWhile = report_.parameters_[*running];
         ofEarlier_ = true;
     }
 }

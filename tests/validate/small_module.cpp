@@ -285,6 +285,13 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     if (selection == nullptr) return 1;
 #endif
     if (hostdata::ReadU16(selection, kSelectionFirstMeasure) == 0) return 1;
+#if defined(KARVO_FAULT_KEEPS_THE_FIRST_SELECTION)
+    // Remembers the first selection, and indents from its first measure on
+    // every later command.
+    static const void *firstSelection = nullptr;
+    if (firstSelection == nullptr) firstSelection = selection;
+    if (hostdata::ReadU16(firstSelection, kSelectionFirstMeasure) == 0) return 1;
+#endif
 #if defined(KARVO_FAULT_HANGS_ON_EVERY_SECOND_INVOKE)
     // Waits for something that never comes, telling the user so.
     static unsigned invokes = 0;
