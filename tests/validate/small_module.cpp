@@ -238,7 +238,16 @@ uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
     return 1;
 }
 
+#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) || \
+    defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND)
+bool commandRan = false;
+#endif
+
 uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
+#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND)
+    // Takes a command that ran for the end of its work.
+    if (commandRan) return 0;
+#endif
 #if defined(KARVO_FAULT_OFFERS_A_COMMAND_PAST_A_REFUSAL)
     // A second command at index 2, where no host asks once index 1 is refused.
     if (menuIndex != 0 && menuIndex != 2) return 0;
@@ -283,6 +292,10 @@ uint32_t FinaleExtensionEnumerate_UTF16(void *, uint16_t menuIndex, void *record
 uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
 #if !defined(KARVO_FAULT_CRASHES_WITHOUT_A_SELECTION)
     if (selection == nullptr) return 1;
+#endif
+#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) || \
+    defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND)
+    commandRan = true;
 #endif
     if (hostdata::ReadU16(selection, kSelectionFirstMeasure) == 0) return 1;
 #if defined(KARVO_FAULT_KEEPS_THE_FIRST_SELECTION)
@@ -443,6 +456,11 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
 
 uint32_t FinaleExtensionGetMenuStatus(void) { return 1; }
 
-void FinaleExtensionTerminate(void) {}
+void FinaleExtensionTerminate(void) {
+#if defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND)
+    // Frees what a command built, which it built only once.
+    if (commandRan) Crash();
+#endif
+}
 
 }  // extern "C"
