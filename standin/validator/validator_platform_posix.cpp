@@ -264,6 +264,7 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
         variables.push_back(std::string(kChannelKeyVariable) + "=" + watch.channelKey);
     }
     std::vector<char *> envp;
+    envp.reserve(variables.size() + 1);
     for (std::string &variable : variables) envp.push_back(variable.data());
     envp.push_back(nullptr);
     pid_t child = 0;
