@@ -95,6 +95,39 @@ std::string CommandScenario::Title() const {
            selection + (hostVersion ? ", host version " + Hex32(*hostVersion) : "");
 }
 
+// What a host does once a command has run, as users go on: it asks for the
+// menus again, whether the command may be picked, and at the end of the
+// session calls Terminate.
+Faults AfterTheCommand(Plugin &module, uint16_t command) {
+    Faults faults;
+    bool offered = false;
+    for (uint32_t index = 0; index <= command; ++index) {
+        GuardedBuffer record(kMenuRecordRoom, 0);
+        uint32_t answer = 0;
+        AddFaults(faults, CallEntryPoint("FinaleExtensionEnumerate", [&] {
+                      answer =
+                          module.enumerate(nullptr, static_cast<uint16_t>(index), record.Data());
+                  }));
+        record.Retire(kRetiredMenuRecord);
+        if (answer == 0) break;
+        offered = index == command;
+    }
+    if (!offered) {
+        AddFault(faults, "once the command had run, the menus no longer offered index " +
+                             std::to_string(command));
+    }
+    uint32_t status = 1;
+    AddFaults(faults, CallEntryPoint("FinaleExtensionGetMenuStatus",
+                                     [&] { status = module.menuStatus(); }));
+    if (status == 0) {
+        AddFault(faults,
+                 "once the command had run, FinaleExtensionGetMenuStatus answered 0, which "
+                 "greys the menu out");
+    }
+    AddFaults(faults, CallEntryPoint("FinaleExtensionTerminate", [&] { module.terminate(); }));
+    return faults;
+}
+
 Faults RunScenario(Plugin &module, const CommandScenario &scenario, CaseLog &log,
                    const std::function<void(Host &)> &adjust,
                    const std::function<void(Host &)> &prepare) {
@@ -111,6 +144,8 @@ Faults RunScenario(Plugin &module, const CommandScenario &scenario, CaseLog &log
                   log.Watch(host, scenario.Title());
                   if (prepare) prepare(host);
               }));
+    const CurrentHost current(document.host);
+    AddFaults(faults, AfterTheCommand(module, scenario.command));
     return faults;
 }
 

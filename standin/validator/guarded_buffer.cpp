@@ -66,9 +66,14 @@ GuardedBuffer::GuardedBuffer(const std::vector<uint8_t> &content)
 
 std::vector<uint8_t> GuardedBuffer::Content() const { return {Data(), Data() + size_}; }
 
+GuardedBuffer::~GuardedBuffer() {
+    if (retired_) WithdrawPages(pages_, bytes_);
+}
+
 void GuardedBuffer::Retire(const char *what) {
     ProtectPages(pages_, bytes_);
     NoteRetiredBuffer(pages_, bytes_, Data(), what);
+    retired_ = true;
 }
 
 std::string GuardedBuffer::WritesOutside(const std::string &what) const {

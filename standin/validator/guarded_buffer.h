@@ -18,6 +18,9 @@ public:
     GuardedBuffer(std::size_t size, uint8_t fill);
     // A copy of `content` to hand over.
     explicit GuardedBuffer(const std::vector<uint8_t> &content);
+    // Once the host is done with a retired buffer, a read from it faults
+    // as a write does.
+    ~GuardedBuffer();
     GuardedBuffer(const GuardedBuffer &) = delete;
     GuardedBuffer &operator=(const GuardedBuffer &) = delete;
 
@@ -50,6 +53,7 @@ private:
     // its last page; never given back, as a module may still hold it.
     std::size_t bytes_;
     uint8_t *pages_;
+    bool retired_ = false;
 };
 
 // "byte 3" or "bytes 20-23": a run of offsets.

@@ -66,6 +66,9 @@ std::string ReplayNote(const CaseResult &failed) {
             return "it did not fail again when run alone" +
                    (failed.workerFrom < failed.number ? " or after " + CasesBefore(failed) : "") +
                    ": it may depend on timing";
+        case Replay::WithLater:
+            return "alone it passes; it fails again with the cases after it up to the one that "
+                   "showed the fault, in one process";
         case Replay::NotTried:
         case Replay::Alone:
             break;
@@ -79,6 +82,8 @@ const char *ReplayWord(Replay replay) {
             return "alone";
         case Replay::AfterEarlier:
             return "after earlier cases";
+        case Replay::WithLater:
+            return "with later cases";
         case Replay::NotAgain:
             return "no";
         case Replay::NotTried:
@@ -97,6 +102,10 @@ std::string ReplayCommand(const ReportHeading &heading, const Check &check,
     if (failed.replay == Replay::AfterEarlier) {
         arguments.insert(arguments.end(), {"--from", std::to_string(failed.workerFrom)});
     }
+    if (failed.replay == Replay::WithLater) {
+        arguments[5] = CaseName(check, failed.seenWhile);
+        arguments.insert(arguments.end(), {"--from", std::to_string(failed.number)});
+    }
     // A case that hung hangs again only as soon.
     if (heading.caseLimit != kDefaultCaseLimit.count()) {
         arguments.insert(arguments.end(), {"--case-limit", std::to_string(heading.caseLimit)});
@@ -112,6 +121,7 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
     out << "validate " << heading.module << ": " << heading.scope << ", seed " << heading.seed
         << "; each case within " << heading.caseLimit << " s, the run within " << heading.runLimit
         << " s\n";
+    if (!heading.containment.empty()) out << "workers: " << heading.containment << "\n";
     for (const CheckResult &result : results) {
         const Check &check = *result.check;
         out << (result.Passed() ? "pass " : "FAIL ") << check.level << " "
@@ -206,6 +216,7 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                       {"seed", heading.seed},
                       {"caseLimit", heading.caseLimit},
                       {"runLimit", heading.runLimit},
+                      {"containment", heading.containment},
                       {"checks", checks},
                       {"summary",
                        {{"checks", totals.checks},

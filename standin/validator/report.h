@@ -29,6 +29,8 @@ struct ReportHeading {
     double seconds = 0;
     // The bounds the run kept to, in seconds: each case, and the whole.
     long long caseLimit = 0, runLimit = 0;
+    // How the workers were kept in (Containment()).
+    std::string containment;
 };
 
 // A check that did not run, and why: "the module does not load with its

@@ -1,5 +1,7 @@
 #include "standin/validator/runner.h"
 
+#include <random>
+
 #include "standin/system/errors.h"
 #include "standin/validator/worker_report.h"
 
@@ -24,13 +26,28 @@ std::vector<std::string> WorkerArguments(const Check &check, const RunnerSetting
     return arguments;
 }
 
+// A key no module could guess, for one worker's channel.
+std::string NewChannelKey() {
+    static std::random_device source;
+    static const char kDigits[] = "0123456789abcdef";
+    std::string key;
+    for (int word = 0; word < 4; ++word) {
+        for (uint32_t bits = source(), digit = 0; digit < 8; ++digit, bits >>= 4) {
+            key += kDigits[bits & 0xF];
+        }
+    }
+    return key;
+}
+
 // Runs the chosen cases of `check` from `program`, a worker after another
 // while cases end theirs.
 void RunCases(const Check &check, const RunnerSettings &settings, const std::string &program,
               CaseChoice choice, CheckResult &result) {
     for (std::size_t endedWorkers = 0;;) {
-        WorkerReport report(settings.caseLimit);
         ChildWatch watch;
+        watch.channelKey = NewChannelKey();
+        WorkerReport report(settings.caseLimit, watch.channelKey);
+        watch.onMisdeed = [&](const std::string &what) { report.TakeMisdeed(what); };
         watch.onReport = [&](const std::string &line) { report.TakeLine(line); };
         watch.onOutput = [&](const char *bytes, std::size_t count) {
             report.TakeOutput(bytes, count);
@@ -65,10 +82,13 @@ const CaseResult *Rerun(const CheckResult &again, const std::string &parameters)
     return nullptr;
 }
 
+// Runs `failed` again, from `from` when given, up to `upTo` when given: a
+// later case that showed its fault.
 bool FailsAgain(const Check &check, const RunnerSettings &settings, const CaseResult &failed,
-                std::optional<std::size_t> from) {
+                std::optional<std::size_t> from, const std::string &upTo = {}) {
     try {
-        const CheckResult again = RunCheck(check, settings, {failed.parameters, from});
+        const CheckResult again =
+            RunCheck(check, settings, {upTo.empty() ? failed.parameters : upTo, from});
         const CaseResult *rerun = Rerun(again, failed.parameters);
         return rerun != nullptr && !rerun->passed;
     } catch (const UsageError &) {
@@ -158,6 +178,9 @@ void ConfirmReplays(CheckResult &result, const RunnerSettings &settings) {
         ++tried;
         if (FailsAgain(*result.check, settings, failed, std::nullopt)) {
             failed.replay = Replay::Alone;
+        } else if (!failed.seenWhile.empty() &&
+                   FailsAgain(*result.check, settings, failed, failed.number, failed.seenWhile)) {
+            failed.replay = Replay::WithLater;
         } else if (failed.workerFrom < failed.number &&
                    FailsAgain(*result.check, settings, failed, failed.workerFrom)) {
             failed.replay = Replay::AfterEarlier;

@@ -22,6 +22,7 @@ enum class Replay {
     NotTried,
     Alone,         // alone, in a worker of its own
     AfterEarlier,  // only after the cases before it in its worker, from `workerFrom`
+    WithLater,     // only with the cases after it up to `seenWhile`, which showed the fault
     NotAgain,      // neither way
 };
 
@@ -33,6 +34,10 @@ struct CaseResult {
     std::vector<std::string> notes;
     std::string printed;         // what the module printed meanwhile, cut to a few hundred bytes
     std::size_t workerFrom = 0;  // the first case of the worker that ran it
+    // The parameters of the later case that was running when a fault of
+    // this one's showed (a buffer it was handed, read or written later);
+    // empty when none.
+    std::string seenWhile;
     Replay replay = Replay::NotTried;
 };
 

@@ -198,7 +198,8 @@ int Validate(const ValidateRequest &request, const Streams &streams) {
         seed,
         std::chrono::duration<double>(Clock::now() - start).count(),
         request.caseLimit,
-        request.runLimit};
+        request.runLimit,
+        Containment()};
     std::ostringstream report;
     if (format == ReportFormat::Json) {
         WriteJsonReport(heading, results, notRun, report);

@@ -30,6 +30,9 @@ struct ChildEnd {
     int exitStatus = 0;           // when it did
     bool stopped = false;         // by us: its time was up
     std::string how;              // "exit status 1", "killed by signal 11 (SIGSEGV)", ...
+    // Processes it started that had left its process group (its session,
+    // on Linux) and were still there when it ended: ended then.
+    std::size_t outlived = 0;
 };
 
 // What the validator hears from a worker while it runs.
@@ -44,15 +47,31 @@ struct ChildWatch {
     // When the worker is to be stopped; asked again after every report, so
     // that output alone never moves it.
     std::function<Clock::time_point()> deadline;
+    // What the worker, or a process it started, did to the validator
+    // itself, worded to follow "the module": "sent signal 10 (SIGUSR1) to
+    // the program that started the host". The validator goes on.
+    std::function<void(const std::string &)> onMisdeed;
+    // The key the worker begins every report line with. It finds the key in
+    // its environment under kChannelKeyVariable and takes it out before the
+    // module loads: a line the module writes onto the channel lacks it.
+    std::string channelKey;
 };
+
+inline constexpr const char *kChannelKeyVariable = "FINALE_VALIDATE_CHANNEL_KEY";
 
 // Runs `program` with `arguments`, then "--channel <name>": the worker's end
 // of a channel that it alone reports on, which a module is not told about
 // and which no program the module starts inherits. Standard input is empty.
-// The worker runs in a process group (Windows: a job object) of its own:
-// when it ends, or is stopped, everything it started ends with it.
+// The worker runs in a session (Windows: a job object) of its own: when it
+// ends, or is stopped, everything it started ends with it, whatever group
+// or session it moved to.
+// No signal a worker, or what it starts, sends the validator ends it.
 ChildEnd RunChild(const std::string &program, const std::vector<std::string> &arguments,
                   const ChildWatch &watch);
+
+// How the workers are kept in, as the report's heading says it: "a session
+// of its own, ...".
+std::string Containment();
 
 // The path of the running program, as the system gives it.
 std::string OwnProgramPath();
@@ -67,9 +86,12 @@ std::string QuoteArgument(const std::string &argument);
 // keeps it from any program the module starts. Throws UsageError when the
 // name is no channel.
 void OpenReportChannel(const std::string &name);
-// Writes `count` bytes on the channel in one piece. Safe in a crash
-// handler: no allocation, no lock.
+// Writes the line of `count` bytes on the channel in one piece, after the
+// channel's key. Safe in a crash handler: no allocation, no lock.
 void WriteReport(const char *bytes, std::size_t count);
+// False once the module has closed the channel, or put something else in
+// its place: the worker can report nothing more.
+bool ChannelIntact();
 // True in a copy of the worker a module made (fork): the copy must neither
 // report nor carry on as a host.
 bool IsCopyOfTheWorker();
@@ -89,6 +111,8 @@ void WaitForTheEnd();
 std::size_t PageBytes();
 uint8_t *AllocatePages(std::size_t bytes);
 void ProtectPages(const uint8_t *start, std::size_t bytes);
+// Neither readable nor writable from now on: a later read faults too.
+void WithdrawPages(const uint8_t *start, std::size_t bytes);
 
 // The calling thread's identifier, as ThreadIds() gives them.
 uint64_t CurrentThreadId();

@@ -1,11 +1,13 @@
-// Linux, the validator's side: posix_spawn into a process group of its own,
-// one pipe for the private channel and one for standard output and error,
-// and a pidfd that says when the worker has ended whoever still holds the
-// pipes.
+// Linux, the validator's side: posix_spawn into a session of its own, one
+// pipe for the private channel and one for standard output and error, and a
+// pidfd that says when the worker has ended whoever still holds the pipes.
+// The validator is the subreaper of what the workers start, and no signal
+// one sends it ends it.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +16,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
 
 #include "standin/validator/validator_platform.h"
 #include "standin/validator/worker_report.h"
@@ -30,8 +35,57 @@ constexpr std::size_t kMostOutputAtOnce = 1 << 20;
 // Without a pidfd the end is looked for this often.
 constexpr int kEndPollMilliseconds = 20;
 
-// The worker's process group, for a validator that is itself stopped.
+// The worker's session, for a validator that is itself stopped.
 volatile sig_atomic_t runningGroup = 0;
+// Where the handler tells the loop that watches a worker of a signal one
+// sent: the signal's number, a byte.
+int signalNotes[2] = {-1, -1};
+
+// The number at the start of `text`, or -1.
+long LeadingNumber(const char *text) {
+    long number = 0;
+    if (*text < '0' || *text > '9') return -1;
+    for (; *text >= '0' && *text <= '9'; ++text) number = number * 10 + (*text - '0');
+    return number;
+}
+
+// The parent of `process`, from /proc/<process>/stat: the fourth field,
+// after the name in parentheses, which may hold anything. Safe in a signal
+// handler; -1 when the process is gone.
+long ParentOf(long process) {
+    char path[48] = "/proc/";
+    char digits[24];
+    int count = 0;
+    for (long rest = process; count == 0 || rest > 0; rest /= 10)
+        digits[count++] = static_cast<char>('0' + rest % 10);
+    std::size_t at = 6;
+    while (count > 0) path[at++] = digits[--count];
+    std::memcpy(path + at, "/stat", 6);
+    const int file = open(path, O_RDONLY | O_CLOEXEC);
+    if (file < 0) return -1;
+    char stat[512];
+    const ssize_t length = read(file, stat, sizeof stat - 1);
+    close(file);
+    if (length <= 0) return -1;
+    stat[length] = '\0';
+    const char *name_end = std::strrchr(stat, ')');
+    if (name_end == nullptr || name_end[1] == '\0' || name_end[2] == '\0') return -1;
+    // ") S 1234 ...": the state, then the parent.
+    return LeadingNumber(name_end + 4);
+}
+
+// Whether `sender` is a worker or one of the processes it started: it
+// descends from the validator, which starts nothing else and is the
+// subreaper of what they leave.
+bool FromAWorker(pid_t sender) {
+    const long self = getpid();
+    long process = sender;
+    for (int depth = 0; depth < 4096 && process > 1; ++depth) {
+        process = ParentOf(process);
+        if (process == self) return true;
+    }
+    return false;
+}
 
 void EndTheGroupAndDie(int number) {
     if (runningGroup != 0) kill(-runningGroup, SIGKILL);
@@ -39,26 +93,95 @@ void EndTheGroupAndDie(int number) {
     raise(number);
 }
 
-void EndTheGroupWithUs() {
-    static bool installed = false;
-    if (installed) return;
-    installed = true;
-    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+// A signal from a worker is noted and goes no further; any other takes its
+// usual course, after the worker's session has ended.
+void OnSignal(int number, siginfo_t *info, void *) {
+    const bool sent =
+        info->si_code == SI_USER || info->si_code == SI_QUEUE || info->si_code == SI_TKILL;
+    if (sent && info->si_pid != getpid() && FromAWorker(info->si_pid)) {
+        const auto byte = static_cast<unsigned char>(number);
+        if (signalNotes[1] >= 0 && write(signalNotes[1], &byte, 1) < 0) return;
+        return;
+    }
+    EndTheGroupAndDie(number);
+}
+
+// The signals whose default ends the validator, besides the faults of its
+// own code (which their handlers, a sanitizer's say, report).
+std::vector<int> EndingSignals() {
+    std::vector<int> signals{SIGHUP,  SIGINT,  SIGQUIT, SIGUSR1,   SIGUSR2,
+                             SIGPIPE, SIGALRM, SIGTERM, SIGSTKFLT, SIGVTALRM,
+                             SIGPROF, SIGIO,   SIGPWR,  SIGXCPU,   SIGXFSZ};
+    for (int number = SIGRTMIN; number <= SIGRTMAX; ++number) signals.push_back(number);
+    return signals;
+}
+
+void GuardTheValidator() {
+    static bool guarded = false;
+    if (guarded) return;
+    guarded = true;
+    // What a worker's processes leave when their parents end comes to the
+    // validator, whatever session it is in, and is ended.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    if (pipe2(signalNotes, O_CLOEXEC | O_NONBLOCK) != 0) signalNotes[0] = signalNotes[1] = -1;
+    for (const int number : EndingSignals()) {
         struct sigaction action {};
         sigaction(number, nullptr, &action);
         if (action.sa_handler == SIG_IGN) continue;
-        action.sa_handler = EndTheGroupAndDie;
-        action.sa_flags = 0;
+        action.sa_sigaction = OnSignal;
+        action.sa_flags = SA_SIGINFO | SA_RESTART;
         sigemptyset(&action.sa_mask);
         sigaction(number, &action, nullptr);
     }
 }
 
-std::string SignalText(int signal) {
-    const char *name = sigabbrev_np(signal);
-    return "killed by signal " + std::to_string(signal) +
-           (name ? " (SIG" + std::string(name) + ")" : "");
+// The validator's children now: the worker, or what its processes left.
+std::vector<pid_t> OwnChildren() {
+    std::vector<pid_t> children;
+    const std::string path = "/proc/self/task/" + std::to_string(getpid()) + "/children";
+    std::ifstream list(path);
+    for (long child = 0; list >> child;) children.push_back(static_cast<pid_t>(child));
+    return children;
 }
+
+long GroupOf(pid_t process) {
+    std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t name_end = line.rfind(')');
+    if (name_end == std::string::npos) return -1;
+    std::istringstream fields(line.substr(name_end + 1));
+    std::string state;
+    long parent = 0, group = -1;
+    fields >> state >> parent >> group;
+    return group;
+}
+
+// Ends every process the worker's left, and answers how many of them had
+// left its session's group; those whose parents end come to the validator
+// in turn.
+std::size_t EndWhatOutlived(pid_t worker) {
+    std::size_t outlived = 0;
+    std::set<pid_t> seen;
+    for (int round = 0; round < 10000; ++round) {
+        const std::vector<pid_t> children = OwnChildren();
+        if (children.empty()) break;
+        for (const pid_t child : children) {
+            if (seen.insert(child).second && GroupOf(child) != worker) ++outlived;
+            kill(child, SIGKILL);
+            while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }
+    }
+    return outlived;
+}
+
+std::string SignalName(int signal) {
+    const char *name = sigabbrev_np(signal);
+    return "signal " + std::to_string(signal) + (name ? " (SIG" + std::string(name) + ")" : "");
+}
+
+std::string SignalText(int signal) { return "killed by " + SignalName(signal); }
 
 // Reads what the descriptor holds now without waiting; answers false at
 // its end.
@@ -106,7 +229,7 @@ int MillisecondsUntil(Clock::time_point deadline) {
 
 ChildEnd RunChild(const std::string &program, const std::vector<std::string> &arguments,
                   const ChildWatch &watch) {
-    EndTheGroupWithUs();
+    GuardTheValidator();
     Pipe channel, output;
     if (!channel.Open() || !output.Open()) {
         return {false, 0, false, "no pipe: " + std::string(std::strerror(errno))};
@@ -123,16 +246,30 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     posix_spawn_file_actions_adddup2(&actions, output.writeEnd, STDERR_FILENO);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
+    // A session leader cannot move to another group or session: what the
+    // module does to it, it does to the worker's processes only.
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     std::vector<std::string> all = arguments;
     all.insert(all.end(), {"--channel", std::to_string(channel.writeEnd)});
     std::vector<char *> argv{const_cast<char *>(program.c_str())};
     for (std::string &argument : all) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    std::vector<std::string> variables;
+    for (char **entry = environ; *entry != nullptr; ++entry) {
+        if (std::strncmp(*entry, kChannelKeyVariable, std::strlen(kChannelKeyVariable)) != 0) {
+            variables.emplace_back(*entry);
+        }
+    }
+    if (!watch.channelKey.empty()) {
+        variables.push_back(std::string(kChannelKeyVariable) + "=" + watch.channelKey);
+    }
+    std::vector<char *> envp;
+    envp.reserve(variables.size() + 1);
+    for (std::string &variable : variables) envp.push_back(variable.data());
+    envp.push_back(nullptr);
     pid_t child = 0;
     const int spawned =
-        posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
+        posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     channel.CloseWriteEnd();
@@ -153,6 +290,16 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     };
     ChannelLines lines(onLine);
     const auto takeReport = [&](const char *bytes, std::size_t count) { lines.Take(bytes, count); };
+    // A signal the worker sent is told before any line it reported after.
+    const auto takeSignals = [&] {
+        unsigned char number = 0;
+        while (signalNotes[0] >= 0 && read(signalNotes[0], &number, 1) == 1) {
+            if (watch.onMisdeed) {
+                watch.onMisdeed("sent " + SignalName(number) +
+                                " to the program that started the host");
+            }
+        }
+    };
 
     ChildEnd end;
     bool channelOpen = true, outputOpen = true;
@@ -167,6 +314,7 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
         if (ended < 0) wait = std::min(wait, kEndPollMilliseconds);
         const int ready = poll(watched, 3, wait);
         if (ready < 0 && errno == EINTR) continue;
+        takeSignals();
         if (watched[1].revents != 0) outputOpen = ReadAvailable(output.readEnd, takeOutput);
         if (watched[0].revents != 0) channelOpen = ReadAvailable(channel.readEnd, takeReport);
         if (watched[2].revents != 0 || (ended < 0 && waitpid(child, &status, WNOHANG) == child)) {
@@ -177,9 +325,11 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
         }
     }
     // The rest of what the worker wrote, then everything it started ends.
+    takeSignals();
     ReadAvailable(output.readEnd, takeOutput, kMostOutputAtOnce);
     ReadAvailable(channel.readEnd, takeReport);
     kill(-child, SIGKILL);
+    kill(child, SIGKILL);
     runningGroup = 0;
     if (ended >= 0) {
         while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -188,6 +338,8 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     } else if (end.stopped) {
         waitpid(child, &status, 0);
     }
+    end.outlived = EndWhatOutlived(child);
+    takeSignals();
     if (WIFEXITED(status)) {
         end.exitedNormally = true;
         end.exitStatus = WEXITSTATUS(status);
@@ -196,6 +348,11 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
         end.how = SignalText(WTERMSIG(status));
     }
     return end;
+}
+
+std::string Containment() {
+    return "a session of its own, ended with everything in it; the parent-death signal; the "
+           "validator the subreaper of what leaves it (no PID namespace or cgroup)";
 }
 
 std::string OwnProgramPath() {

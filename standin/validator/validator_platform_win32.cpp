@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "standin/system/wide_text_win32.h"
 #include "standin/validator/validator_platform.h"
@@ -122,9 +123,12 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     startup.hStdOutput = outputWrite.Get();
     startup.hStdError = outputWrite.Get();
     PROCESS_INFORMATION process{};
+    // The worker inherits the key with the rest of the environment.
+    _putenv_s(kChannelKeyVariable, watch.channelKey.c_str());
     const BOOL started =
         CreateProcessW(Wide(program).c_str(), wideLine.data(), nullptr, nullptr, TRUE,
                        CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
+    _putenv_s(kChannelKeyVariable, "");
     channelWrite.Close();
     outputWrite.Close();
     empty.Close();
@@ -170,6 +174,11 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     end.exitStatus = static_cast<int>(code);
     end.how = ExitText(code);
     return end;
+}
+
+std::string Containment() {
+    return "a job object of its own, ended with everything in it when the worker ends or the "
+           "validator does";
 }
 
 std::string OwnProgramPath() {

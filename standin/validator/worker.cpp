@@ -35,6 +35,7 @@ void Report(const std::string &text) {
     if (IsCopyOfTheWorker()) std::_Exit(0);
     // The process is ending at a fault, whose report stands.
     while (FaultReported()) WaitForTheEnd();
+    if (!ChannelIntact()) std::_Exit(protocol::kChannelLostStatus);
     std::string line = protocol::OneLine(text).substr(0, protocol::kLongestLine);
     line += '\n';
     WriteReport(line.data(), line.size());

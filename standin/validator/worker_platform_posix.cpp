@@ -5,6 +5,9 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -15,8 +18,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,7 +39,12 @@ namespace standin::validator {
 namespace {
 
 int channel = -1;
+struct stat channelIdentity {};
 pid_t workerProcess = 0;
+// The key every report line begins with, and the room for one line.
+char channelKey[128];
+std::size_t channelKeyLength = 0;
+constexpr std::size_t kLineRoom = 8192;
 
 // The signals of a fault, as the report names them.
 struct FaultSignal {
@@ -355,6 +365,92 @@ private:
     std::vector<pid_t> started_;
 };
 
+// Signals the module sent the validator (or every process), which never
+// reach it: the last one's number, and how many.
+std::atomic<int> lastSignalToTheValidator{0};
+std::atomic<unsigned> signalsToTheValidator{0};
+
+// The kernel stopped a call that would signal the validator: it is noted,
+// and to the module it succeeded.
+void OnSignalToTheValidator(int, siginfo_t *info, void *context) {
+    auto *machine = &static_cast<ucontext_t *>(context)->uc_mcontext;
+    const int signal = static_cast<int>(info->si_syscall == SYS_tgkill ? machine->gregs[REG_RDX]
+                                                                       : machine->gregs[REG_RSI]);
+    if (signal != 0) {
+        lastSignalToTheValidator = signal;
+        ++signalsToTheValidator;
+    }
+    machine->gregs[REG_RAX] = 0;
+}
+
+// A filter on the calls that signal a process: those aimed at the
+// validator, its process group or every process trap in the caller,
+// whichever thread or process of the module's makes them.
+void KeepSignalsFromTheValidator() {
+    struct sigaction action {};
+    action.sa_sigaction = OnSignalToTheValidator;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGSYS, &action, nullptr);
+    const pid_t validator = getppid();
+    const auto parent = static_cast<uint32_t>(validator);
+    const auto parentsGroup = static_cast<uint32_t>(-getpgid(validator));
+    const auto everyone = static_cast<uint32_t>(-1);
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_kill, 3, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_tgkill, 2, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_rt_sigqueueinfo, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        // The low word of the first argument, the process aimed at.
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, parent, 3, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, parentsGroup, 2, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, everyone, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRAP),
+    };
+    sock_fprog program{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+    // Without the filter, the validator still refuses a worker's signals,
+    // but hears them later than the case that sent them.
+    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) return;
+    prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program);
+}
+
+class SignalsToTheValidator : public ProcessAspect {
+public:
+    std::string Changed() override {
+        if (signalsToTheValidator == seen_) return {};
+        const int number = lastSignalToTheValidator;
+        const char *name = sigabbrev_np(number);
+        return "sent signal " + std::to_string(number) +
+               (name != nullptr ? " (SIG" + std::string(name) + ")" : "") +
+               " to the program that started the host";
+    }
+    void Restore() override { seen_ = signalsToTheValidator; }
+
+private:
+    unsigned seen_ = signalsToTheValidator;
+};
+
+// The worker leads a session and a process group of its own, which the
+// validator ends with everything in it: a module must not take the host
+// out of them.
+class OwnSession : public ProcessAspect {
+public:
+    std::string Changed() override {
+        if (getsid(0) == session_ && getpgrp() == group_) return {};
+        return "took the host out of its own session and process group";
+    }
+    void Restore() override {}
+
+private:
+    pid_t session_ = getsid(0), group_ = getpgrp();
+};
+
 }  // namespace
 
 void OpenReportChannel(const std::string &name) {
@@ -365,20 +461,45 @@ void OpenReportChannel(const std::string &name) {
         throw UsageError("channel '" + name + "' is not an open file descriptor");
     }
     channel = static_cast<int>(descriptor);
+    fstat(channel, &channelIdentity);
     workerProcess = getpid();
+    if (const char *key = std::getenv(kChannelKeyVariable)) {
+        channelKeyLength = std::min(std::strlen(key), sizeof channelKey - 1);
+        std::memcpy(channelKey, key, channelKeyLength);
+        channelKey[channelKeyLength++] = ' ';
+        unsetenv(kChannelKeyVariable);
+    }
     // A process the module puts in the background (started by one that
     // ends) comes to the worker, not to init, and is seen among its children.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
+    // A validator that is killed takes its worker with it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // Started by hand, the worker makes a session of its own as the
+    // validator starts it in: nothing it starts then escapes by moving group.
+    if (getsid(0) != getpid()) setsid();
+    KeepSignalsFromTheValidator();
 }
 
 void WriteReport(const char *bytes, std::size_t count) {
+    char line[kLineRoom];
+    std::memcpy(line, channelKey, channelKeyLength);
+    count = std::min(count, sizeof line - channelKeyLength);
+    std::memcpy(line + channelKeyLength, bytes, count);
+    const char *left = line;
+    count += channelKeyLength;
     while (count > 0) {
-        const ssize_t written = write(channel, bytes, count);
+        const ssize_t written = write(channel, left, count);
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) return;
-        bytes += written;
+        left += written;
         count -= static_cast<std::size_t>(written);
     }
+}
+
+bool ChannelIntact() {
+    struct stat now {};
+    return fstat(channel, &now) == 0 && now.st_dev == channelIdentity.st_dev &&
+           now.st_ino == channelIdentity.st_ino;
 }
 
 bool IsCopyOfTheWorker() { return workerProcess != 0 && getpid() != workerProcess; }
@@ -410,6 +531,10 @@ void ProtectPages(const uint8_t *start, std::size_t bytes) {
     mprotect(const_cast<uint8_t *>(start), bytes, PROT_READ);
 }
 
+void WithdrawPages(const uint8_t *start, std::size_t bytes) {
+    mprotect(const_cast<uint8_t *>(start), bytes, PROT_NONE);
+}
+
 uint64_t CurrentThreadId() { return static_cast<uint64_t>(syscall(SYS_gettid)); }
 
 uint64_t ProcessMemoryBytes() {
@@ -427,6 +552,8 @@ std::vector<std::unique_ptr<ProcessAspect>> PlatformAspects() {
     aspects.push_back(std::make_unique<Environment>());
     aspects.push_back(std::make_unique<Threads>());
     aspects.push_back(std::make_unique<ChildProcesses>());
+    aspects.push_back(std::make_unique<OwnSession>());
+    aspects.push_back(std::make_unique<SignalsToTheValidator>());
     return aspects;
 }
 

@@ -12,10 +12,12 @@
 
 #include <io.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <new>
 #include <set>
@@ -30,6 +32,10 @@ namespace {
 
 HANDLE channel = INVALID_HANDLE_VALUE;
 HANDLE job = nullptr;
+// The key every report line begins with, and the room for one line.
+char channelKey[128];
+std::size_t channelKeyLength = 0;
+constexpr std::size_t kLineRoom = 8192;
 
 // Room for what a crash report says, made before any crash.
 char faultKind[64];
@@ -375,6 +381,12 @@ void OpenReportChannel(const std::string &name) {
     // Nothing the module starts inherits it.
     SetHandleInformation(pipe, HANDLE_FLAG_INHERIT, 0);
     channel = pipe;
+    if (const char *key = std::getenv(kChannelKeyVariable)) {
+        channelKeyLength = std::min(std::strlen(key), sizeof channelKey - 1);
+        std::memcpy(channelKey, key, channelKeyLength);
+        channelKey[channelKeyLength++] = ' ';
+        _putenv_s(kChannelKeyVariable, "");
+    }
     // What the module starts joins the job too, where it is seen at once.
     job = CreateJobObjectW(nullptr, nullptr);
     if (job != nullptr && !AssignProcessToJobObject(job, GetCurrentProcess())) {
@@ -384,16 +396,24 @@ void OpenReportChannel(const std::string &name) {
 }
 
 void WriteReport(const char *bytes, std::size_t count) {
+    char line[kLineRoom];
+    std::memcpy(line, channelKey, channelKeyLength);
+    count = std::min(count, sizeof line - channelKeyLength);
+    std::memcpy(line + channelKeyLength, bytes, count);
+    const char *left = line;
+    count += channelKeyLength;
     while (count > 0) {
         DWORD written = 0;
-        if (!WriteFile(channel, bytes, static_cast<DWORD>(count), &written, nullptr) ||
+        if (!WriteFile(channel, left, static_cast<DWORD>(count), &written, nullptr) ||
             written == 0) {
             return;
         }
-        bytes += written;
+        left += written;
         count -= written;
     }
 }
+
+bool ChannelIntact() { return GetFileType(channel) == FILE_TYPE_PIPE; }
 
 // A Windows process cannot be copied.
 bool IsCopyOfTheWorker() { return false; }
@@ -422,6 +442,11 @@ uint8_t *AllocatePages(std::size_t bytes) {
 void ProtectPages(const uint8_t *start, std::size_t bytes) {
     DWORD previous = 0;
     VirtualProtect(const_cast<uint8_t *>(start), bytes, PAGE_READONLY, &previous);
+}
+
+void WithdrawPages(const uint8_t *start, std::size_t bytes) {
+    DWORD previous = 0;
+    VirtualProtect(const_cast<uint8_t *>(start), bytes, PAGE_NOACCESS, &previous);
 }
 
 uint64_t CurrentThreadId() { return GetCurrentThreadId(); }

@@ -11,6 +11,9 @@
 //   trace <line>          one line of the host calls, for --trace
 //   pass 3 / fail 3 <what was seen>
 //   done                  every case asked for has ended
+// Every line begins with the key the validator gave the worker; the
+// validator takes only lines with it, and each in its turn: a case's
+// result once, after it began.
 // and, from a crash handler, as the worker ends (fault_context.h):
 //   late 3 <what>         the module did <what>, which case 3 caused
 //   crash <what>          the module did <what> in the case running
@@ -23,6 +26,10 @@ namespace standin::validator::protocol {
 
 // The longest line a worker sends; what was seen is cut to fit.
 inline constexpr std::size_t kLongestLine = 4000;
+
+// The exit status of a worker whose channel the module closed, or put
+// something else in the place of: it could report nothing more.
+inline constexpr int kChannelLostStatus = 87;
 
 // `text` on one line: line ends become spaces.
 std::string OneLine(std::string text);

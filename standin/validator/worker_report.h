@@ -12,10 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "standin/validator/fault_context.h"
 #include "standin/validator/runner.h"
 #include "standin/validator/validator_platform.h"
 
 namespace standin::validator {
+
+// `text` safe to show on a terminal and in any report: each control byte
+// (C0 and C1), each character that turns the direction of text, and each
+// byte that is no part of a whole UTF-8 character becomes '?'; a tab a
+// space.
+std::string Printable(const std::string &text);
 
 // What the module printed during a case: the first and the last few hundred
 // bytes of it, however much it was, on one line.
@@ -55,9 +62,17 @@ public:
     // system starting the program, the module loading, the cases listed),
     // has the default limit when `caseLimit` is shorter: a short limit
     // asked for the cases does not make a slow start a hang.
-    explicit WorkerReport(std::chrono::seconds caseLimit);
+    // Every line must begin with `channelKey` and a space, when it is not
+    // empty.
+    explicit WorkerReport(std::chrono::seconds caseLimit, std::string channelKey = {});
 
+    // A line from the channel: taken when it has the key and comes in its
+    // turn; else it is a misdeed of the module's.
     void TakeLine(const std::string &line);
+    // Something the module did to the validator, or to the channel, worded
+    // to follow "the module": held against the case running, or the last
+    // that ended.
+    void TakeMisdeed(const std::string &what);
     void TakeOutput(const char *bytes, std::size_t count);
     // When the case running (or the listing, or the end) is out of time.
     Clock::time_point Deadline() const { return deadline_; }
@@ -72,9 +87,12 @@ public:
 
 private:
     friend class WorkerAccount;
+    void TakeKeyed(const std::string &line);
     std::chrono::seconds caseLimit_;
+    std::string channelKey_;
     Clock::time_point deadline_;
-    bool listed_ = false, done_ = false;
+    bool listed_ = false, ranged_ = false, done_ = false;
+    std::size_t next_ = 0;  // the case that may begin next
     std::string unlisted_, noCase_;
     std::vector<std::string> parameters_;
     std::size_t first_ = 0, last_ = 0;  // the cases it runs: last one past
@@ -82,6 +100,9 @@ private:
     std::map<std::size_t, std::vector<std::string>> notes_;  // of cases not yet ended
     std::optional<std::size_t> running_;
     std::map<std::size_t, std::vector<std::string>> late_;  // by the case that caused it
+    // By the case running, or the last ended; kNoCase before any.
+    std::map<std::size_t, std::vector<std::string>> misdeeds_;
+    std::optional<std::size_t> lastEnded_;
     std::string crash_;
     std::string calls_;
     KeptOutput printed_;  // since the last case ended
@@ -115,6 +136,11 @@ private:
     void NotRunFrom(std::size_t first, const std::string &why);
     // "the module crashed the host ...; " when the worker said so.
     std::string CrashSaid() const;
+    // What the module did to the channel or the validator in the case.
+    void AddMisdeeds(CaseResult &taken, std::size_t number) const;
+    // Why the worker ended, when the module closed its channel or left
+    // processes that outlived it; empty otherwise.
+    std::string HowTheModuleEndedIt() const;
 
     const WorkerReport &report_;
     const ChildEnd &end_;

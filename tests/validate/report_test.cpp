@@ -18,7 +18,7 @@ namespace {
 
 using namespace standin::validator;
 
-const ReportHeading kHeading{"FINALE.EXE", "m.fxt", 2, "levels 1 to 2", 7, 0.5, 10, 900};
+const ReportHeading kHeading{"FINALE.EXE", "m.fxt", 2, "levels 1 to 2", 7, 0.5, 10, 900, ""};
 
 CaseResult Case(std::size_t number, bool passed, const std::string &seen,
                 std::vector<std::string> notes = {}) {

@@ -53,10 +53,11 @@ macro(require_replay_fails_again)
   # The program names itself as the system gave it its path (under Wine, a
   # Windows path); the arguments after it are what matters.
   separate_arguments(replay_arguments UNIX_COMMAND "${CMAKE_MATCH_6}")
-  if(NOT replay_arguments MATCHES "--seed;[0-9]+;--case;${replayed_case};(--from;[0-9]+;)?(--case-limit;[0-9]+;)?--trace;-")
+  # A case whose fault a later case showed is replayed up to that one.
+  string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" replayed_pattern "${replayed_case}")
+  if(NOT replay_arguments MATCHES "--seed;[0-9]+;--case;(${replayed_pattern};|[^;]+;--from;)([0-9]+;)?(--from;[0-9]+;)?(--case-limit;[0-9]+;)?--trace;-")
     message(FATAL_ERROR "the replay line does not give the seed, the case and --trace -: ${replay_arguments}")
   endif()
   run_validate("the replay" 1 ${replay_arguments})
-  string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" replayed_pattern "${replayed_case}")
   require_report("the replay" "\n        ${replayed_pattern}: " "it did not fail that case again")
 endmacro()

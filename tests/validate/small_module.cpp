@@ -16,8 +16,13 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <pthread.h>
+#include <sched.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -235,7 +240,16 @@ uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
     return 1;
 }
 
+#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) || \
+    defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND)
+bool commandRan = false;
+#endif
+
 uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
+#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND)
+    // Takes a command that ran for the end of its work.
+    if (commandRan) return 0;
+#endif
 #if defined(KARVO_FAULT_OFFERS_A_COMMAND_PAST_A_REFUSAL)
     // A second command at index 2, where no host asks once index 1 is refused.
     if (menuIndex != 0 && menuIndex != 2) return 0;
@@ -281,7 +295,18 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
 #if !defined(KARVO_FAULT_CRASHES_WITHOUT_A_SELECTION)
     if (selection == nullptr) return 1;
 #endif
+#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) || \
+    defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND)
+    commandRan = true;
+#endif
     if (hostdata::ReadU16(selection, kSelectionFirstMeasure) == 0) return 1;
+#if defined(KARVO_FAULT_KEEPS_THE_FIRST_SELECTION)
+    // Remembers the first selection, and indents from its first measure on
+    // every later command.
+    static const void *firstSelection = nullptr;
+    if (firstSelection == nullptr) firstSelection = selection;
+    if (hostdata::ReadU16(firstSelection, kSelectionFirstMeasure) == 0) return 1;
+#endif
 #if defined(KARVO_FAULT_HANGS_ON_EVERY_SECOND_INVOKE)
     // Waits for something that never comes, telling the user so.
     static unsigned invokes = 0;
@@ -364,6 +389,60 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     // with the host's standard streams, and the program that started it ends.
     StartProgram(Beside("lingerer"), "--background");
 #endif
+#if defined(KARVO_FAULT_JOINS_ITS_PARENTS_GROUP_AND_HANGS)
+    // Leaves its host's group for the one of the program that started the
+    // host, to be out of reach of what ends the host, then never returns.
+    setpgid(0, getpgid(getppid()));
+    for (;;) Pause(10);
+#endif
+#if defined(KARVO_FAULT_SIGNALS_THE_PROGRAM_THAT_STARTED_THE_HOST)
+    // Tells whatever started the host that a command ran.
+    kill(getppid(), SIGUSR1);
+#endif
+#if defined(KARVO_FAULT_STARTS_A_HELPER_OUTSIDE_THE_HOSTS_SESSION)
+    // A helper, once, made a sibling of the host in a session of its own,
+    // that waits for ever; the command goes on once the helper has its
+    // session.
+    static bool helped = false;
+    int settled[2];
+    if (!helped && pipe(settled) == 0) {
+        helped = true;
+        if (syscall(SYS_clone, CLONE_PARENT | SIGCHLD, 0, 0, 0, 0) == 0) {
+            setsid();
+            if (write(settled[1], "s", 1) == 1) {
+                for (;;) pause();
+            }
+            _exit(1);
+        }
+        char said = 0;
+        if (read(settled[0], &said, 1) != 1) return 1;
+        close(settled[0]);
+        close(settled[1]);
+    }
+#endif
+#if defined(KARVO_FAULT_WRITES_RESULTS_ONTO_THE_HOSTS_CHANNEL)
+    // Finds the channel the host was given on its command line, and says
+    // the next case passed.
+    char arguments[4096] = {};
+    const int cmdline = open("/proc/self/cmdline", O_RDONLY);
+    const ssize_t length = cmdline >= 0 ? read(cmdline, arguments, sizeof arguments - 1) : 0;
+    if (cmdline >= 0) close(cmdline);
+    for (ssize_t at = 0; at + 10 < length;
+         at += static_cast<ssize_t>(std::strlen(arguments + at)) + 1) {
+        if (std::strcmp(arguments + at, "--channel") != 0) continue;
+        const int channel = std::atoi(arguments + at + 10);
+        const char forged[] = "pass 1\n";
+        if (write(channel, forged, sizeof forged - 1) < 0) return 1;
+    }
+#endif
+#if defined(KARVO_FAULT_CLOSES_EVERY_DESCRIPTOR)
+    // Closes what it thinks it opened, and everything else.
+    for (int descriptor = 3; descriptor < 1024; ++descriptor) close(descriptor);
+#endif
+#if defined(KARVO_FAULT_THROWS_TERMINAL_CONTROLS)
+    // Its message moves the cursor up a line and clears it.
+    throw std::runtime_error("\x1b[1A\x1b[2Kall is well");
+#endif
 #if defined(KARVO_FAULT_ENDS_THE_HOST_WITH_EXIT)
     // Ends what it takes for its own process.
     std::exit(0);
@@ -379,6 +458,11 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
 
 uint32_t FinaleExtensionGetMenuStatus(void) { return 1; }
 
-void FinaleExtensionTerminate(void) {}
+void FinaleExtensionTerminate(void) {
+#if defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND)
+    // Frees what a command built, which it built only once.
+    if (commandRan) Crash();
+#endif
+}
 
 }  // extern "C"

@@ -69,14 +69,15 @@ TEST(WorkerAccount, EveryCaseThatReportedCountsAndTheCheckIsOver) {
 TEST(WorkerAccount, ACaseThatNeverReportedFailsTheCheckEvenAfterDone) {
     WorkerReport report = Listed(3);
     Passes(report, 0);
-    Passes(report, 2);
+    report.TakeLine("begin 1");
+    report.TakeLine("pass 1");
     report.TakeLine("done");
     const Settled settled = Settle(report, kExitedCleanly);
     EXPECT_FALSE(settled.result.Passed());
     EXPECT_EQ(settled.result.trouble,
               "1 case never reported, though the worker said it was done; the host ended: exit "
               "status 0");
-    EXPECT_EQ(settled.result.notRun, std::vector<std::string>{"number=1"});
+    EXPECT_EQ(settled.result.notRun, std::vector<std::string>{"number=2"});
 }
 
 TEST(WorkerAccount, WhatTheModulePrintedIsNoReportButIsKeptWithTheCase) {
@@ -199,16 +200,118 @@ TEST(WorkerAccount, ALaterWorkerCountsItsCasesFromItsFirst) {
     EXPECT_EQ(settled.result.trouble, "");
 }
 
-TEST(WorkerReport, MalformedLinesChangeNothing) {
+TEST(WorkerReport, MalformedLinesCountForNothingAndAreHeldAgainstTheCase) {
     WorkerReport report = Listed(1);
+    report.TakeLine("begin 0");
     for (const char *line : {"pass", "pass x", "pass -1", "begin 99999999999", "cases many", ""}) {
         report.TakeLine(line);
     }
-    Passes(report, 0);
+    report.TakeLine("pass 0");
     report.TakeLine("done");
     const Settled settled = Settle(report, kExitedCleanly);
     ASSERT_EQ(settled.result.cases.size(), 1u);
-    EXPECT_TRUE(settled.result.Passed());
+    EXPECT_FALSE(settled.result.cases[0].passed);
+    EXPECT_NE(settled.result.cases[0].seen.find(
+                  "the module put a line out of its turn onto the host's private report channel: "
+                  "'pass x'"),
+              std::string::npos)
+        << settled.result.cases[0].seen;
+}
+
+// A module that finds the channel's number and writes results onto it.
+TEST(WorkerReport, TakesOnlyLinesWithTheKeyAndFailsTheCaseThatOthersCameIn) {
+    WorkerReport report(std::chrono::seconds(10), "k3y");
+    for (const char *line : {"k3y cases 2", "k3y case 0 number=0", "k3y case 1 number=1",
+                             "k3y runs 0 2", "k3y begin 0", "pass 0", "pass 1", "k3ypass 0",
+                             "k3y pass 0", "k3y begin 1", "k3y pass 1", "k3y done"}) {
+        report.TakeLine(line);
+    }
+    const Settled settled = Settle(report, kExitedCleanly);
+    ASSERT_EQ(settled.result.cases.size(), 2u);
+    EXPECT_EQ(settled.result.cases[0].seen,
+              "the module wrote onto the host's private report channel: 'pass 0'; the module "
+              "wrote onto the host's private report channel: 'pass 1'; the module wrote onto the "
+              "host's private report channel: 'k3ypass 0'");
+    EXPECT_TRUE(settled.result.cases[1].passed);
+}
+
+// Each case ends once, after it began, in the order the worker runs them.
+TEST(WorkerReport, TakesAResultOnlyForTheCaseThatBeganAndOnlyOnce) {
+    WorkerReport report = Listed(3);
+    report.TakeLine("pass 2");
+    report.TakeLine("begin 1");
+    Passes(report, 0);
+    report.TakeLine("fail 0 again");
+    report.TakeLine("begin 2");
+    const Settled settled = Settle(report, kSegmentationFault);
+    EXPECT_EQ(settled.result.trouble,
+              "before its first case, the module put a line out of its turn onto the host's "
+              "private report channel: 'pass 2'; before its first case, the module put a line out "
+              "of its turn onto the host's private report channel: 'begin 1'");
+    ASSERT_EQ(settled.result.cases.size(), 1u);
+    const CaseResult &first = settled.result.cases[0];
+    EXPECT_EQ(first.number, 0u);
+    EXPECT_NE(first.seen.find("'fail 0 again'; "), std::string::npos) << first.seen;
+    EXPECT_NE(first.seen.find("'begin 2'"), std::string::npos) << first.seen;
+    ASSERT_TRUE(settled.next);
+    EXPECT_EQ(*settled.next, 1u) << "case 1 never began";
+}
+
+TEST(WorkerReport, HoldsWhatTheModuleDidToTheValidatorAgainstTheCaseRunning) {
+    WorkerReport report = Listed(2);
+    report.TakeMisdeed("sent signal 10 (SIGUSR1) to the program that started the host");
+    Passes(report, 0);
+    report.TakeMisdeed("sent signal 15 (SIGTERM) to \x1b[2Kthe program that started the host");
+    Passes(report, 1);
+    report.TakeLine("done");
+    const Settled settled = Settle(report, kExitedCleanly);
+    EXPECT_EQ(settled.result.trouble,
+              "before its first case, the module sent signal 10 (SIGUSR1) to the program that "
+              "started the host");
+    ASSERT_EQ(settled.result.cases.size(), 2u);
+    EXPECT_EQ(settled.result.cases[0].seen,
+              "the module sent signal 15 (SIGTERM) to ?[2Kthe program that started the host");
+    EXPECT_TRUE(settled.result.cases[1].passed);
+}
+
+TEST(WorkerAccount, AClosedChannelIsSaidAsSuch) {
+    WorkerReport report = Listed(2);
+    report.TakeLine("begin 0");
+    const Settled settled = Settle(report, {true, 87, false, "exit status 87"});
+    ASSERT_EQ(settled.result.cases.size(), 1u);
+    EXPECT_EQ(settled.result.cases[0].seen,
+              "the module closed the host's descriptors, its private report channel among them: "
+              "the host could report nothing more");
+}
+
+TEST(WorkerAccount, ProcessesThatOutlivedTheWorkerFailTheLastCase) {
+    WorkerReport report = Listed(1);
+    Passes(report, 0);
+    report.TakeLine("done");
+    ChildEnd end = kExitedCleanly;
+    end.outlived = 2;
+    const Settled settled = Settle(report, end);
+    ASSERT_EQ(settled.result.cases.size(), 1u);
+    EXPECT_EQ(settled.result.cases[0].seen,
+              "after it, the module started 2 processes that left the host's process group and "
+              "outlived the host, ended then");
+}
+
+TEST(Printable, MarksWhatATerminalWouldActOn) {
+    EXPECT_EQ(Printable("plain text, ünïcødé Ω 𝄞"), "plain text, ünïcødé Ω 𝄞");
+    EXPECT_EQ(Printable("\x1b[2K\rFAIL\x07\x7f"), "?[2K?FAIL??");
+    EXPECT_EQ(Printable("tab\there"), "tab here");
+    // C1 controls, a lone continuation byte, an overlong '/', a surrogate,
+    // a cut character.
+    EXPECT_EQ(Printable("\xc2\x9b"
+                        "2J \x9b \xc0\xaf \xed\xa0\x80 \xe2\x82"),
+              "?2J ? ?? ??? ??");
+    // What turns the text's direction: the reversing override and the
+    // isolates.
+    EXPECT_EQ(Printable("a\xe2\x80\xae"
+                        "b\xe2\x81\xa6"
+                        "c\xe2\x80\x94"),
+              "a?b?c\xe2\x80\x94");
 }
 
 // Deadlines are compared with the time around their making: no waiting.
@@ -217,6 +320,7 @@ TEST(WorkerReport, AShortCaseLimitLeavesTheWorkersStartTheDefaultLimit) {
     WorkerReport report(std::chrono::seconds(2));
     EXPECT_GE(report.Deadline(), before + kDefaultCaseLimit);
     report.TakeLine("cases 1");
+    report.TakeLine("runs 0 1");
     EXPECT_GE(report.Deadline(), before + kDefaultCaseLimit) << "listing is part of the start";
     report.TakeLine("begin 0");
     EXPECT_LE(report.Deadline(), Clock::now() + std::chrono::seconds(2));
