@@ -1,6 +1,7 @@
-// The plug-in's only door to the operating system: finding the host
-// program's module and the functions it exports. One implementation file per
-// platform; nothing else in the plug-in is platform-specific.
+// One of the plug-in's two doors to the operating system (the other is
+// recording_files.h): finding the host program's module and the functions it
+// exports. One implementation file per platform; nothing outside platform/ is
+// platform-specific.
 #pragma once
 
 namespace platform {
