@@ -202,8 +202,8 @@ int16_t MisbehavingHost::DeleteEData(uint32_t tag, FxDataKey *key, uint32_t vers
     return Host::DeleteEData(tag, key, version);
 }
 
-// Where the chosen next sends the key from where it stands, as the step'th
-// step of the walks of its tag in this command; false when it fails.
+// Where the chosen next sends the key from where it stands, at the step'th
+// next of its tag in this command; false when it fails.
 bool MisbehavingHost::NextAnswered(uint32_t tag, FxDataKey &key) {
     const std::size_t step = ++steps_[tag];
     const std::vector<RecordKey> keys = KeysOf(tag);
@@ -219,7 +219,7 @@ bool MisbehavingHost::NextAnswered(uint32_t tag, FxDataKey &key) {
         return after && moveTo(*after);
     };
     if (next_ == "stays") return true;
-    if (next_ == "goes-back" && step % 2 == 0 && here != keys.end() && here != keys.begin()) {
+    if (next_ == "goes-back" && here != keys.end() && here != keys.begin()) {
         return moveTo(*(here - 1));
     }
     if (next_ == "cycles" && here != keys.end() &&

@@ -272,6 +272,8 @@ TEST(OtherRecordsBytes, AsTheModuleSavedThemAreNamedToo) {
 
 TEST(OtherRecordsBytes, AreNoneInARoomClearedBeforeTheLoad) {
     OneRoom module("copies-half");
+    Bytes &first = *module.host.Records().Find({kSystem, 1, 0});
+    std::fill(first.begin() + 14, first.end(), 0);
     module.Load(1);
     module.Save(1);
     module.Clear();

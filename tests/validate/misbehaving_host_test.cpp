@@ -88,6 +88,15 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+TEST(Nexts, CountTheirStepsFromEachCommandsBeginning) {
+    MisbehavingHost host(Systems());
+    host.AnswerNexts("fails-midway");
+    host.BeginCommand();
+    Walk(host, 3);
+    host.BeginCommand();
+    EXPECT_EQ(Walk(host, 3), (std::vector<int>{2, 0, 3}));
+}
+
 TEST(Nexts, AreTracedWhereTheyLeftTheKey) {
     MisbehavingHost host(Systems());
     host.AnswerNexts("goes-back");
