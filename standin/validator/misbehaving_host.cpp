@@ -69,9 +69,8 @@ const std::vector<std::string> &SaveAnswerNames() {
 }
 
 const std::vector<std::string> &LayoutAnswerNames() {
-    static const std::vector<std::string> names{"changes-nothing", "lays-out-others",
-                                                "moves-systems", "adds-a-system",
-                                                "removes-a-system"};
+    static const std::vector<std::string> names{
+        "changes-nothing", "lays-out-others", "moves-systems", "adds-a-system", "removes-a-system"};
     return names;
 }
 
@@ -80,9 +79,7 @@ const std::vector<std::string> &DocumentAnswerNames() {
     return names;
 }
 
-std::size_t CallBound(std::size_t records) {
-    return kCallsPerRecord * records + kCallsPerCommand;
-}
+std::size_t CallBound(std::size_t records) { return kCallsPerRecord * records + kCallsPerCommand; }
 
 void MisbehavingHost::AnswerNexts(const std::string &name) {
     next_ = Chosen(NextAnswerNames(), name, "next");
@@ -146,9 +143,9 @@ int16_t MisbehavingHost::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, i
     call.hasSize = true;
     call.sizeIn = *size;
     const Bytes served = tag == hostdata::kMeasureTag ? MeasureInLayout(*stored, version) : *stored;
-    std::size_t written =
-        buffer != nullptr && *size > 0 ? std::min(served.size(), static_cast<std::size_t>(*size))
-                                       : 0;
+    std::size_t written = buffer != nullptr && *size > 0
+                              ? std::min(served.size(), static_cast<std::size_t>(*size))
+                              : 0;
     if (load_ == "copies-half" && EveryOther(*key)) written /= 2;
     if (load_ == "leaves-the-buffer" && EveryOther(*key)) written = 0;
     if (written > 0) std::memcpy(buffer, served.data(), written);
@@ -161,8 +158,8 @@ int16_t MisbehavingHost::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, i
     return static_cast<int16_t>(Record(std::move(call)));
 }
 
-int16_t MisbehavingHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer,
-                                   int32_t length, uint32_t version) {
+int16_t MisbehavingHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
+                                   uint32_t version) {
     if (key != nullptr) NoteHeld(KeyOf(tag, *key));
     if (PastTheBound() || save_.empty() || key == nullptr || buffer == nullptr || length < 0) {
         return Host::SaveEData(tag, key, buffer, length, version);
@@ -180,9 +177,10 @@ int16_t MisbehavingHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buf
         call.replaced = true;
         call.earlier = tag == hostdata::kMeasureTag ? MeasureInLayout(*earlier, version) : *earlier;
     }
-    Records().Put(recordKey, tag == hostdata::kMeasureTag
-                                 ? MeasureFromLayout(call.data, version, earlier ? *earlier : Bytes{})
-                                 : call.data);
+    Records().Put(recordKey,
+                  tag == hostdata::kMeasureTag
+                      ? MeasureFromLayout(call.data, version, earlier ? *earlier : Bytes{})
+                      : call.data);
     ++key->item;
     NoteKeyOut(call, *key);
     call.result = 1;

@@ -72,21 +72,21 @@ TEST_P(Nexts, SendTheWalkWhereTheirNameSays) {
     EXPECT_EQ(Walk(host, 7), GetParam().items);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, Nexts,
-    ::testing::Values(WalkCase{"stays", {1, 1, 1, 1, 1, 1, 1}},
-                      WalkCase{"goes-back", {2, 1, 2, 1, 2, 1, 2}},
-                      WalkCase{"cycles", {2, 3, 1, 2, 3, 1, 2}},
-                      WalkCase{"jumps-to-the-last", {5, 0, 0, 0, 0, 0, 0}},
-                      WalkCase{"jumps-to-no-record", {0x7FFF, 0, 0, 0, 0, 0, 0}},
-                      WalkCase{"fails-midway", {2, 0, 3, 4, 5, 0, 0}}),
-    [](const auto &info) {
-        std::string name;
-        for (const char c : std::string(info.param.answer)) {
-            if (c != '-') name += c;
-        }
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Answers, Nexts,
+                         ::testing::Values(WalkCase{"stays", {1, 1, 1, 1, 1, 1, 1}},
+                                           WalkCase{"goes-back", {2, 1, 2, 1, 2, 1, 2}},
+                                           WalkCase{"cycles", {2, 3, 1, 2, 3, 1, 2}},
+                                           WalkCase{"jumps-to-the-last", {5, 0, 0, 0, 0, 0, 0}},
+                                           WalkCase{"jumps-to-no-record",
+                                                    {0x7FFF, 0, 0, 0, 0, 0, 0}},
+                                           WalkCase{"fails-midway", {2, 0, 3, 4, 5, 0, 0}}),
+                         [](const auto &info) {
+                             std::string name;
+                             for (const char c : std::string(info.param.answer)) {
+                                 if (c != '-') name += c;
+                             }
+                             return name;
+                         });
 
 TEST(Nexts, CountTheirStepsFromEachCommandsBeginning) {
     MisbehavingHost host(Systems());
@@ -116,8 +116,8 @@ struct Loaded {
 
 Loaded Load(MisbehavingHost &host, int16_t item) {
     Loaded loaded{Bytes(28, 0xAA), 28, {static_cast<uint16_t>(item), 0}, 0};
-    loaded.result = host.LoadEData(kSystem, &loaded.key, loaded.buffer.data(), &loaded.size,
-                                   kVersion);
+    loaded.result =
+        host.LoadEData(kSystem, &loaded.key, loaded.buffer.data(), &loaded.size, kVersion);
     return loaded;
 }
 
