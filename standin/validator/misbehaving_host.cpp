@@ -160,18 +160,27 @@ int16_t MisbehavingHost::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, i
 
 int16_t MisbehavingHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                                    uint32_t version) {
-    if (key != nullptr) NoteHeld(KeyOf(tag, *key));
-    if (PastTheBound() || save_.empty() || key == nullptr || buffer == nullptr || length < 0) {
-        return Host::SaveEData(tag, key, buffer, length, version);
-    }
-    HostCall call = KeyedCall("FX_SaveEData", tag, *key, version);
+    const bool refused = PastTheBound();
+    if (key == nullptr) return Host::SaveEData(tag, key, buffer, length, version);
+    // A record the save made counts toward the bound once it is there.
+    const RecordKey asked = KeyOf(tag, *key);
+    const int16_t result = refused || save_.empty() || buffer == nullptr || length < 0
+                               ? Host::SaveEData(tag, key, buffer, length, version)
+                               : AnsweredSave(tag, *key, buffer, length, version);
+    if (result != 0) NoteHeld(asked);
+    return result;
+}
+
+int16_t MisbehavingHost::AnsweredSave(uint32_t tag, FxDataKey &key, const void *buffer,
+                                      int32_t length, uint32_t version) {
+    HostCall call = KeyedCall("FX_SaveEData", tag, key, version);
     call.hasLength = true;
     call.length = length;
     const auto *bytes = static_cast<const uint8_t *>(buffer);
     call.data.assign(bytes, bytes + length);
     if (save_ == "fails") return static_cast<int16_t>(Record(std::move(call)));
     // Saved as a host saves it, then the key moved on.
-    const RecordKey recordKey = KeyOf(tag, *key);
+    const RecordKey recordKey = KeyOf(tag, key);
     const Bytes *earlier = Records().Find(recordKey);
     if (earlier != nullptr) {
         call.replaced = true;
@@ -181,8 +190,8 @@ int16_t MisbehavingHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buf
                   tag == hostdata::kMeasureTag
                       ? MeasureFromLayout(call.data, version, earlier ? *earlier : Bytes{})
                       : call.data);
-    ++key->item;
-    NoteKeyOut(call, *key);
+    ++key.item;
+    NoteKeyOut(call, key);
     call.result = 1;
     return static_cast<int16_t>(Record(std::move(call)));
 }

@@ -73,6 +73,8 @@ private:
     bool PastTheBound();
     void NoteHeld(const RecordKey &key) { held_.insert(key); }
     std::vector<RecordKey> KeysOf(uint32_t tag) const;
+    int16_t AnsweredSave(uint32_t tag, FxDataKey &key, const void *buffer, int32_t length,
+                         uint32_t version);
     bool NextAnswered(uint32_t tag, FxDataKey &key);
     void AddOrRemoveASystem();
 

@@ -295,6 +295,18 @@ TEST(CallBound, CountsTheRecordsTheHostCameToHoldDuringTheCommand) {
     EXPECT_NE(host.BoundFault().find("past 160 host calls"), std::string::npos);
 }
 
+TEST(CallBound, IsNotRaisedBySavesItRefused) {
+    MisbehavingHost host(Systems());
+    host.BeginCommand();
+    Calls(host, CallBound(kSystems));
+    const Bytes bytes(28, 0x77);
+    for (uint16_t item = 100; item < 120; ++item) {
+        FxDataKey key{item, 0};
+        EXPECT_EQ(host.SaveEData(kSystem, &key, bytes.data(), 28, kVersion), 0);
+    }
+    EXPECT_NE(host.BoundFault().find("past 144 host calls"), std::string::npos);
+}
+
 TEST(CallBound, CountsOnlyFromTheCommandsBeginning) {
     MisbehavingHost host(Systems());
     Calls(host, CallBound(kSystems) + 10);
