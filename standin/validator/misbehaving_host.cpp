@@ -160,15 +160,10 @@ int16_t MisbehavingHost::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, i
 
 int16_t MisbehavingHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                                    uint32_t version) {
-    const bool refused = PastTheBound();
-    if (key == nullptr) return Host::SaveEData(tag, key, buffer, length, version);
-    // A record the save made counts toward the bound once it is there.
-    const RecordKey asked = KeyOf(tag, *key);
-    const int16_t result = refused || save_.empty() || buffer == nullptr || length < 0
-                               ? Host::SaveEData(tag, key, buffer, length, version)
-                               : AnsweredSave(tag, *key, buffer, length, version);
-    if (result != 0) NoteHeld(asked);
-    return result;
+    if (PastTheBound() || save_.empty() || key == nullptr || buffer == nullptr || length < 0) {
+        return Host::SaveEData(tag, key, buffer, length, version);
+    }
+    return AnsweredSave(tag, *key, buffer, length, version);
 }
 
 int16_t MisbehavingHost::AnsweredSave(uint32_t tag, FxDataKey &key, const void *buffer,
@@ -198,10 +193,8 @@ int16_t MisbehavingHost::AnsweredSave(uint32_t tag, FxDataKey &key, const void *
 
 int16_t MisbehavingHost::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer,
                                      int32_t length, uint32_t version) {
-    const bool refused = PastTheBound();
-    const int16_t result = Host::CreateEData(tag, key, buffer, length, version);
-    if (!refused && result != 0) NoteHeld(KeyOf(tag, *key));
-    return result;
+    PastTheBound();
+    return Host::CreateEData(tag, key, buffer, length, version);
 }
 
 int16_t MisbehavingHost::DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) {
@@ -279,7 +272,7 @@ void MisbehavingHost::AddOrRemoveASystem() {
     }
     const RecordKey key{hostdata::kStaffSystemTag, *item, 0};
     Records().Put(key, std::move(added));
-    NoteHeld(key);
+    held_.insert(key);
 }
 
 int32_t MisbehavingHost::UpdateLayout(int32_t what, int32_t option, uint32_t version) {

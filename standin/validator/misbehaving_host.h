@@ -71,7 +71,6 @@ private:
     // Counts a call; true once the command is past its bound, when the call
     // is to be refused.
     bool PastTheBound();
-    void NoteHeld(const RecordKey &key) { held_.insert(key); }
     std::vector<RecordKey> KeysOf(uint32_t tag) const;
     int16_t AnsweredSave(uint32_t tag, FxDataKey &key, const void *buffer, int32_t length,
                          uint32_t version);
@@ -79,6 +78,9 @@ private:
     void AddOrRemoveASystem();
 
     std::string next_, load_, save_, layout_, document_;
+    // The records of the command's document: those held when it began, and
+    // those the host added since. What the module makes does not raise its
+    // own bound.
     std::set<RecordKey> held_;
     std::map<uint32_t, std::size_t> steps_;
     std::size_t calls_ = 0;

@@ -295,15 +295,17 @@ TEST(CallBound, CountsTheRecordsTheHostCameToHoldDuringTheCommand) {
     EXPECT_NE(host.BoundFault().find("past 160 host calls"), std::string::npos);
 }
 
-TEST(CallBound, IsNotRaisedBySavesItRefused) {
+TEST(CallBound, IsNotRaisedByRecordsTheModuleMakes) {
     MisbehavingHost host(Systems());
     host.BeginCommand();
-    Calls(host, CallBound(kSystems));
     const Bytes bytes(28, 0x77);
     for (uint16_t item = 100; item < 120; ++item) {
-        FxDataKey key{item, 0};
-        EXPECT_EQ(host.SaveEData(kSystem, &key, bytes.data(), 28, kVersion), 0);
+        FxDataKey saved{item, 0};
+        EXPECT_EQ(host.SaveEData(kSystem, &saved, bytes.data(), 28, kVersion), 1);
+        FxDataKey created{0xFFFF, 0xFFFF};
+        EXPECT_EQ(host.CreateEData(kSystem, &created, bytes.data(), 28, kVersion), 1);
     }
+    Calls(host, CallBound(kSystems));
     EXPECT_NE(host.BoundFault().find("past 144 host calls"), std::string::npos);
 }
 
