@@ -49,9 +49,11 @@ public:
     void AnswerCurrentDocument(const std::string &name);
 
     // A command begins: its calls are counted, and its bound set, from here.
+    // One command to a host: past the bound it refuses every call for good.
     void BeginCommand();
-    // What the command did past its bound, worded to follow nothing
-    // ("FinaleExtensionInvoke went on past ..."); empty when it kept it.
+    // The case's fault when the command went past its bound, a sentence of
+    // its own ("FinaleExtensionInvoke went on past ..."); empty when it kept
+    // within it.
     std::string BoundFault() const;
 
     int16_t LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
