@@ -102,9 +102,12 @@ public:
     static Host *Current();
     static void SetCurrent(Host *host);
 
+protected:
+    // Takes the call into the trace (and to the watcher); answers its result.
+    int32_t Record(HostCall call);
+
 private:
     bool ShouldFail(const HostCall &call) const { return failWhere_ && failWhere_(call); }
-    int32_t Record(HostCall call);
 
     RecordStore records_;
     std::map<uint16_t, int16_t> slots_;

@@ -1,11 +1,15 @@
 // Level 4: a host that misbehaves. Records shorter or longer than the room
 // the module offers, sizes reported wrongly, host versions at every
-// boundary, parts and selections no ordinary run produces. The module must
-// hold only what it was given and keep every rule of level 2.
+// boundary, parts and selections no ordinary run produces, and every other
+// answer the interface leaves a host free to give. The module must hold
+// only what it was given, keep every rule of level 2, and end each command
+// within a number of host calls that grows with the document's records
+// alone.
 #include "standin/system/text_output.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/command_run.h"
 #include "standin/validator/host_misbehaviour.h"
+#include "standin/validator/misbehaving_host.h"
 #include "standin/validator/validation_documents.h"
 
 namespace standin::validator {
@@ -15,12 +19,29 @@ namespace {
 // score, as the host counts), and the ends of the range.
 const std::vector<uint32_t> kUnusualParts{1, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
 
-// The offered commands on the short document, all measures selected, each
-// with every value of `key`.
+// Runs the case's command on a misbehaving host made from its document,
+// which `choose` tells how to answer; a command that went on past its
+// bound of host calls fails on that first.
+Faults RunMisbehaving(Workbench &bench, const CaseParameters &parameters, CaseLog &log,
+                      const std::function<void(MisbehavingHost &)> &choose = {}) {
+    const CommandScenario scenario = CommandScenario::From(parameters);
+    ValidationDocument document = BuildDocument(scenario.document);
+    MisbehavingHost host(std::move(document.host));
+    if (choose) choose(host);
+    Faults faults = RunScenarioOn(bench.Module(), scenario, document, host, log,
+                                  [&host](Host &) { host.BeginCommand(); });
+    const std::string past = host.BoundFault();
+    if (!past.empty()) faults.insert(faults.begin(), past);
+    return faults;
+}
+
+// The offered commands on `document`, all measures selected, each with
+// every value of `key`.
 std::vector<CaseParameters> EachCommandWith(Workbench &bench, const std::string &key,
-                                            const std::vector<std::string> &values) {
+                                            const std::vector<std::string> &values,
+                                            const std::string &document = "short") {
     std::vector<CaseParameters> cases;
-    for (const CommandScenario &scenario : OfferedScenarios(bench.Module(), {"short"}, {"all"})) {
+    for (const CommandScenario &scenario : OfferedScenarios(bench.Module(), {document}, {"all"})) {
         for (const std::string &value : values) {
             cases.push_back(scenario.Parameters().Set(key, value));
         }
@@ -50,7 +71,7 @@ Faults RunResized(Workbench &bench, const CaseParameters &parameters, CaseLog &l
     if (slash == std::string::npos) {
         throw UsageError("records '" + records + "' is not KIND/LENGTH");
     }
-    return RunScenario(bench.Module(), CommandScenario::From(parameters), log, [&](Host &host) {
+    return RunMisbehaving(bench, parameters, log, [&](MisbehavingHost &host) {
         ResizeRecords(host, records.substr(0, slash), records.substr(slash + 1));
     });
 }
@@ -60,8 +81,9 @@ std::vector<CaseParameters> ListSizes(Workbench &bench) {
 }
 
 Faults RunSizes(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
-    return RunScenario(bench.Module(), CommandScenario::From(parameters), log,
-                       [&](Host &host) { MisreportSizes(host, parameters.Text("size")); });
+    return RunMisbehaving(bench, parameters, log, [&](MisbehavingHost &host) {
+        MisreportSizes(host, parameters.Text("size"));
+    });
 }
 
 std::vector<CaseParameters> ListVersions(Workbench &bench) {
@@ -78,7 +100,7 @@ std::vector<CaseParameters> ListVersions(Workbench &bench) {
 }
 
 Faults RunScenarioAsItIs(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
-    return RunScenario(bench.Module(), CommandScenario::From(parameters), log);
+    return RunMisbehaving(bench, parameters, log);
 }
 
 std::vector<CaseParameters> ListParts(Workbench &bench) {
@@ -90,8 +112,60 @@ std::vector<CaseParameters> ListParts(Workbench &bench) {
 
 Faults RunPart(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
     const auto part = static_cast<int32_t>(parameters.Number("part"));
-    return RunScenario(bench.Module(), CommandScenario::From(parameters), log,
-                       [part](Host &host) { host.SetCurrentPart(part); });
+    return RunMisbehaving(bench, parameters, log,
+                          [part](MisbehavingHost &host) { host.SetCurrentPart(part); });
+}
+
+std::vector<CaseParameters> ListWalks(Workbench &bench) {
+    return EachCommandWith(bench, "next", NextAnswerNames());
+}
+
+Faults RunWalks(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
+    return RunMisbehaving(bench, parameters, log, [&](MisbehavingHost &host) {
+        host.AnswerNexts(parameters.Text("next"));
+    });
+}
+
+std::vector<CaseParameters> ListLoads(Workbench &bench) {
+    return EachCommandWith(bench, "load", LoadAnswerNames());
+}
+
+Faults RunLoads(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
+    return RunMisbehaving(bench, parameters, log, [&](MisbehavingHost &host) {
+        host.AnswerLoads(parameters.Text("load"));
+    });
+}
+
+std::vector<CaseParameters> ListSaves(Workbench &bench) {
+    return EachCommandWith(bench, "save", SaveAnswerNames());
+}
+
+Faults RunSaves(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
+    return RunMisbehaving(bench, parameters, log, [&](MisbehavingHost &host) {
+        host.AnswerSaves(parameters.Text("save"));
+    });
+}
+
+// On a document whose systems wait for their layout, so that a command asks
+// for it.
+std::vector<CaseParameters> ListLayouts(Workbench &bench) {
+    return EachCommandWith(bench, "layout", LayoutAnswerNames(), "not-laid-out");
+}
+
+Faults RunLayouts(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
+    return RunMisbehaving(bench, parameters, log, [&](MisbehavingHost &host) {
+        host.AnswerLayoutUpdates(parameters.Text("layout"));
+    });
+}
+
+std::vector<CaseParameters> ListDocuments(Workbench &bench) {
+    return EachCommandWith(bench, "current", DocumentAnswerNames());
+}
+
+Faults RunDocuments(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
+    return RunMisbehaving(bench, parameters, log, [&](MisbehavingHost &host) {
+        host.AnswerCurrentDocument(parameters.Text("current"));
+    });
 }
 
 std::vector<CaseParameters> ListSelections(Workbench &bench) {
@@ -120,6 +194,15 @@ void AddMisbehavingHostChecks(std::vector<Check> &checks) {
             {4, "unusual-parts", "current parts no ordinary document has", ListParts, RunPart},
             {4, "unusual-selections", "selection records no ordinary selection makes",
              ListSelections, RunScenarioAsItIs},
+            {4, "unusual-walks", "nexts that stay, go back, cycle, jump or fail midway", ListWalks,
+             RunWalks},
+            {4, "unusual-loads", "loads that copy less than they report or move the key", ListLoads,
+             RunLoads},
+            {4, "unusual-saves", "saves that fail or move the key", ListSaves, RunSaves},
+            {4, "unusual-layouts", "layout updates that do less, more or other than asked",
+             ListLayouts, RunLayouts},
+            {4, "unusual-documents", "current documents of any number, or another each time",
+             ListDocuments, RunDocuments},
         });
 }
 

@@ -33,6 +33,39 @@ Given BytesGiven(const HostCall &load) {
     return {std::max(copied, std::min(said, std::max(load.sizeIn, 0))), said};
 }
 
+// Where a save of a record carries bytes the host wrote nothing into when
+// it loaded that record (past what it copied), and they are those another
+// record held before that load, as the host loaded it or the module saved
+// it, that record is named: a module that keeps its room from one record
+// to the next hands one record's bytes to another. A room cleared to zeros
+// is never taken for another record's, nor are bytes the same record held
+// there before.
+std::string OtherRecordsBytes(const std::vector<HostCall> &calls, const HostCall &load,
+                              const HostCall &save) {
+    const std::size_t from = load.data.size();
+    const auto to = static_cast<std::size_t>(save.length);
+    if (to <= from || save.data.size() < to) return {};
+    const auto span = [&](const Bytes &bytes) {
+        return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                     bytes.begin() + static_cast<std::ptrdiff_t>(to));
+    };
+    const Bytes saved = span(save.data);
+    if (std::all_of(saved.begin(), saved.end(), [](uint8_t byte) { return byte == 0; })) return {};
+    const HostCall *source = nullptr;
+    for (const HostCall &earlier : calls) {
+        if (&earlier == &load) break;
+        const bool held = (earlier.function == "FX_LoadEData" && earlier.result != 0) ||
+                          earlier.function == "FX_SaveEData";
+        if (!held || earlier.data.size() < to || span(earlier.data) != saved) continue;
+        if (KeyIn(earlier) == KeyIn(load)) return {};
+        source = &earlier;
+    }
+    if (source == nullptr) return {};
+    return "saved bytes " + std::to_string(from) + "-" + std::to_string(to - 1) + " of " +
+           Named(save) + ", which the host had not written when it loaded it, as " +
+           Named(*source) + " held them: another record's bytes over the user's";
+}
+
 }  // namespace
 
 std::vector<std::string> BrokenRules(const std::vector<HostCall> &calls, uint32_t answer) {
@@ -41,9 +74,11 @@ std::vector<std::string> BrokenRules(const std::vector<HostCall> &calls, uint32_
         broken.push_back("FinaleExtensionInvoke answered " + std::to_string(answer) + ", not 1");
     }
     std::map<Key, Given> loaded;
+    std::map<Key, const HostCall *> lastLoad;
     for (const HostCall &call : calls) {
         if (call.function == "FX_LoadEData" && call.result != 0) {
             loaded[KeyIn(call)] = BytesGiven(call);
+            lastLoad[KeyIn(call)] = &call;
             continue;
         }
         const bool save = call.function == "FX_SaveEData";
@@ -64,6 +99,9 @@ std::vector<std::string> BrokenRules(const std::vector<HostCall> &calls, uint32_
                              Named(call) + ", of which the host had given it " +
                              std::to_string(found->second.fewest) +
                              ": the rest of the user's record is lost");
+        } else if (save) {
+            const std::string stale = OtherRecordsBytes(calls, *lastLoad[KeyIn(call)], call);
+            if (!stale.empty()) broken.push_back(stale);
         }
     }
     return broken;

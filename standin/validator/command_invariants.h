@@ -1,7 +1,8 @@
 // What a command may do to the host's document, checked from the calls it
 // made: a save or a delete only of a record it loaded, under the key it
-// loaded it from, and no save longer than what the host gave it, nor
-// shorter than the host said the record is.
+// loaded it from, no save longer than what the host gave it, nor shorter
+// than the host said the record is, and none that carries another record's
+// bytes where the host wrote nothing.
 #pragma once
 
 #include <cstdint>

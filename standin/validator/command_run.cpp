@@ -132,19 +132,24 @@ Faults RunScenario(Plugin &module, const CommandScenario &scenario, CaseLog &log
                    const std::function<void(Host &)> &adjust,
                    const std::function<void(Host &)> &prepare) {
     ValidationDocument document = BuildDocument(scenario.document);
-    const auto selection = BuildSelection(scenario.selection, document.lastMeasure);
     if (adjust) adjust(document.host);
+    return RunScenarioOn(module, scenario, document, document.host, log, prepare);
+}
+
+Faults RunScenarioOn(Plugin &module, const CommandScenario &scenario,
+                     const ValidationDocument &document, Host &host, CaseLog &log,
+                     const std::function<void(Host &)> &prepare) {
+    const auto selection = BuildSelection(scenario.selection, document.lastMeasure);
     Faults faults;
     {
-        const CurrentHost current(document.host);
+        const CurrentHost current(host);
         faults = Handshake(module, scenario.hostVersion.value_or(document.hostVersion));
     }
-    AddFaults(faults,
-              InvokeAndCheck(module, document.host, scenario.command, selection, [&](Host &host) {
-                  log.Watch(host, scenario.Title());
-                  if (prepare) prepare(host);
+    AddFaults(faults, InvokeAndCheck(module, host, scenario.command, selection, [&](Host &invoked) {
+                  log.Watch(invoked, scenario.Title());
+                  if (prepare) prepare(invoked);
               }));
-    const CurrentHost current(document.host);
+    const CurrentHost current(host);
     AddFaults(faults, AfterTheCommand(module, scenario.command));
     return faults;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "standin/validator/case_id.h"
+#include "standin/validator/validation_documents.h"
 #include "standin/validator/workbench.h"
 
 namespace standin::validator {
@@ -56,6 +57,13 @@ struct CommandScenario {
 Faults RunScenario(Plugin &module, const CommandScenario &scenario, CaseLog &log,
                    const std::function<void(Host &)> &adjust = {},
                    const std::function<void(Host &)> &prepare = {});
+
+// The same on `host`, which a caller made from `document`, the
+// scenario's: the handshake, the invoke and its checks, and what a host
+// does once a command has run.
+Faults RunScenarioOn(Plugin &module, const CommandScenario &scenario,
+                     const ValidationDocument &document, Host &host, CaseLog &log,
+                     const std::function<void(Host &)> &prepare = {});
 
 // The commands offered on each named document at its host version, as
 // scenarios with each of `selections`.

@@ -1,6 +1,7 @@
 // The rules a command's host calls must keep, on calls made to a real
 // stand-in host: a save or delete only of what was loaded under that key,
-// and no save longer than what the host gave.
+// no save longer than what the host gave, and no other record's bytes
+// where the host wrote none.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,6 +11,7 @@
 #include "hostdata/data_tag.h"
 #include "standin/host/host.h"
 #include "standin/validator/command_invariants.h"
+#include "standin/validator/misbehaving_host.h"
 
 namespace {
 
@@ -214,5 +216,81 @@ TEST_P(MisreportedSizes, BoundTheSaveByWhatWasCopiedAndWhatWasSaid) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, MisreportedSizes, ::testing::ValuesIn(kReports),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// A module with one room for every staff system, on a host that copies only
+// half of every other record (2, 4, ...) and reports the whole: what the
+// host did not write is what the room held before.
+struct OneRoom {
+    standin::validator::MisbehavingHost host{Host{}};
+    std::vector<uint8_t> room = std::vector<uint8_t>(28, 0);
+    explicit OneRoom(const std::string &loads) {
+        for (int16_t item = 1; item <= 3; ++item) {
+            Bytes record(28);
+            for (std::size_t i = 0; i < record.size(); ++i) {
+                record[i] = static_cast<uint8_t>(item * 16 + i);
+            }
+            host.Records().Put({kSystem, item, 0}, record);
+        }
+        host.AnswerLoads(loads);
+    }
+    void Load(int16_t item) {
+        FxDataKey key{static_cast<uint16_t>(item), 0};
+        int32_t size = 28;
+        host.LoadEData(kSystem, &key, room.data(), &size, kVersion);
+    }
+    void Save(int16_t item) {
+        FxDataKey key{static_cast<uint16_t>(item), 0};
+        host.SaveEData(kSystem, &key, room.data(), 28, kVersion);
+    }
+    void Clear() { std::fill(room.begin(), room.end(), 0); }
+};
+
+TEST(OtherRecordsBytes, KeptInTheRoomFromTheLoadBeforeAreNamed) {
+    OneRoom module("copies-half");
+    module.Load(1);
+    module.Save(1);
+    module.Load(2);
+    module.Save(2);
+    EXPECT_EQ(BrokenRules(module.host.Trace(), 1),
+              std::vector<std::string>{
+                  "saved bytes 14-27 of 'SOSS' (2,0), which the host had not written when it "
+                  "loaded it, as 'SOSS' (1,0) held them: another record's bytes over the user's"});
+}
+
+TEST(OtherRecordsBytes, AsTheModuleSavedThemAreNamedToo) {
+    OneRoom module("leaves-the-buffer");
+    module.Load(1);
+    module.room[2] = 72;
+    module.Save(1);
+    module.Load(2);
+    module.Save(2);
+    EXPECT_EQ(BrokenRules(module.host.Trace(), 1),
+              std::vector<std::string>{
+                  "saved bytes 0-27 of 'SOSS' (2,0), which the host had not written when it "
+                  "loaded it, as 'SOSS' (1,0) held them: another record's bytes over the user's"});
+}
+
+TEST(OtherRecordsBytes, AreNoneInARoomClearedBeforeTheLoad) {
+    OneRoom module("copies-half");
+    Bytes &first = *module.host.Records().Find({kSystem, 1, 0});
+    std::fill(first.begin() + 14, first.end(), 0);
+    module.Load(1);
+    module.Save(1);
+    module.Clear();
+    module.Load(2);
+    module.Save(2);
+    EXPECT_EQ(BrokenRules(module.host.Trace(), 1), std::vector<std::string>{});
+}
+
+TEST(OtherRecordsBytes, AreNoneWhereTheRoomHeldTheSameRecordBefore) {
+    OneRoom module("copies-half");
+    module.Load(1);
+    module.Load(2);
+    std::fill(module.room.begin() + 14, module.room.end(), 0x5A);
+    module.Save(2);
+    module.Load(2);
+    module.Save(2);
+    EXPECT_EQ(BrokenRules(module.host.Trace(), 1), std::vector<std::string>{});
+}
 
 }  // namespace

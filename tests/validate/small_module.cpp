@@ -146,14 +146,24 @@ volatile int *volatile nowhere = nullptr;
 uint32_t *keptInitWord = nullptr;
 #endif
 
-void IndentFirstSystem() {
+[[maybe_unused]] void IndentFirstSystem() {
     const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
     const auto save = HostFunction<FX_SaveEData_fn>("FX_SaveEData");
     if (load == nullptr || save == nullptr) return;
     FxDataKey key{1, 0};
-    uint8_t record[kSystemSize];
+#if defined(KARVO_FAULT_SAVES_UNDER_THE_KEY_THE_HOST_LEFT)
+    // Loads through the key it saves with, where the host may leave another.
+    FxDataKey &asked = key;
+#else
+    // A host may move the key it was given: the save goes to the one asked.
+    FxDataKey asked = key;
+#endif
+    // Cleared, as a host may copy less than it says the record holds.
+    uint8_t record[kSystemSize] = {};
     int32_t size = kSystemSize;
-    if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0 || size < 4) return;
+    if (load(hostdata::kStaffSystemTag, &asked, record, &size, kDataVersion) == 0 || size < 4) {
+        return;
+    }
     // A longer record than the room: saved, it would lose the rest.
     if (size > static_cast<int32_t>(kSystemSize)) return;
     const auto loaded =
@@ -184,6 +194,37 @@ void IndentFirstSystem() {
 #endif
     save(hostdata::kStaffSystemTag, &key, record, loaded, kDataVersion);
 }
+
+#if defined(KARVO_FAULT_WALKS_WITHOUT_END) || defined(KARVO_FAULT_KEEPS_ITS_ROOM_BETWEEN_LOADS)
+// Indents every staff system, walking them with FX_NextEData from the first.
+void IndentEverySystem() {
+    const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
+    const auto save = HostFunction<FX_SaveEData_fn>("FX_SaveEData");
+    const auto next = HostFunction<FX_NextEData_fn>("FX_NextEData");
+    if (load == nullptr || save == nullptr || next == nullptr) return;
+    // One room for every system, filled by each load over the one before.
+    uint8_t record[kSystemSize] = {};
+    std::vector<uint16_t> visited;
+    FxDataKey key{1, 0};
+    do {
+#if defined(KARVO_FAULT_KEEPS_ITS_ROOM_BETWEEN_LOADS)
+        // Ends where it has been, as a walk must; but it does not clear
+        // its room before a load.
+        for (const uint16_t item : visited) {
+            if (item == key.item) return;
+        }
+#endif
+        visited.push_back(key.item);
+        FxDataKey asked = key;
+        int32_t size = kSystemSize;
+        if (load(hostdata::kStaffSystemTag, &asked, record, &size, kDataVersion) == 0) return;
+        if (size != static_cast<int32_t>(kSystemSize)) continue;
+        hostdata::WriteU16(record, kLeftIndent, kIndent);
+        FxDataKey saved = key;
+        save(hostdata::kStaffSystemTag, &saved, record, size, kDataVersion);
+    } while (next(hostdata::kStaffSystemTag, &key, nullptr, nullptr, kDataVersion) != 0);
+}
+#endif
 
 void FillRecord(uint8_t *record, std::size_t unitBytes, std::size_t fieldUnits,
                 std::size_t flagOffset, std::size_t cleared, const char *menuText) {
@@ -323,7 +364,11 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     static unsigned invokes = 0;
     if (++invokes == 2) Crash();
 #endif
+#if defined(KARVO_FAULT_WALKS_WITHOUT_END) || defined(KARVO_FAULT_KEEPS_ITS_ROOM_BETWEEN_LOADS)
+    IndentEverySystem();
+#else
     IndentFirstSystem();
+#endif
 #if defined(KARVO_FAULT_CHANGES_THE_SELECTION)
     // Clears the selection's staff slots, as if it were the module's own.
     hostdata::WriteU16(const_cast<void *>(selection), 2, 0);
