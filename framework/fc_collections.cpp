@@ -27,11 +27,6 @@ __FCCollection::~__FCCollection() {
     elements = nullptr;
 }
 
-__FCBase *__FCCollection::GetItemAt(int32_t index) const {
-    if (elements == nullptr || index < 0 || index >= count) return nullptr;
-    return elements[index];
-}
-
 void __FCCollection::Grow(int32_t extra) {
     const int64_t wanted = int64_t{count} + extra;
     if (capacity >= wanted) return;

@@ -13,6 +13,12 @@ public:
 
     FCStaffSystem() = default;
 
+    // A collection makes one staff system per host record: their blocks
+    // come from a pool rather than one by one from the heap. A derived
+    // class of another size gets its own from the heap.
+    static void *operator new(std::size_t size);
+    static void operator delete(void *object, std::size_t size);
+
     int32_t GetClassID() const override { return 97; }
     const char *GetClassName() const override;
     void *GetRecordBuffer() override { return record; }
