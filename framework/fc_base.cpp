@@ -179,8 +179,9 @@ bool __FCBaseData::StepOnto(hostdata::DataKey key) {
         walkKeys.push_back(number);
         return true;
     }
+    // Not past the last key: some key is at or above it.
     const auto place = std::lower_bound(walkKeys.begin(), walkKeys.end(), number);
-    if (place != walkKeys.end() && *place == number) return false;
+    if (*place == number) return false;
     walkKeys.insert(place, number);
     return true;
 }

@@ -54,7 +54,12 @@ public:
 
 private:
     int32_t count = 0;
+    // What GetCapacity reports: grows in the steps GrowthStep chooses.
     int32_t capacity = 0;
+    // The array's length, at least the capacity: it grows by doubling, so
+    // that a long load copies its elements a few times rather than once
+    // for every step of 100 or 1,000.
+    int64_t room = 0;
     __FCBase **elements = nullptr;
 };
 
