@@ -12,21 +12,18 @@ constexpr std::size_t RoundUp(std::size_t bytes) {
     return (bytes + kAlignment - 1) / kAlignment * kAlignment;
 }
 
-}  // namespace
-
-// A chunk's head, then its blocks, each behind a slot that names the chunk
-// so that a freed block finds its way back.
-struct BlockPool::Chunk {
-    std::size_t live = 0;     // blocks given out and not yet freed
-    std::size_t carved = 0;   // blocks ever given out from the chunk's room
-    void *freed = nullptr;    // freed blocks, each holding the next
-};
-
-namespace {
-
+// The slot in front of each block that names its chunk.
 constexpr std::size_t kHeadBytes = RoundUp(sizeof(void *));
 
 }  // namespace
+
+// A chunk: this head, then its blocks, each behind a slot that names the
+// chunk, so that a freed block finds its way back.
+struct BlockPool::Chunk {
+    std::size_t live = 0;    // blocks given out and not yet freed
+    std::size_t carved = 0;  // blocks ever given out from the chunk's room
+    void *freed = nullptr;   // freed blocks, each holding the next
+};
 
 void *BlockPool::Allocate() {
     if constexpr (!kPoolBlocks) return ::operator new(blockSize_);

@@ -104,7 +104,9 @@ __FCBaseData::LoadAnswer __FCBaseData::LoadFromHost(hostdata::SuppliedWords *sup
     const auto stored = static_cast<int32_t>(std::min<uint64_t>(held, room));
     const int32_t mapped = std::min(room, hostdata::FieldMapExtent(tag, dataKey.item));
     const int32_t filled = std::max(stored, mapped);
-    if (filled < room) std::memset(recordBuffer + filled, 0, static_cast<std::size_t>(room - filled));
+    if (filled < room) {
+        std::memset(recordBuffer + filled, 0, static_cast<std::size_t>(room - filled));
+    }
     loadedSize = held;
     documentId = static_cast<int16_t>(hostdata::CurrentDocument());
     lastAnswer = LoadAnswer::kRecord;
