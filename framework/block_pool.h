@@ -25,7 +25,7 @@ inline constexpr bool kPoolBlocks = KARVO_POOL_BLOCKS != 0;
 class BlockPool {
 public:
     // Blocks of `blockSize` bytes, `blocksPerChunk` to a chunk.
-    constexpr BlockPool(std::size_t blockSize, std::size_t blocksPerChunk)
+    constexpr BlockPool(std::size_t blockSize, std::size_t blocksPerChunk) noexcept
         : blockSize_(blockSize), blocksPerChunk_(blocksPerChunk) {}
     BlockPool(const BlockPool &) = delete;
     BlockPool &operator=(const BlockPool &) = delete;

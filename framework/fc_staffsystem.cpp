@@ -19,7 +19,7 @@ framework::BlockPool staffSystemBlocks{sizeof(FCStaffSystem), kSystemsPerChunk};
 
 }  // namespace
 
-void *FCStaffSystem::operator new(std::size_t size) {
+void *FCStaffSystem::operator new(std::size_t size) {  // NOLINT(misc-new-delete-overloads)
     if (size != sizeof(FCStaffSystem)) return ::operator new(size);
     return staffSystemBlocks.Allocate();
 }
