@@ -10,6 +10,14 @@
 #include "hostdata/host_version.h"
 #include "hostdata/whole_record.h"
 
+namespace {
+
+// Keys a walk has room for before its first growth: a short piece's systems
+// all fit.
+constexpr std::size_t kFirstWalkRoom = 64;
+
+}  // namespace
+
 const char *__FCBase::GetClassName() const {
     static const char name[] = "__FCBase";
     return name;
@@ -96,7 +104,9 @@ __FCBaseData::LoadAnswer __FCBaseData::LoadFromHost(hostdata::SuppliedWords *sup
     const auto stored = static_cast<int32_t>(std::min<uint64_t>(held, room));
     const int32_t mapped = std::min(room, hostdata::FieldMapExtent(tag, dataKey.item));
     const int32_t filled = std::max(stored, mapped);
-    std::memset(recordBuffer + filled, 0, static_cast<std::size_t>(room - filled));
+    if (filled < room) {
+        std::memset(recordBuffer + filled, 0, static_cast<std::size_t>(room - filled));
+    }
     loadedSize = held;
     documentId = static_cast<int16_t>(hostdata::CurrentDocument());
     lastAnswer = LoadAnswer::kRecord;
@@ -165,9 +175,15 @@ bool __FCBaseData::Delete() { return DeleteData(); }
 bool __FCBaseData::StepOnto(hostdata::DataKey key) {
     const uint32_t number = uint32_t{key.item} << 16 | key.inci;
     // A host walks its records in ascending order, as a rule: then every
-    // key goes at the end.
+    // key is past the last and goes at the end, with no search.
+    if (walkKeys.empty()) walkKeys.reserve(kFirstWalkRoom);
+    if (walkKeys.empty() || number > walkKeys.back()) {
+        walkKeys.push_back(number);
+        return true;
+    }
+    // Not past the last key: some key is at or above it.
     const auto place = std::lower_bound(walkKeys.begin(), walkKeys.end(), number);
-    if (place != walkKeys.end() && *place == number) return false;
+    if (*place == number) return false;
     walkKeys.insert(place, number);
     return true;
 }

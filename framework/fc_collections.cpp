@@ -27,23 +27,23 @@ __FCCollection::~__FCCollection() {
     elements = nullptr;
 }
 
-__FCBase *__FCCollection::GetItemAt(int32_t index) const {
-    if (elements == nullptr || index < 0 || index >= count) return nullptr;
-    return elements[index];
-}
-
 void __FCCollection::Grow(int32_t extra) {
     const int64_t wanted = int64_t{count} + extra;
     if (capacity >= wanted) return;
     const int64_t step = GrowthStep(count);
     const int64_t newCapacity = step * ((wanted + step) / step);
-    // A capacity past the 32-bit count cannot be held: ask for the
-    // impossible so the allocation fails.
-    __FCBase **grown = framework::NewArray<__FCBase *>(
-        newCapacity > INT32_MAX ? UINT64_MAX : static_cast<uint64_t>(newCapacity));
-    std::fill(std::copy(elements, elements + count, grown), grown + newCapacity, nullptr);
-    delete[] elements;
-    elements = grown;
+    if (newCapacity > room) {
+        const int64_t newRoom =
+            std::max(newCapacity, std::min<int64_t>(2 * room, int64_t{INT32_MAX}));
+        // A capacity past the 32-bit count cannot be held: ask for the
+        // impossible so the allocation fails.
+        __FCBase **grown = framework::NewArray<__FCBase *>(
+            newCapacity > INT32_MAX ? UINT64_MAX : static_cast<uint64_t>(newRoom));
+        std::fill(std::copy(elements, elements + count, grown), grown + newRoom, nullptr);
+        delete[] elements;
+        elements = grown;
+        room = newRoom;
+    }
     capacity = static_cast<int32_t>(newCapacity);
 }
 

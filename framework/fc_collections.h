@@ -38,8 +38,12 @@ public:
 
     int32_t GetCount() const { return count; }
     int32_t GetCapacity() const { return capacity; }
-    // Null outside 0 .. count - 1.
-    __FCBase *GetItemAt(int32_t index) const;
+    // Null outside 0 .. count - 1. Inline: every pass over the elements
+    // asks for each.
+    __FCBase *GetItemAt(int32_t index) const {
+        if (elements == nullptr || index < 0 || index >= count) return nullptr;
+        return elements[index];
+    }
     // Makes room for `extra` more elements.
     void Grow(int32_t extra);
     // The collection owns `element` from the call on, even when making room
@@ -50,7 +54,12 @@ public:
 
 private:
     int32_t count = 0;
+    // What GetCapacity reports: grows in the steps GrowthStep chooses.
     int32_t capacity = 0;
+    // The array's length, at least the capacity: it grows by doubling, so
+    // that a long load copies its elements a few times rather than once
+    // for every step of 100 or 1,000.
+    int64_t room = 0;
     __FCBase **elements = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/block_pool.h"
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
 
@@ -10,7 +11,26 @@ namespace {
 // The staff system's one name text, which tells its objects (IsSameClass).
 constexpr char kStaffSystemName[] = "FCStaffSystem";
 
+// A short piece's systems fit in one chunk; a long one's take a heap
+// allocation per 32 systems.
+constexpr std::size_t kSystemsPerChunk = 32;
+
+framework::BlockPool staffSystemBlocks{sizeof(FCStaffSystem), kSystemsPerChunk};
+
 }  // namespace
+
+void *FCStaffSystem::operator new(std::size_t size) {  // NOLINT(misc-new-delete-overloads)
+    if (size != sizeof(FCStaffSystem)) return ::operator new(size);
+    return staffSystemBlocks.Allocate();
+}
+
+void FCStaffSystem::operator delete(void *object, std::size_t size) {
+    if (size != sizeof(FCStaffSystem)) {
+        ::operator delete(object);
+        return;
+    }
+    staffSystemBlocks.Free(object);
+}
 
 const char *FCStaffSystem::GetClassName() const { return kStaffSystemName; }
 

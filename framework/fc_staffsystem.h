@@ -13,6 +13,14 @@ public:
 
     FCStaffSystem() = default;
 
+    // A collection makes one staff system per host record: their blocks
+    // come from a pool rather than one by one from the heap. A derived
+    // class of another size gets its own from the heap. The delete takes
+    // the size, which tells the two apart: with an unsized one beside it,
+    // the unsized one would be chosen.
+    static void *operator new(std::size_t size);  // NOLINT(misc-new-delete-overloads)
+    static void operator delete(void *object, std::size_t size);
+
     int32_t GetClassID() const override { return 97; }
     const char *GetClassName() const override;
     void *GetRecordBuffer() override { return record; }

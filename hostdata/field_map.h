@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "hostdata/data_tag.h"
 #include "hostdata/host_calls.h"
 #include "hostdata/supplied_words.h"
 
@@ -92,8 +93,14 @@ bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
 // The map that serves a preference tag inside load and save host record.
 // 'pfPF' has one for the score (item number 0) only.
 std::optional<FieldMap> FindFieldMap(uint32_t tag, uint16_t item);
-// The bytes a load of (tag, item) fills when a field map serves it, which
-// can pass the size it reports; 0 when no map serves it.
-int32_t FieldMapExtent(uint32_t tag, uint16_t item);
+// The bytes a load of a preference record (tag, item) fills when a field
+// map serves it, which can pass the size it reports; 0 when no map serves it.
+int32_t PreferenceFieldMapExtent(uint32_t tag, uint16_t item);
+
+// The same for any record: asked on every load and save, and most records
+// are not preferences.
+inline int32_t FieldMapExtent(uint32_t tag, uint16_t item) {
+    return IsPreferenceTag(tag) ? PreferenceFieldMapExtent(tag, item) : 0;
+}
 
 }  // namespace hostdata

@@ -298,9 +298,7 @@ std::optional<FieldMap> FindFieldMap(uint32_t tag, uint16_t item) {
     return std::nullopt;
 }
 
-int32_t FieldMapExtent(uint32_t tag, uint16_t item) {
-    // Asked on every load: most records are not preferences.
-    if (!IsPreferenceTag(tag)) return 0;
+int32_t PreferenceFieldMapExtent(uint32_t tag, uint16_t item) {
     const auto map = FindFieldMap(tag, item);
     return map ? Extent(*map) : 0;
 }

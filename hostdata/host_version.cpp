@@ -1,22 +1,24 @@
 #include "hostdata/host_version.h"
 
 namespace hostdata {
+
+namespace detail {
+uint32_t reportedHostVersion = kFrameworkDataVersion;
+}  // namespace detail
+
 namespace {
-uint32_t hostVersion = kFrameworkDataVersion;
 bool reported = false;
 }  // namespace
-
-uint32_t HostVersion() { return hostVersion; }
 
 bool HostReportedVersion() { return reported; }
 
 void RecordHostVersion(uint32_t version) {
-    hostVersion = version;
+    detail::reportedHostVersion = version;
     reported = true;
 }
 
 void ForgetHostVersion() {
-    hostVersion = kFrameworkDataVersion;
+    detail::reportedHostVersion = kFrameworkDataVersion;
     reported = false;
 }
 

@@ -18,8 +18,14 @@ constexpr uint32_t kFullNamesHostVersion = 0x10000000;
 // From this host version on, measure records have the 30-byte layout.
 constexpr uint32_t kLongMeasureHostVersion = 0x12000000;
 
+namespace detail {
+// Set only through RecordHostVersion and ForgetHostVersion.
+extern uint32_t reportedHostVersion;
+}  // namespace detail
+
 // The version the host reported, or kFrameworkDataVersion before it did.
-uint32_t HostVersion();
+// Read inline: every access to a measure's fields asks for it.
+inline uint32_t HostVersion() { return detail::reportedHostVersion; }
 
 // Whether the host reported a version word: a host that never did is offered
 // command 0 only, even though its assumed version is high.

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <string>
 
 namespace platform {
 namespace {
@@ -26,15 +25,18 @@ bool SameNameIgnoringAsciiCase(const char *a, const char *b) {
 
 ModuleHandle FindLoadedModule(const char *fileName) {
     if (fileName == nullptr) return nullptr;
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    // One byte past the longest path for its terminator.
+    char path[PATH_MAX + 1];
+    const ssize_t length = readlink("/proc/self/exe", path, PATH_MAX);
     // Linux always has the running program's path there.
     if (length <= 0) return nullptr;  // GCOVR_EXCL_LINE
-    const std::string executable(path, static_cast<std::size_t>(length));
-    // The name after the last slash; the whole path when there is none
-    // (npos + 1 is 0).
-    const std::string executableName = executable.substr(executable.rfind('/') + 1);
-    if (!SameNameIgnoringAsciiCase(executableName.c_str(), fileName)) return nullptr;
+    path[length] = '\0';
+    // The name after the last slash; the whole path when there is none.
+    const char *executableName = path;
+    for (const char *c = path; *c != '\0'; ++c) {
+        if (*c == '/') executableName = c + 1;
+    }
+    if (!SameNameIgnoringAsciiCase(executableName, fileName)) return nullptr;
     return dlopen(nullptr, RTLD_LAZY);
 }
 

@@ -248,8 +248,10 @@ void Sizes(benchmark::internal::Benchmark *benchmark) {
     benchmark->ArgNames({"systems", "measures"});
     benchmark->Args({20, 100});
     benchmark->Args({200, 1000});
+    benchmark->Args({600, 3000});
     benchmark->Args({2000, 8000});
     benchmark->Args({4000, 16000});
+    benchmark->Args({8191, 32767});
     benchmark->Args({8192, 32767});
 }
 

@@ -36,14 +36,21 @@ private:
 TEST(Collections, GrowInStepsThatFollowTheCount) {
     __FCCollection collection;
     std::vector<int32_t> capacityAfter{0};  // by the number of elements added
+    std::vector<__FCBase *> added;
     for (int32_t n = 1; n <= 10101; ++n) {
-        collection.Add(new __FCBase);
+        added.push_back(new __FCBase);
+        collection.Add(added.back());
         capacityAfter.push_back(collection.GetCapacity());
     }
     const std::pair<int32_t, int32_t> steps[] = {
         {1, 10},    {10, 10},     {11, 20},     {101, 110},     {110, 110},
         {111, 150}, {1001, 1050}, {1051, 1100}, {10001, 10100}, {10101, 11000}};
     for (const auto &[count, capacity] : steps) EXPECT_EQ(capacityAfter[count], capacity) << count;
+    // The array beneath grows by doubling, not by the steps: every element
+    // comes through each move where it was.
+    for (int32_t i = 0; i < 10101; ++i) {
+        ASSERT_EQ(collection.GetItemAt(i), added[static_cast<std::size_t>(i)]) << i;
+    }
 }
 
 TEST(Collections, GrowKeepsTheElementsAndRefusesAnOverflowingSize) {
