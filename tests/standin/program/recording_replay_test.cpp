@@ -44,7 +44,7 @@ TEST_F(ScriptedHost, AnswersEveryCallAsRecorded) {
     EXPECT_EQ(host.LoadEData(0x534F5353, &key, buffer, &size, 0x19000000), 1);
     EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 28), recording.calls[0].call.data);
     EXPECT_EQ(host.GetCurrentEnigmaDocument(0x19000000), 1);
-    EXPECT_EQ(host.NextEData(0x534F5353, &key, 0x19000000), 1);
+    EXPECT_EQ(host.NextEData(0x534F5353, &key, nullptr, nullptr, 0x19000000), 1);
     EXPECT_EQ(key.item, 2);
     const std::vector<standin::HostCall> all = Calls(recording);
     Make({all.begin() + 3, all.end()});
@@ -95,7 +95,7 @@ TEST_F(ScriptedHost, AfterADifferenceEveryCallFailsAndChangesNothing) {
     int32_t size = 28;
     uint8_t buffer[28] = {};
     EXPECT_EQ(host.LoadEData(0x534F5353, &key, buffer, &size, 0x19000000), 0);
-    EXPECT_EQ(host.NextEData(0x534F5353, &key, 0x19000000), 0);
+    EXPECT_EQ(host.NextEData(0x534F5353, &key, nullptr, nullptr, 0x19000000), 0);
     EXPECT_EQ(key.item, 1);
     EXPECT_EQ(size, 28);
     EXPECT_EQ(host.GetCurrentPartID(0x19000000), 0);
