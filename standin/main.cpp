@@ -201,7 +201,6 @@ int RunVerb(int argc, char **argv) {
     // On Windows CLI11 reads "/name" as an option; under Wine every absolute
     // path begins with "/".
     app.allow_windows_style_options(false);
-    standin::GiveOptionsOnce(app);
     MenuArguments menu;
     AddMenuCommand(app, menu);
     standin::RunRequest run;

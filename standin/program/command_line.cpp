@@ -57,10 +57,6 @@ std::string Needed(const CLI::Option &option) {
 
 }  // namespace
 
-void GiveOptionsOnce(CLI::App &app) {
-    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-}
-
 void RefuseEmptyValues(const CLI::App &app) {
     for (const CLI::App *command : app.get_subcommands()) {
         for (const CLI::Option *option : command->get_options()) {

@@ -9,10 +9,6 @@
 
 namespace standin {
 
-// Before the verbs are added: an option that takes a value may be given
-// once only, which the library then refuses itself.
-void GiveOptionsOnce(CLI::App &app);
-
 // After parsing: throws UsageError for an option or argument given as "":
 // a path or number left out by a script, which must not pass for "not
 // given".

@@ -17,7 +17,6 @@ struct Program {
     bool inPlace = false;
 
     Program() {
-        standin::GiveOptionsOnce(app);
         CLI::App *run = app.add_subcommand("run", "");
         run->add_option("module", module)->required();
         run->add_option("document", document)->required();
