@@ -87,7 +87,7 @@ typedef struct FxDataKey {
 
 /* FX_LoadEData_fn and so on: the type of each function. */
 #define FX_HOST_FUNCTION_TYPE(name, result, parameters, arguments, shape) \
-    typedef result(*FX_##name##_fn) parameters;
+    typedef result(*FX_##name##_fn) parameters; /* NOLINT(bugprone-macro-parentheses): a type */
 FX_HOST_FUNCTIONS(FX_HOST_FUNCTION_TYPE)
 #undef FX_HOST_FUNCTION_TYPE
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 #include <tuple>
 #include <type_traits>
@@ -20,9 +21,13 @@ enum class HostFunction {
 #undef HOSTDATA_ENUMERATOR
 };
 
-#define HOSTDATA_ONE(name, result, parameters, arguments, shape) +1
-inline constexpr std::size_t kHostFunctionCount = 0 FX_HOST_FUNCTIONS(HOSTDATA_ONE);
-#undef HOSTDATA_ONE
+// The rows' pieces are types, parameter lists and names, which parentheses
+// would break: NOLINTBEGIN(bugprone-macro-parentheses)
+#define HOSTDATA_LISTED(name, result, parameters, arguments, shape) HostFunction::name,
+// NOLINTEND(bugprone-macro-parentheses)
+inline constexpr HostFunction kAllHostFunctions[] = {FX_HOST_FUNCTIONS(HOSTDATA_LISTED)};
+#undef HOSTDATA_LISTED
+inline constexpr std::size_t kHostFunctionCount = std::size(kAllHostFunctions);
 
 // Which arguments the host reads and writes; fx_host_api.h says what each
 // shape means.

@@ -10,6 +10,9 @@
 using standin::Host;
 using standin::HostCallScope;
 
+// The macros below paste names and splice types and argument lists, which
+// parentheses would break: NOLINTBEGIN(bugprone-macro-parentheses)
+
 // STANDIN_IS_ONE(x) is 1 where x is a macro defined as 1 and 0 where x is
 // no macro: the second of "0, 1, 0" or of "<junk> 1, 0".
 #define STANDIN_PLACEHOLDER_1 0,
@@ -29,6 +32,8 @@ using standin::HostCallScope;
         const HostCallScope scope;                                            \
         return Host::Current() ? Host::Current()->name arguments : result{0}; \
     })
+
+// NOLINTEND(bugprone-macro-parentheses)
 
 extern "C" {
 FX_HOST_FUNCTIONS(STANDIN_DEFINE_EXPORT)

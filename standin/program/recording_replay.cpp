@@ -206,10 +206,13 @@ Result ScriptedHost::Answer(Parameters... arguments) {
     return static_cast<Result>(answer.result);
 }
 
+// A result type as a template argument cannot be parenthesized:
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define STANDIN_SCRIPTED_FUNCTION(name, result, parameters, arguments, shape) \
     result ScriptedHost::name parameters {                                    \
         return Answer<hostdata::HostFunction::name, result> arguments;        \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 FX_HOST_FUNCTIONS(STANDIN_SCRIPTED_FUNCTION)
 #undef STANDIN_SCRIPTED_FUNCTION
 
