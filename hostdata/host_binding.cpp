@@ -1,7 +1,6 @@
 #include "hostdata/host_binding.h"
 
-#include <initializer_list>
-
+#include "hostdata/host_functions.h"
 #include "hostdata/wire_recording.h"
 #include "platform/host_module.h"
 
@@ -14,22 +13,12 @@ struct ModuleBinding {
 };
 
 struct FunctionBinding {
-    const char *name;
     bool lookedUp = false;
     platform::ExportedFunction address = nullptr;
 };
 
 ModuleBinding hostModule;
-
-FunctionBinding loadEData{"FX_LoadEData"};
-FunctionBinding saveEData{"FX_SaveEData"};
-FunctionBinding createEData{"FX_CreateEData"};
-FunctionBinding deleteEData{"FX_DeleteEData"};
-FunctionBinding nextEData{"FX_NextEData"};
-FunctionBinding slotToInst{"FX_SlotToInst"};
-FunctionBinding updateLayout{"FX_UpdateLayout"};
-FunctionBinding currentDocument{"FX_GetCurrentEnigmaDocument"};
-FunctionBinding currentPart{"FX_GetCurrentPartID"};
+FunctionBinding functions[kHostFunctionCount];
 
 platform::ModuleHandle HostModule() {
     if (!hostModule.lookedUp) {
@@ -42,59 +31,29 @@ platform::ModuleHandle HostModule() {
     return hostModule.handle;
 }
 
-template <typename Function>
-Function Bind(FunctionBinding &binding) {
+// While an invoke is recorded, the function handed out records the call on
+// its way to the host (wire_recording.h).
+template <HostFunction function>
+HostFunctionPointer<function> Bind() {
+    FunctionBinding &binding = functions[static_cast<std::size_t>(function)];
     if (!binding.lookedUp) {
-        binding.address = platform::FindExport(HostModule(), binding.name);
+        binding.address = platform::FindExport(HostModule(), NameOf(function));
         binding.lookedUp = true;
     }
-    return reinterpret_cast<Function>(binding.address);
-}
-
-// While an invoke is recorded, each hands out a function that records the
-// call on its way to the host (wire_recording.h).
-template <typename Function>
-Function Recorded(Function function, Function (*recorded)(Function)) {
-    return RecordingStarted() ? recorded(function) : function;
+    const auto bound = reinterpret_cast<HostFunctionPointer<function>>(binding.address);
+    return RecordingStarted() ? Recorded<function>(bound) : bound;
 }
 
 }  // namespace
 
-FX_LoadEData_fn BoundLoadEData() {
-    return Recorded(Bind<FX_LoadEData_fn>(loadEData), &RecordedLoadEData);
-}
-FX_SaveEData_fn BoundSaveEData() {
-    return Recorded(Bind<FX_SaveEData_fn>(saveEData), &RecordedSaveEData);
-}
-FX_CreateEData_fn BoundCreateEData() {
-    return Recorded(Bind<FX_CreateEData_fn>(createEData), &RecordedCreateEData);
-}
-FX_DeleteEData_fn BoundDeleteEData() {
-    return Recorded(Bind<FX_DeleteEData_fn>(deleteEData), &RecordedDeleteEData);
-}
-FX_NextEData_fn BoundNextEData() {
-    return Recorded(Bind<FX_NextEData_fn>(nextEData), &RecordedNextEData);
-}
-FX_SlotToInst_fn BoundSlotToInst() {
-    return Recorded(Bind<FX_SlotToInst_fn>(slotToInst), &RecordedSlotToInst);
-}
-FX_UpdateLayout_fn BoundUpdateLayout() {
-    return Recorded(Bind<FX_UpdateLayout_fn>(updateLayout), &RecordedUpdateLayout);
-}
-FX_GetCurrentEnigmaDocument_fn BoundGetCurrentEnigmaDocument() {
-    return Recorded(Bind<FX_GetCurrentEnigmaDocument_fn>(currentDocument),
-                    &RecordedGetCurrentEnigmaDocument);
-}
-FX_GetCurrentPartID_fn BoundGetCurrentPartID() {
-    return Recorded(Bind<FX_GetCurrentPartID_fn>(currentPart), &RecordedGetCurrentPartID);
-}
+#define HOSTDATA_BOUND(name, result, parameters, arguments, shape) \
+    FX_##name##_fn Bound##name() { return Bind<HostFunction::name>(); }
+FX_HOST_FUNCTIONS(HOSTDATA_BOUND)
+#undef HOSTDATA_BOUND
 
 void ForgetHostBinding() {
     hostModule = ModuleBinding{};
-    for (FunctionBinding *binding : {&loadEData, &saveEData, &createEData, &deleteEData, &nextEData,
-                                     &slotToInst, &updateLayout, &currentDocument, &currentPart}) {
-        *binding = FunctionBinding{binding->name};
-    }
+    for (FunctionBinding &binding : functions) binding = FunctionBinding{};
 }
 
 }  // namespace hostdata

@@ -8,17 +8,11 @@
 
 namespace hostdata {
 
-// Each returns the bound function, looking it up on the first call only;
-// null when the host lacks it.
-FX_LoadEData_fn BoundLoadEData();
-FX_SaveEData_fn BoundSaveEData();
-FX_CreateEData_fn BoundCreateEData();
-FX_DeleteEData_fn BoundDeleteEData();
-FX_NextEData_fn BoundNextEData();
-FX_SlotToInst_fn BoundSlotToInst();
-FX_UpdateLayout_fn BoundUpdateLayout();
-FX_GetCurrentEnigmaDocument_fn BoundGetCurrentEnigmaDocument();
-FX_GetCurrentPartID_fn BoundGetCurrentPartID();
+// Bound<name>() for each host function: the bound function, looked up on
+// the first call only; null when the host lacks it.
+#define HOSTDATA_BOUND(name, result, parameters, arguments, shape) FX_##name##_fn Bound##name();
+FX_HOST_FUNCTIONS(HOSTDATA_BOUND)
+#undef HOSTDATA_BOUND
 
 // Forgets the host module and every function looked up. A host never needs
 // this; a test process plays one host after another and does.

@@ -1,44 +1,18 @@
 #include "hostdata/wire_recording.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "hostdata/recording_text.h"
 
 namespace hostdata {
 namespace {
 
-// The host functions, in the order of fx_host_api.h.
-enum Function {
-    kLoad,
-    kSave,
-    kCreate,
-    kDelete,
-    kNext,
-    kSlotToInst,
-    kUpdateLayout,
-    kCurrentDocument,
-    kCurrentPart,
-    kFunctionCount
-};
+static_assert(kHostFunctionCount <= 32, "the absent functions are bits of one word");
 
-constexpr const char *kFunctionNames[kFunctionCount] = {
-    "FX_LoadEData",       "FX_SaveEData",  "FX_CreateEData",  "FX_DeleteEData",
-    "FX_NextEData",       "FX_SlotToInst", "FX_UpdateLayout", "FX_GetCurrentEnigmaDocument",
-    "FX_GetCurrentPartID"};
-
-// The host's functions, for the recording functions to pass calls to.
-struct HostFunctions {
-    FX_LoadEData_fn load = nullptr;
-    FX_SaveEData_fn save = nullptr;
-    FX_CreateEData_fn create = nullptr;
-    FX_DeleteEData_fn remove = nullptr;
-    FX_NextEData_fn next = nullptr;
-    FX_SlotToInst_fn slotToInst = nullptr;
-    FX_UpdateLayout_fn updateLayout = nullptr;
-    FX_GetCurrentEnigmaDocument_fn currentDocument = nullptr;
-    FX_GetCurrentPartID_fn currentPart = nullptr;
-};
-HostFunctions host;
+// The host's own function, for the recording function to pass calls to.
+template <HostFunction function>
+HostFunctionPointer<function> host = nullptr;
 
 void AppendKey(std::string &text, const FxDataKey &key) {
     text += '[';
@@ -60,7 +34,7 @@ using wire_recording_detail::started;
 // given) and read again after (the key, size and bytes it hands back).
 class WireRecording::Call {
 public:
-    Call(Function function, uint32_t version) : function_(function), version_(version) {}
+    Call(HostFunction function, uint32_t version) : function_(function), version_(version) {}
 
     void Keyed(uint32_t tag, const FxDataKey *key) {
         keyed_ = true;
@@ -101,7 +75,7 @@ public:
     void AppendTo(std::string &text, bool separated) const {
         using recording_text::AppendNumber;
         text += separated ? ",\n    {\"function\": \"" : "    {\"function\": \"";
-        text += kFunctionNames[function_];
+        text += NameOf(function_);
         text += '"';
         if (keyed_) {
             text += ", \"tag\": ";
@@ -157,7 +131,7 @@ public:
     }
 
 private:
-    Function function_;
+    HostFunction function_;
     uint32_t version_;
     bool keyed_ = false;
     uint32_t tag_ = 0;
@@ -182,11 +156,11 @@ void WireRecording::Stop() noexcept {
 
 std::string WireRecording::AbsentFunctionsText() const {
     std::string text = "[";
-    for (int function = 0; function < kFunctionCount; ++function) {
+    for (std::size_t function = 0; function < kHostFunctionCount; ++function) {
         if ((absent_ >> function & 1u) == 0) continue;
         if (text.size() > 1) text += ", ";
         text += '"';
-        text += kFunctionNames[function];
+        text += kHostFunctions[function].name;
         text += '"';
     }
     return text + "]";
@@ -225,153 +199,49 @@ void Note(const WireRecording::Call &call) {
     if (started != nullptr) started->Add(call);
 }
 
-// Whether to hand out the recording function in place of the host's: only
-// for a function the host has.
-bool Substitute(bool present, Function function) {
-    if (!present) started->NoteAbsent(function);
-    return present;
-}
+// Passes a call to the host, recording the arguments the host reads before
+// and what it wrote after. A Steps call's two null pointers are not recorded.
+template <HostFunction function, typename Pointer = HostFunctionPointer<function>>
+struct Through;
 
-int16_t LoadThrough(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size, uint32_t version) {
-    WireRecording::Call call(kLoad, version);
-    call.Keyed(tag, key);
-    call.Room(size, buffer);
-    const int16_t result = host.load(tag, key, buffer, size, version);
-    call.Answered(result);
-    Note(call);
-    return result;
-}
-
-int16_t SaveThrough(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                    uint32_t version) {
-    WireRecording::Call call(kSave, version);
-    call.Keyed(tag, key);
-    call.HandsOver(buffer, length);
-    const int16_t result = host.save(tag, key, buffer, length, version);
-    call.Answered(result);
-    Note(call);
-    return result;
-}
-
-int16_t CreateThrough(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                      uint32_t version) {
-    WireRecording::Call call(kCreate, version);
-    call.Keyed(tag, key);
-    call.HandsOver(buffer, length);
-    const int16_t result = host.create(tag, key, buffer, length, version);
-    call.Answered(result);
-    Note(call);
-    return result;
-}
-
-int16_t DeleteThrough(uint32_t tag, FxDataKey *key, uint32_t version) {
-    WireRecording::Call call(kDelete, version);
-    call.Keyed(tag, key);
-    const int16_t result = host.remove(tag, key, version);
-    call.Answered(result);
-    Note(call);
-    return result;
-}
-
-// The two middle arguments are always null and are not recorded.
-int16_t NextThrough(uint32_t tag, FxDataKey *key, void *unused1, void *unused2, uint32_t version) {
-    WireRecording::Call call(kNext, version);
-    call.Keyed(tag, key);
-    const int16_t result = host.next(tag, key, unused1, unused2, version);
-    call.Answered(result);
-    Note(call);
-    return result;
-}
-
-int16_t SlotToInstThrough(uint32_t slot, uint32_t context, uint32_t version) {
-    WireRecording::Call call(kSlotToInst, version);
-    call.Arguments(slot, context);
-    const int16_t result = host.slotToInst(slot, context, version);
-    call.Answered(result);
-    Note(call);
-    return result;
-}
-
-int32_t UpdateLayoutThrough(int32_t what, int32_t option, uint32_t version) {
-    WireRecording::Call call(kUpdateLayout, version);
-    call.Arguments(what, option);
-    const int32_t result = host.updateLayout(what, option, version);
-    call.Answered(result);
-    Note(call);
-    return result;
-}
-
-int16_t CurrentDocumentThrough(uint32_t version) {
-    WireRecording::Call call(kCurrentDocument, version);
-    const int16_t result = host.currentDocument(version);
-    call.Answered(result);
-    Note(call);
-    return result;
-}
-
-int32_t CurrentPartThrough(uint32_t version) {
-    WireRecording::Call call(kCurrentPart, version);
-    const int32_t result = host.currentPart(version);
-    call.Answered(result);
-    Note(call);
-    return result;
-}
+template <HostFunction function, typename Result, typename... Parameters>
+struct Through<function, Result (*)(Parameters...)> {
+    static Result Pass(Parameters... arguments) {
+        constexpr CallShape shape = FactsOf(function).shape;
+        const auto given = std::tie(arguments...);
+        WireRecording::Call call(function, std::get<sizeof...(Parameters) - 1>(given));
+        if constexpr (IsKeyed(shape)) call.Keyed(std::get<0>(given), std::get<1>(given));
+        if constexpr (shape == CallShape::FillsBuffer) {
+            call.Room(std::get<3>(given), std::get<2>(given));
+        }
+        if constexpr (shape == CallShape::TakesBuffer) {
+            call.HandsOver(std::get<2>(given), std::get<3>(given));
+        }
+        if constexpr (shape == CallShape::TwoNumbers) {
+            call.Arguments(std::get<0>(given), std::get<1>(given));
+        }
+        const Result result = host<function>(arguments...);
+        call.Answered(result);
+        Note(call);
+        return result;
+    }
+};
 
 }  // namespace
 
-FX_LoadEData_fn RecordedLoadEData(FX_LoadEData_fn function) {
-    if (!Substitute(function != nullptr, kLoad)) return function;
-    host.load = function;
-    return &LoadThrough;
+template <HostFunction function>
+HostFunctionPointer<function> Recorded(HostFunctionPointer<function> own) {
+    if (own == nullptr) {
+        started->NoteAbsent(function);
+        return own;
+    }
+    host<function> = own;
+    return &Through<function>::Pass;
 }
 
-FX_SaveEData_fn RecordedSaveEData(FX_SaveEData_fn function) {
-    if (!Substitute(function != nullptr, kSave)) return function;
-    host.save = function;
-    return &SaveThrough;
-}
-
-FX_CreateEData_fn RecordedCreateEData(FX_CreateEData_fn function) {
-    if (!Substitute(function != nullptr, kCreate)) return function;
-    host.create = function;
-    return &CreateThrough;
-}
-
-FX_DeleteEData_fn RecordedDeleteEData(FX_DeleteEData_fn function) {
-    if (!Substitute(function != nullptr, kDelete)) return function;
-    host.remove = function;
-    return &DeleteThrough;
-}
-
-FX_NextEData_fn RecordedNextEData(FX_NextEData_fn function) {
-    if (!Substitute(function != nullptr, kNext)) return function;
-    host.next = function;
-    return &NextThrough;
-}
-
-FX_SlotToInst_fn RecordedSlotToInst(FX_SlotToInst_fn function) {
-    if (!Substitute(function != nullptr, kSlotToInst)) return function;
-    host.slotToInst = function;
-    return &SlotToInstThrough;
-}
-
-FX_UpdateLayout_fn RecordedUpdateLayout(FX_UpdateLayout_fn function) {
-    if (!Substitute(function != nullptr, kUpdateLayout)) return function;
-    host.updateLayout = function;
-    return &UpdateLayoutThrough;
-}
-
-FX_GetCurrentEnigmaDocument_fn RecordedGetCurrentEnigmaDocument(
-    FX_GetCurrentEnigmaDocument_fn function) {
-    if (!Substitute(function != nullptr, kCurrentDocument)) return function;
-    host.currentDocument = function;
-    return &CurrentDocumentThrough;
-}
-
-FX_GetCurrentPartID_fn RecordedGetCurrentPartID(FX_GetCurrentPartID_fn function) {
-    if (!Substitute(function != nullptr, kCurrentPart)) return function;
-    host.currentPart = function;
-    return &CurrentPartThrough;
-}
+#define HOSTDATA_RECORDED(name, result, parameters, arguments, shape) \
+    template FX_##name##_fn Recorded<HostFunction::name>(FX_##name##_fn);
+FX_HOST_FUNCTIONS(HOSTDATA_RECORDED)
+#undef HOSTDATA_RECORDED
 
 }  // namespace hostdata

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "hostdata/fx_host_api.h"
+#include "hostdata/host_functions.h"
 
 namespace hostdata {
 
@@ -43,13 +43,15 @@ public:
     Gap Missing() const { return missing_; }
 
     // The host functions found absent while recording, as a JSON list of
-    // their names in the order of fx_host_api.h: ["FX_UpdateLayout"].
+    // their names in the order of fx_host_api.h's table: ["FX_UpdateLayout"].
     std::string AbsentFunctionsText() const;
 
     // What the bound functions report; see wire_recording.cpp.
     class Call;
     void Add(const Call &call) noexcept;
-    void NoteAbsent(int function) noexcept { absent_ |= 1u << function; }
+    void NoteAbsent(HostFunction function) noexcept {
+        absent_ |= 1u << static_cast<unsigned>(function);
+    }
 
 private:
     std::size_t mostBytes_;
@@ -71,15 +73,7 @@ inline bool RecordingStarted() { return wire_recording_detail::started != nullpt
 // While a recording is started: a function of the same signature as the
 // host's that passes every call to it and records the call. A function the
 // host lacks stays absent, and the recording notes it.
-FX_LoadEData_fn RecordedLoadEData(FX_LoadEData_fn host);
-FX_SaveEData_fn RecordedSaveEData(FX_SaveEData_fn host);
-FX_CreateEData_fn RecordedCreateEData(FX_CreateEData_fn host);
-FX_DeleteEData_fn RecordedDeleteEData(FX_DeleteEData_fn host);
-FX_NextEData_fn RecordedNextEData(FX_NextEData_fn host);
-FX_SlotToInst_fn RecordedSlotToInst(FX_SlotToInst_fn host);
-FX_UpdateLayout_fn RecordedUpdateLayout(FX_UpdateLayout_fn host);
-FX_GetCurrentEnigmaDocument_fn RecordedGetCurrentEnigmaDocument(
-    FX_GetCurrentEnigmaDocument_fn host);
-FX_GetCurrentPartID_fn RecordedGetCurrentPartID(FX_GetCurrentPartID_fn host);
+template <HostFunction function>
+HostFunctionPointer<function> Recorded(HostFunctionPointer<function> host);
 
 }  // namespace hostdata

@@ -218,7 +218,6 @@ int RunVerb(int argc, char **argv) {
     // diff, as its kin, says 1 for "they differ": any trouble is 2.
     int failed = kFailed;
     try {
-        standin::CheckCommandLine(app, arguments.Count(), arguments.Values());
         app.parse(arguments.Count(), arguments.Values());
         standin::RefuseEmptyValues(app);
         if (app.got_subcommand("menu")) return RunMenu(menu);
@@ -246,7 +245,7 @@ int RunVerb(int argc, char **argv) {
     } catch (const CLI::Success &helpOrVersion) {
         return app.exit(helpOrVersion);
     } catch (const CLI::ParseError &error) {
-        return Fail(standin::ParseErrorText(error, argc, argv), kBadInput);
+        return Fail(standin::ParseErrorText(error, app), kBadInput);
     } catch (const standin::UsageError &error) {
         return Fail(error.what(), kBadInput);
     } catch (const standin::FileError &error) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "hostdata/host_functions.h"
 #include "standin/host/record_store.h"
 
 namespace standin {
@@ -28,6 +29,8 @@ struct HostCall {
     // sees them.
     bool replaced = false;
     Bytes earlier;
+
+    bool Is(hostdata::HostFunction other) const { return function == hostdata::NameOf(other); }
 
     // One line, for example
     //   FX_LoadEData 'SOSS' (1,0) room 28 v=0x19000000 -> 1 size 28

@@ -4,11 +4,14 @@
 #include <cstring>
 
 #include "hostdata/data_tag.h"
+#include "hostdata/host_functions.h"
 #include "hostdata/host_version.h"
 #include "hostdata/record_bytes.h"
 
 namespace standin {
 namespace {
+
+using hostdata::HostFunction;
 
 Host *currentHost = nullptr;
 
@@ -23,9 +26,9 @@ RecordKey KeyOf(uint32_t tag, const FxDataKey &key) {
     return {tag, static_cast<int16_t>(key.item), static_cast<int16_t>(key.inci)};
 }
 
-HostCall KeyedCall(const char *function, uint32_t tag, const FxDataKey *key, uint32_t version) {
+HostCall KeyedCall(HostFunction function, uint32_t tag, const FxDataKey *key, uint32_t version) {
     HostCall call;
-    call.function = function;
+    call.function = hostdata::NameOf(function);
     call.tag = tag;
     call.version = version;
     if (key != nullptr) {
@@ -92,7 +95,7 @@ int32_t Host::Record(HostCall call) {
 
 int16_t Host::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
                         uint32_t version) {
-    HostCall call = KeyedCall("FX_LoadEData", tag, key, version);
+    HostCall call = KeyedCall(HostFunction::LoadEData, tag, key, version);
     call.hasSize = size != nullptr;
     call.sizeIn = call.sizeOut = size ? *size : 0;
     const Bytes *stored = key ? records_.Find(KeyOf(tag, *key)) : nullptr;
@@ -114,7 +117,7 @@ int16_t Host::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *siz
 
 int16_t Host::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                         uint32_t version) {
-    HostCall call = KeyedCall("FX_SaveEData", tag, key, version);
+    HostCall call = KeyedCall(HostFunction::SaveEData, tag, key, version);
     if (!WritingCall(call, key, buffer, length) || ShouldFail(call)) {
         return static_cast<int16_t>(Record(call));
     }
@@ -135,7 +138,7 @@ int16_t Host::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_
 
 int16_t Host::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                           uint32_t version) {
-    HostCall call = KeyedCall("FX_CreateEData", tag, key, version);
+    HostCall call = KeyedCall(HostFunction::CreateEData, tag, key, version);
     if (!WritingCall(call, key, buffer, length)) return static_cast<int16_t>(Record(call));
     const auto item = records_.NextFreeItem(tag);
     if (!item || ShouldFail(call)) return static_cast<int16_t>(Record(call));
@@ -148,14 +151,14 @@ int16_t Host::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int3
 }
 
 int16_t Host::DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) {
-    HostCall call = KeyedCall("FX_DeleteEData", tag, key, version);
+    HostCall call = KeyedCall(HostFunction::DeleteEData, tag, key, version);
     if (key == nullptr || ShouldFail(call)) return static_cast<int16_t>(Record(call));
     call.result = records_.Erase(KeyOf(tag, *key)) ? 1 : 0;
     return static_cast<int16_t>(Record(call));
 }
 
-int16_t Host::NextEData(uint32_t tag, FxDataKey *key, uint32_t version) {
-    HostCall call = KeyedCall("FX_NextEData", tag, key, version);
+int16_t Host::NextEData(uint32_t tag, FxDataKey *key, void *, void *, uint32_t version) {
+    HostCall call = KeyedCall(HostFunction::NextEData, tag, key, version);
     if (key == nullptr || ShouldFail(call)) return static_cast<int16_t>(Record(call));
     const auto next = records_.Next(KeyOf(tag, *key));
     if (!next) return static_cast<int16_t>(Record(call));
@@ -167,7 +170,7 @@ int16_t Host::NextEData(uint32_t tag, FxDataKey *key, uint32_t version) {
 }
 
 int16_t Host::SlotToInst(uint32_t slot, uint32_t context, uint32_t version) {
-    HostCall call = KeyedCall("FX_SlotToInst", 0, nullptr, version);
+    HostCall call = KeyedCall(HostFunction::SlotToInst, 0, nullptr, version);
     call.arguments = {static_cast<int32_t>(slot), static_cast<int32_t>(context)};
     if (ShouldFail(call)) return static_cast<int16_t>(Record(call));
     const auto found = slots_.find(static_cast<uint16_t>(slot));
@@ -176,7 +179,7 @@ int16_t Host::SlotToInst(uint32_t slot, uint32_t context, uint32_t version) {
 }
 
 int32_t Host::UpdateLayout(int32_t what, int32_t option, uint32_t version) {
-    HostCall call = KeyedCall("FX_UpdateLayout", 0, nullptr, version);
+    HostCall call = KeyedCall(HostFunction::UpdateLayout, 0, nullptr, version);
     call.arguments = {what, option};
     if (ShouldFail(call)) return Record(call);
     for (const auto &[item, firstMeasure] : layout_) {
@@ -192,13 +195,13 @@ int32_t Host::UpdateLayout(int32_t what, int32_t option, uint32_t version) {
 }
 
 int16_t Host::GetCurrentEnigmaDocument(uint32_t version) {
-    HostCall call = KeyedCall("FX_GetCurrentEnigmaDocument", 0, nullptr, version);
+    HostCall call = KeyedCall(HostFunction::GetCurrentEnigmaDocument, 0, nullptr, version);
     if (!ShouldFail(call)) call.result = documentId_;
     return static_cast<int16_t>(Record(call));
 }
 
 int32_t Host::GetCurrentPartID(uint32_t version) {
-    HostCall call = KeyedCall("FX_GetCurrentPartID", 0, nullptr, version);
+    HostCall call = KeyedCall(HostFunction::GetCurrentPartID, 0, nullptr, version);
     if (!ShouldFail(call)) call.result = currentPart_;
     return Record(call);
 }

@@ -84,19 +84,13 @@ public:
     // A host that keeps no trace does only a real host's work; on by default.
     void SetTracing(bool on) { tracing_ = on; }
 
-    // A host that answers from elsewhere (a recording) overrides all nine.
-    virtual int16_t LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
-                              uint32_t version);
-    virtual int16_t SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                              uint32_t version);
-    virtual int16_t CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                                uint32_t version);
-    virtual int16_t DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version);
-    virtual int16_t NextEData(uint32_t tag, FxDataKey *key, uint32_t version);
-    virtual int16_t SlotToInst(uint32_t slot, uint32_t context, uint32_t version);
-    virtual int32_t UpdateLayout(int32_t what, int32_t option, uint32_t version);
-    virtual int16_t GetCurrentEnigmaDocument(uint32_t version);
-    virtual int32_t GetCurrentPartID(uint32_t version);
+    // The host's side of each function of fx_host_api.h, with its exact
+    // signature. A host that answers from elsewhere (a recording) overrides
+    // them all.
+#define STANDIN_HOST_FUNCTION(name, result, parameters, arguments, shape) \
+    virtual result name parameters;
+    FX_HOST_FUNCTIONS(STANDIN_HOST_FUNCTION)
+#undef STANDIN_HOST_FUNCTION
 
     // The host the exported FX_ functions serve; null makes them fail.
     static Host *Current();

@@ -1,36 +1,33 @@
 #include "standin/host/host_replay.h"
 
 #include <algorithm>
-#include <map>
 
 namespace standin {
 namespace {
 
+using hostdata::CallShape;
+
 // A room larger than this is not a buffer any caller has.
 constexpr int32_t kLargestReplayedRoom = 1 << 20;
+
+template <typename Method>
+struct FirstParameter;
+template <typename Result, typename First, typename... Rest>
+struct FirstParameter<Result (Host::*)(First, Rest...)> {
+    using type = First;
+};
 
 }  // namespace
 
 HostReplay::HostReplay(const std::vector<HostCall> &trace) {
-    static const std::map<std::string, Function> functions{
-        {"FX_LoadEData", Function::Load},
-        {"FX_SaveEData", Function::Save},
-        {"FX_CreateEData", Function::Create},
-        {"FX_DeleteEData", Function::Delete},
-        {"FX_NextEData", Function::Next},
-        {"FX_SlotToInst", Function::SlotToInst},
-        {"FX_UpdateLayout", Function::UpdateLayout},
-        {"FX_GetCurrentEnigmaDocument", Function::CurrentDocument},
-        {"FX_GetCurrentPartID", Function::CurrentPart},
-    };
     calls_.reserve(trace.size());
     for (const HostCall &traced : trace) {
-        const auto found = functions.find(traced.function);
-        if (found == functions.end() || (traced.hasSize && traced.sizeIn > kLargestReplayedRoom)) {
+        const hostdata::HostFunctionFacts *facts = hostdata::FindHostFunction(traced.function);
+        if (facts == nullptr || (traced.hasSize && traced.sizeIn > kLargestReplayedRoom)) {
             problem_ = "cannot replay " + traced.ToString();
             return;
         }
-        Call call{found->second,
+        Call call{hostdata::FunctionOf(*facts),
                   traced.tag,
                   static_cast<uint16_t>(traced.itemIn),
                   static_cast<uint16_t>(traced.inciIn),
@@ -39,51 +36,48 @@ HostReplay::HostReplay(const std::vector<HostCall> &trace) {
                   traced.arguments.size() > 1 ? traced.arguments[1] : 0,
                   traced.version,
                   {}};
-        if (call.function == Function::Save || call.function == Function::Create) {
+        if (facts->shape == CallShape::TakesBuffer) {
             call.data = traced.data;
         }
-        if (call.function == Function::Load && call.size > 0) {
+        if (facts->shape == CallShape::FillsBuffer && call.size > 0) {
             largestRoom_ = std::max(largestRoom_, static_cast<std::size_t>(call.size));
         }
         calls_.push_back(std::move(call));
     }
 }
 
+template <CallShape shape, typename Method>
+void HostReplay::Make(Host &host, Method method, const Call &call, uint8_t *buffer) {
+    FxDataKey key{call.item, call.inci};
+    if constexpr (shape == CallShape::FillsBuffer) {
+        int32_t size = call.size;
+        (host.*method)(call.tag, &key, buffer, &size, call.version);
+    } else if constexpr (shape == CallShape::TakesBuffer) {
+        (host.*method)(call.tag, &key, call.data.data(), call.size, call.version);
+    } else if constexpr (shape == CallShape::Keyed) {
+        (host.*method)(call.tag, &key, call.version);
+    } else if constexpr (shape == CallShape::Steps) {
+        (host.*method)(call.tag, &key, nullptr, nullptr, call.version);
+    } else if constexpr (shape == CallShape::TwoNumbers) {
+        // Unsigned numbers travel in the trace as the 32 bits they are.
+        using First = typename FirstParameter<Method>::type;
+        (host.*method)(static_cast<First>(call.first), static_cast<First>(call.second),
+                       call.version);
+    } else {
+        (host.*method)(call.version);
+    }
+}
+
 void HostReplay::Run(Host &host) const {
     std::vector<uint8_t> buffer(largestRoom_);
     for (const Call &call : calls_) {
-        FxDataKey key{call.item, call.inci};
         switch (call.function) {
-            case Function::Load: {
-                int32_t size = call.size;
-                host.LoadEData(call.tag, &key, buffer.data(), &size, call.version);
-                break;
-            }
-            case Function::Save:
-                host.SaveEData(call.tag, &key, call.data.data(), call.size, call.version);
-                break;
-            case Function::Create:
-                host.CreateEData(call.tag, &key, call.data.data(), call.size, call.version);
-                break;
-            case Function::Delete:
-                host.DeleteEData(call.tag, &key, call.version);
-                break;
-            case Function::Next:
-                host.NextEData(call.tag, &key, call.version);
-                break;
-            case Function::SlotToInst:
-                host.SlotToInst(static_cast<uint32_t>(call.first),
-                                static_cast<uint32_t>(call.second), call.version);
-                break;
-            case Function::UpdateLayout:
-                host.UpdateLayout(call.first, call.second, call.version);
-                break;
-            case Function::CurrentDocument:
-                host.GetCurrentEnigmaDocument(call.version);
-                break;
-            case Function::CurrentPart:
-                host.GetCurrentPartID(call.version);
-                break;
+#define STANDIN_REPLAY_CALL(name, result, parameters, arguments, shape) \
+    case hostdata::HostFunction::name:                                  \
+        Make<CallShape::shape>(host, &Host::name, call, buffer.data()); \
+        break;
+            FX_HOST_FUNCTIONS(STANDIN_REPLAY_CALL)
+#undef STANDIN_REPLAY_CALL
         }
     }
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "hostdata/host_functions.h"
 #include "standin/host/call_trace.h"
 #include "standin/host/host.h"
 
@@ -25,19 +26,8 @@ public:
     void Run(Host &host) const;
 
 private:
-    enum class Function {
-        Load,
-        Save,
-        Create,
-        Delete,
-        Next,
-        SlotToInst,
-        UpdateLayout,
-        CurrentDocument,
-        CurrentPart
-    };
     struct Call {
-        Function function;
+        hostdata::HostFunction function;
         uint32_t tag;
         uint16_t item, inci;
         int32_t size;  // room offered to a load, length of a save or create
@@ -45,6 +35,8 @@ private:
         uint32_t version;
         std::vector<uint8_t> data;
     };
+    template <hostdata::CallShape shape, typename Method>
+    static void Make(Host &host, Method method, const Call &call, uint8_t *buffer);
 
     std::vector<Call> calls_;
     std::size_t largestRoom_ = 0;

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 
+#include "hostdata/host_functions.h"
 #include "hostdata/recording_text.h"
 #include "standin/system/byte_text.h"
 #include "standin/system/file_system.h"
@@ -23,30 +25,25 @@ constexpr const char *kFormatName = "Karvo Indent System recording";
 // result.
 struct Shape {
     const char *name;
-    bool keyed;      // tag, key, keyAfter
-    bool loads;      // room, size, handedBack
-    bool handsOver;  // length, handedOver
-    bool arguments;  // two numbers
-    bool wide;       // a 32-bit result; the others are 16-bit
+    bool keyed;          // tag, key, keyAfter
+    bool loads;          // room, size, handedBack
+    bool handsOver;      // length, handedOver
+    bool arguments;      // two numbers
+    bool signedNumbers;  // the two numbers are signed; otherwise unsigned
+    bool wideResult;     // a 32-bit result; the others are 16-bit
 };
 
-constexpr Shape kShapes[] = {
-    {"FX_LoadEData", true, true, false, false, false},
-    {"FX_SaveEData", true, false, true, false, false},
-    {"FX_CreateEData", true, false, true, false, false},
-    {"FX_DeleteEData", true, false, false, false, false},
-    {"FX_NextEData", true, false, false, false, false},
-    {"FX_SlotToInst", false, false, false, true, false},
-    {"FX_UpdateLayout", false, false, false, true, true},
-    {"FX_GetCurrentEnigmaDocument", false, false, false, false, false},
-    {"FX_GetCurrentPartID", false, false, false, false, true},
-};
-
-const Shape *ShapeOf(const std::string &name) {
-    for (const Shape &shape : kShapes) {
-        if (name == shape.name) return &shape;
-    }
-    return nullptr;
+std::optional<Shape> ShapeOf(const std::string &name) {
+    const hostdata::HostFunctionFacts *facts = hostdata::FindHostFunction(name);
+    if (facts == nullptr) return std::nullopt;
+    using hostdata::CallShape;
+    return Shape{facts->name,
+                 hostdata::IsKeyed(facts->shape),
+                 facts->shape == CallShape::FillsBuffer,
+                 facts->shape == CallShape::TakesBuffer,
+                 facts->shape == CallShape::TwoNumbers,
+                 facts->signedNumbers,
+                 facts->wideResult};
 }
 
 std::string Found(const Json &value) {
@@ -175,8 +172,9 @@ RecordedCall Reader::Call(const Json &value, const std::string &pointer,
                           const std::vector<std::string> &absent) const {
     if (!value.is_object()) Expected(pointer, "a host call (an object)", value);
     const Json &function = Member(value, pointer, "function");
-    const Shape *shape = function.is_string() ? ShapeOf(function.get<std::string>()) : nullptr;
-    if (shape == nullptr) Expected(pointer + "/function", "the name of a host function", function);
+    const std::optional<Shape> shape =
+        function.is_string() ? ShapeOf(function.get<std::string>()) : std::nullopt;
+    if (!shape) Expected(pointer + "/function", "the name of a host function", function);
     if (std::find(absent.begin(), absent.end(), shape->name) != absent.end()) {
         Fail(pointer + "/function", std::string("a call of ") + shape->name +
                                         ", which the recording says the host lacked");
@@ -193,7 +191,7 @@ RecordedCall Reader::Call(const Json &value, const std::string &pointer,
     call.function = shape->name;
     call.version = Word(Member(value, pointer, "version"), pointer + "/version");
     call.result =
-        shape->wide
+        shape->wideResult
             ? Int32(Member(value, pointer, "result"), pointer + "/result")
             : static_cast<int32_t>(Integer(Member(value, pointer, "result"), pointer + "/result",
                                            INT16_MIN, INT16_MAX, "a 16-bit signed number"));
@@ -242,11 +240,12 @@ RecordedCall Reader::Call(const Json &value, const std::string &pointer,
         }
         for (std::size_t i = 0; i < 2; ++i) {
             const std::string place = pointer + "/arguments/" + std::to_string(i);
-            // FX_SlotToInst's arguments are unsigned, FX_UpdateLayout's signed;
-            // a trace shows both as the 32 bits they are.
-            const int64_t argument = shape->wide ? Int32(arguments[i], place)
-                                                 : Integer(arguments[i], place, 0, UINT32_MAX,
-                                                           "a 32-bit unsigned number");
+            // A trace shows unsigned and signed numbers alike as the 32 bits
+            // they are.
+            const int64_t argument =
+                shape->signedNumbers
+                    ? Int32(arguments[i], place)
+                    : Integer(arguments[i], place, 0, UINT32_MAX, "a 32-bit unsigned number");
             call.arguments.push_back(static_cast<int32_t>(static_cast<uint32_t>(argument)));
         }
     }
@@ -299,7 +298,7 @@ Recording Reader::Whole(const Json &root) const {
     if (!absent.is_array()) Expected("/absentFunctions", "a list of host functions", absent);
     for (std::size_t i = 0; i < absent.size(); ++i) {
         const std::string pointer = "/absentFunctions/" + std::to_string(i);
-        if (!absent[i].is_string() || ShapeOf(absent[i].get<std::string>()) == nullptr) {
+        if (!absent[i].is_string() || !ShapeOf(absent[i].get<std::string>())) {
             Expected(pointer, "the name of a host function", absent[i]);
         }
         recording.absentFunctions.push_back(absent[i].get<std::string>());

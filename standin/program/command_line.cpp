@@ -1,20 +1,16 @@
 #include "standin/program/command_line.h"
 
-#include <map>
-
 #include "standin/system/errors.h"
 
 namespace standin {
 namespace {
-
-std::string Verb(int argc, char **argv) { return argc > 1 ? argv[1] : ""; }
 
 std::string SeeHelp(const std::string &verb) {
     return "FINALE.EXE " + (verb.empty() ? std::string() : verb + " ") + "--help";
 }
 
 // A name the library reads as an option, not a value: "-" is standard
-// output, and a value such as "-1" follows an option that takes it.
+// output.
 bool LooksLikeOption(const std::string &argument) {
     return argument.size() > 1 && argument[0] == '-';
 }
@@ -26,47 +22,40 @@ UsageError EmptyValue(const std::string &option) {
     return UsageError(option + " is given as ''; give a value, or leave " + option + " out");
 }
 
-// The text after "prefix" in `text`; empty when it does not start so.
-std::string After(const std::string &text, const std::string &prefix) {
-    return text.rfind(prefix, 0) == 0 ? text.substr(prefix.size()) : std::string();
+std::string Commands(const CLI::App &app) {
+    std::string known;
+    for (const CLI::App *each : app.get_subcommands([](const CLI::App *) { return true; })) {
+        known += (known.empty() ? "" : ", ") + each->get_name();
+    }
+    return known;
+}
+
+// Without a verb, the first argument the library could not place is the
+// verb it does not know.
+std::string WithoutVerb(const CLI::App &app) {
+    const std::vector<std::string> unplaced = app.remaining();
+    if (unplaced.empty() || LooksLikeOption(unplaced.front())) {
+        return "no command given; " + SeeHelp("") + " lists the commands";
+    }
+    return "unknown command '" + unplaced.front() + "' (the commands are: " + Commands(app) + ")";
+}
+
+// The first of the verb's required options and arguments not given.
+const CLI::Option *FirstMissing(const CLI::App &verb) {
+    for (const CLI::Option *option : verb.get_options()) {
+        if (option->get_required() && option->count() == 0) return option;
+    }
+    return nullptr;
+}
+
+std::string Needed(const CLI::Option &option) {
+    if (!option.get_positional()) return option.get_name();
+    const std::string name = option.get_name();
+    const bool document = name == "first" || name == "second";
+    return "the " + name + (document ? " document's path" : "'s path");
 }
 
 }  // namespace
-
-void CheckCommandLine(CLI::App &app, int argc, char **argv) {
-    const std::string verb = Verb(argc, argv);
-    if (verb.empty() || LooksLikeOption(verb)) return;
-    CLI::App *command = nullptr;
-    std::string known;
-    for (CLI::App *each : app.get_subcommands([](CLI::App *) { return true; })) {
-        if (each->get_name() == verb) command = each;
-        known += (known.empty() ? "" : ", ") + each->get_name();
-    }
-    if (command == nullptr) {
-        throw UsageError("unknown command '" + verb + "' (the commands are: " + known + ")");
-    }
-    std::map<std::string, int> given;
-    for (int i = 2; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (!LooksLikeOption(argument)) continue;
-        const std::string name = argument.substr(0, argument.find('='));
-        if (name == "--help" || name == "-h") return;
-        const CLI::Option *option = command->get_option_no_throw(name);
-        if (option == nullptr || option->get_positional()) {
-            throw UsageError("unknown option '" + name + "' for " + verb + "; " + SeeHelp(verb) +
-                             " lists them");
-        }
-        if (!TakesValue(*option)) continue;
-        if (++given[name] > 1) {
-            throw UsageError(name + " is given twice; give it once");
-        }
-        if (name.size() + 1 == argument.size()) throw EmptyValue(name);  // "--output="
-        if (name.size() == argument.size()) {
-            if (i + 1 == argc) throw UsageError(name + " needs a value");
-            ++i;  // its value, whatever it looks like
-        }
-    }
-}
 
 void RefuseEmptyValues(const CLI::App &app) {
     for (const CLI::App *command : app.get_subcommands()) {
@@ -83,35 +72,31 @@ void RefuseEmptyValues(const CLI::App &app) {
     }
 }
 
-std::string ParseErrorText(const CLI::ParseError &error, int argc, char **argv) {
-    const std::string verb = Verb(argc, argv);
-    std::string what = error.what();
+std::string ParseErrorText(const CLI::ParseError &error, const CLI::App &app) {
+    const std::vector<CLI::App *> verbs = app.get_subcommands();
+    if (verbs.empty()) {
+        if (dynamic_cast<const CLI::RequiredError *>(&error) != nullptr) return WithoutVerb(app);
+        return error.what();
+    }
+    const CLI::App &verb = *verbs.front();
+    const std::string name = verb.get_name();
+    // What the verb could not place is named before anything missing.
+    const std::vector<std::string> unplaced = verb.remaining();
+    if (!unplaced.empty() && LooksLikeOption(unplaced.front())) {
+        const std::string option = unplaced.front().substr(0, unplaced.front().find('='));
+        return "unknown option '" + option + "' for " + name + "; " + SeeHelp(name) + " lists them";
+    }
+    if (!unplaced.empty()) {
+        return name + " takes no more arguments: '" + unplaced.front() + "' is too many; " +
+               SeeHelp(name) + " says what to give";
+    }
     if (dynamic_cast<const CLI::RequiredError *>(&error) != nullptr) {
-        const std::string name = what.substr(0, what.rfind(" is required"));
-        if (name == "A subcommand") {
-            return "no command given; " + SeeHelp("") + " lists the commands";
-        }
-        const bool document = name == "first" || name == "second";
-        const std::string needed = LooksLikeOption(name) ? name
-                                   : document            ? "the " + name + " document's path"
-                                                         : "the " + name + "'s path";
-        return verb + " needs " + needed + "; " + SeeHelp(verb) + " says what to give";
-    }
-    if (dynamic_cast<const CLI::ExtrasError *>(&error) != nullptr) {
-        const auto colon = what.find(": ");
-        return verb + " takes no more arguments: '" +
-               (colon == std::string::npos ? what : what.substr(colon + 2)) + "' is too many; " +
-               SeeHelp(verb) + " says what to give";
-    }
-    if (dynamic_cast<const CLI::ConversionError *>(&error) != nullptr) {
-        const std::string conversion = After(what, "Could not convert: ");
-        const auto equals = conversion.find(" = ");
-        if (equals != std::string::npos) {
-            return conversion.substr(0, equals) + " '" + conversion.substr(equals + 3) +
-                   "' is not a number";
+        if (const CLI::Option *missing = FirstMissing(verb)) {
+            return name + " needs " + Needed(*missing) + "; " + SeeHelp(name) +
+                   " says what to give";
         }
     }
-    return what;
+    return error.what();
 }
 
 }  // namespace standin

@@ -15,6 +15,8 @@
 namespace standin {
 namespace {
 
+using hostdata::HostFunction;
+
 std::string KeyText(const RecordKey &key) {
     return "'" + hostdata::TagText(key.tag) + "' (" + std::to_string(key.item) + "," +
            std::to_string(key.inci) + ")";
@@ -24,8 +26,8 @@ RecordKey KeyIn(const HostCall &call) { return {call.tag, call.itemIn, call.inci
 RecordKey KeyOut(const HostCall &call) { return {call.tag, call.itemOut, call.inciOut}; }
 
 bool Writes(const HostCall &call) {
-    return call.function == "FX_SaveEData" || call.function == "FX_CreateEData" ||
-           call.function == "FX_DeleteEData";
+    return call.Is(HostFunction::SaveEData) || call.Is(HostFunction::CreateEData) ||
+           call.Is(HostFunction::DeleteEData);
 }
 
 // Builds the document call by call. A record's first load shows it as the
@@ -35,19 +37,19 @@ public:
     explicit Importer(ImportedDocument &imported) : imported_(imported) {}
 
     void Take(const HostCall &call) {
-        if (call.function == "FX_LoadEData" && call.hasKey) {
+        if (call.Is(HostFunction::LoadEData) && call.hasKey) {
             Load(call);
         } else if (call.hasKey && Writes(call)) {
             settled_.insert(KeyIn(call));
             settled_.insert(KeyOut(call));
-        } else if (call.function == "FX_NextEData" && call.hasKey && call.result != 0) {
+        } else if (call.Is(HostFunction::NextEData) && call.hasKey && call.result != 0) {
             named_.insert(KeyOut(call));
-        } else if (call.function == "FX_UpdateLayout") {
+        } else if (call.Is(HostFunction::UpdateLayout)) {
             laidOut_ = true;
-        } else if (call.function == "FX_GetCurrentPartID" && !partKnown_) {
+        } else if (call.Is(HostFunction::GetCurrentPartID) && !partKnown_) {
             partKnown_ = true;
             imported_.document.currentPart = call.result;
-        } else if (call.function == "FX_SlotToInst" && call.result != 0) {
+        } else if (call.Is(HostFunction::SlotToInst) && call.result != 0) {
             imported_.document.slots.emplace(static_cast<uint16_t>(call.arguments[0]),
                                              static_cast<int16_t>(call.result));
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <tuple>
 
 #include "karvo_version.h"
 #include "standin/document/record_fields.h"
@@ -153,96 +154,67 @@ const RecordedCall *ScriptedHost::Expect(const HostCall &made, bool bytesGiven) 
     return nullptr;
 }
 
-const RecordedCall *ScriptedHost::Keyed(const char *function, uint32_t tag, FxDataKey *key,
-                                        uint32_t version, const void *handedOver, int32_t length) {
-    HostCall made = Asked(function, version);
-    AskedKey(made, tag, key);
-    const bool handsOver =
-        std::strcmp(function, "FX_SaveEData") == 0 || std::strcmp(function, "FX_CreateEData") == 0;
-    if (handsOver) {
+template <hostdata::HostFunction function, typename Result, typename... Parameters>
+Result ScriptedHost::Answer(Parameters... arguments) {
+    using hostdata::CallShape;
+    constexpr CallShape shape = hostdata::FactsOf(function).shape;
+    const auto given = std::tie(arguments...);
+    HostCall made = Asked(hostdata::NameOf(function), std::get<sizeof...(Parameters) - 1>(given));
+    FxDataKey *key = nullptr;
+    if constexpr (hostdata::IsKeyed(shape)) {
+        key = std::get<1>(given);
+        AskedKey(made, std::get<0>(given), key);
+    }
+    bool bytesGiven = false;
+    if constexpr (shape == CallShape::FillsBuffer) {
+        const int32_t *size = std::get<3>(given);
+        made.hasSize = size != nullptr;
+        if (size != nullptr) made.sizeIn = *size;
+        // Bytes are recorded for a load only where both the buffer and its room are known.
+        bytesGiven = std::get<2>(given) != nullptr && size != nullptr;
+    }
+    if constexpr (shape == CallShape::TakesBuffer) {
+        const void *handedOver = std::get<2>(given);
+        const int32_t length = std::get<3>(given);
         made.hasLength = true;
         made.length = length;
         if (handedOver != nullptr && length > 0) {
             const auto *bytes = static_cast<const uint8_t *>(handedOver);
             made.data.assign(bytes, bytes + length);
         }
+        bytesGiven = handedOver != nullptr;
     }
-    const RecordedCall *expected = Expect(made, handedOver != nullptr);
-    if (expected != nullptr && key != nullptr) {
-        key->item = static_cast<uint16_t>(expected->call.itemOut);
-        key->inci = static_cast<uint16_t>(expected->call.inciOut);
+    if constexpr (shape == CallShape::TwoNumbers) {
+        made.arguments = {static_cast<int32_t>(std::get<0>(given)),
+                          static_cast<int32_t>(std::get<1>(given))};
     }
-    return expected;
-}
-
-int16_t ScriptedHost::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
-                                uint32_t version) {
-    HostCall made = Asked("FX_LoadEData", version);
-    AskedKey(made, tag, key);
-    made.hasSize = size != nullptr;
-    if (size != nullptr) made.sizeIn = *size;
-    // Bytes are recorded for a load only where both the buffer and its room are known.
-    const RecordedCall *expected = Expect(made, buffer != nullptr && size != nullptr);
+    const RecordedCall *expected = Expect(made, bytesGiven);
     if (expected == nullptr) return 0;
     const HostCall &answer = expected->call;
     if (key != nullptr) {
         key->item = static_cast<uint16_t>(answer.itemOut);
         key->inci = static_cast<uint16_t>(answer.inciOut);
     }
-    // The recorded bytes fill exactly the room the module offered again.
-    if (expected->bytesKnown && !answer.data.empty()) {
-        std::memcpy(buffer, answer.data.data(), answer.data.size());
+    if constexpr (shape == CallShape::FillsBuffer) {
+        // The recorded bytes fill exactly the room the module offered again.
+        if (expected->bytesKnown && !answer.data.empty()) {
+            std::memcpy(std::get<2>(given), answer.data.data(), answer.data.size());
+        }
+        if (int32_t *size = std::get<3>(given)) *size = answer.sizeOut;
     }
-    if (size != nullptr) *size = answer.sizeOut;
-    return static_cast<int16_t>(answer.result);
+    if constexpr (function == hostdata::HostFunction::SaveEData) ++saves_;
+    return static_cast<Result>(answer.result);
 }
 
-int16_t ScriptedHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                                uint32_t version) {
-    const RecordedCall *expected = Keyed("FX_SaveEData", tag, key, version, buffer, length);
-    if (expected != nullptr) ++saves_;
-    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
-}
-
-int16_t ScriptedHost::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                                  uint32_t version) {
-    const RecordedCall *expected = Keyed("FX_CreateEData", tag, key, version, buffer, length);
-    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
-}
-
-int16_t ScriptedHost::DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) {
-    const RecordedCall *expected = Keyed("FX_DeleteEData", tag, key, version);
-    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
-}
-
-int16_t ScriptedHost::NextEData(uint32_t tag, FxDataKey *key, uint32_t version) {
-    const RecordedCall *expected = Keyed("FX_NextEData", tag, key, version);
-    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
-}
-
-int16_t ScriptedHost::SlotToInst(uint32_t slot, uint32_t context, uint32_t version) {
-    HostCall made = Asked("FX_SlotToInst", version);
-    made.arguments = {static_cast<int32_t>(slot), static_cast<int32_t>(context)};
-    const RecordedCall *expected = Expect(made, false);
-    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
-}
-
-int32_t ScriptedHost::UpdateLayout(int32_t what, int32_t option, uint32_t version) {
-    HostCall made = Asked("FX_UpdateLayout", version);
-    made.arguments = {what, option};
-    const RecordedCall *expected = Expect(made, false);
-    return expected != nullptr ? expected->call.result : 0;
-}
-
-int16_t ScriptedHost::GetCurrentEnigmaDocument(uint32_t version) {
-    const RecordedCall *expected = Expect(Asked("FX_GetCurrentEnigmaDocument", version), false);
-    return expected != nullptr ? static_cast<int16_t>(expected->call.result) : 0;
-}
-
-int32_t ScriptedHost::GetCurrentPartID(uint32_t version) {
-    const RecordedCall *expected = Expect(Asked("FX_GetCurrentPartID", version), false);
-    return expected != nullptr ? expected->call.result : 0;
-}
+// A result type as a template argument cannot be parenthesized:
+// NOLINTBEGIN(bugprone-macro-parentheses)
+#define STANDIN_SCRIPTED_FUNCTION(name, result, parameters, arguments, shape) \
+    result ScriptedHost::name parameters {                                    \
+        return Answer<hostdata::HostFunction::name, result> arguments;        \
+    }
+// NOLINTEND(bugprone-macro-parentheses)
+FX_HOST_FUNCTIONS(STANDIN_SCRIPTED_FUNCTION)
+#undef STANDIN_SCRIPTED_FUNCTION
 
 void ScriptedHost::Finish() {
     const std::size_t count = recording_.calls.size();

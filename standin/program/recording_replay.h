@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 
+#include "hostdata/host_functions.h"
 #include "standin/host/host.h"
 #include "standin/host/recording.h"
 #include "standin/program/document_commands.h"
@@ -28,26 +29,20 @@ public:
     // After the invoke: the first recorded call the module did not make.
     void Finish();
 
-    int16_t LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
-                      uint32_t version) override;
-    int16_t SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                      uint32_t version) override;
-    int16_t CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                        uint32_t version) override;
-    int16_t DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) override;
-    int16_t NextEData(uint32_t tag, FxDataKey *key, uint32_t version) override;
-    int16_t SlotToInst(uint32_t slot, uint32_t context, uint32_t version) override;
-    int32_t UpdateLayout(int32_t what, int32_t option, uint32_t version) override;
-    int16_t GetCurrentEnigmaDocument(uint32_t version) override;
-    int32_t GetCurrentPartID(uint32_t version) override;
+#define STANDIN_SCRIPTED_FUNCTION(name, result, parameters, arguments, shape) \
+    result name parameters override;
+    FX_HOST_FUNCTIONS(STANDIN_SCRIPTED_FUNCTION)
+#undef STANDIN_SCRIPTED_FUNCTION
 
 private:
     // The recorded call that `made` is, or null after a difference.
     // `bytesGiven`: the module handed over bytes, or a buffer and its room
     // for the host to fill.
     const RecordedCall *Expect(const HostCall &made, bool bytesGiven);
-    const RecordedCall *Keyed(const char *function, uint32_t tag, FxDataKey *key, uint32_t version,
-                              const void *handedOver = nullptr, int32_t length = 0);
+    // Any function's answer, from the arguments its shape says the host
+    // reads and into those it says the host writes.
+    template <hostdata::HostFunction function, typename Result, typename... Parameters>
+    Result Answer(Parameters... arguments);
 
     const Recording &recording_;
     std::size_t next_ = 0;

@@ -1,5 +1,6 @@
 #include "standin/validator/checks.h"
 
+#include "hostdata/host_functions.h"
 #include "hostdata/host_version.h"
 #include "standin/validator/command_run.h"
 
@@ -36,10 +37,13 @@ std::vector<CaseParameters> ListEachCommand(Workbench &bench) {
 }
 
 const std::vector<std::string> &HostFunctionNames() {
-    static const std::vector<std::string> names{
-        "FX_LoadEData",       "FX_SaveEData",  "FX_CreateEData",  "FX_DeleteEData",
-        "FX_NextEData",       "FX_SlotToInst", "FX_UpdateLayout", "FX_GetCurrentEnigmaDocument",
-        "FX_GetCurrentPartID"};
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const hostdata::HostFunctionFacts &function : hostdata::kHostFunctions) {
+            all.push_back(function.name);
+        }
+        return all;
+    }();
     return names;
 }
 

@@ -17,7 +17,7 @@ const uint32_t kSoss = hostdata::kStaffSystemTag;
 class SteppingHost : public standin::Host {
 public:
     explicit SteppingHost(std::function<uint16_t(uint16_t)> step) : step_(std::move(step)) {}
-    int16_t NextEData(uint32_t, FxDataKey *key, uint32_t) override {
+    int16_t NextEData(uint32_t, FxDataKey *key, void *, void *, uint32_t) override {
         ++nexts;
         // A bound far past any walk that ends, so that a walk that does not
         // fails the test instead of hanging it.

@@ -106,10 +106,11 @@ int16_t FreeHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, in
     return result;
 }
 
-int16_t FreeHost::NextEData(uint32_t tag, FxDataKey *key, uint32_t version) {
+int16_t FreeHost::NextEData(uint32_t tag, FxDataKey *key, void *unused1, void *unused2,
+                            uint32_t version) {
     Count();
     const uint8_t answer = Draw();
-    if (key == nullptr) return Host::NextEData(tag, key, version);
+    if (key == nullptr) return Host::NextEData(tag, key, unused1, unused2, version);
     switch (answer % 8) {
         case 1:  // success without moving
             return 1;
@@ -122,7 +123,7 @@ int16_t FreeHost::NextEData(uint32_t tag, FxDataKey *key, uint32_t version) {
         case 4:  // fails midway
             return 0;
         default:
-            return Host::NextEData(tag, key, version);
+            return Host::NextEData(tag, key, unused1, unused2, version);
     }
 }
 

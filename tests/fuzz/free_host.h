@@ -44,7 +44,8 @@ public:
                       uint32_t version) override;
     int16_t SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                       uint32_t version) override;
-    int16_t NextEData(uint32_t tag, FxDataKey *key, uint32_t version) override;
+    int16_t NextEData(uint32_t tag, FxDataKey *key, void *unused1, void *unused2,
+                      uint32_t version) override;
     int32_t UpdateLayout(int32_t what, int32_t option, uint32_t version) override;
     int16_t GetCurrentEnigmaDocument(uint32_t version) override;
     int32_t GetCurrentPartID(uint32_t version) override;

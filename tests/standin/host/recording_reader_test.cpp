@@ -191,6 +191,27 @@ TEST(RecordingReader, RefusesCallsNoModuleCouldHaveMade) {
               "r.json: /user: not a key of a recording");
 }
 
+// Each function's numbers and result are read at the width and sign its
+// signature gives them.
+TEST(RecordingReader, ReadsNumbersAndResultsAtTheirFunctionsWidthAndSign) {
+    const auto withCall = [](const std::string &function, Json arguments, int64_t result) {
+        return Changed([&](Json &r) {
+            r["calls"][1] = Json{{"function", function},
+                                 {"arguments", std::move(arguments)},
+                                 {"version", "0x19000000"},
+                                 {"result", result}};
+        });
+    };
+    EXPECT_EQ(withCall("FX_SlotToInst", Json::array({4294967295u, 0}), 5), "");
+    EXPECT_EQ(withCall("FX_SlotToInst", Json::array({-1, 0}), 5),
+              "r.json: /calls/1/arguments/0: expected a 32-bit unsigned number, found -1");
+    EXPECT_EQ(withCall("FX_SlotToInst", Json::array({1, 0}), 70000),
+              "r.json: /calls/1/result: expected a 16-bit signed number, found 70000");
+    EXPECT_EQ(withCall("FX_UpdateLayout", Json::array({-1, 0}), 70000), "");
+    EXPECT_EQ(withCall("FX_UpdateLayout", Json::array({4294967295u, 0}), 1),
+              "r.json: /calls/1/arguments/0: expected a 32-bit signed number, found 4294967295");
+}
+
 TEST(RecordingReader, TakesTagsGivenAsWordsAndCallsWithoutBuffers) {
     Json recording = Json::parse(Minimal());
     recording["calls"][0]["tag"] = "0x534F5353";

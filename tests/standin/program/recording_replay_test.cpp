@@ -25,6 +25,46 @@ std::vector<standin::HostCall> Calls(const standin::Recording &recording) {
     return calls;
 }
 
+constexpr uint32_t kSystems = 0x534F5353;
+constexpr uint32_t kVersion = 0x19000000;
+
+// One call of each host function on `host`, and all it answered: results,
+// keys, sizes and bytes, in the order they came.
+std::vector<int64_t> EveryFunctionOnce(standin::Host &host) {
+    std::vector<int64_t> answers;
+    const auto keyed = [&answers](int64_t result, const FxDataKey &key) {
+        answers.insert(answers.end(), {result, key.item, key.inci});
+    };
+    uint8_t buffer[28] = {};
+    int32_t size = 28;
+    FxDataKey key{1, 0};
+    keyed(host.LoadEData(kSystems, &key, buffer, &size, kVersion), key);
+    answers.push_back(size);
+    answers.insert(answers.end(), std::begin(buffer), std::end(buffer));
+    buffer[2] = 0x90;
+    keyed(host.SaveEData(kSystems, &key, buffer, 28, kVersion), key);
+    key = {0xFFFF, 0xFFFF};
+    keyed(host.CreateEData(kSystems, &key, buffer, 28, kVersion), key);
+    key = {1, 0};
+    keyed(host.NextEData(kSystems, &key, nullptr, nullptr, kVersion), key);
+    keyed(host.DeleteEData(kSystems, &key, kVersion), key);
+    // A context word past any signed 32-bit number, and a negative option.
+    answers.push_back(host.SlotToInst(3, 0x80000001u, kVersion));
+    answers.push_back(host.UpdateLayout(1, -1, kVersion));
+    answers.push_back(host.GetCurrentEnigmaDocument(kVersion));
+    answers.push_back(host.GetCurrentPartID(kVersion));
+    return answers;
+}
+
+standin::Host SmallDocument() {
+    standin::Host host;
+    host.Records().Put({kSystems, 1, 0}, standin::Bytes(28, 7));
+    host.Records().Put({kSystems, 2, 0}, standin::Bytes(28, 9));
+    host.Slots()[3] = 5;
+    host.SetCurrentPart(0x10002);
+    return host;
+}
+
 class ScriptedHost : public ::testing::Test {
 protected:
     void Make(const std::vector<standin::HostCall> &calls) {
@@ -44,7 +84,7 @@ TEST_F(ScriptedHost, AnswersEveryCallAsRecorded) {
     EXPECT_EQ(host.LoadEData(0x534F5353, &key, buffer, &size, 0x19000000), 1);
     EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 28), recording.calls[0].call.data);
     EXPECT_EQ(host.GetCurrentEnigmaDocument(0x19000000), 1);
-    EXPECT_EQ(host.NextEData(0x534F5353, &key, 0x19000000), 1);
+    EXPECT_EQ(host.NextEData(0x534F5353, &key, nullptr, nullptr, 0x19000000), 1);
     EXPECT_EQ(key.item, 2);
     const std::vector<standin::HostCall> all = Calls(recording);
     Make({all.begin() + 3, all.end()});
@@ -95,7 +135,7 @@ TEST_F(ScriptedHost, AfterADifferenceEveryCallFailsAndChangesNothing) {
     int32_t size = 28;
     uint8_t buffer[28] = {};
     EXPECT_EQ(host.LoadEData(0x534F5353, &key, buffer, &size, 0x19000000), 0);
-    EXPECT_EQ(host.NextEData(0x534F5353, &key, 0x19000000), 0);
+    EXPECT_EQ(host.NextEData(0x534F5353, &key, nullptr, nullptr, 0x19000000), 0);
     EXPECT_EQ(key.item, 1);
     EXPECT_EQ(size, 28);
     EXPECT_EQ(host.GetCurrentPartID(0x19000000), 0);
@@ -142,6 +182,26 @@ TEST_F(ScriptedHost, NamesABufferGivenOrWithheldAndAFunctionTheHostLacked) {
               "  got:      FX_UpdateLayout 1 0 v=0x19000000\n"
               "  the recorded host lacked FX_UpdateLayout, which this host program has: replay "
               "with one that lacks it too\n");
+}
+
+// Every function's arguments made again, and every function's answers
+// given again, as the host they were recorded from gave them.
+TEST(HostFunctions, AreEachReplayedAndAnsweredAsTheHostMadeAndAnsweredThem) {
+    const standin::Host document = SmallDocument();
+    standin::Host byCommand = document;
+    const std::vector<int64_t> answers = EveryFunctionOnce(byCommand);
+    ASSERT_EQ(byCommand.Trace().size(), 9u);
+    EXPECT_EQ(standin::ReplayDifference(document, byCommand), "");
+
+    standin::Recording recording;
+    for (const standin::HostCall &call : byCommand.Trace()) {
+        recording.calls.push_back({call, call.hasSize || call.hasLength});
+    }
+    standin::ScriptedHost scripted(recording);
+    EXPECT_EQ(EveryFunctionOnce(scripted), answers);
+    scripted.Finish();
+    EXPECT_EQ(scripted.Difference(), "");
+    EXPECT_EQ(scripted.SavesMade(), 1u);
 }
 
 }  // namespace
