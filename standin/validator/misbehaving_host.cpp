@@ -237,9 +237,10 @@ bool MisbehavingHost::NextAnswered(uint32_t tag, FxDataKey &key) {
     return honest();
 }
 
-int16_t MisbehavingHost::NextEData(uint32_t tag, FxDataKey *key, uint32_t version) {
+int16_t MisbehavingHost::NextEData(uint32_t tag, FxDataKey *key, void *unused1, void *unused2,
+                                   uint32_t version) {
     if (PastTheBound() || next_.empty() || key == nullptr) {
-        return Host::NextEData(tag, key, version);
+        return Host::NextEData(tag, key, unused1, unused2, version);
     }
     HostCall call = KeyedCall("FX_NextEData", tag, *key, version);
     FxDataKey moved = *key;

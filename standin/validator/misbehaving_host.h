@@ -63,7 +63,8 @@ public:
     int16_t CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                         uint32_t version) override;
     int16_t DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) override;
-    int16_t NextEData(uint32_t tag, FxDataKey *key, uint32_t version) override;
+    int16_t NextEData(uint32_t tag, FxDataKey *key, void *unused1, void *unused2,
+                      uint32_t version) override;
     int16_t SlotToInst(uint32_t slot, uint32_t context, uint32_t version) override;
     int32_t UpdateLayout(int32_t what, int32_t option, uint32_t version) override;
     int16_t GetCurrentEnigmaDocument(uint32_t version) override;

@@ -54,7 +54,8 @@ std::vector<int> Walk(MisbehavingHost &host, int steps) {
     FxDataKey key{1, 0};
     std::vector<int> items;
     for (int step = 0; step < steps; ++step) {
-        items.push_back(host.NextEData(kSystem, &key, kVersion) != 0 ? key.item : 0);
+        items.push_back(host.NextEData(kSystem, &key, nullptr, nullptr, kVersion) != 0 ? key.item
+                                                                                       : 0);
     }
     return items;
 }
@@ -255,7 +256,7 @@ void Calls(MisbehavingHost &host, std::size_t calls) {
                 host.LoadEData(kSystem, &key, room.data(), &size, kVersion);
                 break;
             case 1:
-                host.NextEData(kSystem, &key, kVersion);
+                host.NextEData(kSystem, &key, nullptr, nullptr, kVersion);
                 break;
             default:
                 host.GetCurrentEnigmaDocument(kVersion);
@@ -275,7 +276,7 @@ TEST(CallBound, AllowsACommandUpToItAndRefusesEveryCallPastIt) {
     Calls(host, 3);
     for (const auto &call : host.Trace()) EXPECT_EQ(call.result, 0) << call.ToString();
     FxDataKey key{1, 0};
-    EXPECT_EQ(host.NextEData(kSystem, &key, kVersion), 0);
+    EXPECT_EQ(host.NextEData(kSystem, &key, nullptr, nullptr, kVersion), 0);
     EXPECT_EQ(host.UpdateLayout(1, 0, kVersion), 0);
     EXPECT_EQ(host.BoundFault(),
               "FinaleExtensionInvoke went on past 144 host calls, 16 for each of the 5 records "
