@@ -5,7 +5,7 @@
 #include "framework/fc_measure.h"
 #include "hostdata/host_version.h"
 #include "hostdata/record_bytes.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "hostdata/host_calls.h"
 #include "hostdata/record_bytes.h"
 #include "hostdata/versioned_field_maps.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 #include "tests/support/page_format_loads.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "framework/fc_region.h"
 #include "hostdata/record_bytes.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "framework/fc_staffsystem.h"
 #include "hostdata/data_tag.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "hostdata/host_calls.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 
 using HostBinding = HostTest;
 

@@ -5,7 +5,7 @@
 
 #include "hostdata/data_tag.h"
 #include "hostdata/host_calls.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "hostdata/host_calls.h"
 #include "hostdata/record_bytes.h"
 #include "hostdata/whole_record.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "hostdata/host_version.h"
 #include "hostdata/record_bytes.h"
 #include "hostdata/versioned_field_maps.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "hostdata/host_binding.h"
 #include "hostdata/host_calls.h"
 #include "standin/host/fx_exports.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 
 namespace {
 

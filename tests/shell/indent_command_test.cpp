@@ -9,7 +9,7 @@
 #include "hostdata/record_bytes.h"
 #include "shell/finale_extension.h"
 #include "standin/document/document_builder.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 #include "tests/support/page_format_loads.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "standin/document/document_builder.h"
 #include "standin/document/generated_document.h"
 #include "standin/system/byte_text.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

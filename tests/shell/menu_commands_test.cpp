@@ -8,7 +8,7 @@
 #include "hostdata/host_version.h"
 #include "shell/finale_extension.h"
 #include "shell/menu_commands.h"
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/support/host_test.h"
+#include "tests/support/fresh_host_fixture.h"
 
 #include "hostdata/data_tag.h"
 #include "hostdata/host_binding.h"

@@ -1,4 +1,4 @@
-// A test that plays a fresh host: a new stand-in document, bindings
+// The fixture of every test that plays a fresh host: a new stand-in document, bindings
 // forgotten, the host version back at its load-time value.
 #pragma once
 
