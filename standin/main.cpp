@@ -188,60 +188,79 @@ int Fail(const std::string &what, int status) {
     return status;
 }
 
-// The verb's exit status.
-int RunVerb(int argc, char **argv) {
-    standin::PrepareStandardStreams();
-    standin::ProgramArguments arguments(argc, argv);
-    standin::KeepMemoryInReserve();
-    CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it",
-                 "FINALE.EXE"};
+// What a failure of the verb named first says. diff says 1 for "they
+// differ" and replay 1 for "the module answered otherwise", so any trouble of
+// theirs is 2; of every other verb, 1.
+int FailureStatus(int argc, char **argv) {
+    if (argc < 2) return kFailed;
+    const bool answersOne =
+        std::strcmp(argv[1], "diff") == 0 || std::strcmp(argv[1], "replay") == 0;
+    return answersOne ? kBadInput : kFailed;
+}
+
+// Every verb's options, as the command line fills them.
+struct Verbs {
+    MenuArguments menu;
+    standin::RunRequest run;
+    standin::CheckRequest check;
+    standin::DiffRequest diff;
+    standin::validator::ValidateRequest validate;
+    standin::RecordingRequests recording;
+};
+
+void AddVerbs(CLI::App &app, Verbs &verbs, const std::string &program) {
     app.footer(Footer(standin::help::kProgram));
     app.set_version_flag("--version", VersionText(), "Print the program's version and commit");
     app.require_subcommand(1);
     // On Windows CLI11 reads "/name" as an option; under Wine every absolute
     // path begins with "/".
     app.allow_windows_style_options(false);
-    MenuArguments menu;
-    AddMenuCommand(app, menu);
-    standin::RunRequest run;
-    AddRunCommand(app, run);
-    standin::CheckRequest check;
-    AddCheckCommand(app, check);
-    standin::DiffRequest diff;
-    AddDiffCommand(app, diff);
-    standin::validator::ValidateRequest validate;
-    validate.program = arguments.Count() > 0 ? arguments.Values()[0] : "FINALE.EXE";
-    AddValidateCommand(app, validate);
-    standin::RecordingRequests recording;
-    standin::AddRecordingCommands(app, recording, Footer);
-    const standin::Streams streams{std::cout, std::cerr};
-    // diff, as its kin, says 1 for "they differ": any trouble is 2.
-    int failed = kFailed;
+    AddMenuCommand(app, verbs.menu);
+    AddRunCommand(app, verbs.run);
+    AddCheckCommand(app, verbs.check);
+    AddDiffCommand(app, verbs.diff);
+    verbs.validate.program = program;
+    AddValidateCommand(app, verbs.validate);
+    standin::AddRecordingCommands(app, verbs.recording, Footer);
+}
+
+// The exit status of the verb the command line chose.
+int RunChosenVerb(const CLI::App &app, const Verbs &verbs, const standin::Streams &streams) {
+    if (app.got_subcommand("menu")) return RunMenu(verbs.menu);
+    if (app.got_subcommand("run")) {
+        standin::RunDocument(verbs.run, streams);
+        return kDone;
+    }
+    if (app.got_subcommand("check")) {
+        standin::CheckDocument(verbs.check, streams);
+        return kDone;
+    }
+    if (app.got_subcommand("validate"))
+        return standin::validator::Validate(verbs.validate, streams);
+    if (app.got_subcommand("replay"))
+        return standin::ReplayRecording(verbs.recording.replay, streams);
+    if (app.got_subcommand("import")) {
+        standin::ImportRecording(verbs.recording.import, streams);
+        return kDone;
+    }
+    if (app.got_subcommand("diff"))
+        return standin::DiffDocuments(verbs.diff, streams) ? kDiffers : kDone;
+    return kBadInput;
+}
+
+// The verb's exit status; `failed` is what a failure of the verb says.
+int RunVerb(int argc, char **argv, int failed) {
+    standin::PrepareStandardStreams();
+    standin::ProgramArguments arguments(argc, argv);
+    standin::KeepMemoryInReserve();
+    CLI::App app{"FINALE.EXE - a stand-in host that loads a plug-in module and drives it",
+                 "FINALE.EXE"};
+    Verbs verbs;
+    AddVerbs(app, verbs, arguments.Count() > 0 ? arguments.Values()[0] : "FINALE.EXE");
     try {
         app.parse(arguments.Count(), arguments.Values());
         standin::RefuseEmptyValues(app);
-        if (app.got_subcommand("menu")) return RunMenu(menu);
-        if (app.got_subcommand("run")) {
-            standin::RunDocument(run, streams);
-            return kDone;
-        }
-        if (app.got_subcommand("check")) {
-            standin::CheckDocument(check, streams);
-            return kDone;
-        }
-        if (app.got_subcommand("validate")) return standin::validator::Validate(validate, streams);
-        if (app.got_subcommand("replay")) {
-            failed = kBadInput;
-            return standin::ReplayRecording(recording.replay, streams);
-        }
-        if (app.got_subcommand("import")) {
-            standin::ImportRecording(recording.import, streams);
-            return kDone;
-        }
-        if (app.got_subcommand("diff")) {
-            failed = kBadInput;
-            return standin::DiffDocuments(diff, streams) ? kDiffers : kDone;
-        }
+        return RunChosenVerb(app, verbs, {std::cout, std::cerr});
     } catch (const CLI::Success &helpOrVersion) {
         return app.exit(helpOrVersion);
     } catch (const CLI::ParseError &error) {
@@ -257,18 +276,15 @@ int RunVerb(int argc, char **argv) {
     } catch (...) {
         return Fail("unexpected failure", failed);
     }
-    return kBadInput;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    // As for any failure of diff, 2: 1 says that the documents differ.
-    const bool diff = argc > 1 && std::strcmp(argv[1], "diff") == 0;
-    const int failed = diff ? kBadInput : kFailed;
+    const int failed = FailureStatus(argc, argv);
     try {
         standin::CheckStandardOutput();
-        const int status = RunVerb(argc, argv);
+        const int status = RunVerb(argc, argv, failed);
         const std::string unwritten = standin::FinishStandardOutput();
         if (unwritten.empty()) return status;
         return Fail("cannot write standard output: " + unwritten, failed);

@@ -143,14 +143,16 @@ set_tests_properties(e2e.files.in_place_over_a_document_changed_meanwhile PROPER
   ENVIRONMENT KARVO_DOCUMENT_CHANGED_MEANWHILE=${MEANWHILE}/doc.json)
 
 # Standard output is written to the last byte or the run fails: status 1,
-# and 2 for diff, whose 1 says that the documents differ.
+# and 2 for diff and replay, whose 1 says that the documents differ or that
+# the module answered otherwise.
 foreach(case
     "checked_document|1|check|${DOCUMENT}|--output|-"
     "changed_document|1|run|${MODULE}|${DOCUMENT}|--command|0|--measures|1-48|--output|-"
     "picture|1|run|${MODULE}|${DOCUMENT}|--command|0|--measures|1-48|--svg|-"
     "report|1|run|${MODULE}|${DOCUMENT}|--command|0|--measures|1-48"
     "help|1|run|--help"
-    "differences|2|diff|${DOCUMENT}|${CHANGED}")
+    "differences|2|diff|${DOCUMENT}|${CHANGED}"
+    "replay_help|2|replay|--help")
   string(REPLACE "|" ";" case "${case}")
   list(POP_FRONT case what status)
   files_test(standard_output_on_a_full_disk.${what} STATUS ${status} STANDARD_OUTPUT /dev/full
