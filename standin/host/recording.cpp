@@ -165,10 +165,23 @@ public:
     Recording Whole(const Json &root) const;
 
 private:
+    Shape ShapeOfCall(const Json &value, const std::string &pointer,
+                      const std::vector<std::string> &absent) const;
+    void TagAndKeys(const Json &value, const std::string &pointer, HostCall &call) const;
+    void Load(const Json &value, const std::string &pointer, RecordedCall &recorded) const;
+    void Arguments(const Json &value, const std::string &pointer, const Shape &shape,
+                   HostCall &call) const;
+    void Heading(const Json &root) const;
+    void Selection(const Json &root, Recording &recording) const;
+    std::vector<std::string> AbsentFunctions(const Json &root) const;
+    void Calls(const Json &root, Recording &recording) const;
+
     std::string fileName_;
 };
 
-RecordedCall Reader::Call(const Json &value, const std::string &pointer,
+// The call's shape, from its function's name; the keys it may hold are
+// those of its shape only.
+Shape Reader::ShapeOfCall(const Json &value, const std::string &pointer,
                           const std::vector<std::string> &absent) const {
     if (!value.is_object()) Expected(pointer, "a host call (an object)", value);
     const Json &function = Member(value, pointer, "function");
@@ -185,74 +198,86 @@ RecordedCall Reader::Call(const Json &value, const std::string &pointer,
     if (shape->handsOver) keys.insert(keys.end(), {"length", "handedOver"});
     if (shape->arguments) keys.push_back("arguments");
     OnlyKeys(value, pointer, keys);
+    return *shape;
+}
 
+void Reader::TagAndKeys(const Json &value, const std::string &pointer, HostCall &call) const {
+    call.tag = Tag(Member(value, pointer, "tag"), pointer + "/tag");
+    const Json &key = Member(value, pointer, "key");
+    call.hasKey = !key.is_null();
+    if (call.hasKey) Key(key, pointer + "/key", call.itemIn, call.inciIn);
+    call.itemOut = call.itemIn;
+    call.inciOut = call.inciIn;
+    if (!value.contains("keyAfter")) return;
+    if (!call.hasKey) Fail(pointer + "/keyAfter", "a key after a call that had none");
+    Key(value["keyAfter"], pointer + "/keyAfter", call.itemOut, call.inciOut);
+}
+
+void Reader::Load(const Json &value, const std::string &pointer, RecordedCall &recorded) const {
+    HostCall &call = recorded.call;
+    const Json &room = Member(value, pointer, "room");
+    call.hasSize = !room.is_null();
+    if (call.hasSize) {
+        call.sizeIn = Int32(room, pointer + "/room");
+        call.sizeOut = Int32(Member(value, pointer, "size"), pointer + "/size");
+    } else if (value.contains("size")) {
+        Fail(pointer + "/size", "a size reported without a room offered");
+    }
+    // The size of a record the host loaded; a failed load's size means nothing.
+    if (call.result != 0 && (call.sizeOut < 0 || call.sizeOut > kLargestRecordSize)) {
+        Fail(pointer + "/size", "an impossible size: the host reports a record of " +
+                                    std::to_string(call.sizeOut) + " bytes (a record holds 0 to " +
+                                    std::to_string(kLargestRecordSize) + ")");
+    }
+    if (!call.hasSize && !Member(value, pointer, "handedBack").is_null()) {
+        Fail(pointer + "/handedBack", "bytes handed back without a room offered");
+    }
+    TakeBytes(value, pointer, "handedBack", call.sizeIn, "handed back in a room of", recorded);
+}
+
+void Reader::Arguments(const Json &value, const std::string &pointer, const Shape &shape,
+                       HostCall &call) const {
+    const Json &arguments = Member(value, pointer, "arguments");
+    if (!arguments.is_array() || arguments.size() != 2) {
+        Expected(pointer + "/arguments", "two numbers", arguments);
+    }
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::string place = pointer + "/arguments/" + std::to_string(i);
+        // A trace shows unsigned and signed numbers alike as the 32 bits
+        // they are.
+        const int64_t argument = shape.signedNumbers ? Int32(arguments[i], place)
+                                                     : Integer(arguments[i], place, 0, UINT32_MAX,
+                                                               "a 32-bit unsigned number");
+        call.arguments.push_back(static_cast<int32_t>(static_cast<uint32_t>(argument)));
+    }
+}
+
+RecordedCall Reader::Call(const Json &value, const std::string &pointer,
+                          const std::vector<std::string> &absent) const {
+    const Shape shape = ShapeOfCall(value, pointer, absent);
     RecordedCall recorded;
     HostCall &call = recorded.call;
-    call.function = shape->name;
+    call.function = shape.name;
     call.version = Word(Member(value, pointer, "version"), pointer + "/version");
-    call.result =
-        shape->wideResult
-            ? Int32(Member(value, pointer, "result"), pointer + "/result")
-            : static_cast<int32_t>(Integer(Member(value, pointer, "result"), pointer + "/result",
-                                           INT16_MIN, INT16_MAX, "a 16-bit signed number"));
-    if (shape->keyed) {
-        call.tag = Tag(Member(value, pointer, "tag"), pointer + "/tag");
-        const Json &key = Member(value, pointer, "key");
-        call.hasKey = !key.is_null();
-        if (call.hasKey) Key(key, pointer + "/key", call.itemIn, call.inciIn);
-        call.itemOut = call.itemIn;
-        call.inciOut = call.inciIn;
-        if (value.contains("keyAfter")) {
-            if (!call.hasKey) Fail(pointer + "/keyAfter", "a key after a call that had none");
-            Key(value["keyAfter"], pointer + "/keyAfter", call.itemOut, call.inciOut);
-        }
-    }
-    if (shape->loads) {
-        const Json &room = Member(value, pointer, "room");
-        call.hasSize = !room.is_null();
-        if (call.hasSize) {
-            call.sizeIn = Int32(room, pointer + "/room");
-            call.sizeOut = Int32(Member(value, pointer, "size"), pointer + "/size");
-        } else if (value.contains("size")) {
-            Fail(pointer + "/size", "a size reported without a room offered");
-        }
-        // The size of a record the host loaded; a failed load's size means nothing.
-        if (call.result != 0 && (call.sizeOut < 0 || call.sizeOut > kLargestRecordSize)) {
-            Fail(pointer + "/size", "an impossible size: the host reports a record of " +
-                                        std::to_string(call.sizeOut) +
-                                        " bytes (a record holds 0 to " +
-                                        std::to_string(kLargestRecordSize) + ")");
-        }
-        if (!call.hasSize && !Member(value, pointer, "handedBack").is_null()) {
-            Fail(pointer + "/handedBack", "bytes handed back without a room offered");
-        }
-        TakeBytes(value, pointer, "handedBack", call.sizeIn, "handed back in a room of", recorded);
-    }
-    if (shape->handsOver) {
+    const Json &result = Member(value, pointer, "result");
+    call.result = shape.wideResult
+                      ? Int32(result, pointer + "/result")
+                      : static_cast<int32_t>(Integer(result, pointer + "/result", INT16_MIN,
+                                                     INT16_MAX, "a 16-bit signed number"));
+    if (shape.keyed) TagAndKeys(value, pointer, call);
+    if (shape.loads) Load(value, pointer, recorded);
+    if (shape.handsOver) {
         call.hasLength = true;
         call.length = Int32(Member(value, pointer, "length"), pointer + "/length");
         TakeBytes(value, pointer, "handedOver", call.length, "handed over as", recorded);
     }
-    if (shape->arguments) {
-        const Json &arguments = Member(value, pointer, "arguments");
-        if (!arguments.is_array() || arguments.size() != 2) {
-            Expected(pointer + "/arguments", "two numbers", arguments);
-        }
-        for (std::size_t i = 0; i < 2; ++i) {
-            const std::string place = pointer + "/arguments/" + std::to_string(i);
-            // A trace shows unsigned and signed numbers alike as the 32 bits
-            // they are.
-            const int64_t argument =
-                shape->signedNumbers
-                    ? Int32(arguments[i], place)
-                    : Integer(arguments[i], place, 0, UINT32_MAX, "a 32-bit unsigned number");
-            call.arguments.push_back(static_cast<int32_t>(static_cast<uint32_t>(argument)));
-        }
-    }
+    if (shape.arguments) Arguments(value, pointer, shape, call);
     return recorded;
 }
 
-Recording Reader::Whole(const Json &root) const {
+// A whole recording of this plug-in in the format this program reads, and
+// no key besides its own.
+void Reader::Heading(const Json &root) const {
     if (!root.is_object()) Expected("/", "a recording (an object)", root);
     if (!root.contains("format")) {
         Fail("not a recording of the Karvo Indent System plug-in (it names no format)");
@@ -277,35 +302,34 @@ Recording Reader::Whole(const Json &root) const {
     OnlyKeys(root, "",
              {"format", "formatVersion", "complete", "module", "interfaceVersion", "hostVersion",
               "menuIndex", "selection", "absentFunctions", "invokeResult", "callsMade", "calls"});
+}
 
-    Recording recording;
-    const Json &module = Member(root, "", "module");
-    if (!module.is_string()) Expected("/module", "the module's version as text", module);
-    recording.module = module.get<std::string>();
-    recording.interfaceVersion = Word(Member(root, "", "interfaceVersion"), "/interfaceVersion");
-    recording.hostVersion = Word(Member(root, "", "hostVersion"), "/hostVersion");
-    recording.menuIndex = static_cast<uint16_t>(Integer(Member(root, "", "menuIndex"), "/menuIndex",
-                                                        0, 0xFFFF, "a menu index (0 to 65535)"));
-    if (const auto selection = OptionalBytes(Member(root, "", "selection"), "/selection")) {
-        if (selection->size() != 20) {
-            Fail("/selection", "expected the 20 bytes of a selection record, found " +
-                                   std::to_string(selection->size()));
-        }
-        recording.selection.emplace();
-        std::copy(selection->begin(), selection->end(), recording.selection->begin());
+void Reader::Selection(const Json &root, Recording &recording) const {
+    const auto selection = OptionalBytes(Member(root, "", "selection"), "/selection");
+    if (!selection) return;
+    if (selection->size() != 20) {
+        Fail("/selection", "expected the 20 bytes of a selection record, found " +
+                               std::to_string(selection->size()));
     }
+    recording.selection.emplace();
+    std::copy(selection->begin(), selection->end(), recording.selection->begin());
+}
+
+std::vector<std::string> Reader::AbsentFunctions(const Json &root) const {
     const Json &absent = Member(root, "", "absentFunctions");
     if (!absent.is_array()) Expected("/absentFunctions", "a list of host functions", absent);
+    std::vector<std::string> names;
     for (std::size_t i = 0; i < absent.size(); ++i) {
         const std::string pointer = "/absentFunctions/" + std::to_string(i);
         if (!absent[i].is_string() || !ShapeOf(absent[i].get<std::string>())) {
             Expected(pointer, "the name of a host function", absent[i]);
         }
-        recording.absentFunctions.push_back(absent[i].get<std::string>());
+        names.push_back(absent[i].get<std::string>());
     }
-    recording.invokeResult =
-        static_cast<uint32_t>(Integer(Member(root, "", "invokeResult"), "/invokeResult", 0,
-                                      UINT32_MAX, "a 32-bit unsigned number"));
+    return names;
+}
+
+void Reader::Calls(const Json &root, Recording &recording) const {
     const Json &calls = Member(root, "", "calls");
     if (!calls.is_array()) Expected("/calls", "a list of host calls", calls);
     const int64_t made = Integer(Member(root, "", "callsMade"), "/callsMade", 0, INT64_MAX,
@@ -319,6 +343,24 @@ Recording Reader::Whole(const Json &root) const {
         recording.calls.push_back(
             Call(calls[i], "/calls/" + std::to_string(i), recording.absentFunctions));
     }
+}
+
+Recording Reader::Whole(const Json &root) const {
+    Heading(root);
+    Recording recording;
+    const Json &module = Member(root, "", "module");
+    if (!module.is_string()) Expected("/module", "the module's version as text", module);
+    recording.module = module.get<std::string>();
+    recording.interfaceVersion = Word(Member(root, "", "interfaceVersion"), "/interfaceVersion");
+    recording.hostVersion = Word(Member(root, "", "hostVersion"), "/hostVersion");
+    recording.menuIndex = static_cast<uint16_t>(Integer(Member(root, "", "menuIndex"), "/menuIndex",
+                                                        0, 0xFFFF, "a menu index (0 to 65535)"));
+    Selection(root, recording);
+    recording.absentFunctions = AbsentFunctions(root);
+    recording.invokeResult =
+        static_cast<uint32_t>(Integer(Member(root, "", "invokeResult"), "/invokeResult", 0,
+                                      UINT32_MAX, "a 32-bit unsigned number"));
+    Calls(root, recording);
     return recording;
 }
 
