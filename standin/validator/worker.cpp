@@ -99,14 +99,17 @@ Range RangeOf(const WorkerRequest &request, const std::vector<CaseParameters> &c
 
 }  // namespace
 
-void RunWorker(const WorkerRequest &request) {
+namespace {
+
+[[noreturn]] void RunCases(const WorkerRequest &request) {
     OpenReportChannel(request.channel);
+    const std::string module = EnterPrivateFolders(request.module);
     ReportFaultsOnTheChannel();
     std::atexit(ReportAnExit);
     // What the process is now is what the module must leave it as.
     WatchThisProcess();
     const Check *check = FindCheck(request.check);
-    Workbench bench(request.module, request.seed);
+    Workbench bench(module, request.seed);
     std::vector<CaseParameters> cases;
     const std::string unlisted = Guarded([&] {
         if (check == nullptr) throw std::runtime_error("no check '" + request.check + "'");
@@ -141,6 +144,15 @@ void RunWorker(const WorkerRequest &request) {
         }
     }
     Report("done");
+    std::_Exit(0);
+}
+
+}  // namespace
+
+// On a thread with the stack a host's thread has: a module that needs more
+// crashes here as it would in the host.
+void RunWorker(const WorkerRequest &request) {
+    RunOnAHostSizedStack([&] { RunCases(request); });
     std::_Exit(0);
 }
 
