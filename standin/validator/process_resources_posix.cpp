@@ -10,10 +10,13 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ftw.h>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -228,14 +231,18 @@ bool Armed(const itimerval &timer) {
 // system lists them.
 std::set<long> PosixTimers() {
     std::set<long> timers;
-    std::FILE *list = std::fopen("/proc/self/timers", "re");
-    if (list == nullptr) return timers;
-    char line[256];
-    while (std::fgets(line, sizeof line, list) != nullptr) {
-        long number = 0;
-        if (std::sscanf(line, "ID: %ld", &number) == 1) timers.insert(number);
+    const int list = open("/proc/self/timers", O_RDONLY | O_CLOEXEC);
+    if (list < 0) return timers;
+    std::string text;
+    char bytes[4096];
+    for (ssize_t count; (count = read(list, bytes, sizeof bytes)) > 0;) {
+        text.append(bytes, static_cast<std::size_t>(count));
     }
-    std::fclose(list);
+    close(list);
+    for (std::size_t at = text.find("ID: "); at != std::string::npos;
+         at = text.find("\nID: ", at + 1)) {
+        timers.insert(std::strtol(text.c_str() + text.find(':', at) + 1, nullptr, 10));
+    }
     return timers;
 }
 
@@ -341,6 +348,13 @@ std::map<int, Opened> OpenDescriptors() {
     return open;
 }
 
+// The number the next descriptor opened would get.
+int LowestFree() {
+    const int probe = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (probe >= 0) close(probe);
+    return probe;
+}
+
 std::string WhatItLeadsTo(int descriptor) {
     char path[64], target[PATH_MAX];
     std::snprintf(path, sizeof path, "/proc/self/fd/%d", descriptor);
@@ -361,7 +375,16 @@ std::string WhatItLeadsTo(int descriptor) {
 class Descriptors : public ProcessAspect {
 public:
     std::string Changed() override {
-        now_ = OpenDescriptors();
+        // Listing them all costs many times what this does: a descriptor
+        // opened takes the lowest number free, and one put in the place of
+        // the host's changes what that leads to.
+        bool same = LowestFree() == lowestFree_;
+        for (auto known = known_.begin(); same && known != known_.end(); ++known) {
+            struct stat facts {};
+            same = fstat(known->first, &facts) == 0 &&
+                   Opened{facts.st_dev, facts.st_ino} == known->second;
+        }
+        now_ = same ? known_ : OpenDescriptors();
         std::vector<std::string> opened;
         std::size_t closed = 0;
         for (const auto &[number, what] : now_) {
@@ -371,7 +394,12 @@ public:
             }
         }
         for (const auto &[number, what] : known_) {
-            if (now_.count(number) == 0) ++closed;
+            if (now_.count(number) == 0 && modules_.count(number) == 0) ++closed;
+        }
+        if (opened.empty() && closed == 0) {
+            // The module closed one of its own that was reported before.
+            TakeNow();
+            return {};
         }
         std::vector<std::string> said;
         if (!opened.empty()) {
@@ -384,10 +412,25 @@ public:
         }
         return Listed(said);
     }
-    void Restore() override { known_ = now_; }
+    void Restore() override {
+        for (const auto &[number, what] : now_) {
+            const auto was = known_.find(number);
+            if (was == known_.end() || !(was->second == what)) modules_.insert(number);
+        }
+        TakeNow();
+    }
 
 private:
+    void TakeNow() {
+        for (auto module = modules_.begin(); module != modules_.end();) {
+            module = now_.count(*module) == 0 ? modules_.erase(module) : std::next(module);
+        }
+        known_ = now_;
+        lowestFree_ = LowestFree();
+    }
+    std::set<int> modules_;  // numbers of those reported, the module's
     std::map<int, Opened> known_ = OpenDescriptors(), now_;
+    int lowestFree_ = LowestFree();
 };
 
 int RemoveOne(const char *path, const struct stat *, int, FTW *) { return std::remove(path); }

@@ -234,6 +234,22 @@ TEST(LeftRunning, AProcessIsReportedAndEnded) {
 #endif
 
 #if !defined(_WIN32)
+// A descriptor the module left open is reported once; when it closes it
+// later, no descriptor of the host's was closed.
+TEST(LeftOpen, ADescriptorIsReportedOnceAndItsCloseIsTheModules) {
+    ProcessWatch watch;
+    const int kept = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(kept, 0);
+    EXPECT_EQ(watch.Check(), std::vector<std::string>{"left 1 descriptor open: '/dev/null'"});
+    EXPECT_EQ(watch.Check(), std::vector<std::string>{});
+    close(kept);
+    EXPECT_EQ(watch.Check(), std::vector<std::string>{});
+    const int another = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    EXPECT_EQ(watch.Check(), std::vector<std::string>{"left 1 descriptor open: '/dev/null'"})
+        << "a number used before is not the host's";
+    close(another);
+}
+
 // A file left in a folder that was the worker's alone is named and removed;
 // one that was there when it was taken is the host's.
 TEST(LeftBehind, AFileInAPrivateFolderIsReportedAndRemoved) {

@@ -213,6 +213,27 @@ int CountSystemsFrom(FX_LoadEData_fn load, uint16_t system) {
 }
 #endif
 
+#if defined(KARVO_FAULT_OVERFLOWS_A_32_SYSTEM_TABLE)
+// Notes each system's indent in a table on the stack, sized for the scores
+// it was tried on; longer ones than a page of systems it takes to the heap,
+// but only past 256.
+void NoteIndents() {
+    const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
+    int systems = 0;
+    for (uint16_t system = 1;; ++system) {
+        FxDataKey key{system, 0};
+        uint8_t record[kSystemSize];
+        int32_t size = kSystemSize;
+        if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0) break;
+        ++systems;
+    }
+    if (systems > 256) return;
+    volatile uint16_t indents[32];
+    for (int system = 0; system < systems; ++system) indents[system] = kIndent;
+    if (systems > 0 && indents[systems - 1] != kIndent) Crash();
+}
+#endif
+
 void FillRecord(uint8_t *record, std::size_t unitBytes, std::size_t fieldUnits,
                 std::size_t flagOffset, std::size_t cleared, const char *menuText) {
     std::memset(record, 0, cleared);
@@ -357,6 +378,9 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     // Frees a cache on its first run that its second still uses.
     static unsigned invokes = 0;
     if (++invokes == 2) Crash();
+#endif
+#if defined(KARVO_FAULT_OVERFLOWS_A_32_SYSTEM_TABLE)
+    NoteIndents();
 #endif
 #if defined(KARVO_FAULT_RECURSES_ONCE_PER_SYSTEM)
     if (CountSystemsFrom(HostFunction<FX_LoadEData_fn>("FX_LoadEData"), 1) == 0) return 1;
