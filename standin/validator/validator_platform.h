@@ -100,6 +100,13 @@ bool ChannelIntact();
 // program's threads 1 MiB. Under AddressSanitizer, whose frames are larger,
 // four times that, so that the validator's own frames still fit.
 #if defined(__SANITIZE_ADDRESS__)
+#define STANDIN_VALIDATOR_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define STANDIN_VALIDATOR_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(STANDIN_VALIDATOR_ADDRESS_SANITIZER)
 inline constexpr std::size_t kHostStackBytes = std::size_t{4} << 20;
 #else
 inline constexpr std::size_t kHostStackBytes = std::size_t{1} << 20;

@@ -161,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(Changes, ProcessChanges, ::testing::ValuesIn(kChanges),
 class WaitingThread {
 public:
 #if defined(_WIN32)
-    WaitingThread() : stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    WaitingThread() : stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    void Start() {
         thread_ = CreateThread(
             nullptr, 0,
             [](void *stop) -> DWORD {
@@ -171,13 +172,15 @@ public:
     }
     ~WaitingThread() {
         SetEvent(stop_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
+        if (thread_ != nullptr) {
+            WaitForSingleObject(thread_, INFINITE);
+            CloseHandle(thread_);
+        }
         CloseHandle(stop_);
     }
 
 private:
-    HANDLE stop_, thread_;
+    HANDLE stop_, thread_ = nullptr;
 #else
     WaitingThread() {
         if (pipe(stop_) != 0) std::abort();
