@@ -428,6 +428,9 @@ void RunOnAHostSizedStack(const std::function<void()> &work) {
         nullptr, kHostStackBytes,
         [](void *argument) -> DWORD {
             auto *taken = static_cast<Run *>(argument);
+            // Room for the report of a stack overflow, past the overflow.
+            ULONG reportRoom = 64 * 1024;
+            SetThreadStackGuarantee(&reportRoom);
             try {
                 (*taken->work)();
             } catch (...) {
