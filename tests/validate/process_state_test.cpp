@@ -84,7 +84,11 @@ const Change kChanges[] = {
      "redirected or closed the host's standard output"},
     {"SignalHandling", TakeOverASignal, kSignalTakenOver},
 #if !defined(_WIN32)
-    {"ThreadLocale", [] { uselocale(newlocale(LC_ALL_MASK, "C.UTF-8", nullptr)); },
+    {"ThreadLocale",
+     [] {
+         static const locale_t another = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+         uselocale(another);
+     },
      "gave the host's thread a locale of its own (uselocale)"},
     {"Umask", [] { umask(umask(0) == 077 ? 022 : 077); }, "changed the umask from "},
     {"ResourceLimit",

@@ -199,17 +199,25 @@ void IndentFirstSystem() {
 }
 
 #if defined(KARVO_FAULT_RECURSES_ONCE_PER_SYSTEM)
+[[maybe_unused]] volatile uint8_t *volatile deepestScratch = nullptr;
+
 // Walks the systems by recursion, each level holding the system's record
 // and a scratch layout of 12 KiB: deep enough to overflow a host thread's
 // stack on a score of a few hundred systems.
 int CountSystemsFrom(FX_LoadEData_fn load, uint16_t system) {
     volatile uint8_t scratch[12 << 10];
     scratch[0] = static_cast<uint8_t>(system);
+    // Where the layout is being worked out, for a progress display: the
+    // whole of every level's scratch stays on the stack.
+    deepestScratch = scratch;
     FxDataKey key{system, 0};
     uint8_t record[kSystemSize];
     int32_t size = kSystemSize;
     if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0) return 0;
-    return 1 + CountSystemsFrom(load, static_cast<uint16_t>(system + 1)) + (scratch[0] & 0);
+    const int after = CountSystemsFrom(load, static_cast<uint16_t>(system + 1));
+    // Its scratch is read once the deeper ones are done: no compiler can
+    // turn the recursion into a loop.
+    return 1 + after + (scratch[0] & 0);
 }
 #endif
 
