@@ -301,7 +301,8 @@ void AddLoadingChecks(std::vector<Check> &checks) {
         {
             {1, "exports", "the module loads and exports the seven entry points by name",
              ListExports, RunExports},
-            {1, "handshake", "the handshake answers the interface version at every boundary and between",
+            {1, "handshake",
+             "the handshake answers the interface version at every boundary and between",
              ListByHostVersion, RunHandshake},
             {1, "init", "Init sets bit 0 of the host's word, keeps the rest, answers 1", ListInit,
              RunInit},

@@ -10,12 +10,12 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <ftw.h>
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ftw.h>
 #include <iterator>
 #include <map>
 #include <set>
@@ -47,9 +47,8 @@ public:
     std::string Changed() override {
         const locale_t now = uselocale(nullptr);
         if (now == taken_) return {};
-        return taken_ == LC_GLOBAL_LOCALE
-                   ? "gave the host's thread a locale of its own (uselocale)"
-                   : "changed the host's thread's locale (uselocale)";
+        return taken_ == LC_GLOBAL_LOCALE ? "gave the host's thread a locale of its own (uselocale)"
+                                          : "changed the host's thread's locale (uselocale)";
     }
     void Restore() override { uselocale(taken_); }
 
@@ -85,14 +84,14 @@ struct NamedLimit {
     const char *name;
 };
 constexpr NamedLimit kLimits[] = {
-    {RLIMIT_CPU, "RLIMIT_CPU"},         {RLIMIT_FSIZE, "RLIMIT_FSIZE"},
-    {RLIMIT_DATA, "RLIMIT_DATA"},       {RLIMIT_STACK, "RLIMIT_STACK"},
-    {RLIMIT_CORE, "RLIMIT_CORE"},       {RLIMIT_RSS, "RLIMIT_RSS"},
-    {RLIMIT_NPROC, "RLIMIT_NPROC"},     {RLIMIT_NOFILE, "RLIMIT_NOFILE"},
-    {RLIMIT_MEMLOCK, "RLIMIT_MEMLOCK"}, {RLIMIT_AS, "RLIMIT_AS"},
-    {RLIMIT_LOCKS, "RLIMIT_LOCKS"},     {RLIMIT_SIGPENDING, "RLIMIT_SIGPENDING"},
+    {RLIMIT_CPU, "RLIMIT_CPU"},           {RLIMIT_FSIZE, "RLIMIT_FSIZE"},
+    {RLIMIT_DATA, "RLIMIT_DATA"},         {RLIMIT_STACK, "RLIMIT_STACK"},
+    {RLIMIT_CORE, "RLIMIT_CORE"},         {RLIMIT_RSS, "RLIMIT_RSS"},
+    {RLIMIT_NPROC, "RLIMIT_NPROC"},       {RLIMIT_NOFILE, "RLIMIT_NOFILE"},
+    {RLIMIT_MEMLOCK, "RLIMIT_MEMLOCK"},   {RLIMIT_AS, "RLIMIT_AS"},
+    {RLIMIT_LOCKS, "RLIMIT_LOCKS"},       {RLIMIT_SIGPENDING, "RLIMIT_SIGPENDING"},
     {RLIMIT_MSGQUEUE, "RLIMIT_MSGQUEUE"}, {RLIMIT_NICE, "RLIMIT_NICE"},
-    {RLIMIT_RTPRIO, "RLIMIT_RTPRIO"},   {RLIMIT_RTTIME, "RLIMIT_RTTIME"},
+    {RLIMIT_RTPRIO, "RLIMIT_RTPRIO"},     {RLIMIT_RTTIME, "RLIMIT_RTTIME"},
 };
 constexpr std::size_t kLimitCount = sizeof kLimits / sizeof kLimits[0];
 
@@ -162,7 +161,8 @@ public:
     SignalActions() {
         for (int number = 1; number < NSIG; ++number) {
             struct sigaction action {};
-            if (number != SIGKILL && number != SIGSTOP && sigaction(number, nullptr, &action) == 0) {
+            if (number != SIGKILL && number != SIGSTOP &&
+                sigaction(number, nullptr, &action) == 0) {
                 taken_[number] = action;
             }
         }
@@ -530,12 +530,18 @@ public:
 private:
     static std::string PolicyName(int policy) {
         switch (policy) {
-            case SCHED_OTHER: return "SCHED_OTHER";
-            case SCHED_BATCH: return "SCHED_BATCH";
-            case SCHED_IDLE: return "SCHED_IDLE";
-            case SCHED_FIFO: return "SCHED_FIFO";
-            case SCHED_RR: return "SCHED_RR";
-            default: return "policy " + std::to_string(policy);
+            case SCHED_OTHER:
+                return "SCHED_OTHER";
+            case SCHED_BATCH:
+                return "SCHED_BATCH";
+            case SCHED_IDLE:
+                return "SCHED_IDLE";
+            case SCHED_FIFO:
+                return "SCHED_FIFO";
+            case SCHED_RR:
+                return "SCHED_RR";
+            default:
+                return "policy " + std::to_string(policy);
         }
     }
     Scheduling taken_ = CurrentScheduling();

@@ -229,10 +229,9 @@ class PrivateFolders {
 public:
     PrivateFolders() {
         const char *temporary = std::getenv("TMPDIR");
-        std::string pattern = std::string(temporary != nullptr && *temporary != '\0'
-                                              ? temporary
-                                              : "/tmp") +
-                              "/finale-validate-XXXXXX";
+        std::string pattern =
+            std::string(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp") +
+            "/finale-validate-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) return;
         root_ = pattern;
         if (mkdir((root_ + "/current").c_str(), 0700) != 0 ||

@@ -5,10 +5,10 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <pthread.h>
 #include <linux/audit.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -29,9 +29,9 @@
 #include <exception>
 #include <fstream>
 #include <functional>
-#include <stdexcept>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 #include "standin/system/errors.h"
 #include "standin/validator/fault_context.h"
@@ -471,7 +471,8 @@ void RunOnAHostSizedStack(const std::function<void()> &work) {
         },
         &run);
     pthread_attr_destroy(&attributes);
-    if (started != 0) throw std::runtime_error("no thread for the host: " + std::string(std::strerror(started)));
+    if (started != 0)
+        throw std::runtime_error("no thread for the host: " + std::string(std::strerror(started)));
     pthread_join(thread, nullptr);
     if (run.escaped) std::rethrow_exception(run.escaped);
 }

@@ -21,9 +21,9 @@
 #include <exception>
 #include <functional>
 #include <map>
-#include <stdexcept>
 #include <new>
 #include <set>
+#include <stdexcept>
 
 #include "standin/system/errors.h"
 #include "standin/system/wide_text_win32.h"

@@ -130,8 +130,7 @@ const Change kChanges[] = {
          timer_create(CLOCK_MONOTONIC, &none, &timer);
      },
      "left 1 timer of its own (timer_create)"},
-    {"StreamFlags",
-     [] { fcntl(STDERR_FILENO, F_SETFL, fcntl(STDERR_FILENO, F_GETFL) ^ O_APPEND); },
+    {"StreamFlags", [] { fcntl(STDERR_FILENO, F_SETFL, fcntl(STDERR_FILENO, F_GETFL) ^ O_APPEND); },
      "changed the status flags of the host's standard "},
     {"OpenFile", [] { open("/dev/null", O_RDONLY | O_CLOEXEC); },
      "left 1 descriptor open: '/dev/null'"},

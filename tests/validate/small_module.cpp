@@ -302,7 +302,7 @@ uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
     return 1;
 }
 
-#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) ||         \
+#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) ||     \
     defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND) || \
     defined(KARVO_FAULT_GREYS_ITS_MENU_OUT_AFTER_A_COMMAND)
 bool commandRan = false;
@@ -358,7 +358,7 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
 #if !defined(KARVO_FAULT_CRASHES_WITHOUT_A_SELECTION)
     if (selection == nullptr) return 1;
 #endif
-#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) ||         \
+#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) ||     \
     defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND) || \
     defined(KARVO_FAULT_GREYS_ITS_MENU_OUT_AFTER_A_COMMAND)
     commandRan = true;
