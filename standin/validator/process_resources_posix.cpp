@@ -377,7 +377,8 @@ public:
     std::string Changed() override {
         // Listing them all costs many times what this does: a descriptor
         // opened takes the lowest number free, and one put in the place of
-        // the host's changes what that leads to.
+        // the host's changes what that leads to. One a module places past a
+        // gap on purpose (F_DUPFD, dup2) is seen with the next change.
         bool same = LowestFree() == lowestFree_;
         for (auto known = known_.begin(); same && known != known_.end(); ++known) {
             struct stat facts {};

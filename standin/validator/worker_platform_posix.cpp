@@ -484,7 +484,7 @@ std::string EnterPrivateFolders(const std::string &module) {
     const std::string temporary = std::string(folders) + "/temporary";
     unsetenv(kPrivateFoldersVariable);
     char found[PATH_MAX];
-    const std::string path = realpath(module.c_str(), found) != nullptr ? found : module;
+    std::string path = realpath(module.c_str(), found) != nullptr ? found : module;
     if (chdir(current.c_str()) != 0) return module;
     setenv("TMPDIR", temporary.c_str(), 1);
     privateFolders = {{current, "the host's current folder"},
