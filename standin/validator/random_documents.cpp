@@ -50,12 +50,12 @@ void AddMeasures(Random &random, Host &host, uint32_t count) {
 // the real range, spread evenly over its scales; now and then one around a
 // power of two. The larger ones cost the most time, and are drawn less.
 uint32_t SystemCount(Random &random) {
-    if (random.OneIn(16)) {
+    if (random.OneIn(32)) {
         const uint32_t boundary =
             kSystemBoundaries[random.Below(static_cast<uint32_t>(std::size(kSystemBoundaries)))];
         return boundary - 1 + random.Below(3);
     }
-    if (random.OneIn(8)) {
+    if (random.OneIn(16)) {
         // From 25 to 1100, as many from 25 to 49 as from 50 to 99, ...
         const uint32_t from = (kMostFewSystems + 1) << random.Below(6);
         return std::min(from + random.Below(from), kMostSystems);
