@@ -25,10 +25,18 @@ constexpr uint32_t kLastIndex = 0xFFFF;
 // A text as long as a field holds but for its terminator was cut to fit.
 constexpr std::size_t kCutLength = 63;
 
+// The boundaries, and between each two the version halfway: a module that
+// takes a whole range of hosts for another shows on neither of its ends.
 std::vector<CaseParameters> ByHostVersion() {
+    std::vector<uint32_t> versions = BoundaryHostVersions();
+    std::sort(versions.begin(), versions.end());
     std::vector<CaseParameters> cases;
-    for (const uint32_t version : BoundaryHostVersions()) {
-        cases.push_back(CaseParameters().SetWord("version", version));
+    for (std::size_t i = 0; i < versions.size(); ++i) {
+        cases.push_back(CaseParameters().SetWord("version", versions[i]));
+        if (i + 1 < versions.size() && versions[i + 1] - versions[i] > 1) {
+            const uint32_t halfway = versions[i] + (versions[i + 1] - versions[i]) / 2;
+            cases.push_back(CaseParameters().SetWord("version", halfway));
+        }
     }
     return cases;
 }
@@ -293,7 +301,8 @@ void AddLoadingChecks(std::vector<Check> &checks) {
         {
             {1, "exports", "the module loads and exports the seven entry points by name",
              ListExports, RunExports},
-            {1, "handshake", "the handshake answers the interface version at every boundary",
+            {1, "handshake",
+             "the handshake answers the interface version at every boundary and between",
              ListByHostVersion, RunHandshake},
             {1, "init", "Init sets bit 0 of the host's word, keeps the rest, answers 1", ListInit,
              RunInit},

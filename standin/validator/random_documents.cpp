@@ -1,5 +1,8 @@
 #include "standin/validator/random_documents.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
 #include "standin/document/document_builder.h"
@@ -13,7 +16,11 @@ namespace standin::validator {
 namespace {
 
 constexpr uint32_t kMostMeasures = 60;
-constexpr uint32_t kMostSystems = 24;
+// System counts: most scores have a few dozen to a few hundred systems, and
+// a module's fixed tables end at a power of two; both are drawn often.
+constexpr uint32_t kMostFewSystems = 24;
+constexpr uint32_t kMostSystems = 1100;
+constexpr uint32_t kSystemBoundaries[] = {32, 64, 128, 256, 1024};
 constexpr uint32_t kMostFailingCall = 40;
 constexpr uint32_t kBarlineStyles = 16;
 
@@ -37,6 +44,23 @@ void AddMeasures(Random &random, Host &host, uint32_t count) {
         }
         if (random.OneIn(6)) document_builder::SetShowsFullNames(host, measure);
     }
+}
+
+// Mostly a few systems, as the oddest documents are; now and then one of
+// the real range, spread evenly over its scales; now and then one around a
+// power of two. The larger ones cost the most time, and are drawn less.
+uint32_t SystemCount(Random &random) {
+    if (random.OneIn(32)) {
+        const uint32_t boundary =
+            kSystemBoundaries[random.Below(static_cast<uint32_t>(std::size(kSystemBoundaries)))];
+        return boundary - 1 + random.Below(3);
+    }
+    if (random.OneIn(16)) {
+        // From 25 to 1100, as many from 25 to 49 as from 50 to 99, ...
+        const uint32_t from = (kMostFewSystems + 1) << random.Below(6);
+        return std::min(from + random.Below(from), kMostSystems);
+    }
+    return random.Below(kMostFewSystems + 1);
 }
 
 // First measures in any order, some not laid out yet (0), some past the
@@ -96,7 +120,7 @@ RandomRun MakeRandomRun(uint32_t seed, uint32_t number) {
     Random random(uint64_t{seed} << 32 | number);
     RandomRun run;
     const uint32_t measures = random.Below(kMostMeasures + 1);
-    const uint32_t systems = random.Below(kMostSystems + 1);
+    const uint32_t systems = SystemCount(random);
     AddMeasures(random, run.host, measures);
     AddSystems(random, run.host, systems, measures);
     AddPageFormats(random, run.host);

@@ -58,6 +58,10 @@ struct ChildWatch {
 };
 
 inline constexpr const char *kChannelKeyVariable = "FINALE_VALIDATE_CHANNEL_KEY";
+// Where the validator made a worker the folders that are its alone: its
+// current folder and its temporary folder (TMPDIR), empty when it starts
+// and removed when it ends (Linux).
+inline constexpr const char *kPrivateFoldersVariable = "FINALE_VALIDATE_PRIVATE_FOLDERS";
 
 // Runs `program` with `arguments`, then "--channel <name>": the worker's end
 // of a channel that it alone reports on, which a module is not told about
@@ -92,6 +96,29 @@ void WriteReport(const char *bytes, std::size_t count);
 // False once the module has closed the channel, or put something else in
 // its place: the worker can report nothing more.
 bool ChannelIntact();
+// The stack of the thread a host calls its plug-ins on: Windows gives a
+// program's threads 1 MiB. Under AddressSanitizer, whose frames are larger,
+// four times that, so that the validator's own frames still fit.
+#if defined(__SANITIZE_ADDRESS__)
+#define STANDIN_VALIDATOR_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define STANDIN_VALIDATOR_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(STANDIN_VALIDATOR_ADDRESS_SANITIZER)
+inline constexpr std::size_t kHostStackBytes = std::size_t{4} << 20;
+#else
+inline constexpr std::size_t kHostStackBytes = std::size_t{1} << 20;
+#endif
+// Runs `work` on a new thread with a stack of kHostStackBytes and waits for
+// it; an exception that leaves `work` leaves this too.
+void RunOnAHostSizedStack(const std::function<void()> &work);
+
+// Moves the worker into the private folders the validator made for it, if
+// it made any, and answers where `module` is from there. Files an entry
+// point leaves in them are reported.
+std::string EnterPrivateFolders(const std::string &module);
 // True in a copy of the worker a module made (fork): the copy must neither
 // report nor carry on as a host.
 bool IsCopyOfTheWorker();

@@ -4,10 +4,12 @@
 // The validator is the subreaper of what the workers start, and no signal
 // one sends it ends it.
 #include <fcntl.h>
+#include <ftw.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +17,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -219,6 +223,40 @@ struct Pipe {
     }
 };
 
+// A worker's own current folder and temporary folder, made empty for it and
+// removed with all that is left in them when it has ended.
+class PrivateFolders {
+public:
+    PrivateFolders() {
+        const char *temporary = std::getenv("TMPDIR");
+        std::string pattern =
+            std::string(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp") +
+            "/finale-validate-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) return;
+        root_ = pattern;
+        if (mkdir((root_ + "/current").c_str(), 0700) != 0 ||
+            mkdir((root_ + "/temporary").c_str(), 0700) != 0) {
+            Remove();
+        }
+    }
+    ~PrivateFolders() { Remove(); }
+    PrivateFolders(const PrivateFolders &) = delete;
+    PrivateFolders &operator=(const PrivateFolders &) = delete;
+    // Empty when none could be made: the worker then stays in the
+    // validator's folder, and what it leaves there goes unseen.
+    const std::string &Root() const { return root_; }
+
+private:
+    static int RemoveOne(const char *path, const struct stat *, int, FTW *) {
+        return std::remove(path);
+    }
+    void Remove() {
+        if (!root_.empty()) nftw(root_.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
+        root_.clear();
+    }
+    std::string root_;
+};
+
 int MillisecondsUntil(Clock::time_point deadline) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -254,14 +292,20 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     std::vector<char *> argv{const_cast<char *>(program.c_str())};
     for (std::string &argument : all) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    const PrivateFolders folders;
     std::vector<std::string> variables;
     for (char **entry = environ; *entry != nullptr; ++entry) {
-        if (std::strncmp(*entry, kChannelKeyVariable, std::strlen(kChannelKeyVariable)) != 0) {
+        if (std::strncmp(*entry, kChannelKeyVariable, std::strlen(kChannelKeyVariable)) != 0 &&
+            std::strncmp(*entry, kPrivateFoldersVariable, std::strlen(kPrivateFoldersVariable)) !=
+                0) {
             variables.emplace_back(*entry);
         }
     }
     if (!watch.channelKey.empty()) {
         variables.push_back(std::string(kChannelKeyVariable) + "=" + watch.channelKey);
+    }
+    if (!folders.Root().empty()) {
+        variables.push_back(std::string(kPrivateFoldersVariable) + "=" + folders.Root());
     }
     std::vector<char *> envp;
     envp.reserve(variables.size() + 1);

@@ -28,17 +28,22 @@ namespace {
 
 // Each line goes out whole and at once, so that a crash right after it
 // leaves it read; what the module printed before it goes out first.
-void Report(const std::string &text) {
+void ReportNow(const std::string &text) {
     std::fflush(nullptr);
     std::cout.flush();
     std::cerr.flush();
     if (IsCopyOfTheWorker()) std::_Exit(0);
-    // The process is ending at a fault, whose report stands.
-    while (FaultReported()) WaitForTheEnd();
     if (!ChannelIntact()) std::_Exit(protocol::kChannelLostStatus);
     std::string line = protocol::OneLine(text).substr(0, protocol::kLongestLine);
     line += '\n';
     WriteReport(line.data(), line.size());
+}
+
+void Report(const std::string &text) {
+    if (IsCopyOfTheWorker()) std::_Exit(0);
+    // The process is ending at a fault, whose report stands.
+    while (FaultReported()) WaitForTheEnd();
+    ReportNow(text);
 }
 
 // A module that ends the host with exit() gets no crash handler's report.
@@ -99,14 +104,17 @@ Range RangeOf(const WorkerRequest &request, const std::vector<CaseParameters> &c
 
 }  // namespace
 
-void RunWorker(const WorkerRequest &request) {
+namespace {
+
+[[noreturn]] void RunCases(const WorkerRequest &request) {
     OpenReportChannel(request.channel);
+    const std::string module = EnterPrivateFolders(request.module);
     ReportFaultsOnTheChannel();
     std::atexit(ReportAnExit);
     // What the process is now is what the module must leave it as.
     WatchThisProcess();
     const Check *check = FindCheck(request.check);
-    Workbench bench(request.module, request.seed);
+    Workbench bench(module, request.seed);
     std::vector<CaseParameters> cases;
     const std::string unlisted = Guarded([&] {
         if (check == nullptr) throw std::runtime_error("no check '" + request.check + "'");
@@ -142,6 +150,24 @@ void RunWorker(const WorkerRequest &request) {
     }
     Report("done");
     std::_Exit(0);
+}
+
+}  // namespace
+
+// On a thread with the stack a host's thread has: a module that needs more
+// crashes here as it would in the host.
+void RunWorker(const WorkerRequest &request) {
+    RunOnAHostSizedStack([&] { RunCases(request); });
+    // The cases end the process; their thread ended before. Either the
+    // module ended it (pthread_exit, ExitThread), or a fault's report was
+    // begun and the thread ended with it, as under Wine at a stack overflow.
+    const char *entryPoint = RunningEntryPoint();
+    const std::string during = entryPoint != nullptr ? std::string(" during ") + entryPoint : "";
+    ReportNow(FaultReported() ? "crash crashed the host" + during +
+                                    ": its thread ended while the fault was being reported, as "
+                                    "at an overflow of its stack"
+                              : "crash ended the host's thread" + during);
+    std::_Exit(1);
 }
 
 }  // namespace standin::validator

@@ -8,6 +8,7 @@
 #include <linux/audit.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -25,12 +26,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 #include "standin/system/errors.h"
 #include "standin/validator/fault_context.h"
+#include "standin/validator/process_resources.h"
 #include "standin/validator/validator_platform.h"
 
 extern char **environ;
@@ -45,6 +50,8 @@ pid_t workerProcess = 0;
 char channelKey[128];
 std::size_t channelKeyLength = 0;
 constexpr std::size_t kLineRoom = 8192;
+// The folders the validator made for this worker alone, once it is in them.
+std::vector<PrivateFolder> privateFolders;
 
 // The signals of a fault, as the report names them.
 struct FaultSignal {
@@ -173,44 +180,6 @@ private:
     }
     std::string taken_[3];
     int copies_[3] = {-1, -1, -1};
-};
-
-class SignalHandlers : public ProcessAspect {
-public:
-    SignalHandlers() {
-        for (std::size_t i = 0; i < kCount; ++i) sigaction(kSignals[i].number, nullptr, &taken_[i]);
-    }
-    std::string Changed() override {
-        std::string changed;
-        for (std::size_t i = 0; i < kCount; ++i) {
-            struct sigaction now {};
-            sigaction(kSignals[i].number, nullptr, &now);
-            if (Handler(now) == Handler(taken_[i])) continue;
-            changed += std::string(changed.empty() ? "" : ", ") + kSignals[i].name;
-        }
-        return changed.empty() ? "" : "changed the host's handling of " + changed;
-    }
-    void Restore() override {
-        for (std::size_t i = 0; i < kCount; ++i) sigaction(kSignals[i].number, &taken_[i], nullptr);
-    }
-
-private:
-    struct Named {
-        int number;
-        const char *name;
-    };
-    static constexpr Named kSignals[] = {
-        {SIGSEGV, "SIGSEGV"}, {SIGBUS, "SIGBUS"},   {SIGFPE, "SIGFPE"},   {SIGILL, "SIGILL"},
-        {SIGABRT, "SIGABRT"}, {SIGTRAP, "SIGTRAP"}, {SIGINT, "SIGINT"},   {SIGTERM, "SIGTERM"},
-        {SIGHUP, "SIGHUP"},   {SIGPIPE, "SIGPIPE"}, {SIGCHLD, "SIGCHLD"},
-    };
-    static constexpr std::size_t kCount = sizeof kSignals / sizeof kSignals[0];
-    static const void *Handler(const struct sigaction &action) {
-        return (action.sa_flags & SA_SIGINFO) != 0
-                   ? reinterpret_cast<const void *>(action.sa_sigaction)
-                   : reinterpret_cast<const void *>(action.sa_handler);
-    }
-    struct sigaction taken_[kCount] {};
 };
 
 class Environment : public ProcessAspect {
@@ -480,6 +449,49 @@ void OpenReportChannel(const std::string &name) {
     KeepSignalsFromTheValidator();
 }
 
+void RunOnAHostSizedStack(const std::function<void()> &work) {
+    struct Run {
+        const std::function<void()> *work;
+        std::exception_ptr escaped;
+    } run{&work, nullptr};
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kHostStackBytes);
+    pthread_t thread{};
+    const int started = pthread_create(
+        &thread, &attributes,
+        [](void *argument) -> void * {
+            auto *taken = static_cast<Run *>(argument);
+            try {
+                (*taken->work)();
+            } catch (...) {
+                taken->escaped = std::current_exception();
+            }
+            return nullptr;
+        },
+        &run);
+    pthread_attr_destroy(&attributes);
+    if (started != 0)
+        throw std::runtime_error("no thread for the host: " + std::string(std::strerror(started)));
+    pthread_join(thread, nullptr);
+    if (run.escaped) std::rethrow_exception(run.escaped);
+}
+
+std::string EnterPrivateFolders(const std::string &module) {
+    const char *folders = std::getenv(kPrivateFoldersVariable);
+    if (folders == nullptr) return module;
+    const std::string current = std::string(folders) + "/current";
+    const std::string temporary = std::string(folders) + "/temporary";
+    unsetenv(kPrivateFoldersVariable);
+    char found[PATH_MAX];
+    std::string path = realpath(module.c_str(), found) != nullptr ? found : module;
+    if (chdir(current.c_str()) != 0) return module;
+    setenv("TMPDIR", temporary.c_str(), 1);
+    privateFolders = {{current, "the host's current folder"},
+                      {temporary, "the host's temporary folder"}};
+    return path;
+}
+
 void WriteReport(const char *bytes, std::size_t count) {
     char line[kLineRoom];
     std::memcpy(line, channelKey, channelKeyLength);
@@ -548,12 +560,12 @@ std::vector<std::unique_ptr<ProcessAspect>> PlatformAspects() {
     std::vector<std::unique_ptr<ProcessAspect>> aspects;
     aspects.push_back(std::make_unique<CurrentFolder>());
     aspects.push_back(std::make_unique<StandardStreams>());
-    aspects.push_back(std::make_unique<SignalHandlers>());
     aspects.push_back(std::make_unique<Environment>());
     aspects.push_back(std::make_unique<Threads>());
     aspects.push_back(std::make_unique<ChildProcesses>());
     aspects.push_back(std::make_unique<OwnSession>());
     aspects.push_back(std::make_unique<SignalsToTheValidator>());
+    for (auto &aspect : ResourceAspects(privateFolders)) aspects.push_back(std::move(aspect));
     return aspects;
 }
 

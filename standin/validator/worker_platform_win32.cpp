@@ -18,9 +18,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <functional>
 #include <map>
 #include <new>
 #include <set>
+#include <stdexcept>
 
 #include "standin/system/errors.h"
 #include "standin/system/wide_text_win32.h"
@@ -416,6 +419,35 @@ void WriteReport(const char *bytes, std::size_t count) {
 bool ChannelIntact() { return GetFileType(channel) == FILE_TYPE_PIPE; }
 
 // A Windows process cannot be copied.
+void RunOnAHostSizedStack(const std::function<void()> &work) {
+    struct Run {
+        const std::function<void()> *work;
+        std::exception_ptr escaped;
+    } run{&work, nullptr};
+    const HANDLE thread = CreateThread(
+        nullptr, kHostStackBytes,
+        [](void *argument) -> DWORD {
+            auto *taken = static_cast<Run *>(argument);
+            // Room for the report of a stack overflow, past the overflow.
+            ULONG reportRoom = 64 * 1024;
+            SetThreadStackGuarantee(&reportRoom);
+            try {
+                (*taken->work)();
+            } catch (...) {
+                taken->escaped = std::current_exception();
+            }
+            return 0;
+        },
+        &run, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (thread == nullptr) throw std::runtime_error("no thread for the host");
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    if (run.escaped) std::rethrow_exception(run.escaped);
+}
+
+// The private folders are Linux's: here the worker stays where it started.
+std::string EnterPrivateFolders(const std::string &module) { return module; }
+
 bool IsCopyOfTheWorker() { return false; }
 
 void ReportFaultsOnTheChannel() {

@@ -15,12 +15,23 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <locale.h>
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
+
+#include "standin/validator/process_resources.h"
 #endif
 
 namespace {
@@ -72,6 +83,66 @@ const Change kChanges[] = {
      },
      "redirected or closed the host's standard output"},
     {"SignalHandling", TakeOverASignal, kSignalTakenOver},
+#if !defined(_WIN32)
+    {"ThreadLocale",
+     [] {
+         static const locale_t another = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+         uselocale(another);
+     },
+     "gave the host's thread a locale of its own (uselocale)"},
+    {"Umask", [] { umask(umask(0) == 077 ? 022 : 077); }, "changed the umask from "},
+    {"ResourceLimit",
+     [] {
+         rlimit files{};
+         getrlimit(RLIMIT_NOFILE, &files);
+         --files.rlim_cur;
+         setrlimit(RLIMIT_NOFILE, &files);
+     },
+     "changed the resource limits RLIMIT_NOFILE"},
+    {"SignalMask",
+     [] {
+         sigset_t signals;
+         sigemptyset(&signals);
+         sigaddset(&signals, SIGUSR2);
+         pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+     },
+     "blocked SIGUSR2 on the host's thread"},
+    {"SignalFlags",
+     [] {
+         struct sigaction children {};
+         sigaction(SIGCHLD, nullptr, &children);
+         children.sa_flags ^= SA_NOCLDSTOP;
+         sigaction(SIGCHLD, &children, nullptr);
+     },
+     "changed the flags or the mask of the host's handling of SIGCHLD"},
+    {"IntervalTimer",
+     [] {
+         itimerval hour{};
+         hour.it_value.tv_sec = 3600;
+         setitimer(ITIMER_VIRTUAL, &hour, nullptr);
+     },
+     "armed the interval timer ITIMER_VIRTUAL"},
+    {"CreatedTimer",
+     [] {
+         sigevent none{};
+         none.sigev_notify = SIGEV_NONE;
+         timer_t timer{};
+         timer_create(CLOCK_MONOTONIC, &none, &timer);
+     },
+     "left 1 timer of its own (timer_create)"},
+    {"StreamFlags", [] { fcntl(STDERR_FILENO, F_SETFL, fcntl(STDERR_FILENO, F_GETFL) ^ O_APPEND); },
+     "changed the status flags of the host's standard "},
+    {"OpenFile", [] { open("/dev/null", O_RDONLY | O_CLOEXEC); },
+     "left 1 descriptor open: '/dev/null'"},
+    {"Socket", [] { socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0); },
+     "left 1 descriptor open: a socket"},
+    {"SchedulingPolicy",
+     [] {
+         sched_param none{};
+         sched_setscheduler(0, SCHED_BATCH, &none);
+     },
+     "changed the host's scheduling: policy (SCHED_OTHER to SCHED_BATCH)"},
+#endif
 };
 
 class ProcessChanges : public ::testing::TestWithParam<Change> {};
@@ -93,7 +164,8 @@ INSTANTIATE_TEST_SUITE_P(Changes, ProcessChanges, ::testing::ValuesIn(kChanges),
 class WaitingThread {
 public:
 #if defined(_WIN32)
-    WaitingThread() : stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    WaitingThread() : stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    void Start() {
         thread_ = CreateThread(
             nullptr, 0,
             [](void *stop) -> DWORD {
@@ -103,16 +175,21 @@ public:
     }
     ~WaitingThread() {
         SetEvent(stop_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
+        if (thread_ != nullptr) {
+            WaitForSingleObject(thread_, INFINITE);
+            CloseHandle(thread_);
+        }
         CloseHandle(stop_);
     }
 
 private:
-    HANDLE stop_, thread_;
+    HANDLE stop_, thread_ = nullptr;
 #else
     WaitingThread() {
         if (pipe(stop_) != 0) std::abort();
+    }
+    // Started apart from the pipe it waits on, which is no thread.
+    void Start() {
         pthread_create(
             &thread_, nullptr,
             [](void *stop) -> void * {
@@ -120,22 +197,26 @@ private:
                 return read(*static_cast<int *>(stop), &byte, 1) >= 0 ? nullptr : nullptr;
             },
             &stop_[0]);
+        started_ = true;
     }
     ~WaitingThread() {
         close(stop_[1]);
+        if (!started_) return;
         pthread_join(thread_, nullptr);
         close(stop_[0]);
     }
 
 private:
     int stop_[2];
-    pthread_t thread_;
+    pthread_t thread_{};
+    bool started_ = false;
 #endif
 };
 
 TEST(LeftRunning, AThreadIsReportedOnce) {
+    WaitingThread thread;
     ProcessWatch watch;
-    const WaitingThread thread;
+    thread.Start();
     EXPECT_EQ(watch.Check(), std::vector<std::string>{"left 1 thread running"});
     EXPECT_EQ(watch.Check(), std::vector<std::string>{});
 }
@@ -155,6 +236,45 @@ TEST(LeftRunning, AProcessIsReportedAndEnded) {
     EXPECT_EQ(watch.Check(), std::vector<std::string>{});
     // Should the watch have left it, it ends here.
     if (kill(child, SIGKILL) == 0) waitpid(child, nullptr, 0);
+}
+#endif
+
+#if !defined(_WIN32)
+// A descriptor the module left open is reported once; when it closes it
+// later, no descriptor of the host's was closed.
+TEST(LeftOpen, ADescriptorIsReportedOnceAndItsCloseIsTheModules) {
+    ProcessWatch watch;
+    const int kept = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(kept, 0);
+    EXPECT_EQ(watch.Check(), std::vector<std::string>{"left 1 descriptor open: '/dev/null'"});
+    EXPECT_EQ(watch.Check(), std::vector<std::string>{});
+    close(kept);
+    EXPECT_EQ(watch.Check(), std::vector<std::string>{});
+    const int another = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    EXPECT_EQ(watch.Check(), std::vector<std::string>{"left 1 descriptor open: '/dev/null'"})
+        << "a number used before is not the host's";
+    close(another);
+}
+
+// A file left in a folder that was the worker's alone is named and removed;
+// one that was there when it was taken is the host's.
+TEST(LeftBehind, AFileInAPrivateFolderIsReportedAndRemoved) {
+    char pattern[] = "/tmp/process-state-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    const std::string hosts = folder + "/host.txt", left = folder + "/left.txt";
+    const auto make = [](const std::string &path) { std::fclose(std::fopen(path.c_str(), "w")); };
+    make(hosts);
+    auto aspects = standin::validator::ResourceAspects({{folder, "the folder"}});
+    standin::validator::ProcessAspect &files = *aspects.back();
+    make(left);
+    EXPECT_EQ(files.Changed(), "left 'left.txt' in the folder");
+    files.Restore();
+    EXPECT_NE(access(left.c_str(), F_OK), 0) << "it was not removed";
+    EXPECT_EQ(access(hosts.c_str(), F_OK), 0) << "the host's own was removed";
+    EXPECT_EQ(files.Changed(), "");
+    std::remove(hosts.c_str());
+    rmdir(folder.c_str());
 }
 #endif
 

@@ -17,12 +17,16 @@
 #else
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -174,6 +178,15 @@ uint32_t *keptInitWord = nullptr;
     FxDataKey second{2, 0};
     save(hostdata::kStaffSystemTag, &second, record, loaded, kDataVersion);
 #endif
+#if defined(KARVO_FAULT_SAVES_UNLOADED_RECORDS_FROM_ITS_1025TH_COMMAND)
+    // Its undo list holds 1,024 commands; past them it saves the second
+    // system from a slot it never loaded.
+    static unsigned commands = 0;
+    if (++commands > 1024) {
+        FxDataKey second{2, 0};
+        save(hostdata::kStaffSystemTag, &second, record, loaded, kDataVersion);
+    }
+#endif
 #if defined(KARVO_FAULT_LETS_AN_EXCEPTION_OUT)
     // Reads the byte after the record: at() throws, and nothing catches it.
     const std::vector<uint8_t> bytes(record, record + loaded);
@@ -226,6 +239,50 @@ void IndentEverySystem() {
 }
 #endif
 
+#if defined(KARVO_FAULT_RECURSES_ONCE_PER_SYSTEM)
+[[maybe_unused]] volatile uint8_t *volatile deepestScratch = nullptr;
+
+// Walks the systems by recursion, each level holding the system's record
+// and a scratch layout of 12 KiB: deep enough to overflow a host thread's
+// stack on a score of a few hundred systems.
+int CountSystemsFrom(FX_LoadEData_fn load, uint16_t system) {
+    volatile uint8_t scratch[12 << 10];
+    scratch[0] = static_cast<uint8_t>(system);
+    // Where the layout is being worked out, for a progress display: the
+    // whole of every level's scratch stays on the stack.
+    deepestScratch = scratch;
+    FxDataKey key{system, 0};
+    uint8_t record[kSystemSize];
+    int32_t size = kSystemSize;
+    if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0) return 0;
+    const int after = CountSystemsFrom(load, static_cast<uint16_t>(system + 1));
+    // Its scratch is read once the deeper ones are done: no compiler can
+    // turn the recursion into a loop.
+    return 1 + after + (scratch[0] & 0);
+}
+#endif
+
+#if defined(KARVO_FAULT_OVERFLOWS_A_32_SYSTEM_TABLE)
+// Notes each system's indent in a table on the stack, sized for the scores
+// it was tried on; longer ones than a page of systems it takes to the heap,
+// but only past 256.
+void NoteIndents() {
+    const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
+    int systems = 0;
+    for (uint16_t system = 1;; ++system) {
+        FxDataKey key{system, 0};
+        uint8_t record[kSystemSize];
+        int32_t size = kSystemSize;
+        if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0) break;
+        ++systems;
+    }
+    if (systems > 256) return;
+    volatile uint16_t indents[32];
+    for (int system = 0; system < systems; ++system) indents[system] = kIndent;
+    if (systems > 0 && indents[systems - 1] != kIndent) Crash();
+}
+#endif
+
 void FillRecord(uint8_t *record, std::size_t unitBytes, std::size_t fieldUnits,
                 std::size_t flagOffset, std::size_t cleared, const char *menuText) {
     std::memset(record, 0, cleared);
@@ -243,7 +300,7 @@ void FillRecord(uint8_t *record, std::size_t unitBytes, std::size_t fieldUnits,
 
 extern "C" {
 
-uint32_t FinaleExtensionVersion(uint32_t) {
+uint32_t FinaleExtensionVersion([[maybe_unused]] uint32_t hostVersion) {
 #if defined(KARVO_FAULT_NOISY)
     // Sixteen megabytes without a line end, once in a process.
     static bool spoken = false;
@@ -259,6 +316,11 @@ uint32_t FinaleExtensionVersion(uint32_t) {
     if (const auto part = HostFunction<FX_GetCurrentPartID_fn>("FX_GetCurrentPartID")) {
         part(kDataVersion);
     }
+#endif
+#if defined(KARVO_FAULT_ANSWERS_AN_OLDER_INTERFACE_TO_NEWER_HOSTS)
+    // Newer hosts than it was tested on get the interface it was first
+    // written for; the newest it knew of get the current one again.
+    if (hostVersion > 0x19000000 && hostVersion < 0x7FFFFFFF) return 0x0E000000;
 #endif
 #if defined(KARVO_FAULT_ANSWERS_ANOTHER_INTERFACE_VERSION)
     // The interface version it was first written for.
@@ -281,8 +343,9 @@ uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
     return 1;
 }
 
-#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) || \
-    defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND)
+#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) ||     \
+    defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND) || \
+    defined(KARVO_FAULT_GREYS_ITS_MENU_OUT_AFTER_A_COMMAND)
 bool commandRan = false;
 #endif
 
@@ -336,8 +399,9 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
 #if !defined(KARVO_FAULT_CRASHES_WITHOUT_A_SELECTION)
     if (selection == nullptr) return 1;
 #endif
-#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) || \
-    defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND)
+#if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND) ||     \
+    defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND) || \
+    defined(KARVO_FAULT_GREYS_ITS_MENU_OUT_AFTER_A_COMMAND)
     commandRan = true;
 #endif
     if (hostdata::ReadU16(selection, kSelectionFirstMeasure) == 0) return 1;
@@ -363,6 +427,12 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     // Frees a cache on its first run that its second still uses.
     static unsigned invokes = 0;
     if (++invokes == 2) Crash();
+#endif
+#if defined(KARVO_FAULT_OVERFLOWS_A_32_SYSTEM_TABLE)
+    NoteIndents();
+#endif
+#if defined(KARVO_FAULT_RECURSES_ONCE_PER_SYSTEM)
+    if (CountSystemsFrom(HostFunction<FX_LoadEData_fn>("FX_LoadEData"), 1) == 0) return 1;
 #endif
 #if defined(KARVO_FAULT_WALKS_WITHOUT_END) || defined(KARVO_FAULT_KEEPS_ITS_ROOM_BETWEEN_LOADS)
     IndentEverySystem();
@@ -484,6 +554,73 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     // Closes what it thinks it opened, and everything else.
     for (int descriptor = 3; descriptor < 1024; ++descriptor) close(descriptor);
 #endif
+#if defined(KARVO_FAULT_SETS_ITS_THREADS_LOCALE)
+    // Reads numbers its own way, on the thread it was called on.
+    static const locale_t own = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+    if (own != nullptr) uselocale(own);
+#endif
+#if defined(KARVO_FAULT_CHANGES_THE_UMASK)
+    // Keeps its files private, and every file the host writes after.
+    umask(077);
+#endif
+#if defined(KARVO_FAULT_LOWERS_A_RESOURCE_LIMIT)
+    // Keeps itself from running away with descriptors, and the host too.
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_cur > 64 ? 64 : files.rlim_cur / 2;
+    setrlimit(RLIMIT_NOFILE, &files);
+#endif
+#if defined(KARVO_FAULT_BLOCKS_A_SIGNAL)
+    // Not to be stopped half-way, and never unblocked.
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+#endif
+#if defined(KARVO_FAULT_CHANGES_A_SIGNALS_FLAGS)
+    // Lets its helpers' ends go unreaped, and with them the host's.
+    struct sigaction children {};
+    sigaction(SIGCHLD, nullptr, &children);
+    children.sa_flags |= SA_NOCLDWAIT;
+    sigaction(SIGCHLD, &children, nullptr);
+#endif
+#if defined(KARVO_FAULT_ARMS_A_TIMER)
+    // A reminder in an hour, which it forgets; SIGALRM then ends the host.
+    itimerval hour{};
+    hour.it_value.tv_sec = 3600;
+    setitimer(ITIMER_REAL, &hour, nullptr);
+#endif
+#if defined(KARVO_FAULT_MAKES_STANDARD_OUTPUT_NONBLOCKING)
+    // Not to be held up by a slow reader of what it prints.
+    fcntl(STDOUT_FILENO, F_SETFL, fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK);
+#endif
+#if defined(KARVO_FAULT_OPENS_A_FILE_PER_COMMAND)
+    // A log opened for each command, and never closed.
+    if (open(kNullDevice, O_WRONLY | O_CLOEXEC) < 0) return 1;
+#endif
+#if defined(KARVO_FAULT_OPENS_A_SOCKET)
+    // To tell a helper of its own about the command, once.
+    static const int helper = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (helper < 0) return 1;
+#endif
+#if defined(KARVO_FAULT_LEAVES_A_TEMPORARY_FILE)
+    // Its undo copy, in the temporary folder, left there.
+    const char *temporary = std::getenv("TMPDIR");
+    const std::string undo = std::string(temporary != nullptr ? temporary : "/tmp") + "/small.undo";
+    if (std::FILE *file = std::fopen(undo.c_str(), "w")) std::fclose(file);
+#endif
+#if defined(KARVO_FAULT_LEAVES_A_LOG_IN_THE_CURRENT_FOLDER)
+    // A log of its commands, wherever the host happens to be.
+    if (std::FILE *file = std::fopen("small.log", "a")) {
+        std::fputs("indented\n", file);
+        std::fclose(file);
+    }
+#endif
+#if defined(KARVO_FAULT_RUNS_AS_A_BATCH_JOB)
+    // Steps aside for the user's other programs, and the host with it.
+    sched_param none{};
+    sched_setscheduler(0, SCHED_BATCH, &none);
+#endif
 #if defined(KARVO_FAULT_THROWS_TERMINAL_CONTROLS)
     // Its message moves the cursor up a line and clears it.
     throw std::runtime_error("\x1b[1A\x1b[2Kall is well");
@@ -501,7 +638,13 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     return 1;
 }
 
-uint32_t FinaleExtensionGetMenuStatus(void) { return 1; }
+uint32_t FinaleExtensionGetMenuStatus(void) {
+#if defined(KARVO_FAULT_GREYS_ITS_MENU_OUT_AFTER_A_COMMAND)
+    // Takes a command that ran for the end of its work.
+    if (commandRan) return 0;
+#endif
+    return 1;
+}
 
 void FinaleExtensionTerminate(void) {
 #if defined(KARVO_FAULT_CRASHES_IN_TERMINATE_AFTER_A_COMMAND)
