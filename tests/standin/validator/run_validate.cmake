@@ -1,6 +1,6 @@
 # What the validator's test scripts share: run FINALE.EXE validate and look
 # at its report.
-include(${CMAKE_CURRENT_LIST_DIR}/../support/program_checks.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../support/program_checks.cmake)
 
 # run_validate(<what> <expected status> <arguments...>): runs
 # `PROGRAM validate <arguments>` through EMULATOR (if any) and sets `output`
