@@ -80,10 +80,8 @@ std::vector<SystemChange> PictureSystems(const RunResult &result, bool changedOn
     return systems;
 }
 
-}  // namespace
-
-void RunDocument(const RunRequest &request, const Streams &streams) {
-    const ReportFormat format = ParseReportFormat(request.format);
+// Outputs that cannot go together, refused before anything is read.
+void RefuseOutputsThatClash(const RunRequest &request, ReportFormat format) {
     if (request.inPlace && !request.output.empty()) {
         throw UsageError("--in-place writes over the input document; give no --output with it");
     }
@@ -92,39 +90,80 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
             "--in-place replaces the input document, and standard input is no file to "
             "replace: give the document's path, or --output");
     }
-    // The report shares standard output only with the trace, and only as a
-    // table: a document, a picture, JSON or CSV must stay whole to be read.
-    const bool dataToStandardOutput =
-        IsStandardOutput(request.output) || IsStandardOutput(request.svg);
     if (IsStandardOutput(request.trace) && format != ReportFormat::Table) {
         throw UsageError("--trace - would mix the trace into the " + request.format +
                          " report; write the trace to a file");
     }
+}
 
-    std::string wasRead;
-    Document document = ReadWithWarnings(request.document, streams, &wasRead);
+// The files the run writes, in the order they are written; `wasRead` is the
+// input as read, which --in-place replaces only if it is still so.
+std::vector<Output> RunOutputs(const RunRequest &request, const std::string &wasRead) {
     std::vector<Output> outputs;
     if (!request.output.empty()) outputs.push_back({"--output", request.output});
     if (request.inPlace) outputs.push_back({"--in-place", request.document, wasRead});
     if (!request.trace.empty()) outputs.push_back({"--trace", request.trace});
     if (!request.svg.empty()) outputs.push_back({"--svg", request.svg});
+    return outputs;
+}
+
+RunOptions MakeRunOptions(const RunRequest &request, const Document &document,
+                          const Streams &streams) {
     RunOptions options;
     options.hostVersion = request.hostVersion.empty()
                               ? document.hostVersion
                               : ParseWord(request.hostVersion, "host version");
     options.command = request.command;
     if (!request.measures.empty()) options.measures = ParseMeasureRange(request.measures);
+    options.warn = [&streams](const std::string &warning) { Warn(streams, warning); };
+    return options;
+}
+
+void WarnAboutSelection(const RunOptions &options, const Document &document,
+                        const Streams &streams) {
+    if (options.measures) {
+        WarnAboutSelection(*options.measures, LastMeasure(document), streams);
+        return;
+    }
+    Warn(streams,
+         "no --measures: the module is invoked without a selection, so a command on the "
+         "selected measures has none to work on");
+}
+
+// Each output's text: all are made before any file is written, so that a
+// document the host left unwritable does not leave the other outputs behind.
+std::vector<std::string> OutputTexts(const std::vector<Output> &outputs, const Document &document,
+                                     const Host &host, const RunResult &result, bool changedOnly) {
+    std::vector<std::string> texts;
+    for (const Output &output : outputs) {
+        if (output.option == "--trace") {
+            texts.push_back((IsStandardOutput(output.path) ? "host calls:\n" : "") +
+                            TraceText(host.Trace()));
+        } else if (output.option == "--svg") {
+            std::string shown;
+            const std::vector<SystemChange> systems = PictureSystems(result, changedOnly, shown);
+            texts.push_back(
+                SystemsPicture(systems, RunCaption(result), SelectionText(result.measures), shown));
+        } else {
+            texts.push_back(DocumentText(document));
+        }
+    }
+    return texts;
+}
+
+}  // namespace
+
+void RunDocument(const RunRequest &request, const Streams &streams) {
+    const ReportFormat format = ParseReportFormat(request.format);
+    RefuseOutputsThatClash(request, format);
+    std::string wasRead;
+    Document document = ReadWithWarnings(request.document, streams, &wasRead);
+    const std::vector<Output> outputs = RunOutputs(request, wasRead);
+    const RunOptions options = MakeRunOptions(request, document, streams);
     CheckOutputs(outputs, FileInputs({{"the input document", request.document, true},
                                       {"the plug-in module", request.module}}));
     Plugin plugin(request.module);
-    if (options.measures) {
-        WarnAboutSelection(*options.measures, LastMeasure(document), streams);
-    } else {
-        Warn(streams,
-             "no --measures: the module is invoked without a selection, so a command "
-             "on the selected measures has none to work on");
-    }
-    options.warn = [&streams](const std::string &warning) { Warn(streams, warning); };
+    WarnAboutSelection(options, document, streams);
 
     Host host;
     PutIntoHost(document, host);
@@ -133,27 +172,15 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
     Host::SetCurrent(nullptr);
     TakeFromHost(document, host);
 
-    // Every text is made before any file is written: a document the host
-    // left unwritable must not leave the other outputs behind.
-    std::vector<std::string> texts;
-    for (const Output &output : outputs) {
-        if (output.option == "--trace") {
-            texts.push_back((IsStandardOutput(output.path) ? "host calls:\n" : "") +
-                            TraceText(host.Trace()));
-        } else if (output.option == "--svg") {
-            std::string shown;
-            const std::vector<SystemChange> systems =
-                PictureSystems(result, request.changedOnly, shown);
-            texts.push_back(
-                SystemsPicture(systems, RunCaption(result), SelectionText(result.measures), shown));
-        } else {
-            texts.push_back(DocumentText(document));
-        }
-    }
     std::ostringstream standardOutput;
-    WriteOutputs(outputs, texts, standardOutput);
-    std::ostream &reportStream = dataToStandardOutput ? streams.err : streams.out;
-    PrintRunReport(result, format, request.changedOnly, reportStream);
+    WriteOutputs(outputs, OutputTexts(outputs, document, host, result, request.changedOnly),
+                 standardOutput);
+    // The report shares standard output only with the trace, and only as a
+    // table: a document, a picture, JSON or CSV must stay whole to be read.
+    const bool dataToStandardOutput =
+        IsStandardOutput(request.output) || IsStandardOutput(request.svg);
+    PrintRunReport(result, format, request.changedOnly,
+                   dataToStandardOutput ? streams.err : streams.out);
     streams.out << standardOutput.str();
 }
 
