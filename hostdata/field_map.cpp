@@ -1,7 +1,6 @@
 #include "hostdata/field_map.h"
 
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 #include "hostdata/data_tag.h"
@@ -63,26 +62,15 @@ int LoadRecordOf(const FieldMapRow &row, OtherRecord &scratch, int32_t *reported
 // words: the scratch, and for a record the host reports longer, all of it.
 // False when the host did not supply it whole, or could not be seen to
 // hold all of a longer one.
-bool LoadWholeRecordOf(const FieldMapRow &row, OtherRecord &scratch, std::vector<uint8_t> &whole) {
+bool LoadWholeRecordOf(const FieldMapRow &row, OtherRecord &scratch, std::vector<uint8_t> &tail) {
     int32_t reported = 0;
     if (LoadRecordOf(row, scratch, &reported) < kOtherRecordSize) return false;
-    if (reported == kOtherRecordSize) return true;
-    SeenRecord seen =
-        LoadWholeRecord(OtherRecordTag(row), OtherRecordKey(row), reported, kFrameworkDataVersion);
-    if (!seen.whole) return false;
-    std::copy(seen.bytes.begin(), seen.bytes.begin() + kOtherRecordSize, scratch.begin());
-    whole = std::move(seen.bytes);
-    return true;
+    return LoadOtherRecordTail(OtherRecordTag(row), OtherRecordKey(row), reported, tail);
 }
 
-bool SaveRecordOf(const FieldMapRow &row, const OtherRecord &scratch, std::vector<uint8_t> &whole) {
-    if (whole.empty()) {
-        return SaveOtherRecord(OtherRecordTag(row), OtherRecordKey(row), scratch.data());
-    }
-    std::copy(scratch.begin(), scratch.end(), whole.begin());
-    DataKey key = OtherRecordKey(row);
-    return SaveHostRecord(OtherRecordTag(row), &key, whole.data(),
-                          static_cast<int32_t>(whole.size()), kFrameworkDataVersion) != 0;
+bool SaveRecordOf(const FieldMapRow &row, const OtherRecord &scratch,
+                  const std::vector<uint8_t> &tail) {
+    return SaveOtherRecordWithTail(OtherRecordTag(row), OtherRecordKey(row), scratch.data(), tail);
 }
 
 std::size_t WordOffset(int fieldIndex) { return static_cast<std::size_t>(fieldIndex) * 2; }
@@ -184,6 +172,25 @@ bool SaveOtherRecord(uint32_t tag, DataKey key, const void *words) {
     return SaveHostRecord(tag, &key, words, kOtherRecordSize, kFrameworkDataVersion) != 0;
 }
 
+bool LoadOtherRecordTail(uint32_t tag, DataKey key, int32_t reported, std::vector<uint8_t> &tail) {
+    tail.clear();
+    if (reported <= kOtherRecordSize) return true;
+    SeenRecord seen = LoadWholeRecord(tag, key, reported, kFrameworkDataVersion);
+    if (!seen.whole) return false;
+    tail.assign(seen.bytes.begin() + kOtherRecordSize, seen.bytes.end());
+    return true;
+}
+
+bool SaveOtherRecordWithTail(uint32_t tag, DataKey key, const void *words,
+                             const std::vector<uint8_t> &tail) {
+    if (tail.empty()) return SaveOtherRecord(tag, key, words);
+    std::vector<uint8_t> whole(static_cast<const uint8_t *>(words),
+                               static_cast<const uint8_t *>(words) + kOtherRecordSize);
+    whole.insert(whole.end(), tail.begin(), tail.end());
+    return SaveHostRecord(tag, &key, whole.data(), static_cast<int32_t>(whole.size()),
+                          kFrameworkDataVersion) != 0;
+}
+
 bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map, SuppliedWords *supplied) {
     if (supplied != nullptr) *supplied = {};
     if (size == nullptr) return false;
@@ -231,17 +238,17 @@ bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
     bool complete = true;
     ForEachOtherRecord(map, uses, [&](const FieldMapRow &first, auto forEachRow) {
         OtherRecord scratch;
-        std::vector<uint8_t> whole;
+        std::vector<uint8_t> tail;
         // Patching a record the host did not supply whole would save words
         // nobody supplied, or cut it short.
-        if (!LoadWholeRecordOf(first, scratch, whole)) {
+        if (!LoadWholeRecordOf(first, scratch, tail)) {
             complete = false;
             return;
         }
         bool changed = false;
         forEachRow(
             [&](const FieldMapRow &row) { changed = SaveField(row, record, scratch) || changed; });
-        if (changed && !SaveRecordOf(first, scratch, whole)) complete = false;
+        if (changed && !SaveRecordOf(first, scratch, tail)) complete = false;
     });
     return complete;
 }

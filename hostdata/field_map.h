@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "hostdata/data_tag.h"
 #include "hostdata/host_calls.h"
@@ -67,6 +68,15 @@ constexpr int kMaxMapRows = 64;
 int LoadOtherRecord(uint32_t tag, DataKey key, OtherRecord &scratch, int32_t *reported = nullptr);
 // Saves the other record's 12 bytes of words under (tag, key).
 bool SaveOtherRecord(uint32_t tag, DataKey key, const void *words);
+// The bytes past the first 12 of an other record the host reports longer
+// (`reported`), as it holds them, so that a save keeps them: true with
+// `tail` filled when two loads in full agreed on every byte; false when the
+// host could not be seen to hold all of it (then it must not be saved).
+bool LoadOtherRecordTail(uint32_t tag, DataKey key, int32_t reported, std::vector<uint8_t> &tail);
+// Saves the other record's 12 bytes of words followed by `tail`, its bytes
+// past them as the host holds them (none for a record of 12 bytes).
+bool SaveOtherRecordWithTail(uint32_t tag, DataKey key, const void *words,
+                             const std::vector<uint8_t> &tail);
 // Fills the preference record at buffer from the other records, each loaded
 // once, in the order of its first row. *size is the room in buffer on entry
 // and the reported size on return. A null buffer only asks for the size.

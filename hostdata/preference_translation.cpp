@@ -1,6 +1,7 @@
 #include "hostdata/preference_translation.h"
 
 #include <cstring>
+#include <vector>
 
 #include "hostdata/data_tag.h"
 #include "hostdata/field_map.h"
@@ -40,13 +41,22 @@ int16_t LoadRun(const Redirection &run, void *buffer, int32_t *size, SuppliedWor
     return 1;
 }
 
-// Every record of the run is written; the save succeeds when all were.
+// Every record of the run is written; the save succeeds when all were. A
+// record the host reports longer than 12 bytes keeps its bytes past them,
+// or is not written when the host cannot be seen to hold them all: a save
+// of its first 12 alone would cut it short.
 int16_t SaveRun(const Redirection &run, const void *buffer, int32_t length) {
     if (buffer == nullptr || length < RunBytes(run)) return 0;
     const auto *record = static_cast<const uint8_t *>(buffer);
     bool complete = true;
     for (int i = 0; i < run.count; ++i) {
-        if (!SaveOtherRecord(run.otherTag, RunKey(run, i), record + kOtherRecordSize * i)) {
+        OtherRecord held;
+        int32_t reported = 0;
+        LoadOtherRecord(run.otherTag, RunKey(run, i), held, &reported);
+        std::vector<uint8_t> tail;
+        if (!LoadOtherRecordTail(run.otherTag, RunKey(run, i), reported, tail) ||
+            !SaveOtherRecordWithTail(run.otherTag, RunKey(run, i), record + kOtherRecordSize * i,
+                                     tail)) {
             complete = false;
         }
     }

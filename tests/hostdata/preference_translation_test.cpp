@@ -422,6 +422,33 @@ TEST_P(OtherRecordSupply, AreSavedOnlyWhenTheHostSuppliesThemWhole) {
     }
 }
 
+// A run's records are written whatever the host holds of them, but one it
+// holds longer than 12 bytes keeps its bytes past them.
+TEST_P(OtherRecordSupply, ARunKeepsWhatTheHostHoldsPastEachRecord) {
+    for (int16_t inci = 0; inci < 3; ++inci) PutOther('7', '7', inci, {1, 2, 3, 4, 5, 6});
+    Supply('7', '7', 3, {7, 8, 9, 10, 11, 12});
+    record.fill(0);
+    hostdata::WriteU16(record.data(), 36, 37);
+    host.ClearTrace();
+    EXPECT_EQ(Save(kPageFormat, 1, record.data(), 48), 1);
+    const bool longer = GetParam().supply == Supply::kLonger;
+    EXPECT_EQ(CallsOf("FX_SaveEData").back(), std::string("FX_SaveEData 'ot77' (-2,3) length ") +
+                                                  (longer ? "20" : "12") + " v=0x19000000 -> 1");
+    const standin::Bytes &stored = *host.Records().Find({OtherTag('7', '7'), -2, 3});
+    EXPECT_EQ(hostdata::ReadU16(stored.data(), 0), 37);
+    if (longer) {
+        EXPECT_EQ(standin::Bytes(stored.begin() + 12, stored.end()), standin::Bytes(8, 0x77));
+    }
+}
+
+TEST_F(PreferenceTranslation, ARunRecordReportedLongerThanTheHostHoldsIsNotSaved) {
+    for (int16_t inci = 0; inci < 4; ++inci) PutOther('7', '7', inci, {1, 2, 3, 4, 5, 6});
+    host.BendLoadSizes([](int32_t, int32_t *reported) { *reported = 20; });
+    host.ClearTrace();
+    EXPECT_EQ(Save(kPageFormat, 1, record.data(), 48), 0);
+    EXPECT_TRUE(CallsOf("FX_SaveEData").empty());
+}
+
 // A host that reports an other record longer than it holds: what lies past
 // the sixth word cannot be told, and the record is not saved.
 TEST_F(PreferenceTranslation, AnOtherRecordReportedLongerThanTheHostHoldsIsNotSaved) {
