@@ -172,7 +172,23 @@ uint32_t *keptInitWord = nullptr;
     if (size > static_cast<int32_t>(kSystemSize)) return;
     const auto loaded =
         static_cast<int32_t>(size < static_cast<int32_t>(kSystemSize) ? size : kSystemSize);
+#if defined(KARVO_FAULT_SAVES_ANOTHER_DOCUMENTS_CACHED_SYSTEM)
+    // Keeps the first system it read, to spare reading it again; but the
+    // cache knows nothing of which document it came from.
+    static uint8_t cached[kSystemSize];
+    static bool filled = false;
+    if (!filled) std::memcpy(cached, record, sizeof cached);
+    filled = true;
+    std::memcpy(record, cached, sizeof cached);
+#endif
+#if defined(KARVO_FAULT_INDENTS_BY_ITS_LOAD_ADDRESS)
+    // Rounds the indent by a table it finds through a hash of the table's
+    // own address.
+    const auto page = reinterpret_cast<uintptr_t>(&kTexts) >> 12;
+    hostdata::WriteU16(record, kLeftIndent, static_cast<uint16_t>(kIndent + page % 251));
+#else
     hostdata::WriteU16(record, kLeftIndent, kIndent);
+#endif
 #if defined(KARVO_FAULT_SAVES_UNLOADED_RECORD)
     // Gives the second system the same record without loading it first.
     FxDataKey second{2, 0};
@@ -199,6 +215,24 @@ uint32_t *keptInitWord = nullptr;
     std::memcpy(undo->data(), record, static_cast<std::size_t>(loaded));
     [[maybe_unused]] static std::vector<uint8_t> *volatile newestUndo = nullptr;
     newestUndo = undo;
+#endif
+#if defined(KARVO_FAULT_SAVES_A_MEASURE_IN_ANOTHER_LAYOUT)
+    // Marks the first measure as seen: loaded in the 30-byte layout, saved
+    // back with the version word of the 26-byte one.
+    FxDataKey measure{1, 0};
+    uint8_t bytes[30] = {};
+    int32_t measureSize = sizeof bytes;
+    if (load(hostdata::kMeasureTag, &measure, bytes, &measureSize, 0x12000000) != 0 &&
+        measureSize == static_cast<int32_t>(sizeof bytes)) {
+        bytes[0] |= 1;
+        save(hostdata::kMeasureTag, &measure, bytes, measureSize, 0x0A000000);
+    }
+#endif
+#if defined(KARVO_FAULT_CREATES_A_SYSTEM_PER_COMMAND)
+    // Keeps a copy of the system for its undo, as a record of the document.
+    const auto create = HostFunction<FX_CreateEData_fn>("FX_CreateEData");
+    FxDataKey copy{0xFFFF, 0xFFFF};
+    if (create != nullptr) create(hostdata::kStaffSystemTag, &copy, record, loaded, kDataVersion);
 #endif
 #if defined(KARVO_FAULT_SAVES_A_SHORTER_RECORD)
     // Saves only the fields it knows of, up to the first measure.
