@@ -56,6 +56,16 @@ std::string CasesBefore(const CaseResult &failed) {
                : "cases " + std::to_string(failed.workerFrom) + " to " + std::to_string(last);
 }
 
+// What the case ran from the module's menus: "command 1 on the short
+// document", or the case itself when it names no command.
+std::string OfferedThing(const CaseResult &failed) {
+    const CaseParameters parameters = CaseParameters::Parse(failed.parameters);
+    if (!parameters.Has("command")) return "the case";
+    return "command " + std::to_string(parameters.Number("command")) +
+           (parameters.Has("document") ? " on the " + parameters.Text("document") + " document"
+                                       : "");
+}
+
 // What running the case again showed, when it is worth saying.
 std::string ReplayNote(const CaseResult &failed) {
     switch (failed.replay) {
@@ -69,6 +79,11 @@ std::string ReplayNote(const CaseResult &failed) {
         case Replay::WithLater:
             return "alone it passes; it fails again with the cases after it up to the one that "
                    "showed the fault, in one process";
+        case Replay::NotOffered:
+            return "run again, the module did not offer " + OfferedThing(failed) +
+                   " in that process, though it had in the one the case failed in: its menus "
+                   "differ between processes, and the replay fails only in a process where it "
+                   "offers it";
         case Replay::NotTried:
         case Replay::Alone:
             break;
@@ -86,6 +101,8 @@ const char *ReplayWord(Replay replay) {
             return "with later cases";
         case Replay::NotAgain:
             return "no";
+        case Replay::NotOffered:
+            return "not offered";
         case Replay::NotTried:
             break;
     }

@@ -383,6 +383,22 @@ uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
 bool commandRan = false;
 #endif
 
+#if defined(KARVO_FAULT_OFFERS_ITS_SECOND_COMMAND_IN_SOME_PROCESSES)
+// Offers its second command only to hosts started without a case to replay
+// (as if it were offered by a setting only some hosts have).
+bool OffersTheSecondCommand() {
+    static const bool offered = [] {
+        std::FILE *file = std::fopen("/proc/self/cmdline", "rb");
+        if (file == nullptr) return false;
+        std::string line;
+        for (int c; (c = std::fgetc(file)) != EOF;) line += static_cast<char>(c == 0 ? ' ' : c);
+        std::fclose(file);
+        return line.find(" --case ") == std::string::npos;
+    }();
+    return offered;
+}
+#endif
+
 uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
 #if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND)
     // Takes a command that ran for the end of its work.
@@ -391,6 +407,8 @@ uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
 #if defined(KARVO_FAULT_OFFERS_A_COMMAND_PAST_A_REFUSAL)
     // A second command at index 2, where no host asks once index 1 is refused.
     if (menuIndex != 0 && menuIndex != 2) return 0;
+#elif defined(KARVO_FAULT_OFFERS_ITS_SECOND_COMMAND_IN_SOME_PROCESSES)
+    if (menuIndex > (OffersTheSecondCommand() ? 1 : 0)) return 0;
 #else
     if (menuIndex != 0) return 0;
 #endif
@@ -417,7 +435,11 @@ uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
 }
 
 uint32_t FinaleExtensionEnumerate_UTF16(void *, uint16_t menuIndex, void *record) {
+#if defined(KARVO_FAULT_OFFERS_ITS_SECOND_COMMAND_IN_SOME_PROCESSES)
+    if (menuIndex > (OffersTheSecondCommand() ? 1 : 0)) return 0;
+#else
     if (menuIndex != 0) return 0;
+#endif
 #if defined(KARVO_FAULT_NAMES_ITS_COMMAND_ANOTHER_WAY_IN_UTF16)
     const char *menuText = "Small/Indent 1st";
 #else
@@ -429,7 +451,7 @@ uint32_t FinaleExtensionEnumerate_UTF16(void *, uint16_t menuIndex, void *record
     return 1;
 }
 
-uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
+uint32_t FinaleExtensionInvoke(void *, [[maybe_unused]] uint16_t command, const void *selection) {
 #if !defined(KARVO_FAULT_CRASHES_WITHOUT_A_SELECTION)
     if (selection == nullptr) return 1;
 #endif
@@ -472,6 +494,18 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     IndentEverySystem();
 #else
     IndentFirstSystem();
+#endif
+#if defined(KARVO_FAULT_OFFERS_ITS_SECOND_COMMAND_IN_SOME_PROCESSES)
+    // Its second command gives the second system an indent too, without
+    // loading it.
+    if (command == 1) {
+        const auto save = HostFunction<FX_SaveEData_fn>("FX_SaveEData");
+        uint8_t second[kSystemSize] = {};
+        hostdata::WriteU16(second, kLeftIndent, kIndent);
+        FxDataKey key{2, 0};
+        if (save != nullptr)
+            save(hostdata::kStaffSystemTag, &key, second, kSystemSize, kDataVersion);
+    }
 #endif
 #if defined(KARVO_FAULT_CHANGES_THE_SELECTION)
     // Clears the selection's staff slots, as if it were the module's own.
