@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "standin/validator/threat_model.h"
 #include "standin/validator/validator_platform.h"
 
 namespace standin::validator {
@@ -182,6 +183,17 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
     out << "; seed " << heading.seed << "; " << Seconds(heading.seconds) << "\n";
 }
 
+namespace {
+
+nlohmann::ordered_json ThreatModelJson(int level) {
+    const ThreatModel &model = ThreatModelOf(level);
+    return {{"guaranteed", model.guaranteed},
+            {"catches", model.catches},
+            {"couldStillDo", model.couldStillDo}};
+}
+
+}  // namespace
+
 void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
                      const std::vector<CheckNotRun> &notRun, std::ostream &out) {
     using Json = nlohmann::ordered_json;
@@ -212,7 +224,8 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                           {"trouble", result.trouble},
                           {"notRun", skipped},
                           {"failures", failures},
-                          {"notes", notes}});
+                          {"notes", notes},
+                          {"threatModel", ThreatModelJson(check.level)}});
     }
     for (const CheckNotRun &skipped : notRun) {
         checks.push_back({{"level", skipped.check->level},
@@ -224,7 +237,8 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                           {"trouble", skipped.why},
                           {"notRun", Json::array()},
                           {"failures", Json::array()},
-                          {"notes", Json::array()}});
+                          {"notes", Json::array()},
+                          {"threatModel", ThreatModelJson(skipped.check->level)}});
     }
     const Totals totals = Count(results, notRun);
     const Json report{{"module", heading.module},
