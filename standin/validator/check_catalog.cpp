@@ -13,6 +13,7 @@ const std::vector<Check> &AllChecks() {
         AddCommandChecks(all);
         AddFailingHostChecks(all);
         AddMisbehavingHostChecks(all);
+        all.push_back(IdenticalRunsCheck());
         all.push_back(RandomDocumentsCheck());
         all.push_back(RepeatedInvokesCheck());
         all.push_back(CommandTimeCheck());

@@ -39,6 +39,8 @@ void AddMisbehavingHostChecks(std::vector<Check> &checks);
 Check RandomDocumentsCheck();
 Check RepeatedInvokesCheck();
 Check CommandTimeCheck();
+// Level 5's comparison of fresh instances of the module.
+Check IdenticalRunsCheck();
 
 // One case for each command the module offers on the short document with
 // every measure selected, named by its "command".

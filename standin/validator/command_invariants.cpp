@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "hostdata/data_tag.h"
+#include "standin/system/byte_text.h"
 
 namespace standin::validator {
 namespace {
@@ -13,24 +14,29 @@ using Key = std::tuple<uint32_t, int16_t, int16_t>;
 
 Key KeyIn(const HostCall &call) { return {call.tag, call.itemIn, call.inciIn}; }
 
-std::string Named(const HostCall &call) {
-    return "'" + hostdata::TagText(call.tag) + "' (" + std::to_string(call.itemIn) + "," +
-           std::to_string(call.inciIn) + ")";
+std::string Named(const HostCall &call, int16_t item, int16_t inci) {
+    return "'" + hostdata::TagText(call.tag) + "' (" + std::to_string(item) + "," +
+           std::to_string(inci) + ")";
 }
+
+std::string Named(const HostCall &call) { return Named(call, call.itemIn, call.inciIn); }
 
 // What a load gave, as the bounds of a save of it. At most: what the host
 // copied, or what it said the record holds if that is more, but never more
 // than the room the caller offered. At least: what it said the record
 // holds, even past the room: a save of less cuts the user's record short,
 // and a module that cannot learn the rest must not save it at all.
+// The version word says in which layout the bytes are: a save must speak
+// of the layout they were loaded in.
 struct Given {
     int32_t most = 0, fewest = 0;
+    uint32_t version = 0;
 };
 
 Given BytesGiven(const HostCall &load) {
     const auto copied = static_cast<int32_t>(load.data.size());
     const int32_t said = std::max(load.sizeOut, 0);
-    return {std::max(copied, std::min(said, std::max(load.sizeIn, 0))), said};
+    return {std::max(copied, std::min(said, std::max(load.sizeIn, 0))), said, load.version};
 }
 
 // Where a save of a record carries bytes the host wrote nothing into when
@@ -75,14 +81,27 @@ std::vector<std::string> BrokenRules(const std::vector<HostCall> &calls, uint32_
     }
     std::map<Key, Given> loaded;
     std::map<Key, const HostCall *> lastLoad;
+    // Records the module had the host create, under the keys the host
+    // chose; what is still there when the command returns is a record the
+    // user never made (a phantom staff system on the page after every
+    // command). One deleted again was the module's scratch.
+    std::map<Key, const HostCall *> created;
     for (const HostCall &call : calls) {
         if (call.function == "FX_LoadEData" && call.result != 0) {
             loaded[KeyIn(call)] = BytesGiven(call);
             lastLoad[KeyIn(call)] = &call;
             continue;
         }
+        if (call.function == "FX_CreateEData") {
+            if (call.result != 0) created[{call.tag, call.itemOut, call.inciOut}] = &call;
+            continue;
+        }
         const bool save = call.function == "FX_SaveEData";
         if (!save && call.function != "FX_DeleteEData") continue;
+        if (created.count(KeyIn(call)) != 0) {
+            if (!save && call.result != 0) created.erase(KeyIn(call));
+            continue;
+        }
         const auto found = loaded.find(KeyIn(call));
         if (found == loaded.end()) {
             broken.push_back(std::string(save ? "saved " : "deleted ") + Named(call) +
@@ -99,10 +118,19 @@ std::vector<std::string> BrokenRules(const std::vector<HostCall> &calls, uint32_
                              Named(call) + ", of which the host had given it " +
                              std::to_string(found->second.fewest) +
                              ": the rest of the user's record is lost");
+        } else if (save && call.version != found->second.version) {
+            broken.push_back("saved " + Named(call) + " with the version word " +
+                             Hex32(call.version) + ", having loaded it with " +
+                             Hex32(found->second.version) +
+                             ": the host takes the bytes in the other version's layout");
         } else if (save) {
             const std::string stale = OtherRecordsBytes(calls, *lastLoad[KeyIn(call)], call);
             if (!stale.empty()) broken.push_back(stale);
         }
+    }
+    for (const auto &[key, create] : created) {
+        broken.push_back("created " + Named(*create, std::get<1>(key), std::get<2>(key)) +
+                         " and left it in the document: a record the user never made");
     }
     return broken;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "standin/validator/threat_model.h"
 #include "standin/validator/validator_platform.h"
 
 namespace standin::validator {
@@ -56,6 +57,16 @@ std::string CasesBefore(const CaseResult &failed) {
                : "cases " + std::to_string(failed.workerFrom) + " to " + std::to_string(last);
 }
 
+// What the case ran from the module's menus: "command 1 on the short
+// document", or the case itself when it names no command.
+std::string OfferedThing(const CaseResult &failed) {
+    const CaseParameters parameters = CaseParameters::Parse(failed.parameters);
+    if (!parameters.Has("command")) return "the case";
+    return "command " + std::to_string(parameters.Number("command")) +
+           (parameters.Has("document") ? " on the " + parameters.Text("document") + " document"
+                                       : "");
+}
+
 // What running the case again showed, when it is worth saying.
 std::string ReplayNote(const CaseResult &failed) {
     switch (failed.replay) {
@@ -69,6 +80,11 @@ std::string ReplayNote(const CaseResult &failed) {
         case Replay::WithLater:
             return "alone it passes; it fails again with the cases after it up to the one that "
                    "showed the fault, in one process";
+        case Replay::NotOffered:
+            return "run again, the module did not offer " + OfferedThing(failed) +
+                   " in that process, though it had in the one the case failed in: its menus "
+                   "differ between processes, and the replay fails only in a process where it "
+                   "offers it";
         case Replay::NotTried:
         case Replay::Alone:
             break;
@@ -86,6 +102,8 @@ const char *ReplayWord(Replay replay) {
             return "with later cases";
         case Replay::NotAgain:
             return "no";
+        case Replay::NotOffered:
+            return "not offered";
         case Replay::NotTried:
             break;
     }
@@ -165,6 +183,17 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
     out << "; seed " << heading.seed << "; " << Seconds(heading.seconds) << "\n";
 }
 
+namespace {
+
+nlohmann::ordered_json ThreatModelJson(int level) {
+    const ThreatModel &model = ThreatModelOf(level);
+    return {{"guaranteed", model.guaranteed},
+            {"catches", model.catches},
+            {"couldStillDo", model.couldStillDo}};
+}
+
+}  // namespace
+
 void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
                      const std::vector<CheckNotRun> &notRun, std::ostream &out) {
     using Json = nlohmann::ordered_json;
@@ -195,7 +224,8 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                           {"trouble", result.trouble},
                           {"notRun", skipped},
                           {"failures", failures},
-                          {"notes", notes}});
+                          {"notes", notes},
+                          {"threatModel", ThreatModelJson(check.level)}});
     }
     for (const CheckNotRun &skipped : notRun) {
         checks.push_back({{"level", skipped.check->level},
@@ -207,7 +237,8 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                           {"trouble", skipped.why},
                           {"notRun", Json::array()},
                           {"failures", Json::array()},
-                          {"notes", Json::array()}});
+                          {"notes", Json::array()},
+                          {"threatModel", ThreatModelJson(skipped.check->level)}});
     }
     const Totals totals = Count(results, notRun);
     const Json report{{"module", heading.module},

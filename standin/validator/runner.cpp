@@ -82,18 +82,22 @@ const CaseResult *Rerun(const CheckResult &again, const std::string &parameters)
     return nullptr;
 }
 
+// How a failed case went when run again.
+enum class Again { Fails, Passes, NotListed };
+
 // Runs `failed` again, from `from` when given, up to `upTo` when given: a
 // later case that showed its fault.
-bool FailsAgain(const Check &check, const RunnerSettings &settings, const CaseResult &failed,
-                std::optional<std::size_t> from, const std::string &upTo = {}) {
+Again RunAgain(const Check &check, const RunnerSettings &settings, const CaseResult &failed,
+               std::optional<std::size_t> from, const std::string &upTo = {}) {
     try {
         const CheckResult again =
             RunCheck(check, settings, {upTo.empty() ? failed.parameters : upTo, from});
         const CaseResult *rerun = Rerun(again, failed.parameters);
-        return rerun != nullptr && !rerun->passed;
+        return rerun != nullptr && !rerun->passed ? Again::Fails : Again::Passes;
     } catch (const UsageError &) {
-        // A module that lists other cases each time: the case is not there.
-        return false;
+        // The worker listed the check's cases from what the module offered
+        // it, and this case was not among them.
+        return Again::NotListed;
     }
 }
 
@@ -176,13 +180,17 @@ void ConfirmReplays(CheckResult &result, const RunnerSettings &settings) {
         if (failed.passed || tried == kConfirmedReplays) continue;
         if (Clock::now() >= settings.runDeadline) return;
         ++tried;
-        if (FailsAgain(*result.check, settings, failed, std::nullopt)) {
+        const Again alone = RunAgain(*result.check, settings, failed, std::nullopt);
+        if (alone == Again::Fails) {
             failed.replay = Replay::Alone;
+        } else if (alone == Again::NotListed) {
+            failed.replay = Replay::NotOffered;
         } else if (!failed.seenWhile.empty() &&
-                   FailsAgain(*result.check, settings, failed, failed.number, failed.seenWhile)) {
+                   RunAgain(*result.check, settings, failed, failed.number, failed.seenWhile) ==
+                       Again::Fails) {
             failed.replay = Replay::WithLater;
         } else if (failed.workerFrom < failed.number &&
-                   FailsAgain(*result.check, settings, failed, failed.workerFrom)) {
+                   RunAgain(*result.check, settings, failed, failed.workerFrom) == Again::Fails) {
             failed.replay = Replay::AfterEarlier;
         } else {
             failed.replay = Replay::NotAgain;

@@ -24,6 +24,9 @@ enum class Replay {
     AfterEarlier,  // only after the cases before it in its worker, from `workerFrom`
     WithLater,     // only with the cases after it up to `seenWhile`, which showed the fault
     NotAgain,      // neither way
+    // The worker it ran in again did not list it: the module offered that
+    // worker other commands than the one it failed in.
+    NotOffered,
 };
 
 struct CaseResult {

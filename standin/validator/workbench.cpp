@@ -66,6 +66,18 @@ Plugin &Workbench::Module() {
     return *module_;
 }
 
+std::unique_ptr<FreshModule> Workbench::Fresh() {
+    Module();
+    auto fresh = std::make_unique<FreshModule>(modulePath_);
+    {
+        const Running loading("its loading");
+        fresh->plugin = std::make_unique<Plugin>(fresh->copy.Path());
+    }
+    fresh->copy.Loaded();
+    AddProcessChanges(loadingFaults_, "while it was loaded again, it ");
+    return fresh;
+}
+
 Faults CallEntryPoint(const char *entryPoint, const std::function<void()> &call) {
     Faults faults;
     try {

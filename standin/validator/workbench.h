@@ -11,6 +11,7 @@
 #include "standin/host/call_trace.h"
 #include "standin/host/host.h"
 #include "standin/host/plugin.h"
+#include "standin/validator/module_copy.h"
 
 namespace standin::validator {
 
@@ -49,6 +50,14 @@ private:
     std::vector<std::string> notes_;
 };
 
+// Another instance of the module, loaded from a copy of its file; the copy
+// goes when the instance does.
+struct FreshModule {
+    explicit FreshModule(const std::string &path) : copy(path) {}
+    ModuleCopy copy;
+    std::unique_ptr<Plugin> plugin;
+};
+
 class Workbench {
 public:
     Workbench(std::string modulePath, uint32_t seed)
@@ -57,6 +66,9 @@ public:
     // Loads the module when first asked. Throws UsageError when it does not
     // load or lacks an entry point.
     Plugin &Module();
+    // Another instance, loaded while the first stays loaded (so at another
+    // address), with globals of its own: what a host started afresh runs.
+    std::unique_ptr<FreshModule> Fresh();
     uint32_t Seed() const { return seed_; }
     // What the module changed of the process while it was loaded, once.
     Faults TakeLoadingFaults() { return std::move(loadingFaults_); }

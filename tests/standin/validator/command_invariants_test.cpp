@@ -35,10 +35,18 @@ struct Session {
         std::vector<uint8_t> buffer(static_cast<std::size_t>(room > 0 ? room : 0));
         host.LoadEData(kSystem, &key, buffer.data(), &room, kVersion);
     }
-    void Save(int16_t item, int32_t length = 28, int16_t inci = 0, uint32_t tag = kSystem) {
+    void Save(int16_t item, int32_t length = 28, int16_t inci = 0, uint32_t tag = kSystem,
+              uint32_t version = kVersion) {
         FxDataKey key{static_cast<uint16_t>(item), static_cast<uint16_t>(inci)};
         const std::vector<uint8_t> bytes(64, 7);
-        host.SaveEData(tag, &key, bytes.data(), length, kVersion);
+        host.SaveEData(tag, &key, bytes.data(), length, version);
+    }
+    // The key the host chose.
+    int16_t Create() {
+        FxDataKey key{0xFFFF, 0xFFFF};
+        const std::vector<uint8_t> bytes(28, 5);
+        host.CreateEData(kSystem, &key, bytes.data(), 28, kVersion);
+        return static_cast<int16_t>(key.item);
     }
     void Delete(int16_t item) {
         FxDataKey key{static_cast<uint16_t>(item), 0};
@@ -160,6 +168,30 @@ const Commands kCommands[] = {
      },
      1,
      {"saved 'SOSS' (1,0) with a length of -1"}},
+    {"SavesInAnotherVersionThanItLoaded",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1, 28, 0, kSystem, 0x0A000000);
+     },
+     1,
+     {"saved 'SOSS' (1,0) with the version word 0x0A000000, having loaded it with 0x19000000: "
+      "the host takes the bytes in the other version's layout"}},
+    {"CreatesARecordAndLeavesIt",
+     [](Session &s) {
+         s.Load(1);
+         s.Save(1);
+         s.Save(s.Create());
+     },
+     1,
+     {"created 'SOSS' (4,0) and left it in the document: a record the user never made"}},
+    {"CreatesAScratchRecordAndDeletesIt",
+     [](Session &s) {
+         const int16_t scratch = s.Create();
+         s.Save(scratch);
+         s.Delete(scratch);
+     },
+     1,
+     {}},
     {"AnswersZero", [](Session &) {}, 0, {"FinaleExtensionInvoke answered 0, not 1"}},
     {"BreaksTwoRulesAndSaysBoth",
      [](Session &s) {

@@ -1,6 +1,7 @@
 # The JSON report of a module with one fault: the failed check and case,
 # what was seen, and the replay line, where a script finds them.
-#   -DPROGRAM=... -DEMULATOR=... -DMODULE=...
+# Each check's threat model is the guide's, word for word.
+#   -DPROGRAM=... -DEMULATOR=... -DMODULE=... -DDOCUMENT=docs/validate.md
 include(${CMAKE_CURRENT_LIST_DIR}/run_validate.cmake)
 
 run_validate("level 2" 1 ${MODULE} --level 2 --seed 7 --format json)
@@ -9,7 +10,16 @@ string(JSON failed GET "${output}" summary failed)
 string(JSON count LENGTH "${output}" checks)
 set(failures "")
 math(EXPR last "${count} - 1")
+file(READ "${DOCUMENT}" guide)
 foreach(i RANGE ${last})
+  foreach(part guaranteed catches couldStillDo)
+    string(JSON text GET "${output}" checks ${i} threatModel ${part})
+    string(FIND "${guide}" "| ${text} |" at)
+    if(text STREQUAL "" OR at EQUAL -1)
+      string(JSON check GET "${output}" checks ${i} check)
+      message(FATAL_ERROR "the threat model of ${check} (${part}) is not the guide's: '${text}'")
+    endif()
+  endforeach()
   string(JSON result GET "${output}" checks ${i} result)
   if(result STREQUAL "fail")
     string(JSON check GET "${output}" checks ${i} check)

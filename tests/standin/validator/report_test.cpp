@@ -156,5 +156,6 @@ TEST(CheckCatalog, ListsEveryLevelInOrderWithTheLongChecksLast) {
         EXPECT_FALSE(byLevel[level].empty()) << "level " << level;
     }
     EXPECT_EQ(byLevel[kHighestLevel],
-              (std::vector<std::string>{"random-documents", "repeated-invokes", "command-time"}));
+              (std::vector<std::string>{"identical-runs", "random-documents", "repeated-invokes",
+                                        "command-time"}));
 }

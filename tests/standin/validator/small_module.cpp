@@ -172,7 +172,23 @@ uint32_t *keptInitWord = nullptr;
     if (size > static_cast<int32_t>(kSystemSize)) return;
     const auto loaded =
         static_cast<int32_t>(size < static_cast<int32_t>(kSystemSize) ? size : kSystemSize);
+#if defined(KARVO_FAULT_SAVES_ANOTHER_DOCUMENTS_CACHED_SYSTEM)
+    // Keeps the first system it read, to spare reading it again; but the
+    // cache knows nothing of which document it came from.
+    static uint8_t cached[kSystemSize];
+    static bool filled = false;
+    if (!filled) std::memcpy(cached, record, sizeof cached);
+    filled = true;
+    std::memcpy(record, cached, sizeof cached);
+#endif
+#if defined(KARVO_FAULT_INDENTS_BY_ITS_LOAD_ADDRESS)
+    // Rounds the indent by a table it finds through a hash of the table's
+    // own address.
+    const auto page = reinterpret_cast<uintptr_t>(&kTexts) >> 12;
+    hostdata::WriteU16(record, kLeftIndent, static_cast<uint16_t>(kIndent + page % 251));
+#else
     hostdata::WriteU16(record, kLeftIndent, kIndent);
+#endif
 #if defined(KARVO_FAULT_SAVES_UNLOADED_RECORD)
     // Gives the second system the same record without loading it first.
     FxDataKey second{2, 0};
@@ -199,6 +215,24 @@ uint32_t *keptInitWord = nullptr;
     std::memcpy(undo->data(), record, static_cast<std::size_t>(loaded));
     [[maybe_unused]] static std::vector<uint8_t> *volatile newestUndo = nullptr;
     newestUndo = undo;
+#endif
+#if defined(KARVO_FAULT_SAVES_A_MEASURE_IN_ANOTHER_LAYOUT)
+    // Marks the first measure as seen: loaded in the 30-byte layout, saved
+    // back with the version word of the 26-byte one.
+    FxDataKey measure{1, 0};
+    uint8_t bytes[30] = {};
+    int32_t measureSize = sizeof bytes;
+    if (load(hostdata::kMeasureTag, &measure, bytes, &measureSize, 0x12000000) != 0 &&
+        measureSize == static_cast<int32_t>(sizeof bytes)) {
+        bytes[0] |= 1;
+        save(hostdata::kMeasureTag, &measure, bytes, measureSize, 0x0A000000);
+    }
+#endif
+#if defined(KARVO_FAULT_CREATES_A_SYSTEM_PER_COMMAND)
+    // Keeps a copy of the system for its undo, as a record of the document.
+    const auto create = HostFunction<FX_CreateEData_fn>("FX_CreateEData");
+    FxDataKey copy{0xFFFF, 0xFFFF};
+    if (create != nullptr) create(hostdata::kStaffSystemTag, &copy, record, loaded, kDataVersion);
 #endif
 #if defined(KARVO_FAULT_SAVES_A_SHORTER_RECORD)
     // Saves only the fields it knows of, up to the first measure.
@@ -349,6 +383,22 @@ uint32_t FinaleExtensionInit(void *, uint32_t *initWord) {
 bool commandRan = false;
 #endif
 
+#if defined(KARVO_FAULT_OFFERS_ITS_SECOND_COMMAND_IN_SOME_PROCESSES)
+// Offers its second command only to hosts started without a case to replay
+// (as if it were offered by a setting only some hosts have).
+bool OffersTheSecondCommand() {
+    static const bool offered = [] {
+        std::FILE *file = std::fopen("/proc/self/cmdline", "rb");
+        if (file == nullptr) return false;
+        std::string line;
+        for (int c; (c = std::fgetc(file)) != EOF;) line += static_cast<char>(c == 0 ? ' ' : c);
+        std::fclose(file);
+        return line.find(" --case ") == std::string::npos;
+    }();
+    return offered;
+}
+#endif
+
 uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
 #if defined(KARVO_FAULT_REFUSES_ITS_MENU_AFTER_A_COMMAND)
     // Takes a command that ran for the end of its work.
@@ -357,6 +407,8 @@ uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
 #if defined(KARVO_FAULT_OFFERS_A_COMMAND_PAST_A_REFUSAL)
     // A second command at index 2, where no host asks once index 1 is refused.
     if (menuIndex != 0 && menuIndex != 2) return 0;
+#elif defined(KARVO_FAULT_OFFERS_ITS_SECOND_COMMAND_IN_SOME_PROCESSES)
+    if (menuIndex > (OffersTheSecondCommand() ? 1 : 0)) return 0;
 #else
     if (menuIndex != 0) return 0;
 #endif
@@ -383,7 +435,11 @@ uint32_t FinaleExtensionEnumerate(void *, uint16_t menuIndex, void *record) {
 }
 
 uint32_t FinaleExtensionEnumerate_UTF16(void *, uint16_t menuIndex, void *record) {
+#if defined(KARVO_FAULT_OFFERS_ITS_SECOND_COMMAND_IN_SOME_PROCESSES)
+    if (menuIndex > (OffersTheSecondCommand() ? 1 : 0)) return 0;
+#else
     if (menuIndex != 0) return 0;
+#endif
 #if defined(KARVO_FAULT_NAMES_ITS_COMMAND_ANOTHER_WAY_IN_UTF16)
     const char *menuText = "Small/Indent 1st";
 #else
@@ -395,7 +451,7 @@ uint32_t FinaleExtensionEnumerate_UTF16(void *, uint16_t menuIndex, void *record
     return 1;
 }
 
-uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
+uint32_t FinaleExtensionInvoke(void *, [[maybe_unused]] uint16_t command, const void *selection) {
 #if !defined(KARVO_FAULT_CRASHES_WITHOUT_A_SELECTION)
     if (selection == nullptr) return 1;
 #endif
@@ -438,6 +494,18 @@ uint32_t FinaleExtensionInvoke(void *, uint16_t, const void *selection) {
     IndentEverySystem();
 #else
     IndentFirstSystem();
+#endif
+#if defined(KARVO_FAULT_OFFERS_ITS_SECOND_COMMAND_IN_SOME_PROCESSES)
+    // Its second command gives the second system an indent too, without
+    // loading it.
+    if (command == 1) {
+        const auto save = HostFunction<FX_SaveEData_fn>("FX_SaveEData");
+        uint8_t second[kSystemSize] = {};
+        hostdata::WriteU16(second, kLeftIndent, kIndent);
+        FxDataKey key{2, 0};
+        if (save != nullptr)
+            save(hostdata::kStaffSystemTag, &key, second, kSystemSize, kDataVersion);
+    }
 #endif
 #if defined(KARVO_FAULT_CHANGES_THE_SELECTION)
     // Clears the selection's staff slots, as if it were the module's own.
