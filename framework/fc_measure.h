@@ -13,29 +13,29 @@ class FCMeasureFirstAttachment : public __FCBase {
 public:
     const char *GetClassName() const override;
 
-    uint16_t value = 0;
+    uint16_t word = 0;
 };
 
 class FCMeasureSecondAttachment : public __FCBase {
 public:
     const char *GetClassName() const override;
 
-    uint16_t firstValue = 0;
-    uint16_t secondValue = 0;
-    bool firstFlag = false;
-    bool secondFlag = false;
+    uint16_t firstWord = 0;
+    uint16_t secondWord = 0;
+    bool flagsBit0080 = false;
+    bool flagsBit0040 = false;
 };
 
 class FCMeasureThirdAttachment : public __FCBase {
 public:
     const char *GetClassName() const override;
 
-    uint16_t firstValue = 0;
-    uint16_t secondValue = 0;
+    uint16_t firstWord = 0;
+    uint16_t secondWord = 0;
     // A held value leaves the record's word as loaded.
-    bool holdFirst = false;
-    bool holdSecond = false;
-    bool thirdFlag = false;
+    bool keepFirstWord = false;
+    bool keepSecondWord = false;
+    bool bit0002 = false;
 };
 
 class FCMeasure : public __FCNoInciOther {

@@ -8,8 +8,8 @@
 #include "karvo_version.h"
 #include "standin/document/record_fields.h"
 #include "standin/host/plugin.h"
-#include "standin/system/byte_text.h"
-#include "standin/system/file_system.h"
+#include "standin/platform/byte_text.h"
+#include "standin/platform/file_access.h"
 
 namespace standin {
 namespace {

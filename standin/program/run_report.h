@@ -7,7 +7,7 @@
 #include <string>
 
 #include "standin/program/run_command.h"
-#include "standin/system/named_choices.h"
+#include "standin/platform/named_choices.h"
 
 namespace standin {
 

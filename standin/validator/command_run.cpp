@@ -2,7 +2,7 @@
 
 #include "hostdata/record_bytes.h"
 #include "standin/program/run_command.h"
-#include "standin/system/text_output.h"
+#include "standin/platform/text_output.h"
 #include "standin/validator/command_invariants.h"
 #include "standin/validator/guarded_buffer.h"
 #include "standin/validator/validation_documents.h"

@@ -5,7 +5,7 @@
 
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 
 namespace standin::validator {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 #include "standin/validator/worker_report.h"
 
 namespace standin::validator {
@@ -170,22 +170,22 @@ CheckResult RunCheck(const Check &check, const RunnerSettings &settings, const C
     return result;
 }
 
-void ConfirmReplays(CheckResult &result, const RunnerSettings &settings) {
+void ConfirmReproductions(CheckResult &result, const RunnerSettings &settings) {
     std::size_t tried = 0;
     for (CaseResult &failed : result.cases) {
-        if (failed.passed || tried == kConfirmedReplays) continue;
+        if (failed.passed || tried == kConfirmedReproductions) continue;
         if (Clock::now() >= settings.runDeadline) return;
         ++tried;
         if (FailsAgain(*result.check, settings, failed, std::nullopt)) {
-            failed.replay = Replay::Alone;
+            failed.reproduction = Reproduction::Alone;
         } else if (!failed.seenWhile.empty() &&
                    FailsAgain(*result.check, settings, failed, failed.number, failed.seenWhile)) {
-            failed.replay = Replay::WithLater;
+            failed.reproduction = Reproduction::WithLater;
         } else if (failed.workerFrom < failed.number &&
                    FailsAgain(*result.check, settings, failed, failed.workerFrom)) {
-            failed.replay = Replay::AfterEarlier;
+            failed.reproduction = Reproduction::AfterEarlier;
         } else {
-            failed.replay = Replay::NotAgain;
+            failed.reproduction = Reproduction::NotAgain;
         }
     }
 }

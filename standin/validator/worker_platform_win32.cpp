@@ -25,8 +25,8 @@
 #include <set>
 #include <stdexcept>
 
-#include "standin/system/errors.h"
-#include "standin/system/wide_text_win32.h"
+#include "standin/platform/errors.h"
+#include "standin/platform/wide_text_win32.h"
 #include "standin/validator/fault_context.h"
 #include "standin/validator/validator_platform.h"
 

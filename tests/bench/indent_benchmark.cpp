@@ -16,7 +16,7 @@
 #include "standin/document/document_builder.h"
 #include "standin/document/generated_document.h"
 #include "standin/host/host.h"
-#include "standin/host/host_replay.h"
+#include "standin/host/trace_reissue.h"
 #include "tests/bench/heap_accounting.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/scratch_folder.h"
@@ -88,7 +88,7 @@ RecordedCommand Record(const standin::Host &document, const IndentRun &run) {
     standin::Host::SetCurrent(&byCommand);
     run.Invoke();
     standin::Host::SetCurrent(nullptr);
-    return {byCommand.Trace(), standin::ReplayDifference(document, byCommand)};
+    return {byCommand.Trace(), standin::ReissueDifference(document, byCommand)};
 }
 
 // The most heap the plug-in itself held at once during one command.
@@ -120,7 +120,7 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
         state.SkipWithError(recorded.problem.c_str());
         return;
     }
-    const standin::HostReplay baseline(recorded.trace);
+    const standin::TraceReissue baseline(recorded.trace);
     const uint64_t peakHeap = PeakPlugInHeap(document, run);
 
     double commandSeconds = 0;

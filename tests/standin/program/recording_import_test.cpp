@@ -10,7 +10,7 @@
 #include "hostdata/data_tag.h"
 #include "standin/program/recording_import.h"
 #include "standin/program/run_command.h"
-#include "standin/system/byte_text.h"
+#include "standin/platform/byte_text.h"
 
 namespace {
 

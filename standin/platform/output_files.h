@@ -33,7 +33,7 @@ struct Input {
 // one over a read-only file; one in a folder where no file can be made
 // (with the system's reason). Throws FileError when the system cannot make
 // a file there for want of room.
-void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs);
+void VetOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs);
 
 // `texts` in the order of `outputs`. Every file is written to a new file
 // beside it first; only when all are written do they take their targets'

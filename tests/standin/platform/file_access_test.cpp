@@ -1,12 +1,12 @@
-#include "standin/system/file_system.h"
+#include "standin/platform/file_access.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
 
-#include "standin/system/temporary_files.h"
-#include "tests/standin/system/scratch_test.h"
+#include "standin/platform/temporary_files.h"
+#include "tests/standin/platform/scratch_test.h"
 
 #if !defined(_WIN32)
 #include <signal.h>
@@ -19,8 +19,8 @@
 #include <fstream>
 #include <thread>
 
-#include "standin/system/errors.h"
-#include "standin/system/output_files.h"
+#include "standin/platform/errors.h"
+#include "standin/platform/output_files.h"
 #endif
 
 namespace {
@@ -213,7 +213,7 @@ int StatusOfAnOutputWithoutFileDescriptors(const std::string &path) {
     const rlimit none{0, 0};
     setrlimit(RLIMIT_NOFILE, &none);
     try {
-        standin::CheckOutputs({{"--output", path}}, {});
+        standin::VetOutputs({{"--output", path}}, {});
     } catch (const standin::FileError &) {
         return 1;
     } catch (const standin::UsageError &) {

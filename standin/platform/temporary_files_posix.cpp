@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "standin/system/temporary_files.h"
+#include "standin/platform/temporary_files.h"
 
 namespace standin::temporary_files {
 namespace {

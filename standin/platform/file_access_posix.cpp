@@ -9,9 +9,9 @@
 #include <cstring>
 #include <vector>
 
-#include "standin/system/file_system.h"
-#include "standin/system/file_system_text.h"
-#include "standin/system/temporary_files.h"
+#include "standin/platform/file_access.h"
+#include "standin/platform/file_access_text.h"
+#include "standin/platform/temporary_files.h"
 
 namespace standin {
 namespace {
@@ -152,7 +152,7 @@ PathFacts FactsOf(const std::string &path) {
 }
 
 std::string ReadRegularFile(const std::string &path, std::size_t limit) {
-    CheckReadable(path, FactsOf(path), limit);
+    RequireReadable(path, FactsOf(path), limit);
     // Not blocking: the path may have been swapped for a pipe since.
     const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0) throw FileError(CannotRead(path, Reason(errno)));

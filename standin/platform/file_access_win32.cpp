@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "standin/system/file_system.h"
-#include "standin/system/file_system_text.h"
-#include "standin/system/temporary_files.h"
-#include "standin/system/wide_text_win32.h"
+#include "standin/platform/file_access.h"
+#include "standin/platform/file_access_text.h"
+#include "standin/platform/temporary_files.h"
+#include "standin/platform/wide_text_win32.h"
 
 namespace standin {
 namespace {
@@ -186,7 +186,7 @@ PathFacts FactsOf(const std::string &path) {
 }
 
 std::string ReadRegularFile(const std::string &path, std::size_t limit) {
-    CheckReadable(path, FactsOf(path), limit);
+    RequireReadable(path, FactsOf(path), limit);
     const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw FileError(CannotRead(path, LastReason()));
