@@ -29,8 +29,8 @@ TraceReissue::TraceReissue(const std::vector<HostCall> &trace) {
         }
         Call call{hostdata::FunctionOf(*facts),
                   traced.tag,
-                  static_cast<uint16_t>(traced.itemIn),
-                  static_cast<uint16_t>(traced.inciIn),
+                  traced.itemIn,
+                  traced.inciIn,
                   traced.hasSize ? traced.sizeIn : traced.length,
                   traced.arguments.size() > 0 ? traced.arguments[0] : 0,
                   traced.arguments.size() > 1 ? traced.arguments[1] : 0,

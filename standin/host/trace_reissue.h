@@ -29,7 +29,7 @@ private:
     struct Call {
         hostdata::HostFunction function;
         uint32_t tag;
-        uint16_t item, inci;
+        int16_t item, inci;
         int32_t size;  // room offered to a load, length of a save or create
         int32_t first, second;
         uint32_t version;

@@ -43,7 +43,7 @@ std::vector<int64_t> EveryFunctionOnce(standin::Host &host) {
     answers.insert(answers.end(), std::begin(buffer), std::end(buffer));
     buffer[2] = 0x90;
     keyed(host.SaveEData(kSystems, &key, buffer, 28, kVersion), key);
-    key = {0xFFFF, 0xFFFF};
+    key = {-1, -1};
     keyed(host.CreateEData(kSystems, &key, buffer, 28, kVersion), key);
     key = {1, 0};
     keyed(host.NextEData(kSystems, &key, nullptr, nullptr, kVersion), key);

@@ -251,7 +251,7 @@ int CountSystemsFrom(FX_LoadEData_fn load, uint16_t system) {
     // Where the layout is being worked out, for a progress display: the
     // whole of every level's scratch stays on the stack.
     deepestScratch = scratch;
-    FxDataKey key{system, 0};
+    FxDataKey key{static_cast<int16_t>(system), 0};
     uint8_t record[kSystemSize];
     int32_t size = kSystemSize;
     if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0) return 0;
@@ -270,7 +270,7 @@ void NoteIndents() {
     const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
     int systems = 0;
     for (uint16_t system = 1;; ++system) {
-        FxDataKey key{system, 0};
+        FxDataKey key{static_cast<int16_t>(system), 0};
         uint8_t record[kSystemSize];
         int32_t size = kSystemSize;
         if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0) break;
