@@ -124,8 +124,7 @@ void FCMeasure::WriteBackAttachments() {
         hostdata::WriteU16(record, LayoutOffset(kAttachment2FirstOffset), attachment2->firstWord);
         WriteBit(record, LayoutOffset(kFlagsOffset), kSecondAttachmentFirstBit,
                  attachment2->flagsBit0080);
-        hostdata::WriteU16(record, LayoutOffset(kAttachment2SecondOffset),
-                           attachment2->secondWord);
+        hostdata::WriteU16(record, LayoutOffset(kAttachment2SecondOffset), attachment2->secondWord);
         WriteBit(record, LayoutOffset(kFlagsOffset), kSecondAttachmentSecondBit,
                  attachment2->flagsBit0040);
     }

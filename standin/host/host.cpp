@@ -22,9 +22,7 @@ constexpr std::size_t kShortLayoutGapBytes = 4;
 
 bool ShortMeasureLayout(uint32_t version) { return version < hostdata::kLongMeasureHostVersion; }
 
-RecordKey KeyOf(uint32_t tag, const FxDataKey &key) {
-    return {tag, key.item, key.inci};
-}
+RecordKey KeyOf(uint32_t tag, const FxDataKey &key) { return {tag, key.item, key.inci}; }
 
 HostCall KeyedCall(HostFunction function, uint32_t tag, const FxDataKey *key, uint32_t version) {
     HostCall call;

@@ -8,11 +8,11 @@
 #include "standin/document/document_diff.h"
 #include "standin/document/document_warnings.h"
 #include "standin/host/call_trace.h"
+#include "standin/platform/output_files.h"
+#include "standin/platform/text_output.h"
 #include "standin/program/run_command.h"
 #include "standin/program/run_report.h"
 #include "standin/program/svg_picture.h"
-#include "standin/platform/output_files.h"
-#include "standin/platform/text_output.h"
 
 namespace standin {
 namespace {
@@ -115,7 +115,7 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
     options.command = request.command;
     if (!request.measures.empty()) options.measures = ParseMeasureRange(request.measures);
     VetOutputs(outputs, FileInputs({{"the input document", request.document, true},
-                                      {"the plug-in module", request.module}}));
+                                    {"the plug-in module", request.module}}));
     Plugin plugin(request.module);
     if (options.measures) {
         WarnAboutSelection(*options.measures, LastMeasure(document), streams);

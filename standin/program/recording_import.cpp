@@ -8,9 +8,9 @@
 #include "hostdata/host_version.h"
 #include "hostdata/record_bytes.h"
 #include "standin/document/document_fields.h"
-#include "standin/program/run_command.h"
 #include "standin/platform/byte_text.h"
 #include "standin/platform/output_files.h"
+#include "standin/program/run_command.h"
 
 namespace standin {
 namespace {

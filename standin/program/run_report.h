@@ -6,8 +6,8 @@
 #include <ostream>
 #include <string>
 
-#include "standin/program/run_command.h"
 #include "standin/platform/named_choices.h"
+#include "standin/program/run_command.h"
 
 namespace standin {
 

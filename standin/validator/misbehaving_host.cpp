@@ -27,9 +27,7 @@ std::string Chosen(const std::vector<std::string> &names, const std::string &nam
     throw UsageError("no " + std::string(what) + " answer '" + name + "' (they are " + list + ")");
 }
 
-RecordKey KeyOf(uint32_t tag, const FxDataKey &key) {
-    return {tag, key.item, key.inci};
-}
+RecordKey KeyOf(uint32_t tag, const FxDataKey &key) { return {tag, key.item, key.inci}; }
 
 HostCall KeyedCall(const char *function, uint32_t tag, const FxDataKey &key, uint32_t version) {
     HostCall call;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "standin/document/document.h"
-#include "standin/host/trace_reissue.h"
 #include "standin/host/recording.h"
+#include "standin/host/trace_reissue.h"
 #include "standin/program/recording_import.h"
 #include "standin/program/recording_replay.h"
 

@@ -71,9 +71,9 @@ TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
         }
     }
     EXPECT_NO_THROW(standin::VetOutputs({{"--in-place", Path("doc.json"), std::string("{}")},
-                                           {"--trace", "-"},
-                                           {"--svg", Path("folder/picture.svg")}},
-                                          inputs));
+                                         {"--trace", "-"},
+                                         {"--svg", Path("folder/picture.svg")}},
+                                        inputs));
     EXPECT_EQ(Held(), (std::set<std::string>{"doc.json", "folder", "module.fxt"}));
 }
 
