@@ -16,13 +16,13 @@
 namespace standin {
 namespace {
 
-// As many links as the system itself follows in one path.
+// As many links as the operating system itself follows in one path.
 constexpr int kMostLinks = 40;
 
 std::string Reason(int error) { return std::strerror(error); }
 
 // Errors that say the path cannot take a file as asked, rather than that
-// the system failed.
+// the operating system failed.
 bool IsRefusal(int error) {
     switch (error) {
         case ENOENT:
@@ -78,7 +78,7 @@ bool ReadAtMost(int file, std::size_t limit, std::string &text) {
 
 // The file's owner, group and permissions go to the file that replaces it.
 // Only the superuser may give a file away, and a user only to a group of
-// theirs: what the system refuses stays the replacing user's.
+// theirs: what the operating system refuses stays the replacing user's.
 void TakeOwnerAndMode(int file, const std::string &target) {
     struct stat status {};
     if (stat(target.c_str(), &status) != 0) {

@@ -44,7 +44,7 @@ void RequireReadable(const std::string &path, const PathFacts &facts, std::size_
 std::string ReadStandardInput(std::size_t limit) {
     std::string text;
     char block[65536];
-    // Standard input is binary on every system (PrepareStandardStreams).
+    // Standard input is binary on every platform (PrepareStandardStreams).
     while (text.size() <= limit) {
         const std::size_t count = std::fread(block, 1, sizeof block, stdin);
         text.append(block, count);

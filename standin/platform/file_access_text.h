@@ -1,5 +1,5 @@
-// What the file system seam says, the same on every system: messages that
-// name the file and give the system's reason, and the checks made before a
+// What the file access seam says, the same on every platform: messages that
+// name the file and give the operating system's reason, and the checks made before a
 // file is opened.
 #pragma once
 

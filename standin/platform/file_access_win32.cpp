@@ -16,7 +16,7 @@
 namespace standin {
 namespace {
 
-// The system's reason for the last failure, worded as the C library words
+// The operating system's reason for the last failure, worded as the C library words
 // it where there is a word for it, so that both builds say the same.
 std::string Reason(DWORD error) {
     switch (error) {
@@ -55,7 +55,7 @@ std::string Reason(DWORD error) {
 std::string LastReason() { return Reason(GetLastError()); }
 
 // Errors that say the path cannot take a file as asked, rather than that
-// the system failed.
+// the operating system failed.
 bool IsRefusal(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
@@ -108,7 +108,7 @@ bool ReadAtMost(HANDLE file, std::size_t limit, std::string &text) {
 class ReplacingLock {
 public:
     explicit ReplacingLock(const std::string &target) {
-        // The target's full name, as the system gives it, hashed (FNV-1a):
+        // The target's full name, as the operating system gives it, hashed (FNV-1a):
         // a lock's name has no room for a path.
         uint64_t hash = 14695981039346656037ull;
         for (char c : target) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;

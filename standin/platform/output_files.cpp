@@ -29,7 +29,7 @@ std::string LinkTarget(const std::string &path) {
     }
 }
 
-// The path as the system will find it, for paths that need not exist yet
+// The path as the operating system will find it, for paths that need not exist yet
 // (or that a link leads to).
 std::string Comparable(const std::string &path) {
     std::error_code error;

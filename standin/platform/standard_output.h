@@ -8,7 +8,7 @@
 namespace standin {
 
 // From now on std::cout writes through a buffer that keeps the first
-// failure and the system's reason for it; the bytes still go out in order
+// failure and the operating system's reason for it; the bytes still go out in order
 // with the C library's own writes to standard output.
 void WatchStandardOutput();
 
