@@ -78,12 +78,12 @@ private:
 // The host calls one command makes on a copy of the document, and whether
 // making them again without the plug-in gives the host exactly the same
 // calls and leaves the same document.
-struct RecordedCommand {
+struct TracedCommand {
     std::vector<standin::HostCall> trace;
     std::string problem;
 };
 
-RecordedCommand Record(const standin::Host &document, const IndentRun &run) {
+TracedCommand TraceCommand(const standin::Host &document, const IndentRun &run) {
     standin::Host byCommand = document;
     standin::Host::SetCurrent(&byCommand);
     run.Invoke();
@@ -115,12 +115,12 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
     fake_platform::Reset();
     FinaleExtensionVersion(kHostVersion);
 
-    const RecordedCommand recorded = Record(document, run);
-    if (!recorded.problem.empty()) {
-        state.SkipWithError(recorded.problem.c_str());
+    const TracedCommand traced = TraceCommand(document, run);
+    if (!traced.problem.empty()) {
+        state.SkipWithError(traced.problem.c_str());
         return;
     }
-    const standin::TraceReissue baseline(recorded.trace);
+    const standin::TraceReissue baseline(traced.trace);
     const uint64_t peakHeap = PeakPlugInHeap(document, run);
 
     double commandSeconds = 0;
@@ -148,7 +148,7 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
 
     const auto iterations = static_cast<double>(state.iterations());
     const double items = size.systems + size.measures;
-    state.counters["host_calls"] = static_cast<double>(recorded.trace.size());
+    state.counters["host_calls"] = static_cast<double>(traced.trace.size());
     state.counters["baseline_us"] = baselineSeconds / iterations * 1e6;
     state.counters["ratio"] = commandSeconds / baselineSeconds;
     state.counters["own_ns_per_item"] =
