@@ -173,7 +173,8 @@ bool __FCBaseData::DeleteData() {
 bool __FCBaseData::Delete() { return DeleteData(); }
 
 bool __FCBaseData::StepOnto(hostdata::DataKey key) {
-    const uint32_t number = uint32_t{key.item} << 16 | key.inci;
+    const uint32_t number =
+        uint32_t{static_cast<uint16_t>(key.item)} << 16 | static_cast<uint16_t>(key.inci);
     // A host walks its records in ascending order, as a rule: then every
     // key is past the last and goes at the end, with no search.
     if (walkKeys.empty()) walkKeys.reserve(kFirstWalkRoom);
@@ -226,12 +227,12 @@ bool __FCOther::LoadFirst() {
 }
 
 bool __FCOther::LoadItem(uint16_t itemNo) {
-    dataKey = {itemNo, 0};
+    dataKey = {static_cast<int16_t>(itemNo), 0};
     return Load();
 }
 
 bool __FCOther::SaveAsItem(uint16_t itemNo) {
-    dataKey = {itemNo, 0};
+    dataKey = {static_cast<int16_t>(itemNo), 0};
     return Save();
 }
 

@@ -154,7 +154,7 @@ public:
     virtual bool SaveAs(uint16_t itemNo);
     // Adds the held record as a new host record; the host picks the key.
     virtual bool SaveNew();
-    virtual uint16_t GetItemNo() const { return dataKey.item; }
+    virtual uint16_t GetItemNo() const { return static_cast<uint16_t>(dataKey.item); }
 };
 
 class __FCNoInciOther : public __FCOther {};

@@ -118,27 +118,26 @@ void FCMeasure::DropAttachments() {
 void FCMeasure::WriteBackAttachments() {
     uint8_t *record = Storage();
     if (attachment1) {
-        hostdata::WriteU16(record, LayoutOffset(kAttachment1Offset), attachment1->value);
+        hostdata::WriteU16(record, LayoutOffset(kAttachment1Offset), attachment1->word);
     }
     if (attachment2) {
-        hostdata::WriteU16(record, LayoutOffset(kAttachment2FirstOffset), attachment2->firstValue);
+        hostdata::WriteU16(record, LayoutOffset(kAttachment2FirstOffset), attachment2->firstWord);
         WriteBit(record, LayoutOffset(kFlagsOffset), kSecondAttachmentFirstBit,
-                 attachment2->firstFlag);
-        hostdata::WriteU16(record, LayoutOffset(kAttachment2SecondOffset),
-                           attachment2->secondValue);
+                 attachment2->flagsBit0080);
+        hostdata::WriteU16(record, LayoutOffset(kAttachment2SecondOffset), attachment2->secondWord);
         WriteBit(record, LayoutOffset(kFlagsOffset), kSecondAttachmentSecondBit,
-                 attachment2->secondFlag);
+                 attachment2->flagsBit0040);
     }
     if (attachment3) {
-        if (!attachment3->holdFirst) {
+        if (!attachment3->keepFirstWord) {
             hostdata::WriteU16(record, LayoutOffset(kAttachment3FirstOffset),
-                               attachment3->firstValue);
+                               attachment3->firstWord);
         }
-        if (!attachment3->holdSecond) {
+        if (!attachment3->keepSecondWord) {
             hostdata::WriteU16(record, LayoutOffset(kAttachment3SecondOffset),
-                               attachment3->secondValue);
+                               attachment3->secondWord);
         }
         WriteBit(record, LayoutOffset(kAttachment3FlagOffset), kThirdAttachmentBit,
-                 attachment3->thirdFlag);
+                 attachment3->bit0002);
     }
 }

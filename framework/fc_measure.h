@@ -13,29 +13,32 @@ class FCMeasureFirstAttachment : public __FCBase {
 public:
     const char *GetClassName() const override;
 
-    uint16_t value = 0;
+    uint16_t word = 0;  // the record's word at offset 2
 };
 
 class FCMeasureSecondAttachment : public __FCBase {
 public:
     const char *GetClassName() const override;
 
-    uint16_t firstValue = 0;
-    uint16_t secondValue = 0;
-    bool firstFlag = false;
-    bool secondFlag = false;
+    // The record's words at offsets 4 and 6 (8 and 10 in the longer
+    // layout), and two bits of the measure flags.
+    uint16_t firstWord = 0;
+    uint16_t secondWord = 0;
+    bool flagsBit0080 = false;
+    bool flagsBit0040 = false;
 };
 
 class FCMeasureThirdAttachment : public __FCBase {
 public:
     const char *GetClassName() const override;
 
-    uint16_t firstValue = 0;
-    uint16_t secondValue = 0;
-    // A held value leaves the record's word as loaded.
-    bool holdFirst = false;
-    bool holdSecond = false;
-    bool thirdFlag = false;
+    // The record's words at offsets 12 and 14 (16 and 18 in the longer
+    // layout), unless kept as loaded, and bit 0x0002 of the word after them.
+    uint16_t firstWord = 0;
+    uint16_t secondWord = 0;
+    bool keepFirstWord = false;
+    bool keepSecondWord = false;
+    bool bit0002 = false;
 };
 
 class FCMeasure : public __FCNoInciOther {

@@ -54,7 +54,7 @@ void __FCPrefsBase::HoldSuppliedOf(const __FCPrefsBase &other) {
 }
 
 bool __FCPrefsBase::LoadPrefsRecord(uint16_t itemNo) {
-    dataKey.item = itemNo;
+    dataKey.item = static_cast<int16_t>(itemNo);
     BeginWalk();
     const auto map = hostdata::FindVersionedFieldMap(GetDataTag(), itemNo);
     if (!map) return LoadFromHost(&supplied) == LoadAnswer::kRecord;

@@ -50,8 +50,7 @@ void ForEachOtherRecord(FieldMap map, Uses uses, Visit visit) {
 }
 
 DataKey OtherRecordKey(const FieldMapRow &row) {
-    const uint16_t item = row.item == 0 ? kOtherRecordItem : static_cast<uint16_t>(row.item);
-    return {item, static_cast<uint16_t>(row.inci)};
+    return {row.item == 0 ? kOtherRecordItem : row.item, row.inci};
 }
 
 int LoadRecordOf(const FieldMapRow &row, OtherRecord &scratch, int32_t *reported = nullptr) {

@@ -57,10 +57,12 @@
 extern "C" {
 #endif
 
-/* Data key: 4 bytes, item number at offset 0, inci at offset 2. */
+/* Data key: 4 bytes, item number at offset 0, inci at offset 2. Signed as
+   the host keeps them: -2 is the item of every other record, and (-1, -1)
+   asks for a new record's key. */
 typedef struct FxDataKey {
-    uint16_t item;
-    uint16_t inci;
+    int16_t item;
+    int16_t inci;
 } FxDataKey;
 
 #define FX_HOST_FUNCTIONS(X)                                                                 \

@@ -15,8 +15,8 @@ using DataKey = FxDataKey;
 
 // Item number of every other record on the wire, and the key handed to
 // create host record.
-constexpr uint16_t kOtherRecordItem = 0xFFFE;
-constexpr uint16_t kNewRecordKeyPart = 0xFFFF;
+constexpr int16_t kOtherRecordItem = -2;
+constexpr int16_t kNewRecordKeyPart = -1;
 
 // The zero-probe tag: the buffer's first 108 bytes (never more than the room
 // offered) are cleared before the host is asked, and a failed load that left

@@ -12,7 +12,7 @@ bool reported = false;
 
 bool HostReportedVersion() { return reported; }
 
-void RecordHostVersion(uint32_t version) {
+void SetHostVersion(uint32_t version) {
     detail::reportedHostVersion = version;
     reported = true;
 }

@@ -19,7 +19,7 @@ constexpr uint32_t kFullNamesHostVersion = 0x10000000;
 constexpr uint32_t kLongMeasureHostVersion = 0x12000000;
 
 namespace detail {
-// Set only through RecordHostVersion and ForgetHostVersion.
+// Set only through SetHostVersion and ForgetHostVersion.
 extern uint32_t reportedHostVersion;
 }  // namespace detail
 
@@ -31,7 +31,7 @@ inline uint32_t HostVersion() { return detail::reportedHostVersion; }
 // command 0 only, even though its assumed version is high.
 bool HostReportedVersion();
 
-void RecordHostVersion(uint32_t version);
+void SetHostVersion(uint32_t version);
 
 // Back to the state at load: no version reported. A host never needs this;
 // a test process plays one host after another and does.

@@ -13,7 +13,7 @@ namespace {
 int32_t RunBytes(const Redirection &run) { return kOtherRecordSize * run.count; }
 
 DataKey RunKey(const Redirection &run, int i) {
-    return {kOtherRecordItem, static_cast<uint16_t>(run.firstInci + i)};
+    return {kOtherRecordItem, static_cast<int16_t>(run.firstInci + i)};
 }
 
 // Each record of the run gives the words the host supplies of it; the

@@ -16,9 +16,9 @@ HostFunctionPointer<function> host = nullptr;
 
 void AppendKey(std::string &text, const FxDataKey &key) {
     text += '[';
-    recording_text::AppendNumber(text, static_cast<int16_t>(key.item));
+    recording_text::AppendNumber(text, key.item);
     text += ", ";
-    recording_text::AppendNumber(text, static_cast<int16_t>(key.inci));
+    recording_text::AppendNumber(text, key.inci);
     text += ']';
 }
 

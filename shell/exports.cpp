@@ -12,7 +12,7 @@
 extern "C" {
 
 uint32_t FinaleExtensionVersion(uint32_t hostVersion) {
-    hostdata::RecordHostVersion(hostVersion);
+    hostdata::SetHostVersion(hostVersion);
     return FINALE_EXTENSION_INTERFACE_VERSION;
 }
 

@@ -13,16 +13,16 @@
 #include "karvo_version.h"
 #include "standin/host/host.h"
 #include "standin/host/plugin.h"
+#include "standin/platform/file_access.h"
+#include "standin/platform/memory_reserve.h"
+#include "standin/platform/standard_output.h"
+#include "standin/platform/text_output.h"
 #include "standin/program/command_line.h"
 #include "standin/program/document_commands.h"
 #include "standin/program/menu_listing.h"
 #include "standin/program/program_help.h"
 #include "standin/program/recording_commands.h"
 #include "standin/program/run_report.h"
-#include "standin/system/file_system.h"
-#include "standin/system/memory_reserve.h"
-#include "standin/system/standard_output.h"
-#include "standin/system/text_output.h"
 #include "standin/validator/report.h"
 #include "standin/validator/validate_command.h"
 
@@ -127,10 +127,10 @@ void AddRunCommand(CLI::App &app, standin::RunRequest &request) {
                   "Report only the systems whose record the run changed");
 }
 
-void AddCheckCommand(CLI::App &app, standin::CheckRequest &request) {
+void AddSummaryCommand(CLI::App &app, standin::SummaryRequest &request) {
     CLI::App *check = app.add_subcommand(
         "check", "Read a document, say what it holds, and write it again where asked.");
-    check->footer(Footer(standin::help::kCheck));
+    check->footer(Footer(standin::help::kSummary));
     check
         ->add_option("document", request.document,
                      "Path of the document (JSON; '-': standard input)")
@@ -202,7 +202,7 @@ int FailureStatus(int argc, char **argv) {
 struct Verbs {
     MenuArguments menu;
     standin::RunRequest run;
-    standin::CheckRequest check;
+    standin::SummaryRequest summary;
     standin::DiffRequest diff;
     standin::validator::ValidateRequest validate;
     standin::RecordingRequests recording;
@@ -217,7 +217,7 @@ void AddVerbs(CLI::App &app, Verbs &verbs, const std::string &program) {
     app.allow_windows_style_options(false);
     AddMenuCommand(app, verbs.menu);
     AddRunCommand(app, verbs.run);
-    AddCheckCommand(app, verbs.check);
+    AddSummaryCommand(app, verbs.summary);
     AddDiffCommand(app, verbs.diff);
     verbs.validate.program = program;
     AddValidateCommand(app, verbs.validate);
@@ -232,7 +232,7 @@ int RunChosenVerb(const CLI::App &app, const Verbs &verbs, const standin::Stream
         return kDone;
     }
     if (app.got_subcommand("check")) {
-        standin::CheckDocument(verbs.check, streams);
+        standin::SummariseDocument(verbs.summary, streams);
         return kDone;
     }
     if (app.got_subcommand("validate"))
@@ -283,7 +283,7 @@ int RunVerb(int argc, char **argv, int failed) {
 int main(int argc, char **argv) {
     const int failed = FailureStatus(argc, argv);
     try {
-        standin::CheckStandardOutput();
+        standin::WatchStandardOutput();
         const int status = RunVerb(argc, argv, failed);
         const std::string unwritten = standin::FinishStandardOutput();
         if (unwritten.empty()) return status;

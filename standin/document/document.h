@@ -12,7 +12,7 @@
 #include "hostdata/host_version.h"
 #include "standin/host/host.h"
 #include "standin/host/record_store.h"
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 
 namespace standin {
 

@@ -9,7 +9,7 @@
 #include "hostdata/data_tag.h"
 #include "standin/document/document_fields.h"
 #include "standin/host/call_trace.h"
-#include "standin/system/byte_text.h"
+#include "standin/platform/byte_text.h"
 
 namespace standin {
 namespace {

@@ -12,9 +12,9 @@
 #include "hostdata/record_bytes.h"
 #include "standin/document/document.h"
 #include "standin/document/document_fields.h"
-#include "standin/system/byte_text.h"
-#include "standin/system/file_system.h"
-#include "standin/system/memory_reserve.h"
+#include "standin/platform/byte_text.h"
+#include "standin/platform/file_access.h"
+#include "standin/platform/memory_reserve.h"
 
 namespace standin {
 namespace {

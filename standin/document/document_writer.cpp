@@ -8,8 +8,8 @@
 #include "hostdata/record_bytes.h"
 #include "standin/document/document.h"
 #include "standin/document/document_fields.h"
-#include "standin/system/byte_text.h"
-#include "standin/system/text_output.h"
+#include "standin/platform/byte_text.h"
+#include "standin/platform/text_output.h"
 
 namespace standin {
 namespace {

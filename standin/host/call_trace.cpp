@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "hostdata/data_tag.h"
-#include "standin/system/byte_text.h"
+#include "standin/platform/byte_text.h"
 
 namespace standin {
 namespace {

@@ -22,9 +22,7 @@ constexpr std::size_t kShortLayoutGapBytes = 4;
 
 bool ShortMeasureLayout(uint32_t version) { return version < hostdata::kLongMeasureHostVersion; }
 
-RecordKey KeyOf(uint32_t tag, const FxDataKey &key) {
-    return {tag, static_cast<int16_t>(key.item), static_cast<int16_t>(key.inci)};
-}
+RecordKey KeyOf(uint32_t tag, const FxDataKey &key) { return {tag, key.item, key.inci}; }
 
 HostCall KeyedCall(HostFunction function, uint32_t tag, const FxDataKey *key, uint32_t version) {
     HostCall call;
@@ -33,8 +31,8 @@ HostCall KeyedCall(HostFunction function, uint32_t tag, const FxDataKey *key, ui
     call.version = version;
     if (key != nullptr) {
         call.hasKey = true;
-        call.itemIn = call.itemOut = static_cast<int16_t>(key->item);
-        call.inciIn = call.inciOut = static_cast<int16_t>(key->inci);
+        call.itemIn = call.itemOut = key->item;
+        call.inciIn = call.inciOut = key->inci;
     }
     return call;
 }
@@ -52,8 +50,8 @@ bool WritingCall(HostCall &call, const FxDataKey *key, const void *buffer, int32
 }
 
 void NoteKeyOut(HostCall &call, const FxDataKey &key) {
-    call.itemOut = static_cast<int16_t>(key.item);
-    call.inciOut = static_cast<int16_t>(key.inci);
+    call.itemOut = key.item;
+    call.inciOut = key.inci;
 }
 
 }  // namespace
@@ -142,7 +140,7 @@ int16_t Host::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int3
     if (!WritingCall(call, key, buffer, length)) return static_cast<int16_t>(Record(call));
     const auto item = records_.NextFreeItem(tag);
     if (!item || ShouldFail(call)) return static_cast<int16_t>(Record(call));
-    key->item = static_cast<uint16_t>(*item);
+    key->item = *item;
     key->inci = 0;
     NoteKeyOut(call, *key);
     records_.Put(KeyOf(tag, *key), call.data);
@@ -162,8 +160,8 @@ int16_t Host::NextEData(uint32_t tag, FxDataKey *key, void *, void *, uint32_t v
     if (key == nullptr || ShouldFail(call)) return static_cast<int16_t>(Record(call));
     const auto next = records_.Next(KeyOf(tag, *key));
     if (!next) return static_cast<int16_t>(Record(call));
-    key->item = static_cast<uint16_t>(next->item);
-    key->inci = static_cast<uint16_t>(next->inci);
+    key->item = next->item;
+    key->inci = next->inci;
     NoteKeyOut(call, *key);
     call.result = 1;
     return static_cast<int16_t>(Record(call));

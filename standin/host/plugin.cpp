@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "hostdata/record_bytes.h"
-#include "standin/system/file_system.h"
+#include "standin/platform/file_access.h"
 
 namespace standin {
 namespace {
@@ -63,7 +63,7 @@ Function Export(const LoadedModule &module, const char *name, std::string &missi
 
 }  // namespace
 
-void RequireModuleOfThisSystem(const std::string &path) {
+void RequireModuleOfThisPlatform(const std::string &path) {
     const std::string kind = ModuleKind(path);
     if (kind.empty()) {
         throw UsageError("'" + path +

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "shell/finale_extension.h"
-#include "standin/system/errors.h"
-#include "standin/system/module_loader.h"
+#include "standin/platform/errors.h"
+#include "standin/platform/module_loader.h"
 
 namespace standin {
 
@@ -14,7 +14,7 @@ namespace standin {
 // build can load: a file that is no module at all (a document, say), or a
 // module for another system, is bad input however it would fail to load.
 // Reads the file; loads nothing.
-void RequireModuleOfThisSystem(const std::string &path);
+void RequireModuleOfThisPlatform(const std::string &path);
 
 class Plugin {
 public:

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "standin/system/byte_text.h"
+#include "standin/platform/byte_text.h"
 
 namespace standin {
 

@@ -10,8 +10,8 @@
 
 #include "hostdata/host_functions.h"
 #include "hostdata/recording_text.h"
-#include "standin/system/byte_text.h"
-#include "standin/system/file_system.h"
+#include "standin/platform/byte_text.h"
+#include "standin/platform/file_access.h"
 
 namespace standin {
 namespace {

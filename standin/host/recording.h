@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "standin/host/call_trace.h"
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 
 namespace standin {
 

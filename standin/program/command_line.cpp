@@ -1,6 +1,6 @@
 #include "standin/program/command_line.h"
 
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 
 namespace standin {
 namespace {

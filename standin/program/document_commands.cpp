@@ -8,11 +8,11 @@
 #include "standin/document/document_diff.h"
 #include "standin/document/document_warnings.h"
 #include "standin/host/call_trace.h"
+#include "standin/platform/output_files.h"
+#include "standin/platform/text_output.h"
 #include "standin/program/run_command.h"
 #include "standin/program/run_report.h"
 #include "standin/program/svg_picture.h"
-#include "standin/system/output_files.h"
-#include "standin/system/text_output.h"
 
 namespace standin {
 namespace {
@@ -160,8 +160,8 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
     Document document = ReadWithWarnings(request.document, streams, &wasRead);
     const std::vector<Output> outputs = RunOutputs(request, wasRead);
     const RunOptions options = MakeRunOptions(request, document, streams);
-    CheckOutputs(outputs, FileInputs({{"the input document", request.document, true},
-                                      {"the plug-in module", request.module}}));
+    VetOutputs(outputs, FileInputs({{"the input document", request.document, true},
+                                    {"the plug-in module", request.module}}));
     Plugin plugin(request.module);
     WarnAboutSelection(options, document, streams);
 
@@ -184,11 +184,11 @@ void RunDocument(const RunRequest &request, const Streams &streams) {
     streams.out << standardOutput.str();
 }
 
-void CheckDocument(const CheckRequest &request, const Streams &streams) {
+void SummariseDocument(const SummaryRequest &request, const Streams &streams) {
     const Document document = ReadWithWarnings(request.document, streams);
     std::vector<Output> outputs;
     if (!request.output.empty()) outputs.push_back({"--output", request.output});
-    CheckOutputs(outputs, FileInputs({{"the input document", request.document}}));
+    VetOutputs(outputs, FileInputs({{"the input document", request.document}}));
     const std::string text = DocumentText(document);
     const auto systems = Count(document.records, hostdata::kStaffSystemTag);
     const auto measures = Count(document.records, hostdata::kMeasureTag);

@@ -22,7 +22,7 @@ struct RunRequest {
     bool changedOnly = false;      // report only the systems the run changed
 };
 
-struct CheckRequest {
+struct SummaryRequest {
     std::string document;
     std::string output;
 };
@@ -46,7 +46,7 @@ struct Streams {
 // the document and the run go to `err`; so does the report when standard
 // output carries the changed document or the picture.
 void RunDocument(const RunRequest &request, const Streams &streams);
-void CheckDocument(const CheckRequest &request, const Streams &streams);
+void SummariseDocument(const SummaryRequest &request, const Streams &streams);
 
 // Lists the differences; answers whether there were any.
 bool DiffDocuments(const DiffRequest &request, const Streams &streams);

@@ -7,7 +7,7 @@
 #include "hostdata/host_version.h"
 #include "hostdata/record_bytes.h"
 #include "standin/document/document_fields.h"
-#include "standin/system/text_output.h"
+#include "standin/platform/text_output.h"
 
 namespace standin {
 namespace {

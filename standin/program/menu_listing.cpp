@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "hostdata/record_bytes.h"
-#include "standin/system/text_output.h"
+#include "standin/platform/text_output.h"
 
 namespace standin {
 namespace {

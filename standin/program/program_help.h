@@ -62,7 +62,7 @@ inline constexpr const char *kRun =
     "host's answer, size = the bytes the record holds; under each save, the bytes\n"
     "it changed. With --trace -, it follows the table report.\n";
 
-inline constexpr const char *kCheck =
+inline constexpr const char *kSummary =
     "Prints the host version, the part viewed and how many records of each kind\n"
     "the document holds; with --output -, that goes to standard error.\n";
 

@@ -8,9 +8,9 @@
 #include "hostdata/host_version.h"
 #include "hostdata/record_bytes.h"
 #include "standin/document/document_fields.h"
+#include "standin/platform/byte_text.h"
+#include "standin/platform/output_files.h"
 #include "standin/program/run_command.h"
-#include "standin/system/byte_text.h"
-#include "standin/system/output_files.h"
 
 namespace standin {
 namespace {
@@ -225,7 +225,7 @@ ImportedDocument ImportDocument(const Recording &recording) {
 
 void ImportRecording(const ImportRequest &request, const Streams &streams) {
     const std::vector<Output> outputs{{"--output", request.output}};
-    CheckOutputs(outputs, {{"the recording", request.recording}});
+    VetOutputs(outputs, {{"the recording", request.recording}});
     const ImportedDocument imported = ImportDocument(ReadRecordingFile(request.recording));
     std::string text;
     try {

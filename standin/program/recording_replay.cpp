@@ -8,8 +8,8 @@
 #include "karvo_version.h"
 #include "standin/document/record_fields.h"
 #include "standin/host/plugin.h"
-#include "standin/system/byte_text.h"
-#include "standin/system/file_system.h"
+#include "standin/platform/byte_text.h"
+#include "standin/platform/file_access.h"
 
 namespace standin {
 namespace {
@@ -29,8 +29,8 @@ void AskedKey(HostCall &call, uint32_t tag, const FxDataKey *key) {
     call.tag = tag;
     call.hasKey = key != nullptr;
     if (key != nullptr) {
-        call.itemIn = call.itemOut = static_cast<int16_t>(key->item);
-        call.inciIn = call.inciOut = static_cast<int16_t>(key->inci);
+        call.itemIn = call.itemOut = key->item;
+        call.inciIn = call.inciOut = key->inci;
     }
 }
 
@@ -192,8 +192,8 @@ Result ScriptedHost::Answer(Parameters... arguments) {
     if (expected == nullptr) return 0;
     const HostCall &answer = expected->call;
     if (key != nullptr) {
-        key->item = static_cast<uint16_t>(answer.itemOut);
-        key->inci = static_cast<uint16_t>(answer.inciOut);
+        key->item = answer.itemOut;
+        key->inci = answer.inciOut;
     }
     if constexpr (shape == CallShape::FillsBuffer) {
         // The recorded bytes fill exactly the room the module offered again.

@@ -5,7 +5,7 @@
 #include "hostdata/record_bytes.h"
 #include "shell/command_table.h"
 #include "standin/document/document_fields.h"
-#include "standin/system/byte_text.h"
+#include "standin/platform/byte_text.h"
 
 namespace standin {
 namespace {

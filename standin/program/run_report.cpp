@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "hostdata/data_tag.h"
-#include "standin/system/errors.h"
-#include "standin/system/text_output.h"
+#include "standin/platform/errors.h"
+#include "standin/platform/text_output.h"
 
 namespace standin {
 namespace {

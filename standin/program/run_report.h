@@ -6,8 +6,8 @@
 #include <ostream>
 #include <string>
 
+#include "standin/platform/named_choices.h"
 #include "standin/program/run_command.h"
-#include "standin/system/named_choices.h"
 
 namespace standin {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "standin/system/byte_text.h"
-#include "standin/system/errors.h"
+#include "standin/platform/byte_text.h"
+#include "standin/platform/errors.h"
 
 namespace standin::validator {
 namespace {

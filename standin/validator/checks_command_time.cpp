@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "standin/host/host_replay.h"
+#include "standin/host/trace_reissue.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/command_run.h"
 #include "standin/validator/guarded_buffer.h"
@@ -47,7 +47,7 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
     Faults faults = InvokeAndCheck(module, byCommand, command, selection, [&](Host &host) {
         log.Watch(host, "command " + std::to_string(command) + " on the long document");
     });
-    const std::string difference = ReplayDifference(document.host, byCommand);
+    const std::string difference = ReissueDifference(document.host, byCommand);
     if (!difference.empty()) {
         faults.push_back("its host calls could not be made again as it made them: " + difference);
     }
@@ -55,7 +55,7 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
 
     // The module is timed within each call; what a call left changed is
     // looked at after it, outside the time.
-    const HostReplay replay(byCommand.Trace());
+    const TraceReissue reissue(byCommand.Trace());
     std::vector<double> commandSeconds, callSeconds;
     for (int round = 0; round < kTimedRounds; ++round) {
         // Both sides start from the same document and keep no trace;
@@ -74,7 +74,7 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
                           }));
             } else {
                 const Clock::time_point start = Clock::now();
-                replay.Run(forCalls);
+                reissue.Run(forCalls);
                 callSeconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
             }
         }
@@ -87,7 +87,7 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
     std::snprintf(ratioText, sizeof ratioText, "%.2f", ratio);
     const std::string measured = "command " + std::to_string(command) + ": " +
                                  Milliseconds(commandTime) + " against " + Milliseconds(callTime) +
-                                 " for its " + std::to_string(replay.CallCount()) +
+                                 " for its " + std::to_string(reissue.CallCount()) +
                                  " host calls, " + ratioText + " times";
     log.Note(measured);
     if (commandTime > kMostTimeRatio * callTime + kOnceSeconds) {

@@ -7,8 +7,8 @@
 
 #include "hostdata/record_bytes.h"
 #include "shell/finale_extension.h"
+#include "standin/platform/text_output.h"
 #include "standin/program/menu_listing.h"
-#include "standin/system/text_output.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/command_run.h"
 #include "standin/validator/guarded_buffer.h"

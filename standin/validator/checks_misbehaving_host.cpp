@@ -5,7 +5,7 @@
 // only what it was given, keep every rule of level 2, and end each command
 // within a number of host calls that grows with the document's records
 // alone.
-#include "standin/system/text_output.h"
+#include "standin/platform/text_output.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/command_run.h"
 #include "standin/validator/host_misbehaviour.h"

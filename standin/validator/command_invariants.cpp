@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "hostdata/data_tag.h"
-#include "standin/system/byte_text.h"
+#include "standin/platform/byte_text.h"
 
 namespace standin::validator {
 namespace {

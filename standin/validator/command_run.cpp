@@ -1,8 +1,8 @@
 #include "standin/validator/command_run.h"
 
 #include "hostdata/record_bytes.h"
+#include "standin/platform/text_output.h"
 #include "standin/program/run_command.h"
-#include "standin/system/text_output.h"
 #include "standin/validator/command_invariants.h"
 #include "standin/validator/guarded_buffer.h"
 #include "standin/validator/validation_documents.h"

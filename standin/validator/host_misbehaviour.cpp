@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "hostdata/data_tag.h"
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 
 namespace standin::validator {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 
 namespace standin::validator {
 namespace {
@@ -27,9 +27,7 @@ std::string Chosen(const std::vector<std::string> &names, const std::string &nam
     throw UsageError("no " + std::string(what) + " answer '" + name + "' (they are " + list + ")");
 }
 
-RecordKey KeyOf(uint32_t tag, const FxDataKey &key) {
-    return {tag, static_cast<int16_t>(key.item), static_cast<int16_t>(key.inci)};
-}
+RecordKey KeyOf(uint32_t tag, const FxDataKey &key) { return {tag, key.item, key.inci}; }
 
 HostCall KeyedCall(const char *function, uint32_t tag, const FxDataKey &key, uint32_t version) {
     HostCall call;
@@ -37,14 +35,14 @@ HostCall KeyedCall(const char *function, uint32_t tag, const FxDataKey &key, uin
     call.tag = tag;
     call.version = version;
     call.hasKey = true;
-    call.itemIn = call.itemOut = static_cast<int16_t>(key.item);
-    call.inciIn = call.inciOut = static_cast<int16_t>(key.inci);
+    call.itemIn = call.itemOut = key.item;
+    call.inciIn = call.inciOut = key.inci;
     return call;
 }
 
 void NoteKeyOut(HostCall &call, const FxDataKey &key) {
-    call.itemOut = static_cast<int16_t>(key.item);
-    call.inciOut = static_cast<int16_t>(key.inci);
+    call.itemOut = key.item;
+    call.inciOut = key.inci;
 }
 
 bool EveryOther(const FxDataKey &key) { return key.item % 2 == 0; }
@@ -210,8 +208,8 @@ bool MisbehavingHost::NextAnswered(uint32_t tag, FxDataKey &key) {
     const RecordKey at = KeyOf(tag, key);
     const auto here = std::find(keys.begin(), keys.end(), at);
     const auto moveTo = [&key](const RecordKey &to) {
-        key.item = static_cast<uint16_t>(to.item);
-        key.inci = static_cast<uint16_t>(to.inci);
+        key.item = to.item;
+        key.inci = to.inci;
         return true;
     };
     const auto honest = [&]() {

@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "standin/system/file_system.h"
+#include "standin/platform/file_access.h"
 #include "standin/validator/module_copy.h"
 
 namespace standin::validator {

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "standin/system/wide_text_win32.h"
+#include "standin/platform/wide_text_win32.h"
 #include "standin/validator/module_copy.h"
 
 namespace standin::validator {

@@ -7,8 +7,8 @@
 #include "hostdata/record_bytes.h"
 #include "standin/document/document_builder.h"
 #include "standin/document/document_fields.h"
+#include "standin/platform/text_output.h"
 #include "standin/program/run_command.h"
-#include "standin/system/text_output.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/host_misbehaviour.h"
 

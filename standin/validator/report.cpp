@@ -10,7 +10,7 @@ namespace standin::validator {
 namespace {
 
 // Failed cases a text report shows of one check; JSON has them all.
-constexpr std::size_t kShownFailures = kConfirmedReplays;
+constexpr std::size_t kShownFailures = kConfirmedReproductions;
 constexpr int kNameWidth = 22;
 
 std::string CaseName(const Check &check, const std::string &parameters) {
@@ -68,43 +68,43 @@ std::string OfferedThing(const CaseResult &failed) {
 }
 
 // What running the case again showed, when it is worth saying.
-std::string ReplayNote(const CaseResult &failed) {
-    switch (failed.replay) {
-        case Replay::AfterEarlier:
+std::string ReproductionNote(const CaseResult &failed) {
+    switch (failed.reproduction) {
+        case Reproduction::AfterEarlier:
             return "alone it passes; it fails again after " + CasesBefore(failed) +
                    " of the check in one process";
-        case Replay::NotAgain:
+        case Reproduction::NotAgain:
             return "it did not fail again when run alone" +
                    (failed.workerFrom < failed.number ? " or after " + CasesBefore(failed) : "") +
                    ": it may depend on timing";
-        case Replay::WithLater:
+        case Reproduction::WithLater:
             return "alone it passes; it fails again with the cases after it up to the one that "
                    "showed the fault, in one process";
-        case Replay::NotOffered:
+        case Reproduction::NotOffered:
             return "run again, the module did not offer " + OfferedThing(failed) +
                    " in that process, though it had in the one the case failed in: its menus "
                    "differ between processes, and the replay fails only in a process where it "
                    "offers it";
-        case Replay::NotTried:
-        case Replay::Alone:
+        case Reproduction::NotTried:
+        case Reproduction::Alone:
             break;
     }
     return {};
 }
 
-const char *ReplayWord(Replay replay) {
-    switch (replay) {
-        case Replay::Alone:
+const char *ReproductionWord(Reproduction reproduction) {
+    switch (reproduction) {
+        case Reproduction::Alone:
             return "alone";
-        case Replay::AfterEarlier:
+        case Reproduction::AfterEarlier:
             return "after earlier cases";
-        case Replay::WithLater:
+        case Reproduction::WithLater:
             return "with later cases";
-        case Replay::NotAgain:
+        case Reproduction::NotAgain:
             return "no";
-        case Replay::NotOffered:
+        case Reproduction::NotOffered:
             return "not offered";
-        case Replay::NotTried:
+        case Reproduction::NotTried:
             break;
     }
     return "not tried";
@@ -117,10 +117,10 @@ std::string ReplayCommand(const ReportHeading &heading, const Check &check,
     std::vector<std::string> arguments{"validate", heading.module,
                                        "--seed",   std::to_string(heading.seed),
                                        "--case",   CaseName(check, failed.parameters)};
-    if (failed.replay == Replay::AfterEarlier) {
+    if (failed.reproduction == Reproduction::AfterEarlier) {
         arguments.insert(arguments.end(), {"--from", std::to_string(failed.workerFrom)});
     }
-    if (failed.replay == Replay::WithLater) {
+    if (failed.reproduction == Reproduction::WithLater) {
         arguments[5] = CaseName(check, failed.seenWhile);
         arguments.insert(arguments.end(), {"--from", std::to_string(failed.number)});
     }
@@ -163,7 +163,7 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
             if (++shown > kShownFailures) continue;
             out << "        " << CaseName(check, ended.parameters) << ": " << ended.seen << "\n";
             if (!ended.printed.empty()) out << "          it printed: " << ended.printed << "\n";
-            const std::string note = ReplayNote(ended);
+            const std::string note = ReproductionNote(ended);
             if (!note.empty()) out << "          " << note << "\n";
             out << "          replay: " << ReplayCommand(heading, check, ended) << "\n";
         }
@@ -209,7 +209,7 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
             failures.push_back({{"case", CaseName(check, ended.parameters)},
                                 {"seen", ended.seen},
                                 {"printed", ended.printed},
-                                {"reproduced", ReplayWord(ended.replay)},
+                                {"reproduced", ReproductionWord(ended.reproduction)},
                                 {"replay", ReplayCommand(heading, check, ended)}});
         }
         for (const std::string &parameters : result.notRun) {

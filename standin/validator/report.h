@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "standin/system/named_choices.h"
+#include "standin/platform/named_choices.h"
 #include "standin/validator/runner.h"
 
 namespace standin::validator {

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 #include "standin/validator/worker_report.h"
 
 namespace standin::validator {
@@ -174,26 +174,26 @@ CheckResult RunCheck(const Check &check, const RunnerSettings &settings, const C
     return result;
 }
 
-void ConfirmReplays(CheckResult &result, const RunnerSettings &settings) {
+void ConfirmReproductions(CheckResult &result, const RunnerSettings &settings) {
     std::size_t tried = 0;
     for (CaseResult &failed : result.cases) {
-        if (failed.passed || tried == kConfirmedReplays) continue;
+        if (failed.passed || tried == kConfirmedReproductions) continue;
         if (Clock::now() >= settings.runDeadline) return;
         ++tried;
         const Again alone = RunAgain(*result.check, settings, failed, std::nullopt);
         if (alone == Again::Fails) {
-            failed.replay = Replay::Alone;
+            failed.reproduction = Reproduction::Alone;
         } else if (alone == Again::NotListed) {
-            failed.replay = Replay::NotOffered;
+            failed.reproduction = Reproduction::NotOffered;
         } else if (!failed.seenWhile.empty() &&
                    RunAgain(*result.check, settings, failed, failed.number, failed.seenWhile) ==
                        Again::Fails) {
-            failed.replay = Replay::WithLater;
+            failed.reproduction = Reproduction::WithLater;
         } else if (failed.workerFrom < failed.number &&
                    RunAgain(*result.check, settings, failed, failed.workerFrom) == Again::Fails) {
-            failed.replay = Replay::AfterEarlier;
+            failed.reproduction = Reproduction::AfterEarlier;
         } else {
-            failed.replay = Replay::NotAgain;
+            failed.reproduction = Reproduction::NotAgain;
         }
     }
 }

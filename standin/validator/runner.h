@@ -18,7 +18,7 @@
 namespace standin::validator {
 
 // Whether a failed case failed again when run once more by itself.
-enum class Replay {
+enum class Reproduction {
     NotTried,
     Alone,         // alone, in a worker of its own
     AfterEarlier,  // only after the cases before it in its worker, from `workerFrom`
@@ -41,7 +41,7 @@ struct CaseResult {
     // this one's showed (a buffer it was handed, read or written later);
     // empty when none.
     std::string seenWhile;
-    Replay replay = Replay::NotTried;
+    Reproduction reproduction = Reproduction::NotTried;
 };
 
 struct CheckResult {
@@ -87,10 +87,10 @@ CheckResult RunCheck(const Check &check, const RunnerSettings &settings,
 // Runs each of the first few failed cases once more, alone, and when it
 // then passes, after the cases its worker ran before it; says which of the
 // two made it fail again.
-void ConfirmReplays(CheckResult &result, const RunnerSettings &settings);
-// How many failed cases of a check ConfirmReplays tries: those the text
+void ConfirmReproductions(CheckResult &result, const RunnerSettings &settings);
+// How many failed cases of a check ConfirmReproductions tries: those the text
 // report shows.
-inline constexpr std::size_t kConfirmedReplays = 3;
+inline constexpr std::size_t kConfirmedReproductions = 3;
 
 // The host program beside `program` that lacks `function`:
 // <folder>/lacking/<function>/<program's file name>.

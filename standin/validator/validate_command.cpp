@@ -5,10 +5,10 @@
 #include <sstream>
 
 #include "standin/host/plugin.h"
-#include "standin/system/byte_text.h"
-#include "standin/system/errors.h"
-#include "standin/system/file_system.h"
-#include "standin/system/output_files.h"
+#include "standin/platform/byte_text.h"
+#include "standin/platform/errors.h"
+#include "standin/platform/file_access.h"
+#include "standin/platform/output_files.h"
 #include "standin/validator/report.h"
 #include "standin/validator/runner.h"
 #include "standin/validator/validator_platform.h"
@@ -108,7 +108,7 @@ ReportFormat RequireSound(const ValidateRequest &request) {
     }
     // A file that is no module of this system is bad input, as for run; one
     // that is but does not load fails the check that loads it.
-    RequireModuleOfThisSystem(request.module);
+    RequireModuleOfThisPlatform(request.module);
     return *format;
 }
 
@@ -154,7 +154,7 @@ int Validate(const ValidateRequest &request, const Streams &streams) {
     const Selected selected = SelectChecks(request);
     std::vector<Output> outputs;
     if (!request.trace.empty()) outputs.push_back({"--trace", request.trace});
-    CheckOutputs(outputs, {{"the plug-in module", request.module}});
+    VetOutputs(outputs, {{"the plug-in module", request.module}});
     RunnerSettings settings;
     settings.program = OwnProgramPath();
     RequireHostsLacking(settings.program, selected.checks);
@@ -176,7 +176,7 @@ int Validate(const ValidateRequest &request, const Streams &streams) {
         }
         results.push_back(RunCheck(*check, settings, selected.choice));
         CheckResult &result = results.back();
-        if (!selected.choice.onlyCase) ConfirmReplays(result, settings);
+        if (!selected.choice.onlyCase) ConfirmReproductions(result, settings);
         // Nothing else can run on a module that does not load, nor once the
         // run's time is up.
         if (std::string(check->name) == "exports" && !result.Passed()) {

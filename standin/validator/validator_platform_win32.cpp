@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "standin/system/wide_text_win32.h"
+#include "standin/platform/wide_text_win32.h"
 #include "standin/validator/validator_platform.h"
 #include "standin/validator/worker_report.h"
 

@@ -33,7 +33,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 #include "standin/validator/fault_context.h"
 #include "standin/validator/process_resources.h"
 #include "standin/validator/validator_platform.h"

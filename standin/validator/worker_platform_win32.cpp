@@ -2,7 +2,7 @@
 // worker puts itself in a job of its own, inside the validator's; a fault is an exception no one
 // handled, reported from the process's unhandled-exception filter (abort()
 // from a SIGABRT handler); the host's buffers are committed pages; the
-// process's threads are walked one by one (a snapshot of the system's
+// process's threads are walked one by one (a snapshot of the operating system's
 // threads takes milliseconds under Wine, after every call), and the
 // processes the module started are those in the job.
 #include <windows.h>
@@ -25,8 +25,8 @@
 #include <set>
 #include <stdexcept>
 
-#include "standin/system/errors.h"
-#include "standin/system/wide_text_win32.h"
+#include "standin/platform/errors.h"
+#include "standin/platform/wide_text_win32.h"
 #include "standin/validator/fault_context.h"
 #include "standin/validator/validator_platform.h"
 
@@ -129,7 +129,7 @@ private:
     std::wstring taken_;
 };
 
-// Each of the three streams, by the system's handle and the C runtime's
+// Each of the three streams, by the operating system's handle and the C runtime's
 // file, each with what it leads to; a copy of each as taken puts it back.
 class StandardStreams : public ProcessAspect {
 public:
@@ -148,7 +148,7 @@ public:
     void Restore() override {
         for (int stream = 0; stream < 3; ++stream) {
             if (Identity(stream) != taken_[stream] && copies_[stream] >= 0) {
-                // Puts back the system's handle too.
+                // Puts back the operating system's handle too.
                 _dup2(copies_[stream], stream);
             }
         }

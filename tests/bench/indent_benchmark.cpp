@@ -16,7 +16,7 @@
 #include "standin/document/document_builder.h"
 #include "standin/document/generated_document.h"
 #include "standin/host/host.h"
-#include "standin/host/host_replay.h"
+#include "standin/host/trace_reissue.h"
 #include "tests/bench/heap_accounting.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/scratch_folder.h"
@@ -78,17 +78,17 @@ private:
 // The host calls one command makes on a copy of the document, and whether
 // making them again without the plug-in gives the host exactly the same
 // calls and leaves the same document.
-struct RecordedCommand {
+struct TracedCommand {
     std::vector<standin::HostCall> trace;
     std::string problem;
 };
 
-RecordedCommand Record(const standin::Host &document, const IndentRun &run) {
+TracedCommand TraceCommand(const standin::Host &document, const IndentRun &run) {
     standin::Host byCommand = document;
     standin::Host::SetCurrent(&byCommand);
     run.Invoke();
     standin::Host::SetCurrent(nullptr);
-    return {byCommand.Trace(), standin::ReplayDifference(document, byCommand)};
+    return {byCommand.Trace(), standin::ReissueDifference(document, byCommand)};
 }
 
 // The most heap the plug-in itself held at once during one command.
@@ -115,12 +115,12 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
     fake_platform::Reset();
     FinaleExtensionVersion(kHostVersion);
 
-    const RecordedCommand recorded = Record(document, run);
-    if (!recorded.problem.empty()) {
-        state.SkipWithError(recorded.problem.c_str());
+    const TracedCommand traced = TraceCommand(document, run);
+    if (!traced.problem.empty()) {
+        state.SkipWithError(traced.problem.c_str());
         return;
     }
-    const standin::HostReplay baseline(recorded.trace);
+    const standin::TraceReissue baseline(traced.trace);
     const uint64_t peakHeap = PeakPlugInHeap(document, run);
 
     double commandSeconds = 0;
@@ -148,7 +148,7 @@ void IndentCommand(benchmark::State &state, uint16_t menuIndex) {
 
     const auto iterations = static_cast<double>(state.iterations());
     const double items = size.systems + size.measures;
-    state.counters["host_calls"] = static_cast<double>(recorded.trace.size());
+    state.counters["host_calls"] = static_cast<double>(traced.trace.size());
     state.counters["baseline_us"] = baselineSeconds / iterations * 1e6;
     state.counters["ratio"] = commandSeconds / baselineSeconds;
     state.counters["own_ns_per_item"] =

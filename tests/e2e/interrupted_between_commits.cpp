@@ -10,8 +10,8 @@
 #include <sched.h>
 #endif
 
-#include "standin/system/output_files.h"
-#include "standin/system/temporary_files.h"
+#include "standin/platform/output_files.h"
+#include "standin/platform/temporary_files.h"
 
 namespace {
 

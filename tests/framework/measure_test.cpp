@@ -33,7 +33,7 @@ TEST_F(Measures, TheHostVersionChoosesTheLayoutComparedUnsigned) {
         {0x12000000, "FX_LoadEData 'SOMS' (3,0) room 30 v=0x12000000 -> 1 size 30"},
         {0x80000000, "FX_LoadEData 'SOMS' (3,0) room 30 v=0x12000000 -> 1 size 30"}};
     for (const auto &[version, load] : layouts) {
-        hostdata::RecordHostVersion(version);
+        hostdata::SetHostVersion(version);
         host.ClearTrace();
         ASSERT_TRUE(measure.LoadItem(3));
         EXPECT_EQ(Calls().front(), load);
@@ -95,7 +95,7 @@ TEST_F(Measures, AShortRecordHoldsOnlyTheWordsItReaches) {
                           Case{0x12000000, 15, true, false}, Case{0x12000000, 16, true, true},
                           Case{0x11FFFFFF, 13, false, false}, Case{0x11FFFFFF, 14, true, false},
                           Case{0x11FFFFFF, 16, true, true}}) {
-        hostdata::RecordHostVersion(c.version);
+        hostdata::SetHostVersion(c.version);
         standin::Bytes stored = StoredMeasure(0x0800, 0x0050);
         stored.resize(c.stored);
         host.PutMeasure(5, stored);
@@ -112,22 +112,22 @@ TEST_F(Measures, SaveWritesTheAttachmentsIntoTheLayoutInForce) {
     // values written.
     const std::pair<uint32_t, std::size_t> layouts[] = {{0x12000000, 4}, {0x11FFFFFF, 0}};
     for (const auto &[version, shift] : layouts) {
-        hostdata::RecordHostVersion(version);
+        hostdata::SetHostVersion(version);
         host.PutMeasure(3, StoredMeasure(0x0840, 0x0050));
         ASSERT_TRUE(measure.LoadItem(3));
         auto first = std::make_unique<FCMeasureFirstAttachment>();
-        first->value = 0xA1A1;
+        first->word = 0xA1A1;
         auto second = std::make_unique<FCMeasureSecondAttachment>();
-        second->firstValue = 0xB1B1;
-        second->secondValue = 0xB2B2;
-        second->firstFlag = true;
+        second->firstWord = 0xB1B1;
+        second->secondWord = 0xB2B2;
+        second->flagsBit0080 = true;
         // Each layout holds a different one of the two values.
         auto third = std::make_unique<FCMeasureThirdAttachment>();
-        third->firstValue = 0xC1C1;
-        third->secondValue = 0xC2C2;
-        third->holdFirst = shift != 0;
-        third->holdSecond = shift == 0;
-        third->thirdFlag = true;
+        third->firstWord = 0xC1C1;
+        third->secondWord = 0xC2C2;
+        third->keepFirstWord = shift != 0;
+        third->keepSecondWord = shift == 0;
+        third->bit0002 = true;
         measure.SetFirstAttachment(std::move(first));
         measure.SetSecondAttachment(std::move(second));
         measure.SetThirdAttachment(std::move(third));
@@ -154,7 +154,7 @@ TEST_F(Measures, WithoutAttachmentsTheRecordIsSavedAsLoaded) {
 }
 
 TEST_F(Measures, CopyFromANewMeasureHoldsZeroBytesOfTheLayoutInForce) {
-    hostdata::RecordHostVersion(0x11FFFFFF);
+    hostdata::SetHostVersion(0x11FFFFFF);
     ASSERT_TRUE(measure.LoadItem(3));
     FCMeasure fresh;
     measure.CopyDataFrom(fresh);

@@ -95,4 +95,20 @@ TEST_F(Walks, EachWalkBeginsAfresh) {
     standin::Host::SetCurrent(&host);
 }
 
+// Keys are told apart by both halves, whatever their sign: two records whose
+// inci is -1 are two records.
+TEST_F(Walks, KeysWithANegativeInciAreEachTheirOwn) {
+    SteppingHost walked([](uint16_t item) { return item + 1; });
+    walked.Records().Put({kSoss, 1, -1}, standin::Bytes(28, 1));
+    walked.Records().Put({kSoss, 2, -1}, standin::Bytes(28, 2));
+    walked.Records().Put({kSoss, 3, -1}, standin::Bytes(28, 3));
+    standin::Host::SetCurrent(&walked);
+    FCStaffSystem system;
+    system.SetDataKey({1, -1});
+    std::vector<int> items;
+    while (system.LoadNext() && items.size() < 3) items.push_back(system.GetItemNo());
+    standin::Host::SetCurrent(&host);
+    EXPECT_EQ(items, (std::vector<int>{2, 3})) << "the walk took the keys the host moved it to";
+}
+
 }  // namespace

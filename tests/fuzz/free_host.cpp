@@ -42,12 +42,7 @@ int16_t FreeHost::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t 
                             uint32_t version) {
     Count();
     const uint8_t answer = Draw();
-    LoggedLoad load{tag,
-                    key ? static_cast<int16_t>(key->item) : int16_t{0},
-                    key ? static_cast<int16_t>(key->inci) : int16_t{0},
-                    {},
-                    0,
-                    false};
+    LoggedLoad load{tag, key ? key->item : int16_t{0}, key ? key->inci : int16_t{0}, {}, 0, false};
     const int32_t room = size ? *size : 0;
     if (answer % 16 == 1) {  // fails, touching nothing
         loads_.push_back(load);
@@ -95,8 +90,7 @@ int16_t FreeHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, in
     const uint8_t answer = Draw();
     const auto *bytes = static_cast<const uint8_t *>(buffer);
     LoggedSave save{
-        tag, key ? static_cast<int16_t>(key->item) : int16_t{0},
-        key ? static_cast<int16_t>(key->inci) : int16_t{0},
+        tag, key ? key->item : int16_t{0}, key ? key->inci : int16_t{0},
         bytes && length > 0 ? std::vector<uint8_t>(bytes, bytes + length) : std::vector<uint8_t>{},
         loads_.size()};
     saves_.push_back(save);
@@ -115,7 +109,7 @@ int16_t FreeHost::NextEData(uint32_t tag, FxDataKey *key, void *unused1, void *u
         case 1:  // success without moving
             return 1;
         case 2:  // moves back
-            key->item = static_cast<uint16_t>(key->item - 1 - answer / 8 % 4);
+            key->item = static_cast<int16_t>(key->item - 1 - answer / 8 % 4);
             return 1;
         case 3:  // jumps to any key
             key->item = static_cast<uint16_t>(answer / 8);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "standin/document/document.h"
-#include "standin/host/host_replay.h"
 #include "standin/host/recording.h"
+#include "standin/host/trace_reissue.h"
 #include "standin/program/recording_import.h"
 #include "standin/program/recording_replay.h"
 
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
 
     std::vector<standin::HostCall> calls;
     for (const standin::RecordedCall &recorded : recording.calls) calls.push_back(recorded.call);
-    const standin::HostReplay module(calls);
+    const standin::TraceReissue module(calls);
     if (!module.Problem().empty() || !MadeAsRecorded(recording)) return 0;
     standin::ScriptedHost host(recording);
     module.Run(host);

@@ -29,7 +29,7 @@ TEST_F(HostCalls, PassEveryArgumentToTheHostUnchanged) {
     EXPECT_EQ(buffer[27], 0x22);
     EXPECT_EQ(hostdata::SaveHostRecord(kSoss, &key, buffer, 28, 0x02000002), 1);
     EXPECT_EQ(hostdata::NextHostRecord(kSoss, &key, 0x03000003), 0);
-    hostdata::DataKey created{0xFFFF, 0xFFFF};
+    hostdata::DataKey created{-1, -1};
     EXPECT_EQ(hostdata::CreateHostRecord(kSoss, &created, buffer, 28, 0x04000004), 1);
     EXPECT_EQ(hostdata::DeleteHostRecord(kSoss, &created, 0x05000005), 1);
     EXPECT_EQ(Calls(), (std::vector<std::string>{

@@ -36,13 +36,13 @@ protected:
     }
 
     int16_t Load(uint32_t tag, uint16_t item, void *buffer, int32_t *size) {
-        hostdata::DataKey key{item, 0};
+        hostdata::DataKey key{static_cast<int16_t>(item), 0};
         return hostdata::LoadHostRecord(tag, &key, buffer, size, kVersion);
     }
 
     int16_t Save(uint32_t tag, uint16_t item, const void *buffer, int32_t length,
                  uint32_t version = kVersion) {
-        hostdata::DataKey key{item, 0};
+        hostdata::DataKey key{static_cast<int16_t>(item), 0};
         return hostdata::SaveHostRecord(tag, &key, buffer, length, version);
     }
 
@@ -354,7 +354,7 @@ protected:
     }
 
     int16_t LoadSupplied(uint16_t item, hostdata::SuppliedWords &supplied) {
-        hostdata::DataKey key{item, 0};
+        hostdata::DataKey key{static_cast<int16_t>(item), 0};
         return hostdata::LoadHostRecord(kPageFormat, &key, guarded.data(), &room, kVersion,
                                         &supplied);
     }
@@ -496,7 +496,7 @@ TEST_F(PreferenceTranslation, AWideFieldNeedsBothItsWords) {
 TEST_F(PreferenceTranslation, ARecordOfWhichTheHostSuppliedNothingHasNotLoaded) {
     hostdata::SuppliedWords supplied = hostdata::SuppliedWords::FirstBytes(4);
     const auto load = [&](uint16_t item, void *buffer) {
-        hostdata::DataKey key{item, 0};
+        hostdata::DataKey key{static_cast<int16_t>(item), 0};
         return hostdata::LoadHostRecord(kPageFormat, &key, buffer, &size, kVersion, &supplied);
     };
     EXPECT_EQ(load(0, record.data()), 0);

@@ -49,7 +49,7 @@ protected:
 
     // The words at offsets 0 and 96 after an assembly under the version.
     std::pair<int, int> AssembleUnder(uint32_t hostVersion) {
-        hostdata::RecordHostVersion(hostVersion);
+        hostdata::SetHostVersion(hostVersion);
         misc.fill(0xEE);
         int32_t size = 98;
         EXPECT_TRUE(hostdata::AssemblePreferenceRecord(misc.data(), &size, Map(Pf('M', 'I'))));
@@ -78,7 +78,7 @@ TEST_F(NewerHostRows, AreServedFromTheirOwnHostVersionOn) {
 TEST_F(NewerHostRows, AreNeitherComparedNorWrittenOnAnOlderHost) {
     AssembleUnder(0x12050000);
     hostdata::WriteU16(misc.data(), 0, 0x3333);
-    hostdata::RecordHostVersion(0x11FFFFFF);
+    hostdata::SetHostVersion(0x11FFFFFF);
     host.ClearTrace();
     EXPECT_TRUE(hostdata::ScatterPreferenceRecord(misc.data(), 98, Map(Pf('M', 'I'))));
     EXPECT_TRUE(CallsOf("FX_SaveEData").empty());

@@ -72,7 +72,7 @@ TEST_F(WireRecording, HoldsEveryFunctionsArgumentsAndAnswersAsTheHostSawThem) {
     EXPECT_EQ(hostdata::LoadHostRecord(kSystems, &missing, buffer.data(), &room, kVersion), 0);
     buffer[2] = 0x90;
     EXPECT_EQ(hostdata::SaveHostRecord(kSystems, &key, buffer.data(), 28, kVersion), 1);
-    hostdata::DataKey created{0xFFFF, 0xFFFF};
+    hostdata::DataKey created{-1, -1};
     const uint8_t words[2] = {0x12, 0x34};
     EXPECT_EQ(hostdata::CreateHostRecord(kSystems, &created, words, 2, kVersion), 1);
     EXPECT_EQ(hostdata::DeleteHostRecord(kSystems, &created, kVersion), 1);

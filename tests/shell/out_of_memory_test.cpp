@@ -14,7 +14,7 @@
 #include "platform/recording_files.h"
 #include "shell/finale_extension.h"
 #include "standin/document/document_builder.h"
-#include "standin/system/byte_text.h"
+#include "standin/platform/byte_text.h"
 #include "tests/support/fresh_host_fixture.h"
 #include "tests/support/scratch_folder.h"
 

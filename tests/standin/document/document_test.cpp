@@ -11,7 +11,7 @@
 #include "hostdata/record_bytes.h"
 #include "standin/document/document_diff.h"
 #include "standin/document/document_warnings.h"
-#include "standin/system/byte_text.h"
+#include "standin/platform/byte_text.h"
 
 namespace {
 

@@ -21,7 +21,7 @@ Bytes Counting(std::size_t size) {
 TEST(StandinHost, LoadCopiesAtMostTheRoomAndReportsTheFullSize) {
     Host host;
     host.Records().Put({0x6F743737, -2, 0}, Counting(12));
-    FxDataKey key{0xFFFE, 0};
+    FxDataKey key{-2, 0};
     uint8_t buffer[8] = {};
     int32_t size = 4;
     EXPECT_EQ(host.LoadEData(0x6F743737, &key, buffer, &size, 0x19000000), 1);

@@ -46,7 +46,7 @@ std::string LoadFailure(const std::vector<uint8_t> &bytes, bool beforeLoading = 
     std::string message = "' loaded";
     try {
         if (beforeLoading) {
-            standin::RequireModuleOfThisSystem(path.string());
+            standin::RequireModuleOfThisPlatform(path.string());
         } else {
             standin::Plugin plugin(path.string());
         }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "standin/host/host_replay.h"
+#include "standin/host/trace_reissue.h"
 #include "standin/program/recording_replay.h"
 
 namespace {
@@ -43,7 +43,7 @@ std::vector<int64_t> EveryFunctionOnce(standin::Host &host) {
     answers.insert(answers.end(), std::begin(buffer), std::end(buffer));
     buffer[2] = 0x90;
     keyed(host.SaveEData(kSystems, &key, buffer, 28, kVersion), key);
-    key = {0xFFFF, 0xFFFF};
+    key = {-1, -1};
     keyed(host.CreateEData(kSystems, &key, buffer, 28, kVersion), key);
     key = {1, 0};
     keyed(host.NextEData(kSystems, &key, nullptr, nullptr, kVersion), key);
@@ -68,7 +68,7 @@ standin::Host SmallDocument() {
 class ScriptedHost : public ::testing::Test {
 protected:
     void Make(const std::vector<standin::HostCall> &calls) {
-        const standin::HostReplay module(calls);
+        const standin::TraceReissue module(calls);
         ASSERT_EQ(module.Problem(), "");
         module.Run(host);
     }
@@ -156,7 +156,7 @@ TEST_F(ScriptedHost, NamesACallNotMadeAndACallTooMany) {
               "  got:      no call\n");
 
     standin::ScriptedHost more(recording);
-    standin::HostReplay(Calls(recording)).Run(more);
+    standin::TraceReissue(Calls(recording)).Run(more);
     more.GetCurrentPartID(0x19000000);
     EXPECT_EQ(more.Difference(),
               "differs at call 25: the recording holds 24 calls, and the module made more\n"
@@ -191,7 +191,7 @@ TEST(HostFunctions, AreEachReplayedAndAnsweredAsTheHostMadeAndAnsweredThem) {
     standin::Host byCommand = document;
     const std::vector<int64_t> answers = EveryFunctionOnce(byCommand);
     ASSERT_EQ(byCommand.Trace().size(), 9u);
-    EXPECT_EQ(standin::ReplayDifference(document, byCommand), "");
+    EXPECT_EQ(standin::ReissueDifference(document, byCommand), "");
 
     standin::Recording recording;
     for (const standin::HostCall &call : byCommand.Trace()) {

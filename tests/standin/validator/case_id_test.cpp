@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 #include "standin/validator/case_id.h"
 
 namespace {

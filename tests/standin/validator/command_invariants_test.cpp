@@ -31,25 +31,25 @@ struct Session {
         host.Records().Put({kSystem, 3, 0}, Bytes(20, 3));
     }
     void Load(int16_t item, int32_t room = 28, int16_t inci = 0) {
-        FxDataKey key{static_cast<uint16_t>(item), static_cast<uint16_t>(inci)};
+        FxDataKey key{item, inci};
         std::vector<uint8_t> buffer(static_cast<std::size_t>(room > 0 ? room : 0));
         host.LoadEData(kSystem, &key, buffer.data(), &room, kVersion);
     }
     void Save(int16_t item, int32_t length = 28, int16_t inci = 0, uint32_t tag = kSystem,
               uint32_t version = kVersion) {
-        FxDataKey key{static_cast<uint16_t>(item), static_cast<uint16_t>(inci)};
+        FxDataKey key{item, inci};
         const std::vector<uint8_t> bytes(64, 7);
         host.SaveEData(tag, &key, bytes.data(), length, version);
     }
     // The key the host chose.
     int16_t Create() {
-        FxDataKey key{0xFFFF, 0xFFFF};
+        FxDataKey key{-1, -1};
         const std::vector<uint8_t> bytes(28, 5);
         host.CreateEData(kSystem, &key, bytes.data(), 28, kVersion);
         return static_cast<int16_t>(key.item);
     }
     void Delete(int16_t item) {
-        FxDataKey key{static_cast<uint16_t>(item), 0};
+        FxDataKey key{item, 0};
         host.DeleteEData(kSystem, &key, kVersion);
     }
 };
@@ -266,12 +266,12 @@ struct OneRoom {
         host.AnswerLoads(loads);
     }
     void Load(int16_t item) {
-        FxDataKey key{static_cast<uint16_t>(item), 0};
+        FxDataKey key{item, 0};
         int32_t size = 28;
         host.LoadEData(kSystem, &key, room.data(), &size, kVersion);
     }
     void Save(int16_t item) {
-        FxDataKey key{static_cast<uint16_t>(item), 0};
+        FxDataKey key{item, 0};
         host.SaveEData(kSystem, &key, room.data(), 28, kVersion);
     }
     void Clear() { std::fill(room.begin(), room.end(), 0); }

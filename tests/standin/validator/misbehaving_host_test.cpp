@@ -10,7 +10,7 @@
 
 #include "hostdata/data_tag.h"
 #include "hostdata/record_bytes.h"
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 
 namespace {
 
@@ -116,7 +116,7 @@ struct Loaded {
 };
 
 Loaded Load(MisbehavingHost &host, int16_t item) {
-    Loaded loaded{Bytes(28, 0xAA), 28, {static_cast<uint16_t>(item), 0}, 0};
+    Loaded loaded{Bytes(28, 0xAA), 28, {item, 0}, 0};
     loaded.result =
         host.LoadEData(kSystem, &loaded.key, loaded.buffer.data(), &loaded.size, kVersion);
     return loaded;
@@ -301,9 +301,9 @@ TEST(CallBound, IsNotRaisedByRecordsTheModuleMakes) {
     host.BeginCommand();
     const Bytes bytes(28, 0x77);
     for (uint16_t item = 100; item < 120; ++item) {
-        FxDataKey saved{item, 0};
+        FxDataKey saved{static_cast<int16_t>(item), 0};
         EXPECT_EQ(host.SaveEData(kSystem, &saved, bytes.data(), 28, kVersion), 1);
-        FxDataKey created{0xFFFF, 0xFFFF};
+        FxDataKey created{-1, -1};
         EXPECT_EQ(host.CreateEData(kSystem, &created, bytes.data(), 28, kVersion), 1);
     }
     Calls(host, CallBound(kSystems));

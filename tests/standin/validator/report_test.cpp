@@ -75,11 +75,11 @@ TEST(ValidationReport, AFailureThatNeedsItsEarlierCasesIsReplayedWithThem) {
     CheckResult result = FailedCases(0);
     CaseResult needsEarlier = Case(3, false, "the module crashed the host");
     needsEarlier.workerFrom = 1;
-    needsEarlier.replay = Replay::AfterEarlier;
+    needsEarlier.reproduction = Reproduction::AfterEarlier;
     needsEarlier.printed = "it said hello";
     CaseResult flaky = Case(4, false, "wrote past the record");
     flaky.workerFrom = 4;
-    flaky.replay = Replay::NotAgain;
+    flaky.reproduction = Reproduction::NotAgain;
     result.cases = {needsEarlier, flaky};
     const std::string text = Text({result});
     EXPECT_NE(text.find("        commands-selection:command=3: the module crashed the host\n"
@@ -118,7 +118,7 @@ TEST(ValidationReport, JsonHasEveryFailureAndReplacesBytesThatAreNotUtf8) {
     std::ostringstream out;
     CheckResult result = FailedCases(5);
     result.notRun = {"command=9"};
-    result.cases[1].replay = Replay::Alone;
+    result.cases[1].reproduction = Reproduction::Alone;
     WriteJsonReport(kHeading, {result},
                     {{FindCheck("init"), "the module does not load with its seven entry points"}},
                     out);

@@ -231,7 +231,7 @@ uint32_t *keptInitWord = nullptr;
 #if defined(KARVO_FAULT_CREATES_A_SYSTEM_PER_COMMAND)
     // Keeps a copy of the system for its undo, as a record of the document.
     const auto create = HostFunction<FX_CreateEData_fn>("FX_CreateEData");
-    FxDataKey copy{0xFFFF, 0xFFFF};
+    FxDataKey copy{-1, -1};
     if (create != nullptr) create(hostdata::kStaffSystemTag, &copy, record, loaded, kDataVersion);
 #endif
 #if defined(KARVO_FAULT_SAVES_A_SHORTER_RECORD)
@@ -285,7 +285,7 @@ int CountSystemsFrom(FX_LoadEData_fn load, uint16_t system) {
     // Where the layout is being worked out, for a progress display: the
     // whole of every level's scratch stays on the stack.
     deepestScratch = scratch;
-    FxDataKey key{system, 0};
+    FxDataKey key{static_cast<int16_t>(system), 0};
     uint8_t record[kSystemSize];
     int32_t size = kSystemSize;
     if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0) return 0;
@@ -304,7 +304,7 @@ void NoteIndents() {
     const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
     int systems = 0;
     for (uint16_t system = 1;; ++system) {
-        FxDataKey key{system, 0};
+        FxDataKey key{static_cast<int16_t>(system), 0};
         uint8_t record[kSystemSize];
         int32_t size = kSystemSize;
         if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0) break;

@@ -3,8 +3,8 @@
 #include <atomic>
 #include <cstring>
 
-#include "standin/system/temporary_files.h"
-#include "standin/system/wide_text_win32.h"
+#include "standin/platform/temporary_files.h"
+#include "standin/platform/wide_text_win32.h"
 
 namespace standin::temporary_files {
 namespace {

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "standin/system/module_loader.h"
-#include "standin/system/wide_text_win32.h"
+#include "standin/platform/module_loader.h"
+#include "standin/platform/wide_text_win32.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "standin/system/output_files.h"
+#include "standin/platform/output_files.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #endif
 #include <sstream>
 
-#include "standin/system/errors.h"
-#include "standin/system/file_system.h"
-#include "tests/standin/system/scratch_test.h"
+#include "standin/platform/errors.h"
+#include "standin/platform/file_access.h"
+#include "tests/standin/platform/scratch_test.h"
 
 namespace {
 
@@ -64,16 +64,16 @@ TEST_F(OutputFiles, OutputsThatCannotAllBeWrittenAsAskedAreRefusedBeforehand) {
     for (const Case &refused : cases) {
         SCOPED_TRACE(refused.what);
         try {
-            standin::CheckOutputs(refused.outputs, inputs);
+            standin::VetOutputs(refused.outputs, inputs);
             ADD_FAILURE() << "accepted";
         } catch (const standin::UsageError &error) {
             EXPECT_EQ(error.what(), refused.message);
         }
     }
-    EXPECT_NO_THROW(standin::CheckOutputs({{"--in-place", Path("doc.json"), std::string("{}")},
-                                           {"--trace", "-"},
-                                           {"--svg", Path("folder/picture.svg")}},
-                                          inputs));
+    EXPECT_NO_THROW(standin::VetOutputs({{"--in-place", Path("doc.json"), std::string("{}")},
+                                         {"--trace", "-"},
+                                         {"--svg", Path("folder/picture.svg")}},
+                                        inputs));
     EXPECT_EQ(Held(), (std::set<std::string>{"doc.json", "folder", "module.fxt"}));
 }
 
@@ -94,7 +94,7 @@ TEST_F(OutputFiles, AnOutputThatCannotBeWrittenLeavesEveryTargetAsItWas) {
     fs::create_directories(folder_ / "pictures");
     const std::vector<Output> outputs = {{"--output", Path("changed.json")},
                                          {"--svg", Path("pictures/picture.svg")}};
-    standin::CheckOutputs(outputs, {});
+    standin::VetOutputs(outputs, {});
     fs::remove_all(folder_ / "pictures");  // gone between the check and the writing
     std::ostringstream out;
     EXPECT_THROW(standin::WriteOutputs(outputs, {"new document", "picture"}, out),
@@ -143,7 +143,7 @@ TEST_F(OutputFiles, AWritableFileInAFolderThatTakesNoFileNamesTheFolder) {
         {
             if (geteuid() == 0 && setuid(65534) != 0) std::exit(3);
             try {
-                standin::CheckOutputs({{"--in-place", doc, std::string("{}")}}, {});
+                standin::VetOutputs({{"--in-place", doc, std::string("{}")}}, {});
             } catch (const standin::UsageError &error) {
                 std::fputs(error.what(), stderr);
                 std::exit(2);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "standin/system/byte_text.h"
+#include "standin/platform/byte_text.h"
 
 namespace standin {
 

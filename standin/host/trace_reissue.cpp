@@ -1,4 +1,4 @@
-#include "standin/host/host_replay.h"
+#include "standin/host/trace_reissue.h"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@ namespace {
 using hostdata::CallShape;
 
 // A room larger than this is not a buffer any caller has.
-constexpr int32_t kLargestReplayedRoom = 1 << 20;
+constexpr int32_t kLargestReissuedRoom = 1 << 20;
 
 template <typename Method>
 struct FirstParameter;
@@ -19,18 +19,18 @@ struct FirstParameter<Result (Host::*)(First, Rest...)> {
 
 }  // namespace
 
-HostReplay::HostReplay(const std::vector<HostCall> &trace) {
+TraceReissue::TraceReissue(const std::vector<HostCall> &trace) {
     calls_.reserve(trace.size());
     for (const HostCall &traced : trace) {
         const hostdata::HostFunctionFacts *facts = hostdata::FindHostFunction(traced.function);
-        if (facts == nullptr || (traced.hasSize && traced.sizeIn > kLargestReplayedRoom)) {
+        if (facts == nullptr || (traced.hasSize && traced.sizeIn > kLargestReissuedRoom)) {
             problem_ = "cannot replay " + traced.ToString();
             return;
         }
         Call call{hostdata::FunctionOf(*facts),
                   traced.tag,
-                  static_cast<uint16_t>(traced.itemIn),
-                  static_cast<uint16_t>(traced.inciIn),
+                  traced.itemIn,
+                  traced.inciIn,
                   traced.hasSize ? traced.sizeIn : traced.length,
                   traced.arguments.size() > 0 ? traced.arguments[0] : 0,
                   traced.arguments.size() > 1 ? traced.arguments[1] : 0,
@@ -47,7 +47,7 @@ HostReplay::HostReplay(const std::vector<HostCall> &trace) {
 }
 
 template <CallShape shape, typename Method>
-void HostReplay::Make(Host &host, Method method, const Call &call, uint8_t *buffer) {
+void TraceReissue::Make(Host &host, Method method, const Call &call, uint8_t *buffer) {
     FxDataKey key{call.item, call.inci};
     if constexpr (shape == CallShape::FillsBuffer) {
         int32_t size = call.size;
@@ -68,7 +68,7 @@ void HostReplay::Make(Host &host, Method method, const Call &call, uint8_t *buff
     }
 }
 
-void HostReplay::Run(Host &host) const {
+void TraceReissue::Run(Host &host) const {
     std::vector<uint8_t> buffer(largestRoom_);
     for (const Call &call : calls_) {
         switch (call.function) {
@@ -97,16 +97,16 @@ std::string TraceDifference(const std::vector<HostCall> &expected,
     return {};
 }
 
-std::string ReplayDifference(const Host &document, const Host &byCommand) {
-    const HostReplay replay(byCommand.Trace());
-    if (!replay.Problem().empty()) return replay.Problem();
-    Host byReplay = document;
-    byReplay.ClearTrace();
-    byReplay.SetTracing(true);
-    replay.Run(byReplay);
-    std::string difference = TraceDifference(byCommand.Trace(), byReplay.Trace());
+std::string ReissueDifference(const Host &document, const Host &byCommand) {
+    const TraceReissue reissue(byCommand.Trace());
+    if (!reissue.Problem().empty()) return reissue.Problem();
+    Host byReissue = document;
+    byReissue.ClearTrace();
+    byReissue.SetTracing(true);
+    reissue.Run(byReissue);
+    std::string difference = TraceDifference(byCommand.Trace(), byReissue.Trace());
     if (!difference.empty()) return difference;
-    if (byCommand.Records().All() != byReplay.Records().All()) {
+    if (byCommand.Records().All() != byReissue.Records().All()) {
         return "the replay left another document than the command";
     }
     return {};

@@ -1,12 +1,12 @@
-// What the file system seam says, the same on every system: messages that
-// name the file and give the system's reason, and the checks made before a
+// What the file access seam says, the same on every platform: messages that
+// name the file and give the operating system's reason, and the checks made before a
 // file is opened.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-#include "standin/system/file_system.h"
+#include "standin/platform/file_access.h"
 
 namespace standin {
 
@@ -18,7 +18,7 @@ std::string ChangedSinceRead(const std::string &path);
 
 // Throws FileError unless `facts` are those of a regular file of at most
 // `limit` bytes.
-void CheckReadable(const std::string &path, const PathFacts &facts, std::size_t limit);
+void RequireReadable(const std::string &path, const PathFacts &facts, std::size_t limit);
 
 // The start of a temporary file's name in the folder of `target`: hidden,
 // and naming the file it is for.

@@ -8,15 +8,15 @@
 #include <cerrno>
 #include <cstring>
 
-#include "standin/system/file_system.h"
-#include "standin/system/file_system_text.h"
-#include "standin/system/temporary_files.h"
-#include "standin/system/wide_text_win32.h"
+#include "standin/platform/file_access.h"
+#include "standin/platform/file_access_text.h"
+#include "standin/platform/temporary_files.h"
+#include "standin/platform/wide_text_win32.h"
 
 namespace standin {
 namespace {
 
-// The system's reason for the last failure, worded as the C library words
+// The operating system's reason for the last failure, worded as the C library words
 // it where there is a word for it, so that both builds say the same.
 std::string Reason(DWORD error) {
     switch (error) {
@@ -55,7 +55,7 @@ std::string Reason(DWORD error) {
 std::string LastReason() { return Reason(GetLastError()); }
 
 // Errors that say the path cannot take a file as asked, rather than that
-// the system failed.
+// the operating system failed.
 bool IsRefusal(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
@@ -108,7 +108,7 @@ bool ReadAtMost(HANDLE file, std::size_t limit, std::string &text) {
 class ReplacingLock {
 public:
     explicit ReplacingLock(const std::string &target) {
-        // The target's full name, as the system gives it, hashed (FNV-1a):
+        // The target's full name, as the operating system gives it, hashed (FNV-1a):
         // a lock's name has no room for a path.
         uint64_t hash = 14695981039346656037ull;
         for (char c : target) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
@@ -186,7 +186,7 @@ PathFacts FactsOf(const std::string &path) {
 }
 
 std::string ReadRegularFile(const std::string &path, std::size_t limit) {
-    CheckReadable(path, FactsOf(path), limit);
+    RequireReadable(path, FactsOf(path), limit);
     const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw FileError(CannotRead(path, LastReason()));

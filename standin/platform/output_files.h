@@ -31,9 +31,9 @@ struct Input {
 // to one file, or two to standard output; one over an input file, unless it
 // is meant to be; one over a folder, device or anything but a regular file;
 // one over a read-only file; one in a folder where no file can be made
-// (with the system's reason). Throws FileError when the system cannot make
+// (with the operating system's reason). Throws FileError when the operating system cannot make
 // a file there for want of room.
-void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs);
+void VetOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs);
 
 // `texts` in the order of `outputs`. Every file is written to a new file
 // beside it first; only when all are written do they take their targets'

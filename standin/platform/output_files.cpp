@@ -1,4 +1,4 @@
-#include "standin/system/output_files.h"
+#include "standin/platform/output_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "standin/system/errors.h"
-#include "standin/system/file_system.h"
-#include "standin/system/file_system_text.h"
-#include "standin/system/temporary_files.h"
+#include "standin/platform/errors.h"
+#include "standin/platform/file_access.h"
+#include "standin/platform/file_access_text.h"
+#include "standin/platform/temporary_files.h"
 
 namespace standin {
 namespace {
@@ -29,7 +29,7 @@ std::string LinkTarget(const std::string &path) {
     }
 }
 
-// The path as the system will find it, for paths that need not exist yet
+// The path as the operating system will find it, for paths that need not exist yet
 // (or that a link leads to).
 std::string Comparable(const std::string &path) {
     std::error_code error;
@@ -50,7 +50,7 @@ bool SameFile(const std::string &a, const std::string &b) {
 
 std::string Named(const Output &output) { return output.option + " '" + output.path + "'"; }
 
-void CheckTarget(const Output &output) {
+void VetTarget(const Output &output) {
     const PathFacts facts = FactsOf(output.path);
     if (facts.folder) throw UsageError(Named(output) + " is a folder; name a file in it");
     if (facts.exists && !facts.regularFile) {
@@ -80,7 +80,7 @@ void CheckTarget(const Output &output) {
 
 bool IsStandardOutput(const std::string &path) { return path == "-"; }
 
-void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs) {
+void VetOutputs(const std::vector<Output> &outputs, const std::vector<Input> &inputs) {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const Output &output = outputs[i];
         for (std::size_t j = 0; j < i; ++j) {
@@ -103,7 +103,7 @@ void CheckOutputs(const std::vector<Output> &outputs, const std::vector<Input> &
                                  (meantAsChange ? ", or use --in-place to replace it" : ""));
             }
         }
-        CheckTarget(output);
+        VetTarget(output);
     }
 }
 

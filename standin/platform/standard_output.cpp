@@ -1,4 +1,4 @@
-#include "standin/system/standard_output.h"
+#include "standin/platform/standard_output.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,14 +6,14 @@
 #include <iostream>
 #include <streambuf>
 
-#include "standin/system/file_system.h"
+#include "standin/platform/file_access.h"
 
 namespace standin {
 namespace {
 
 // Hands every write straight to the C library's standard output, whose own
 // buffer keeps them in order with what is written there directly.
-class CheckedOutput : public std::streambuf {
+class WatchedOutput : public std::streambuf {
 public:
     const std::string &Failure() const { return failure_; }
     void Note(const std::string &reason) {
@@ -47,25 +47,25 @@ private:
 
 // Never destroyed: the standard streams flush when the program ends, after
 // every object it made is gone.
-CheckedOutput &Checked() {
-    static CheckedOutput *const checked = new CheckedOutput;
-    return *checked;
+WatchedOutput &Watched() {
+    static WatchedOutput *const watched = new WatchedOutput;
+    return *watched;
 }
 
 }  // namespace
 
-void CheckStandardOutput() { std::cout.rdbuf(&Checked()); }
+void WatchStandardOutput() { std::cout.rdbuf(&Watched()); }
 
 std::string FinishStandardOutput() {
     std::cout.flush();
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        Checked().Note(std::strerror(errno != 0 ? errno : EIO));
+        Watched().Note(std::strerror(errno != 0 ? errno : EIO));
     }
     // A file system may report a write it could not finish only when the
     // file is closed.
     const std::string closing = CloseStandardOutput();
-    if (!closing.empty()) Checked().Note(closing);
-    return Checked().Failure();
+    if (!closing.empty()) Watched().Note(closing);
+    return Watched().Failure();
 }
 
 }  // namespace standin

@@ -1,6 +1,6 @@
 #include <dlfcn.h>
 
-#include "standin/system/module_loader.h"
+#include "standin/platform/module_loader.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "standin/system/byte_text.h"
+#include "standin/platform/byte_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 
 namespace standin {
 namespace {

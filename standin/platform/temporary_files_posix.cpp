@@ -4,12 +4,12 @@
 #include <atomic>
 #include <cstring>
 
-#include "standin/system/temporary_files.h"
+#include "standin/platform/temporary_files.h"
 
 namespace standin::temporary_files {
 namespace {
 
-// The signals whose default is to end the program, as a user or the system
+// The signals whose default is to end the program, as a user or the operating system
 // sends them; SIGXFSZ is ignored (a write past a file-size limit then fails
 // and is reported), and the program's own faults end it where it stands.
 constexpr int kInterruptions[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGPIPE,

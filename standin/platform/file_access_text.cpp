@@ -1,4 +1,4 @@
-#include "standin/system/file_system_text.h"
+#include "standin/platform/file_access_text.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -27,7 +27,7 @@ std::string ChangedSinceRead(const std::string &path) {
                        "was replaced: run again on what it holds now");
 }
 
-void CheckReadable(const std::string &path, const PathFacts &facts, std::size_t limit) {
+void RequireReadable(const std::string &path, const PathFacts &facts, std::size_t limit) {
     if (path == "-") {
         throw FileError(CannotRead(path,
                                    "only a document is read from standard input; give the "
@@ -44,7 +44,7 @@ void CheckReadable(const std::string &path, const PathFacts &facts, std::size_t 
 std::string ReadStandardInput(std::size_t limit) {
     std::string text;
     char block[65536];
-    // Standard input is binary on every system (PrepareStandardStreams).
+    // Standard input is binary on every platform (PrepareStandardStreams).
     while (text.size() <= limit) {
         const std::size_t count = std::fread(block, 1, sizeof block, stdin);
         text.append(block, count);

@@ -9,20 +9,20 @@
 #include <cstring>
 #include <vector>
 
-#include "standin/system/file_system.h"
-#include "standin/system/file_system_text.h"
-#include "standin/system/temporary_files.h"
+#include "standin/platform/file_access.h"
+#include "standin/platform/file_access_text.h"
+#include "standin/platform/temporary_files.h"
 
 namespace standin {
 namespace {
 
-// As many links as the system itself follows in one path.
+// As many links as the operating system itself follows in one path.
 constexpr int kMostLinks = 40;
 
 std::string Reason(int error) { return std::strerror(error); }
 
 // Errors that say the path cannot take a file as asked, rather than that
-// the system failed.
+// the operating system failed.
 bool IsRefusal(int error) {
     switch (error) {
         case ENOENT:
@@ -78,7 +78,7 @@ bool ReadAtMost(int file, std::size_t limit, std::string &text) {
 
 // The file's owner, group and permissions go to the file that replaces it.
 // Only the superuser may give a file away, and a user only to a group of
-// theirs: what the system refuses stays the replacing user's.
+// theirs: what the operating system refuses stays the replacing user's.
 void TakeOwnerAndMode(int file, const std::string &target) {
     struct stat status {};
     if (stat(target.c_str(), &status) != 0) {
@@ -152,7 +152,7 @@ PathFacts FactsOf(const std::string &path) {
 }
 
 std::string ReadRegularFile(const std::string &path, std::size_t limit) {
-    CheckReadable(path, FactsOf(path), limit);
+    RequireReadable(path, FactsOf(path), limit);
     // Not blocking: the path may have been swapped for a pipe since.
     const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0) throw FileError(CannotRead(path, Reason(errno)));

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "standin/system/errors.h"
+#include "standin/platform/errors.h"
 
 namespace standin {
 
@@ -21,12 +21,12 @@ struct PathFacts {
     std::string reason;  // why it could not be looked at; empty when it exists
 };
 
-// How this system spells paths: the characters that end a folder's name,
+// How this platform spells paths: the characters that end a folder's name,
 // and whether two names that differ only in case name one file.
 const char *PathSeparators();
 bool PathNamesIgnoreCase();
 
-// Makes standard output and error carry the same bytes on every system, and
+// Makes standard output and error carry the same bytes on every platform, and
 // a write past a file-size limit fail and be reported rather than end the
 // program before it can clean up.
 void PrepareStandardStreams();

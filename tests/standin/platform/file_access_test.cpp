@@ -1,12 +1,12 @@
-#include "standin/system/file_system.h"
+#include "standin/platform/file_access.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
 
-#include "standin/system/temporary_files.h"
-#include "tests/standin/system/scratch_test.h"
+#include "standin/platform/temporary_files.h"
+#include "tests/standin/platform/scratch_test.h"
 
 #if !defined(_WIN32)
 #include <signal.h>
@@ -19,17 +19,17 @@
 #include <fstream>
 #include <thread>
 
-#include "standin/system/errors.h"
-#include "standin/system/output_files.h"
+#include "standin/platform/errors.h"
+#include "standin/platform/output_files.h"
 #endif
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class FileSystem : public ScratchTest {};
+class FileAccess : public ScratchTest {};
 
-TEST_F(FileSystem, AFileChangedSinceItWasReadIsNotReplaced) {
+TEST_F(FileAccess, AFileChangedSinceItWasReadIsNotReplaced) {
     Put("doc.json", "as read");
     {
         standin::ReplacementFile file(Path("doc.json"));
@@ -54,7 +54,7 @@ TEST_F(FileSystem, AFileChangedSinceItWasReadIsNotReplaced) {
     EXPECT_EQ(Read("doc.json"), "changed by us");
 }
 
-TEST_F(FileSystem, AnInterruptionRemovesTheTemporariesNotYetInPlace) {
+TEST_F(FileAccess, AnInterruptionRemovesTheTemporariesNotYetInPlace) {
     Put("kept.json", "old");
     standin::ReplacementFile unwritten(Path("new.json"));
     standin::ReplacementFile written(Path("kept.json"));
@@ -72,7 +72,7 @@ TEST_F(FileSystem, AnInterruptionRemovesTheTemporariesNotYetInPlace) {
 }
 
 #if !defined(_WIN32)
-TEST_F(FileSystem, AReplacedFileKeepsItsOwnerGroupAndEveryModeBit) {
+TEST_F(FileAccess, AReplacedFileKeepsItsOwnerGroupAndEveryModeBit) {
     if (geteuid() != 0) GTEST_SKIP() << "only the superuser can give a file away";
     Put("doc.json", "old");
     ASSERT_EQ(chown(Path("doc.json").c_str(), 1234, 5678), 0);
@@ -88,7 +88,7 @@ TEST_F(FileSystem, AReplacedFileKeepsItsOwnerGroupAndEveryModeBit) {
     EXPECT_EQ(Read("doc.json"), "new");
 }
 
-TEST_F(FileSystem, WritingThroughALinkKeepsTheLinkAndMakesATargetThatIsNotThere) {
+TEST_F(FileAccess, WritingThroughALinkKeepsTheLinkAndMakesATargetThatIsNotThere) {
     Put("target.json", "old");
     fs::permissions(folder_ / "target.json",
                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -110,7 +110,7 @@ TEST_F(FileSystem, WritingThroughALinkKeepsTheLinkAndMakesATargetThatIsNotThere)
                                              "target.json"}));
 }
 
-TEST_F(FileSystem, LinksThatLoopAreRefusedAsTheRequestsFault) {
+TEST_F(FileAccess, LinksThatLoopAreRefusedAsTheRequestsFault) {
     fs::create_symlink("two", folder_ / "one");
     fs::create_symlink("one", folder_ / "two");
     try {
@@ -140,7 +140,7 @@ bool SomeoneWaitsToLock(ino_t inode) {
 
 // One FINALE.EXE replacing the file holds its lock; another waits, and then
 // finds the file it locked replaced: its own change would undo the first.
-TEST_F(FileSystem, AReplacementWaitingForTheLockFindsTheFileReplacedMeanwhile) {
+TEST_F(FileAccess, AReplacementWaitingForTheLockFindsTheFileReplacedMeanwhile) {
     Put("doc.json", "as read");
     Put("other.json", "as read");
     const int locked = open(Path("doc.json").c_str(), O_RDONLY);
@@ -176,7 +176,7 @@ TEST_F(FileSystem, AReplacementWaitingForTheLockFindsTheFileReplacedMeanwhile) {
 }
 
 // Each signal that ends the program, mid-way through writing a file.
-TEST_F(FileSystem, ASignalThatEndsTheProgramLeavesNoTemporaryBehind) {
+TEST_F(FileAccess, ASignalThatEndsTheProgramLeavesNoTemporaryBehind) {
     Put("doc.json", "old");
     for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1}) {
         SCOPED_TRACE(signal);
@@ -194,7 +194,7 @@ TEST_F(FileSystem, ASignalThatEndsTheProgramLeavesNoTemporaryBehind) {
 }
 
 // A signal the program was started to ignore (nohup) stays ignored.
-TEST_F(FileSystem, AnIgnoredSignalStaysIgnored) {
+TEST_F(FileAccess, AnIgnoredSignalStaysIgnored) {
     EXPECT_EXIT(
         {
             ::signal(SIGHUP, SIG_IGN);
@@ -213,7 +213,7 @@ int StatusOfAnOutputWithoutFileDescriptors(const std::string &path) {
     const rlimit none{0, 0};
     setrlimit(RLIMIT_NOFILE, &none);
     try {
-        standin::CheckOutputs({{"--output", path}}, {});
+        standin::VetOutputs({{"--output", path}}, {});
     } catch (const standin::FileError &) {
         return 1;
     } catch (const standin::UsageError &) {
@@ -225,7 +225,7 @@ int StatusOfAnOutputWithoutFileDescriptors(const std::string &path) {
 // An output the system has no room for is its failure, not bad input.
 // (_exit: a leak check at exit could not list the process's threads without
 // a descriptor.)
-TEST_F(FileSystem, AnOutputTheSystemCannotMakeIsAFailureNotBadInput) {
+TEST_F(FileAccess, AnOutputTheOperatingSystemCannotMakeIsAFailureNotBadInput) {
 #if defined(KARVO_SANITIZED)
     GTEST_SKIP() << "UndefinedBehaviorSanitizer checks an object's type through a pipe, "
                     "which a process without descriptors cannot open";

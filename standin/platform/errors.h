@@ -14,12 +14,12 @@ public:
 };
 
 // A file that could not be read or written; the message names the file and
-// gives the reason the system gave.
+// gives the reason the operating system gave.
 class FileError : public std::runtime_error {
 public:
     // `refused`: the path cannot take a file as asked (no such folder, no
     // permission, a read-only file system, links that loop), which is the
-    // request's fault; otherwise the system failed (a full disk, say).
+    // request's fault; otherwise the operating system failed (a full disk, say).
     explicit FileError(const std::string &what, bool refused = false)
         : std::runtime_error(what), refused_(refused) {}
     bool Refused() const { return refused_; }

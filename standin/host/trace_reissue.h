@@ -13,9 +13,9 @@
 
 namespace standin {
 
-class HostReplay {
+class TraceReissue {
 public:
-    explicit HostReplay(const std::vector<HostCall> &trace);
+    explicit TraceReissue(const std::vector<HostCall> &trace);
 
     // Empty when every call can be made again; otherwise the first that
     // cannot.
@@ -29,7 +29,7 @@ private:
     struct Call {
         hostdata::HostFunction function;
         uint32_t tag;
-        uint16_t item, inci;
+        int16_t item, inci;
         int32_t size;  // room offered to a load, length of a save or create
         int32_t first, second;
         uint32_t version;
@@ -52,6 +52,6 @@ std::string TraceDifference(const std::vector<HostCall> &expected,
 // host the command started from, and answers how the replay differs from
 // the command: a call that cannot be made again, another call, or another
 // document in the end; empty when it is the same.
-std::string ReplayDifference(const Host &document, const Host &byCommand);
+std::string ReissueDifference(const Host &document, const Host &byCommand);
 
 }  // namespace standin

@@ -1,4 +1,4 @@
-#include "standin/system/named_choices.h"
+#include "standin/platform/named_choices.h"
 
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 namespace standin {
 
 // From now on std::cout writes through a buffer that keeps the first
-// failure and the system's reason for it; the bytes still go out in order
+// failure and the operating system's reason for it; the bytes still go out in order
 // with the C library's own writes to standard output.
-void CheckStandardOutput();
+void WatchStandardOutput();
 
 // Flushes and closes standard output; answers why it could not all be
 // written, empty when it was.

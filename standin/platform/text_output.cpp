@@ -1,4 +1,4 @@
-#include "standin/system/text_output.h"
+#include "standin/platform/text_output.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "standin/system/memory_reserve.h"
+#include "standin/platform/memory_reserve.h"
 
 #include <cstddef>
 #include <new>
