@@ -185,62 +185,79 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
 
 namespace {
 
-nlohmann::ordered_json ThreatModelJson(int level) {
+using Json = nlohmann::ordered_json;
+
+Json ThreatModelJson(int level) {
     const ThreatModel &model = ThreatModelOf(level);
     return {{"guaranteed", model.guaranteed},
             {"catches", model.catches},
             {"couldStillDo", model.couldStillDo}};
 }
 
+// A check that ran: its failed cases, with how each was reproduced and the
+// line that makes it again, the cases it did not run and every case's notes.
+Json CheckJson(const ReportHeading &heading, const CheckResult &result) {
+    const Check &check = *result.check;
+    Json failures = Json::array(), notes = Json::array(), skipped = Json::array();
+    for (const CaseResult &ended : result.cases) {
+        for (const std::string &note : ended.notes) {
+            notes.push_back({{"case", CaseName(check, ended.parameters)}, {"note", note}});
+        }
+        if (ended.passed) continue;
+        failures.push_back({{"case", CaseName(check, ended.parameters)},
+                            {"seen", ended.seen},
+                            {"printed", ended.printed},
+                            {"reproduced", ReproductionWord(ended.reproduction)},
+                            {"replay", ReplayCommand(heading, check, ended)}});
+    }
+    for (const std::string &parameters : result.notRun) {
+        skipped.push_back(CaseName(check, parameters));
+    }
+    return {{"level", check.level},
+            {"check", check.name},
+            {"title", check.title},
+            {"result", result.Passed() ? "pass" : "fail"},
+            {"cases", result.cases.size()},
+            {"failedCases", result.FailedCases()},
+            {"trouble", result.trouble},
+            {"notRun", skipped},
+            {"failures", failures},
+            {"notes", notes},
+            {"threatModel", ThreatModelJson(check.level)}};
+}
+
+// A check that could not run, in the same shape, with why.
+Json NotRunJson(const CheckNotRun &skipped) {
+    return {{"level", skipped.check->level},
+            {"check", skipped.check->name},
+            {"title", skipped.check->title},
+            {"result", "not run"},
+            {"cases", 0},
+            {"failedCases", 0},
+            {"trouble", skipped.why},
+            {"notRun", Json::array()},
+            {"failures", Json::array()},
+            {"notes", Json::array()},
+            {"threatModel", ThreatModelJson(skipped.check->level)}};
+}
+
+Json SummaryJson(const Totals &totals, double seconds) {
+    return {{"checks", totals.checks},
+            {"passed", totals.passed},
+            {"failed", totals.checks - totals.passed},
+            {"cases", totals.cases},
+            {"failedCases", totals.failedCases},
+            {"notRun", totals.notRun},
+            {"seconds", seconds}};
+}
+
 }  // namespace
 
 void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult> &results,
                      const std::vector<CheckNotRun> &notRun, std::ostream &out) {
-    using Json = nlohmann::ordered_json;
     Json checks = Json::array();
-    for (const CheckResult &result : results) {
-        const Check &check = *result.check;
-        Json failures = Json::array(), notes = Json::array(), skipped = Json::array();
-        for (const CaseResult &ended : result.cases) {
-            for (const std::string &note : ended.notes) {
-                notes.push_back({{"case", CaseName(check, ended.parameters)}, {"note", note}});
-            }
-            if (ended.passed) continue;
-            failures.push_back({{"case", CaseName(check, ended.parameters)},
-                                {"seen", ended.seen},
-                                {"printed", ended.printed},
-                                {"reproduced", ReproductionWord(ended.reproduction)},
-                                {"replay", ReplayCommand(heading, check, ended)}});
-        }
-        for (const std::string &parameters : result.notRun) {
-            skipped.push_back(CaseName(check, parameters));
-        }
-        checks.push_back({{"level", check.level},
-                          {"check", check.name},
-                          {"title", check.title},
-                          {"result", result.Passed() ? "pass" : "fail"},
-                          {"cases", result.cases.size()},
-                          {"failedCases", result.FailedCases()},
-                          {"trouble", result.trouble},
-                          {"notRun", skipped},
-                          {"failures", failures},
-                          {"notes", notes},
-                          {"threatModel", ThreatModelJson(check.level)}});
-    }
-    for (const CheckNotRun &skipped : notRun) {
-        checks.push_back({{"level", skipped.check->level},
-                          {"check", skipped.check->name},
-                          {"title", skipped.check->title},
-                          {"result", "not run"},
-                          {"cases", 0},
-                          {"failedCases", 0},
-                          {"trouble", skipped.why},
-                          {"notRun", Json::array()},
-                          {"failures", Json::array()},
-                          {"notes", Json::array()},
-                          {"threatModel", ThreatModelJson(skipped.check->level)}});
-    }
-    const Totals totals = Count(results, notRun);
+    for (const CheckResult &result : results) checks.push_back(CheckJson(heading, result));
+    for (const CheckNotRun &skipped : notRun) checks.push_back(NotRunJson(skipped));
     const Json report{{"module", heading.module},
                       {"level", heading.level},
                       {"scope", heading.scope},
@@ -249,14 +266,7 @@ void WriteJsonReport(const ReportHeading &heading, const std::vector<CheckResult
                       {"runLimit", heading.runLimit},
                       {"containment", heading.containment},
                       {"checks", checks},
-                      {"summary",
-                       {{"checks", totals.checks},
-                        {"passed", totals.passed},
-                        {"failed", totals.checks - totals.passed},
-                        {"cases", totals.cases},
-                        {"failedCases", totals.failedCases},
-                        {"notRun", totals.notRun},
-                        {"seconds", heading.seconds}}}};
+                      {"summary", SummaryJson(Count(results, notRun), heading.seconds)}};
     // What a module printed or threw may be any bytes: what is not UTF-8
     // is replaced rather than refused.
     out << report.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
