@@ -37,6 +37,7 @@
 #include "standin/validator/fault_context.h"
 #include "standin/validator/process_resources.h"
 #include "standin/validator/validator_platform.h"
+#include "standin/validator/worker_protocol.h"
 
 extern char **environ;
 
@@ -47,9 +48,7 @@ int channel = -1;
 struct stat channelIdentity {};
 pid_t workerProcess = 0;
 // The key every report line begins with, and the room for one line.
-char channelKey[128];
-std::size_t channelKeyLength = 0;
-constexpr std::size_t kLineRoom = 8192;
+protocol::ChannelKey channelKey;
 // The folders the validator made for this worker alone, once it is in them.
 std::vector<PrivateFolder> privateFolders;
 
@@ -433,9 +432,7 @@ void OpenReportChannel(const std::string &name) {
     fstat(channel, &channelIdentity);
     workerProcess = getpid();
     if (const char *key = std::getenv(kChannelKeyVariable)) {
-        channelKeyLength = std::min(std::strlen(key), sizeof channelKey - 1);
-        std::memcpy(channelKey, key, channelKeyLength);
-        channelKey[channelKeyLength++] = ' ';
+        channelKey.Take(key);
         unsetenv(kChannelKeyVariable);
     }
     // A process the module puts in the background (started by one that
@@ -493,12 +490,9 @@ std::string EnterPrivateFolders(const std::string &module) {
 }
 
 void WriteReport(const char *bytes, std::size_t count) {
-    char line[kLineRoom];
-    std::memcpy(line, channelKey, channelKeyLength);
-    count = std::min(count, sizeof line - channelKeyLength);
-    std::memcpy(line + channelKeyLength, bytes, count);
+    char line[protocol::ChannelKey::kLineRoom];
+    count = channelKey.Keyed(bytes, count, line);
     const char *left = line;
-    count += channelKeyLength;
     while (count > 0) {
         const ssize_t written = write(channel, left, count);
         if (written < 0 && errno == EINTR) continue;

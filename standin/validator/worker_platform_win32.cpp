@@ -29,6 +29,7 @@
 #include "standin/platform/wide_text_win32.h"
 #include "standin/validator/fault_context.h"
 #include "standin/validator/validator_platform.h"
+#include "standin/validator/worker_protocol.h"
 
 namespace standin::validator {
 namespace {
@@ -36,9 +37,7 @@ namespace {
 HANDLE channel = INVALID_HANDLE_VALUE;
 HANDLE job = nullptr;
 // The key every report line begins with, and the room for one line.
-char channelKey[128];
-std::size_t channelKeyLength = 0;
-constexpr std::size_t kLineRoom = 8192;
+protocol::ChannelKey channelKey;
 
 // Room for what a crash report says, made before any crash.
 char faultKind[64];
@@ -385,9 +384,7 @@ void OpenReportChannel(const std::string &name) {
     SetHandleInformation(pipe, HANDLE_FLAG_INHERIT, 0);
     channel = pipe;
     if (const char *key = std::getenv(kChannelKeyVariable)) {
-        channelKeyLength = std::min(std::strlen(key), sizeof channelKey - 1);
-        std::memcpy(channelKey, key, channelKeyLength);
-        channelKey[channelKeyLength++] = ' ';
+        channelKey.Take(key);
         _putenv_s(kChannelKeyVariable, "");
     }
     // What the module starts joins the job too, where it is seen at once.
@@ -399,12 +396,9 @@ void OpenReportChannel(const std::string &name) {
 }
 
 void WriteReport(const char *bytes, std::size_t count) {
-    char line[kLineRoom];
-    std::memcpy(line, channelKey, channelKeyLength);
-    count = std::min(count, sizeof line - channelKeyLength);
-    std::memcpy(line + channelKeyLength, bytes, count);
+    char line[protocol::ChannelKey::kLineRoom];
+    count = channelKey.Keyed(bytes, count, line);
     const char *left = line;
-    count += channelKeyLength;
     while (count > 0) {
         DWORD written = 0;
         if (!WriteFile(channel, left, static_cast<DWORD>(count), &written, nullptr) ||

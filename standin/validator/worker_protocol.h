@@ -19,7 +19,9 @@
 //   crash <what>          the module did <what> in the case running
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace standin::validator::protocol {
@@ -30,6 +32,34 @@ inline constexpr std::size_t kLongestLine = 4000;
 // The exit status of a worker whose channel the module closed, or put
 // something else in the place of: it could report nothing more.
 inline constexpr int kChannelLostStatus = 87;
+
+// The key the validator gave the worker, which begins every line it writes.
+// Fixed storage and no allocation: a line is keyed in a crash handler too.
+class ChannelKey {
+public:
+    // Room for a keyed line; a longer one is cut.
+    static constexpr std::size_t kLineRoom = 8192;
+
+    // Takes the key from its text; until then lines go out unkeyed.
+    void Take(const char *key) {
+        length_ = std::min(std::strlen(key), sizeof key_ - 1);
+        std::memcpy(key_, key, length_);
+        key_[length_++] = ' ';
+    }
+
+    // The key and as much of `bytes` after it as fits into `line`; answers
+    // the bytes of `line` that hold them.
+    std::size_t Keyed(const char *bytes, std::size_t count, char (&line)[kLineRoom]) const {
+        std::memcpy(line, key_, length_);
+        count = std::min(count, kLineRoom - length_);
+        std::memcpy(line + length_, bytes, count);
+        return length_ + count;
+    }
+
+private:
+    char key_[128] = {};
+    std::size_t length_ = 0;
+};
 
 // `text` on one line: line ends become spaces.
 std::string OneLine(std::string text);
