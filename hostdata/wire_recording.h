@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "hostdata/host_functions.h"
+#include "interface/host_functions.h"
 
 namespace hostdata {
 

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "hostdata/host_version.h"
-#include "hostdata/recording_text.h"
 #include "hostdata/wire_recording.h"
+#include "interface/finale_extension.h"
+#include "interface/recording/recording_text.h"
 #include "karvo_version.h"
 #include "platform/recording_files.h"
-#include "shell/finale_extension.h"
 
 namespace shell {
 namespace {

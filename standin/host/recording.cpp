@@ -8,8 +8,8 @@
 #include <optional>
 #include <set>
 
-#include "hostdata/host_functions.h"
-#include "hostdata/recording_text.h"
+#include "interface/host_functions.h"
+#include "interface/recording/recording_text.h"
 #include "standin/platform/byte_text.h"
 #include "standin/platform/file_access.h"
 

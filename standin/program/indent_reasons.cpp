@@ -3,9 +3,9 @@
 #include <map>
 #include <string>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/host_version_words.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_fields.h"
 #include "standin/platform/text_output.h"
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "hostdata/host_functions.h"
+#include "interface/host_functions.h"
 #include "standin/host/host.h"
 #include "standin/host/recording.h"
 #include "standin/program/document_commands.h"

@@ -1,8 +1,8 @@
 #include "standin/program/run_command.h"
 
-#include "hostdata/data_tag.h"
-#include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/host_version_words.h"
+#include "interface/record_bytes.h"
 #include "shell/command_table.h"
 #include "standin/document/document_fields.h"
 #include "standin/platform/byte_text.h"

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/recording_text.h"
+#include "interface/finale_extension.h"
+#include "interface/recording/recording_text.h"
 #include "karvo_version.h"
 #include "platform/recording_files.h"
-#include "shell/finale_extension.h"
 #include "standin/document/document_builder.h"
 #include "standin/document/generated_document.h"
 #include "standin/platform/byte_text.h"
