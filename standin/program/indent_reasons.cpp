@@ -132,6 +132,10 @@ IndentReason ByCommandsRule(const IndentRule &rule, const RecordStore &records, 
 
 }  // namespace
 
+shell::Command InvokedCommand(uint16_t menuIndex) {
+    return shell::InvokedCommand(menuIndex).command;
+}
+
 void ExplainIndents(const RecordStore &before, const IndentRule &rule,
                     std::vector<SystemChange> &systems) {
     const Indents indents = PageFormatIndents(before, rule.partViewed);
