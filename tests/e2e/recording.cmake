@@ -27,7 +27,7 @@ set(record_and_replay ${CMAKE_COMMAND}
   -DMODULE=${MODULE}
   -DPYTHON=${DEBIAN_PYTHON}
   -DVALIDATOR=${CMAKE_CURRENT_SOURCE_DIR}/validate_documents.py
-  -DSCHEMA=${PROJECT_SOURCE_DIR}/docs/recording.schema.json)
+  -DSCHEMA=${PROJECT_SOURCE_DIR}/interface/recording/recording.schema.json)
 foreach(example
     "three_movements|1-48" "full_names|1-32" "part_view|1-24" "not_laid_out|1-20" "minimal|1-4")
   string(REPLACE "|" ";" example "${example}")
@@ -145,7 +145,7 @@ host_program_test(recording.import_needs_an_output STATUS 2
 file(GLOB module_recordings ${PROJECT_SOURCE_DIR}/tests/standin/recordings/*.json)
 add_test(NAME e2e.recording.schema_accepts_recordings_and_refuses_documents
   COMMAND ${DEBIAN_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/validate_documents.py
-    ${PROJECT_SOURCE_DIR}/docs/recording.schema.json
+    ${PROJECT_SOURCE_DIR}/interface/recording/recording.schema.json
     --valid ${module_recordings} --invalid ${EXAMPLES}/minimal.json
     --markdown ${PROJECT_SOURCE_DIR}/docs/recording.md)
 

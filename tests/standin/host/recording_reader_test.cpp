@@ -6,7 +6,7 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
-#include "standin/host/recording.h"
+#include "interface/recording/recording_reader.h"
 
 namespace {
 

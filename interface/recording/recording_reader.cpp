@@ -1,6 +1,6 @@
 // Reading a recording. Everything the plug-in writes is checked, so that a
 // replay or an import never rests on a value the recording does not hold.
-#include "standin/host/recording.h"
+#include "interface/recording/recording_reader.h"
 
 #include <algorithm>
 #include <limits>
