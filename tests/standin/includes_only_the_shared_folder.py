@@ -7,8 +7,11 @@ other folders, and the program's CMake files link none of the plug-in's targets,
 but for the one dependency named for it: the reasons in run's table include
 the plug-in's command table (standin/program/indent_reasons.h, through the
 karvo_command_table target). The small test module plays a plug-in built
-elsewhere and is no part of the host program. Prints each file and line
-that breaks the rule; exits 1 on any.
+elsewhere and is no part of the host program.
+
+interface/ itself leans on neither side: its files include only each other
+and the C++ standard library, but for the host program's reader of
+recordings. Prints each file and line that breaks a rule; exits 1 on any.
 """
 import pathlib
 import re
@@ -21,6 +24,10 @@ PLUGIN_TARGET = re.compile(r"\bkarvo_(shell|hostdata|framework|platform|platform
 COMMAND_TABLE = "shell/command_table.h"
 COMMAND_TABLE_USER = "standin/program/indent_reasons.h"
 NOT_THE_HOST_PROGRAM = {"tests/standin/validator/small_module.cpp"}
+# The host program's part of the recording format, with the JSON library.
+HOST_PROGRAM_IN_INTERFACE = {"interface/recording/recording_reader.h",
+                             "interface/recording/recording_reader.cpp"}
+STANDARD_HEADER = re.compile(r"^[a-z_]+(\.h)?$")
 
 
 def host_program_files(root):
@@ -56,6 +63,21 @@ def faults_of_cmake(name, text):
                 name, number, match.group(0))
 
 
+def faults_of_interface(name, text):
+    for number, line in enumerate(text.splitlines(), 1):
+        match = INCLUDE.match(line)
+        if not match:
+            continue
+        included = match.group(1)
+        quoted = '"' in line.split("include", 1)[1].split(included)[0]
+        if quoted and included.startswith("interface/"):
+            continue
+        if not quoted and STANDARD_HEADER.match(included):
+            continue
+        yield "%s:%d: includes %s; interface/ needs only itself and the C++ standard library" % (
+            name, number, included)
+
+
 def main():
     root = pathlib.Path(sys.argv[1])
     faults = []
@@ -66,6 +88,11 @@ def main():
             checked += 1
         elif name.startswith("standin/") and (path.name == "CMakeLists.txt" or path.suffix == ".cmake"):
             faults += faults_of_cmake(name, path.read_text(encoding="utf-8"))
+            checked += 1
+    for path in sorted((root / "interface").rglob("*")):
+        name = path.relative_to(root).as_posix()
+        if path.suffix in (".h", ".cpp") and name not in HOST_PROGRAM_IN_INTERFACE:
+            faults += faults_of_interface(name, path.read_text(encoding="utf-8"))
             checked += 1
     if checked == 0:
         print("no host program files under %s" % root)
