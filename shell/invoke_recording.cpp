@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hostdata/host_version.h"
@@ -16,9 +17,15 @@
 namespace shell {
 namespace {
 
+using hostdata::recording_text::kModuleLineStart;
 using hostdata::recording_text::kMostRecordingBytes;
 using hostdata::recording_text::kRecordingStart;
 using hostdata::recording_text::kSelectionBytes;
+
+constexpr char kModuleLine[] = "\n  \"module\": \"" KARVO_VERSION_DOTTED "\"";
+static_assert(std::string_view(kModuleLine).substr(0, sizeof kModuleLineStart - 1) ==
+                  hostdata::recording_text::kModuleLineStart,
+              "the module's line begins as a program looks for it");
 
 // Room in the file for what surrounds the calls; the calls get the rest.
 constexpr std::size_t kHeadRoom = 4096;
@@ -104,7 +111,7 @@ std::string InvokeRecording::State::Head(uint32_t invokeResult) const {
     hostdata::recording_text::Head head;
     head.missing = calls.Missing();
     head.callsRecorded = calls.CallsRecorded();
-    head.module = KARVO_VERSION_DOTTED;
+    head.moduleLine = kModuleLine;
     head.interfaceVersion = FINALE_EXTENSION_INTERFACE_VERSION;
     head.hostVersion = hostVersion;
     head.menuIndex = menuIndex;

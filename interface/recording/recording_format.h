@@ -17,6 +17,11 @@ inline constexpr char kRecordingStart[] = "{\n  \"format\": \"Karvo Indent Syste
 static_assert(std::string_view(kRecordingStart).find(kFormatName) != std::string_view::npos,
               "a recording begins by naming its format");
 
+// How the head's line naming the module's version begins. A module holds
+// that line whole, as one literal, so that a program finds in the module's
+// bytes which version it records.
+inline constexpr char kModuleLineStart[] = "\n  \"module\": \"";
+
 // A reader tells this format from later ones by the number.
 inline constexpr int kFormatVersion = 1;
 

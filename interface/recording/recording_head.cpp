@@ -18,9 +18,9 @@ std::string HeadText(const Head &head) {
         AppendNumber(text, static_cast<int64_t>(head.callsRecorded));
         text += " are not in it\"";
     }
-    text += ",\n  \"module\": \"";
-    text += head.module;
-    text += "\",\n  \"interfaceVersion\": ";
+    text += ",";
+    text += head.moduleLine;
+    text += ",\n  \"interfaceVersion\": ";
     AppendHexWord(text, head.interfaceVersion);
     text += ",\n  \"hostVersion\": ";
     AppendHexWord(text, head.hostVersion);

@@ -17,7 +17,9 @@ enum class Missing { kNone, kPastBound, kOutOfMemory };
 struct Head {
     Missing missing = Missing::kNone;
     uint64_t callsRecorded = 0;  // the calls the recording holds
-    const char *module = "";     // the version of the module that made it
+    // The line naming the module's version: kModuleLineStart, the version
+    // and a closing quote, a literal of the module's.
+    const char *moduleLine = "";
     uint32_t interfaceVersion = 0;
     uint32_t hostVersion = 0;
     uint16_t menuIndex = 0;
