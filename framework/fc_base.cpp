@@ -5,10 +5,10 @@
 #include <memory>
 #include <utility>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/field_map.h"
 #include "hostdata/host_version.h"
 #include "hostdata/whole_record.h"
+#include "interface/data_tag.h"
 
 namespace {
 

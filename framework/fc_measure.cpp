@@ -3,9 +3,9 @@
 #include <cstring>
 #include <utility>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 
 namespace {
 

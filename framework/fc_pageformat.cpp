@@ -5,9 +5,9 @@
 #include <cstring>
 #include <utility>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
 #include "hostdata/versioned_field_maps.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "framework/fc_region.h"
 
 #include "hostdata/host_calls.h"
-#include "hostdata/record_bytes.h"
+#include "interface/record_bytes.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "framework/block_pool.h"
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/host_calls.h"
 #include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
 #include "hostdata/whole_record.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 
 namespace hostdata {
 namespace {

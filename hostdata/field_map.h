@@ -9,9 +9,9 @@
 #include <optional>
 #include <vector>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/host_calls.h"
 #include "hostdata/supplied_words.h"
+#include "interface/data_tag.h"
 
 namespace hostdata {
 

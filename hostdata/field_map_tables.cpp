@@ -5,9 +5,9 @@
 // the versioned ones, and why three tags' rows differ: field_map_rows.h.
 #include <cstdint>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/field_map.h"
 #include "hostdata/field_map_rows.h"
+#include "interface/data_tag.h"
 
 namespace hostdata {
 

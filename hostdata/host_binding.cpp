@@ -1,7 +1,7 @@
 #include "hostdata/host_binding.h"
 
-#include "hostdata/host_functions.h"
 #include "hostdata/wire_recording.h"
+#include "interface/host_functions.h"
 #include "platform/host_module.h"
 
 namespace hostdata {

@@ -4,7 +4,7 @@
 // life of the module: a host that lacks a function lacks it for good.
 #pragma once
 
-#include "hostdata/fx_host_api.h"
+#include "interface/fx_host_api.h"
 
 namespace hostdata {
 

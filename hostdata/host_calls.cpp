@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/host_binding.h"
 #include "hostdata/host_version.h"
 #include "hostdata/preference_translation.h"
+#include "interface/data_tag.h"
 
 namespace hostdata {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "hostdata/fx_host_api.h"
 #include "hostdata/supplied_words.h"
+#include "interface/fx_host_api.h"
 
 namespace hostdata {
 

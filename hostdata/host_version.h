@@ -1,22 +1,13 @@
-// The host's version word, which the handshake records and which decides the
-// commands offered, the measure record layout and the preference map rows.
+// Which version word the host gave in the handshake. The words that decide
+// the commands offered, the measure record layout and the preference map
+// rows are in interface/host_version_words.h.
 #pragma once
 
 #include <cstdint>
 
+#include "interface/host_version_words.h"
+
 namespace hostdata {
-
-// Version word of every framework record and of every host call the plug-in
-// makes on its own account. Also the host version assumed until the
-// handshake reports the real one.
-constexpr uint32_t kFrameworkDataVersion = 0x19000000;
-
-// From this host version on, measures can ask for full staff names, and the
-// command that acts on it is offered.
-constexpr uint32_t kFullNamesHostVersion = 0x10000000;
-
-// From this host version on, measure records have the 30-byte layout.
-constexpr uint32_t kLongMeasureHostVersion = 0x12000000;
 
 namespace detail {
 // Set only through SetHostVersion and ForgetHostVersion.

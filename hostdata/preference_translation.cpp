@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/field_map.h"
 #include "hostdata/record_redirection.h"
+#include "interface/data_tag.h"
 
 namespace hostdata {
 namespace {

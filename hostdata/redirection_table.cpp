@@ -1,5 +1,5 @@
-#include "hostdata/data_tag.h"
 #include "hostdata/record_redirection.h"
+#include "interface/data_tag.h"
 
 namespace hostdata {
 namespace {

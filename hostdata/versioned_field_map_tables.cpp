@@ -4,9 +4,9 @@
 // differ: field_map_rows.h.
 #include <cstdint>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/field_map_rows.h"
 #include "hostdata/versioned_field_maps.h"
+#include "interface/data_tag.h"
 
 namespace hostdata {
 namespace {

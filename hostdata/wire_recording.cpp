@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "hostdata/recording_text.h"
+#include "interface/recording/recording_text.h"
 
 namespace hostdata {
 namespace {

@@ -14,7 +14,8 @@
 #include <cstdint>
 #include <string>
 
-#include "hostdata/host_functions.h"
+#include "interface/host_functions.h"
+#include "interface/recording/recording_head.h"
 
 namespace hostdata {
 
@@ -38,8 +39,8 @@ public:
     uint64_t CallsMade() const { return callsMade_; }
     uint64_t CallsRecorded() const { return callsRecorded_; }
 
-    // Why calls are missing from the text, if any are.
-    enum class Gap { kNone, kPastBound, kOutOfMemory };
+    // Why calls are missing from the text, if any are: what the head says.
+    using Gap = recording_text::Missing;
     Gap Missing() const { return missing_; }
 
     // The host functions found absent while recording, as a JSON list of

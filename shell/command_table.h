@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "hostdata/host_version.h"
+#include "interface/host_version_words.h"
 
 namespace shell {
 

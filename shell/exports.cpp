@@ -1,6 +1,6 @@
 // The seven functions the host calls. They hold no state of their own: the
 // host version lives with the host data layer, which every part reads.
-#include "shell/finale_extension.h"
+#include "interface/finale_extension.h"
 
 #include "framework/fc_region.h"
 #include "hostdata/host_version.h"

@@ -4,26 +4,28 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hostdata/host_version.h"
-#include "hostdata/recording_text.h"
 #include "hostdata/wire_recording.h"
+#include "interface/finale_extension.h"
+#include "interface/recording/recording_head.h"
 #include "karvo_version.h"
 #include "platform/recording_files.h"
-#include "shell/finale_extension.h"
 
 namespace shell {
 namespace {
 
-using hostdata::recording_text::AppendBytes;
-using hostdata::recording_text::AppendHexWord;
-using hostdata::recording_text::AppendNumber;
-using hostdata::recording_text::kFormatVersion;
+using hostdata::recording_text::kModuleLineStart;
 using hostdata::recording_text::kMostRecordingBytes;
+using hostdata::recording_text::kRecordingStart;
+using hostdata::recording_text::kSelectionBytes;
 
-// The part of the selection record the command reads.
-constexpr std::size_t kSelectionBytes = 20;
+constexpr char kModuleLine[] = "\n  \"module\": \"" KARVO_VERSION_DOTTED "\"";
+static_assert(std::string_view(kModuleLine).substr(0, sizeof kModuleLineStart - 1) ==
+                  hostdata::recording_text::kModuleLineStart,
+              "the module's line begins as a program looks for it");
 
 // Room in the file for what surrounds the calls; the calls get the rest.
 constexpr std::size_t kHeadRoom = 4096;
@@ -106,46 +108,24 @@ void InvokeRecording::Finish(uint32_t invokeResult) noexcept {
 }
 
 std::string InvokeRecording::State::Head(uint32_t invokeResult) const {
-    using Gap = hostdata::WireRecording::Gap;
-    std::string head = std::string(kRecordingStart) + "  \"formatVersion\": ";
-    AppendNumber(head, kFormatVersion);
-    if (calls.Missing() == Gap::kNone) {
-        head += ",\n  \"complete\": true";
-    } else {
-        head += ",\n  \"complete\": false,\n  \"incomplete\": \"";
-        head += calls.Missing() == Gap::kPastBound
-                    ? "the recording reached its bound of 16 MiB"
-                    : "the plug-in ran out of memory for the recording";
-        head += ": the calls after call ";
-        AppendNumber(head, static_cast<int64_t>(calls.CallsRecorded()));
-        head += " are not in it\"";
-    }
-    head += ",\n  \"module\": \"" KARVO_VERSION_DOTTED "\",\n  \"interfaceVersion\": ";
-    AppendHexWord(head, FINALE_EXTENSION_INTERFACE_VERSION);
-    head += ",\n  \"hostVersion\": ";
-    AppendHexWord(head, hostVersion);
-    head += ",\n  \"menuIndex\": ";
-    AppendNumber(head, menuIndex);
-    head += ",\n  \"selection\": ";
-    if (selected) {
-        AppendBytes(head, selection.data(), selection.size());
-    } else {
-        head += "null";
-    }
-    head += ",\n  \"absentFunctions\": " + calls.AbsentFunctionsText();
-    head += ",\n  \"invokeResult\": ";
-    AppendNumber(head, invokeResult);
-    head += ",\n  \"callsMade\": ";
-    AppendNumber(head, static_cast<int64_t>(calls.CallsMade()));
-    head += ",\n  \"calls\": [";
-    return head;
+    hostdata::recording_text::Head head;
+    head.missing = calls.Missing();
+    head.callsRecorded = calls.CallsRecorded();
+    head.moduleLine = kModuleLine;
+    head.interfaceVersion = FINALE_EXTENSION_INTERFACE_VERSION;
+    head.hostVersion = hostVersion;
+    head.menuIndex = menuIndex;
+    if (selected) head.selection = selection.data();
+    head.absentFunctions = calls.AbsentFunctionsText();
+    head.invokeResult = invokeResult;
+    head.callsMade = calls.CallsMade();
+    return hostdata::recording_text::HeadText(head);
 }
 
 void InvokeRecording::State::Write(uint32_t invokeResult) const {
     const std::string head = Head(invokeResult);
-    const bool empty = calls.CallsRecorded() == 0;
-    const char *const opening = empty ? "" : "\n";
-    const char *const closing = empty ? "]\n}\n" : "\n  ]\n}\n";
+    const char *const opening = hostdata::recording_text::CallsOpening(calls.CallsRecorded());
+    const char *const closing = hostdata::recording_text::RecordingEnd(calls.CallsRecorded());
 
     // A folder that cannot be listed lists nothing; whether it takes a file
     // is for the write to find out.

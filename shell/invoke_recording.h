@@ -19,9 +19,6 @@ namespace shell {
 // the user's own that merely has a recording's name stays.
 constexpr std::size_t kKeptRecordings = 50;
 
-// How every recording begins, and how one is told from any other file.
-constexpr char kRecordingStart[] = "{\n  \"format\": \"Karvo Indent System recording\",\n";
-
 // The files: karvo-indent-0000000001.json, numbered on from the highest in
 // the folder, so that they sort in the order they were made.
 constexpr char kRecordingNamePrefix[] = "karvo-indent-";

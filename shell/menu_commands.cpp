@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
-#include "shell/finale_extension.h"
+#include "interface/finale_extension.h"
+#include "interface/record_bytes.h"
 
 namespace shell {
 namespace {

@@ -8,7 +8,7 @@
 #include <new>
 #include <string>
 
-#include "hostdata/host_version.h"
+#include "interface/host_version_words.h"
 #include "karvo_source.h"
 #include "karvo_version.h"
 #include "standin/host/host.h"

@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "hostdata/host_version.h"
+#include "interface/host_version_words.h"
 #include "standin/host/host.h"
 #include "standin/host/record_store.h"
 #include "standin/platform/errors.h"

@@ -1,7 +1,7 @@
 #include "standin/document/document_builder.h"
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 
 namespace standin::document_builder {
 namespace {

@@ -6,7 +6,7 @@
 #include <set>
 #include <tuple>
 
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "standin/document/document_fields.h"
 #include "standin/host/call_trace.h"
 #include "standin/platform/byte_text.h"

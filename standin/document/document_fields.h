@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "standin/host/host.h"
 #include "standin/host/record_store.h"
 

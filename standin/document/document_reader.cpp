@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "hostdata/record_bytes.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document.h"
 #include "standin/document/document_fields.h"
 #include "standin/platform/byte_text.h"

@@ -4,8 +4,8 @@
 #include <map>
 #include <utility>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_fields.h"
 
 namespace standin {

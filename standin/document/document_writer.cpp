@@ -5,7 +5,7 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
-#include "hostdata/record_bytes.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document.h"
 #include "standin/document/document_fields.h"
 #include "standin/platform/byte_text.h"

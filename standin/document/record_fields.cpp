@@ -1,7 +1,7 @@
 #include "standin/document/record_fields.h"
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_fields.h"
 #include "standin/host/host.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "standin/platform/byte_text.h"
 
 namespace standin {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/host_functions.h"
+#include "interface/host_functions.h"
 #include "standin/host/record_store.h"
 
 namespace standin {

@@ -3,7 +3,7 @@
 // them up by name.
 #pragma once
 
-#include "hostdata/fx_host_api.h"
+#include "interface/fx_host_api.h"
 
 #if defined(_WIN32)
 #define STANDIN_EXPORT __declspec(dllexport)

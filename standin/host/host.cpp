@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/host_functions.h"
-#include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/host_functions.h"
+#include "interface/host_version_words.h"
+#include "interface/record_bytes.h"
 
 namespace standin {
 namespace {

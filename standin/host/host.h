@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "hostdata/fx_host_api.h"
+#include "interface/fx_host_api.h"
 #include "standin/host/call_trace.h"
 #include "standin/host/record_store.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "hostdata/record_bytes.h"
+#include "interface/record_bytes.h"
 #include "standin/platform/file_access.h"
 
 namespace standin {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "shell/finale_extension.h"
+#include "interface/finale_extension.h"
 #include "standin/platform/errors.h"
 #include "standin/platform/module_loader.h"
 

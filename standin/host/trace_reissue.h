@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/host_functions.h"
+#include "interface/host_functions.h"
 #include "standin/host/call_trace.h"
 #include "standin/host/host.h"
 

@@ -26,4 +26,8 @@ private:
     std::string error_;
 };
 
+// Whether this program itself exports `name`: a host program built without
+// one of its functions does not.
+bool ThisProgramExports(const char *name);
+
 }  // namespace standin

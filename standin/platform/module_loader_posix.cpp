@@ -22,4 +22,11 @@ LoadedModule::Function LoadedModule::Find(const char *name) const {
     return handle_ ? reinterpret_cast<Function>(dlsym(handle_, name)) : nullptr;
 }
 
+bool ThisProgramExports(const char *name) {
+    void *const program = dlopen(nullptr, RTLD_LAZY);
+    const bool found = dlsym(program, name) != nullptr;
+    dlclose(program);
+    return found;
+}
+
 }  // namespace standin

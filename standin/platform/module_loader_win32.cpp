@@ -22,4 +22,8 @@ LoadedModule::Function LoadedModule::Find(const char *name) const {
                    : nullptr;
 }
 
+bool ThisProgramExports(const char *name) {
+    return GetProcAddress(GetModuleHandleW(nullptr), name) != nullptr;
+}
+
 }  // namespace standin

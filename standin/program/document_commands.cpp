@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "standin/document/document.h"
 #include "standin/document/document_diff.h"
 #include "standin/document/document_warnings.h"

@@ -3,9 +3,9 @@
 #include <map>
 #include <string>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/host_version_words.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_fields.h"
 #include "standin/platform/text_output.h"
 
@@ -131,6 +131,10 @@ IndentReason ByCommandsRule(const IndentRule &rule, const RecordStore &records, 
 }
 
 }  // namespace
+
+shell::Command InvokedCommand(uint16_t menuIndex) {
+    return shell::InvokedCommand(menuIndex).command;
+}
 
 void ExplainIndents(const RecordStore &before, const IndentRule &rule,
                     std::vector<SystemChange> &systems) {

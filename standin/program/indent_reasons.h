@@ -1,6 +1,9 @@
 // Why each staff system has the left indent it has after a command: the
 // command's rule, applied by the host to the document as it was before the
 // run, so that a module that strays from the rule shows.
+//
+// The one place the host program knows this plug-in's commands: it includes
+// their table (the karvo_command_table target) and no other file does.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +27,9 @@ struct IndentRule {
     std::optional<MeasureRange> selection;
     bool partViewed = false;  // the parts' page format applies
 };
+
+// The command an invoke of `menuIndex` runs, as the plug-in's table says.
+shell::Command InvokedCommand(uint16_t menuIndex);
 
 // Fills in each system's reason. A system takes part when its first
 // measure (once laid out) lies in the selection; of several that start at

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/record_bytes.h"
+#include "interface/record_bytes.h"
 #include "standin/platform/text_output.h"
 
 namespace standin {

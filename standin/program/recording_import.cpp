@@ -4,9 +4,9 @@
 #include <set>
 #include <sstream>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/host_version_words.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_fields.h"
 #include "standin/platform/byte_text.h"
 #include "standin/platform/output_files.h"

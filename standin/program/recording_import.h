@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "interface/recording/recording_reader.h"
 #include "standin/document/document.h"
-#include "standin/host/recording.h"
 #include "standin/program/document_commands.h"
 #include "standin/program/indent_reasons.h"
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <tuple>
 
+#include "interface/recording/recording_format.h"
 #include "karvo_version.h"
 #include "standin/document/record_fields.h"
 #include "standin/host/plugin.h"
@@ -77,7 +78,7 @@ std::string SideBySide(const Bytes &expected, const Bytes &got) {
 std::optional<std::string> RecordedVersionOf(const std::string &modulePath) {
     constexpr std::size_t kLargestModule = std::size_t{256} << 20;
     constexpr std::size_t kLongestVersion = 32;
-    const std::string marker = "\n  \"module\": \"";
+    const std::string marker = hostdata::recording_text::kModuleLineStart;
     std::string module;
     try {
         module = ReadRegularFile(modulePath, kLargestModule);

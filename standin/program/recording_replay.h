@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <string>
 
-#include "hostdata/host_functions.h"
+#include "interface/host_functions.h"
+#include "interface/recording/recording_reader.h"
 #include "standin/host/host.h"
-#include "standin/host/recording.h"
 #include "standin/program/document_commands.h"
 
 namespace standin {

@@ -1,9 +1,8 @@
 #include "standin/program/run_command.h"
 
-#include "hostdata/data_tag.h"
-#include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
-#include "shell/command_table.h"
+#include "interface/data_tag.h"
+#include "interface/host_version_words.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_fields.h"
 #include "standin/platform/byte_text.h"
 
@@ -155,7 +154,7 @@ RunResult RunMenuCommand(Plugin &plugin, Host &host, const RunOptions &options) 
     plugin.terminate();
     CompareStores(before, host.Records(), result);
     IndentRule rule;
-    rule.command = shell::InvokedCommand(result.menuIndex).command;
+    rule.command = InvokedCommand(result.menuIndex);
     rule.fullNamesKnown = options.hostVersion >= hostdata::kFullNamesHostVersion;
     rule.selection = options.measures;
     // The low 16 bits of the current part are 0 for the score.

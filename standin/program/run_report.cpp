@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "standin/platform/errors.h"
 #include "standin/platform/text_output.h"
 

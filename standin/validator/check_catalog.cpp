@@ -1,7 +1,7 @@
 #include "standin/validator/checks.h"
 
-#include "hostdata/host_functions.h"
-#include "hostdata/host_version.h"
+#include "interface/host_functions.h"
+#include "interface/host_version_words.h"
 #include "standin/validator/command_run.h"
 
 namespace standin::validator {

@@ -2,7 +2,7 @@
 // older or a smaller host), and any call may fail (a record that is not
 // there, a document that is locked). The module must carry on, keep the
 // rules, and never save what a failed load did not give it.
-#include "platform/host_module.h"
+#include "standin/platform/module_loader.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/command_run.h"
 #include "standin/validator/validation_documents.h"
@@ -25,7 +25,7 @@ std::vector<CaseParameters> ListAbsentFunctions(Workbench &) {
 // Runs in a host program built without the function.
 Faults RunAbsentFunction(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
     const std::string &function = parameters.Text("function");
-    if (platform::FindExport(nullptr, function.c_str()) != nullptr) {
+    if (ThisProgramExports(function.c_str())) {
         return {"this host program has " + function +
                 "; the validator runs this case in the one "
                 "beside it that lacks it (lacking/" +

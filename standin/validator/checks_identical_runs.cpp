@@ -4,7 +4,7 @@
 // A module whose result follows from where it was loaded, or from what an
 // earlier document left in it, gives the user a score that depends on the
 // session's history.
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/command_run.h"
 #include "standin/validator/validation_documents.h"

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <set>
 
-#include "hostdata/record_bytes.h"
-#include "shell/finale_extension.h"
+#include "interface/finale_extension.h"
+#include "interface/record_bytes.h"
 #include "standin/platform/text_output.h"
 #include "standin/program/menu_listing.h"
 #include "standin/validator/checks.h"

@@ -4,7 +4,7 @@
 #include <map>
 #include <tuple>
 
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "standin/platform/byte_text.h"
 
 namespace standin::validator {

@@ -1,6 +1,6 @@
 #include "standin/validator/command_run.h"
 
-#include "hostdata/record_bytes.h"
+#include "interface/record_bytes.h"
 #include "standin/platform/text_output.h"
 #include "standin/program/run_command.h"
 #include "standin/validator/command_invariants.h"

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "standin/platform/errors.h"
 
 namespace standin::validator {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "standin/platform/errors.h"
 
 namespace standin::validator {

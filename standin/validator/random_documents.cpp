@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_builder.h"
 #include "standin/document/document_fields.h"
 #include "standin/platform/text_output.h"

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
+#include "interface/host_version_words.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_builder.h"
 #include "standin/document/generated_document.h"
 #include "standin/program/run_command.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "hostdata/host_binding.h"
+#include "interface/finale_extension.h"
 #include "platform/recording_files.h"
-#include "shell/finale_extension.h"
 #include "shell/invoke_recording.h"
 #include "standin/document/document_builder.h"
 #include "standin/document/generated_document.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "hostdata/record_bytes.h"
-#include "shell/finale_extension.h"
+#include "interface/finale_extension.h"
+#include "interface/record_bytes.h"
 
 extern "C" {
 

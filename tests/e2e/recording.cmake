@@ -16,7 +16,7 @@ add_library(changed_decision_module MODULE
   ${CMAKE_CURRENT_SOURCE_DIR}/changed_final_barline_rule.cpp)
 karvo_plugin_code(changed_decision_module)
 target_link_libraries(changed_decision_module PRIVATE
-  karvo_framework karvo_hostdata karvo_platform karvo_platform_files)
+  karvo_framework karvo_hostdata karvo_recording_writer karvo_platform karvo_platform_files)
 set_target_properties(changed_decision_module PROPERTIES PREFIX "" SUFFIX ".fxt"
   LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/changed_decision
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/changed_decision)
@@ -27,7 +27,7 @@ set(record_and_replay ${CMAKE_COMMAND}
   -DMODULE=${MODULE}
   -DPYTHON=${DEBIAN_PYTHON}
   -DVALIDATOR=${CMAKE_CURRENT_SOURCE_DIR}/validate_documents.py
-  -DSCHEMA=${PROJECT_SOURCE_DIR}/docs/recording.schema.json)
+  -DSCHEMA=${PROJECT_SOURCE_DIR}/interface/recording/recording.schema.json)
 foreach(example
     "three_movements|1-48" "full_names|1-32" "part_view|1-24" "not_laid_out|1-20" "minimal|1-4")
   string(REPLACE "|" ";" example "${example}")
@@ -145,9 +145,19 @@ host_program_test(recording.import_needs_an_output STATUS 2
 file(GLOB module_recordings ${PROJECT_SOURCE_DIR}/tests/standin/recordings/*.json)
 add_test(NAME e2e.recording.schema_accepts_recordings_and_refuses_documents
   COMMAND ${DEBIAN_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/validate_documents.py
-    ${PROJECT_SOURCE_DIR}/docs/recording.schema.json
+    ${PROJECT_SOURCE_DIR}/interface/recording/recording.schema.json
     --valid ${module_recordings} --invalid ${EXAMPLES}/minimal.json
     --markdown ${PROJECT_SOURCE_DIR}/docs/recording.md)
+
+# The schema against both sides of the format: the recording the module
+# writes validates and is read; changed at the edges of the format, the
+# schema and the reader agree, but where the format reference says a schema
+# cannot say it and the reader refuses.
+add_test(NAME e2e.recording.schema_holds_the_writer_and_agrees_with_the_reader
+  COMMAND ${DEBIAN_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/recording_schema_against_reader.py
+    ${PROJECT_SOURCE_DIR}/interface/recording/recording.schema.json $<TARGET_FILE:finale_exe>
+    ${MODULE} ${EXAMPLES}/minimal.json "--emulator=${CMAKE_CROSSCOMPILING_EMULATOR}"
+    --folder ${RECORDED}/schema_against_reader)
 
 get_property(recording_tests DIRECTORY PROPERTY TESTS)
 list(FILTER recording_tests INCLUDE REGEX "^e2e\\.recording\\.")

@@ -8,7 +8,7 @@
 
 #include "framework/fc_measure.h"
 #include "framework/fc_staffsystem.h"
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "tests/support/fresh_host_fixture.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "framework/fc_staffsystem.h"
-#include "hostdata/data_tag.h"
 #include "hostdata/whole_record.h"
+#include "interface/data_tag.h"
 #include "tests/support/fresh_host_fixture.h"
 
 namespace {

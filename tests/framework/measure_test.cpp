@@ -4,7 +4,7 @@
 
 #include "framework/fc_measure.h"
 #include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
+#include "interface/record_bytes.h"
 #include "tests/support/fresh_host_fixture.h"
 
 namespace {

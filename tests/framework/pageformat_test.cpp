@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "framework/fc_pageformat.h"
-#include "hostdata/data_tag.h"
 #include "hostdata/field_map.h"
 #include "hostdata/host_calls.h"
-#include "hostdata/record_bytes.h"
 #include "hostdata/versioned_field_maps.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "tests/support/fresh_host_fixture.h"
 #include "tests/support/page_format_loads.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/fc_region.h"
-#include "hostdata/record_bytes.h"
+#include "interface/record_bytes.h"
 #include "tests/support/fresh_host_fixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/fc_staffsystem.h"
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "tests/support/fresh_host_fixture.h"
 
 namespace {

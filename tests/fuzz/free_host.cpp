@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 
 namespace hostile {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "tests/support/page_format_loads.h"
 
 namespace hostile {

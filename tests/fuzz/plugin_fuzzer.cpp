@@ -11,11 +11,11 @@
 #include <set>
 #include <vector>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/host_binding.h"
 #include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
-#include "shell/finale_extension.h"
+#include "interface/data_tag.h"
+#include "interface/finale_extension.h"
+#include "interface/record_bytes.h"
 #include "tests/fuzz/hostile_host.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "interface/recording/recording_reader.h"
 #include "standin/document/document.h"
-#include "standin/host/recording.h"
 #include "standin/host/trace_reissue.h"
 #include "standin/program/recording_import.h"
 #include "standin/program/recording_replay.h"

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/field_map.h"
 #include "hostdata/record_redirection.h"
 #include "hostdata/versioned_field_maps.h"
+#include "interface/data_tag.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/host_calls.h"
+#include "interface/data_tag.h"
 #include "tests/support/fresh_host_fixture.h"
 
 namespace {

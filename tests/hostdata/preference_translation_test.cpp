@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/field_map.h"
 #include "hostdata/host_calls.h"
-#include "hostdata/record_bytes.h"
 #include "hostdata/whole_record.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "tests/support/fresh_host_fixture.h"
 
 namespace {

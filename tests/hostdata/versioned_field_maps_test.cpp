@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
 #include "hostdata/versioned_field_maps.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "tests/support/fresh_host_fixture.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/data_tag.h"
 #include "hostdata/host_binding.h"
 #include "hostdata/host_calls.h"
+#include "interface/data_tag.h"
 #include "standin/host/fx_exports.h"
 #include "tests/support/fresh_host_fixture.h"
 

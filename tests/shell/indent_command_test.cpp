@@ -5,9 +5,9 @@
 #include <map>
 #include <tuple>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
-#include "shell/finale_extension.h"
+#include "interface/data_tag.h"
+#include "interface/finale_extension.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_builder.h"
 #include "tests/support/fresh_host_fixture.h"
 #include "tests/support/page_format_loads.h"

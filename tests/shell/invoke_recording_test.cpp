@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/recording_text.h"
+#include "interface/finale_extension.h"
+#include "interface/recording/recording_text.h"
 #include "karvo_version.h"
 #include "platform/recording_files.h"
-#include "shell/finale_extension.h"
 #include "standin/document/document_builder.h"
 #include "standin/document/generated_document.h"
 #include "standin/platform/byte_text.h"
@@ -174,7 +174,8 @@ TEST_F(InvokeRecording, EachInvokeGetsTheNextNumberAndOtherFilesStayAsTheyAre) {
 // Files are told by what they hold, not by their names: the user's own
 // under a recording's name, and a folder, stay and are not counted.
 TEST_F(InvokeRecording, KeepsTheNewestFiftyRecordingsAndRemovesNothingElse) {
-    const std::string recording = std::string(shell::kRecordingStart) + "  \"formatVersion\": 1";
+    const std::string recording =
+        std::string(hostdata::recording_text::kRecordingStart) + "  \"formatVersion\": 1";
     for (int number = 1; number <= 61; ++number) {
         folder.Put(Numbered(number), number <= 6 ? "the user's own notes" : recording);
     }
@@ -187,7 +188,7 @@ TEST_F(InvokeRecording, KeepsTheNewestFiftyRecordingsAndRemovesNothingElse) {
     for (int number = 13; number <= 64; ++number) expected.insert(Numbered(number));
     EXPECT_EQ(folder.Names(), expected);
     EXPECT_EQ(folder.Read(Numbered(1)), "the user's own notes");
-    EXPECT_EQ(folder.Read(Numbered(64)).rfind(shell::kRecordingStart, 0), 0u);
+    EXPECT_EQ(folder.Read(Numbered(64)).rfind(hostdata::recording_text::kRecordingStart, 0), 0u);
 }
 
 TEST_F(InvokeRecording, ReadsNoFileWhileFewerThanFiftyAreThere) {

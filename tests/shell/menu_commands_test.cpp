@@ -6,7 +6,7 @@
 #include <string>
 
 #include "hostdata/host_version.h"
-#include "shell/finale_extension.h"
+#include "interface/finale_extension.h"
 #include "shell/menu_commands.h"
 #include "tests/support/fresh_host_fixture.h"
 

@@ -9,10 +9,10 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 
+#include "interface/finale_extension.h"
 #include "platform/recording_files.h"
-#include "shell/finale_extension.h"
 #include "standin/document/document_builder.h"
 #include "standin/platform/byte_text.h"
 #include "tests/support/fresh_host_fixture.h"

@@ -1,9 +1,9 @@
 #include "tests/support/fresh_host_fixture.h"
 
-#include "hostdata/data_tag.h"
 #include "hostdata/host_binding.h"
 #include "hostdata/host_version.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 
 HostTest::HostTest() {
     UseHost({});

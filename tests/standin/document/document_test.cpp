@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 #include <random>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_diff.h"
 #include "standin/document/document_warnings.h"
 #include "standin/platform/byte_text.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "standin/host/host.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "hostdata/record_bytes.h"
+#include "interface/record_bytes.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
-#include "standin/host/recording.h"
+#include "interface/recording/recording_reader.h"
 
 namespace {
 
@@ -183,6 +183,10 @@ TEST(RecordingReader, RefusesCallsNoModuleCouldHaveMade) {
               "r.json: /calls/1/result: expected a 16-bit signed number, found 32768");
     EXPECT_EQ(Changed([](Json &r) { r["calls"][0]["handedBack"] = "00 .."; }),
               "r.json: /calls/0/handedBack: \"..\" stands for no byte in a recording");
+    EXPECT_EQ(Changed([](Json &r) {
+                  r["absentFunctions"] = Json::array({"FX_UpdateLayout", "FX_UpdateLayout"});
+              }),
+              "r.json: /absentFunctions/1: FX_UpdateLayout is listed twice");
     EXPECT_EQ(Changed([](Json &r) { r["selection"] = "00 01"; }),
               "r.json: /selection: expected the 20 bytes of a selection record, found 2");
     EXPECT_EQ(Changed([](Json &r) { r["menuIndex"] = 65536; }),
@@ -193,6 +197,21 @@ TEST(RecordingReader, RefusesCallsNoModuleCouldHaveMade) {
 
 // Each function's numbers and result are read at the width and sign its
 // signature gives them.
+// Bytes as the plug-in writes them: two digits each, in either case, one
+// space between two, as the schema has them.
+TEST(RecordingReader, TakesBytesOnlySeparatedByOneSpaceEach) {
+    const std::string zeros = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ";
+    EXPECT_EQ(Changed([&](Json &r) { r["selection"] = zeros + "FF"; }), "");
+    for (const std::string &spaced : {"00  " + zeros.substr(3) + "00", zeros + "00 ",
+                                      " " + zeros + "00", zeros.substr(0, 56) + "\t00"}) {
+        EXPECT_EQ(Changed([&](Json &r) { r["selection"] = spaced; }),
+                  "r.json: /selection: bytes in a recording are separated by one space each")
+            << spaced;
+    }
+    EXPECT_EQ(Changed([](Json &r) { r["calls"][0]["handedBack"] = "01\n00"; }),
+              "r.json: /calls/0/handedBack: bytes in a recording are separated by one space each");
+}
+
 TEST(RecordingReader, ReadsNumbersAndResultsAtTheirFunctionsWidthAndSign) {
     const auto withCall = [](const std::string &function, Json arguments, int64_t result) {
         return Changed([&](Json &r) {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "standin/document/document_fields.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "standin/platform/byte_text.h"
 #include "standin/program/recording_import.h"
 #include "standin/program/run_command.h"

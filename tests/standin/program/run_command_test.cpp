@@ -9,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "standin/host/call_trace.h"
 #include "standin/program/run_report.h"
 #include "standin/program/svg_picture.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/data_tag.h"
+#include "interface/data_tag.h"
 #include "standin/host/host.h"
 #include "standin/validator/command_invariants.h"
 #include "standin/validator/misbehaving_host.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "standin/platform/errors.h"
 
 namespace {

@@ -31,11 +31,11 @@
 #include <unistd.h>
 #endif
 
-#include "hostdata/data_tag.h"
-#include "hostdata/fx_host_api.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/finale_extension.h"
+#include "interface/fx_host_api.h"
+#include "interface/record_bytes.h"
 #include "platform/host_module.h"
-#include "shell/finale_extension.h"
 
 namespace {
 

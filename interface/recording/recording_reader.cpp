@@ -1,6 +1,6 @@
 // Reading a recording. Everything the plug-in writes is checked, so that a
 // replay or an import never rests on a value the recording does not hold.
-#include "standin/host/recording.h"
+#include "interface/recording/recording_reader.h"
 
 #include <algorithm>
 #include <limits>
@@ -8,8 +8,7 @@
 #include <optional>
 #include <set>
 
-#include "hostdata/host_functions.h"
-#include "hostdata/recording_text.h"
+#include "interface/host_functions.h"
 #include "standin/platform/byte_text.h"
 #include "standin/platform/file_access.h"
 
@@ -17,9 +16,17 @@ namespace standin {
 namespace {
 
 using Json = nlohmann::json;
-namespace recording_text = hostdata::recording_text;
 
-constexpr const char *kFormatName = "Karvo Indent System recording";
+// Whether the text of `count` bytes, each read as two digits, has one space
+// between two bytes and none elsewhere.
+bool SingleSpaced(const std::string &text, std::size_t count) {
+    if (text.size() != (count == 0 ? 0 : 3 * count - 1)) return false;
+    for (std::size_t at = 2; at < text.size(); at += 3) {
+        if (text[at] != ' ') return false;
+    }
+    return true;
+}
+namespace recording_text = hostdata::recording_text;
 
 // What each host function's record holds beside its name, version and
 // result.
@@ -124,15 +131,20 @@ public:
         Expected(pointer, "a data tag: four characters, or \"0x\" and 8 hex digits", value);
     }
 
-    // Bytes as the plug-in writes them; none when null.
+    // Bytes as the plug-in writes them; none when null. A document's bytes
+    // may be laid out in any white space; a recording's are not laid out.
     std::optional<Bytes> OptionalBytes(const Json &value, const std::string &pointer) const {
         if (value.is_null()) return std::nullopt;
         if (!value.is_string()) Expected(pointer, "bytes as text, or null", value);
-        ByteText parsed = ParseByteText(value.get<std::string>());
+        const std::string &text = value.get<std::string>();
+        ByteText parsed = ParseByteText(text);
         const bool named =
             std::find(parsed.named.begin(), parsed.named.end(), true) != parsed.named.end();
         if (!parsed.error.empty()) Fail(pointer, parsed.error);
         if (named) Fail(pointer, "\"..\" stands for no byte in a recording");
+        if (!SingleSpaced(text, parsed.bytes.size())) {
+            Fail(pointer, "bytes in a recording are separated by one space each");
+        }
         return std::move(parsed.bytes);
     }
 
@@ -224,10 +236,11 @@ void Reader::Load(const Json &value, const std::string &pointer, RecordedCall &r
         Fail(pointer + "/size", "a size reported without a room offered");
     }
     // The size of a record the host loaded; a failed load's size means nothing.
-    if (call.result != 0 && (call.sizeOut < 0 || call.sizeOut > kLargestRecordSize)) {
+    if (call.result != 0 &&
+        (call.sizeOut < 0 || call.sizeOut > recording_text::kLargestRecordSize)) {
         Fail(pointer + "/size", "an impossible size: the host reports a record of " +
                                     std::to_string(call.sizeOut) + " bytes (a record holds 0 to " +
-                                    std::to_string(kLargestRecordSize) + ")");
+                                    std::to_string(recording_text::kLargestRecordSize) + ")");
     }
     if (!call.hasSize && !Member(value, pointer, "handedBack").is_null()) {
         Fail(pointer + "/handedBack", "bytes handed back without a room offered");
@@ -283,7 +296,7 @@ void Reader::Heading(const Json &root) const {
         Fail("not a recording of the Karvo Indent System plug-in (it names no format)");
     }
     const Json &format = root["format"];
-    if (format != kFormatName) {
+    if (format != recording_text::kFormatName) {
         Fail("not a recording of the Karvo Indent System plug-in (its format is " + Found(format) +
              ")");
     }
@@ -307,8 +320,9 @@ void Reader::Heading(const Json &root) const {
 void Reader::Selection(const Json &root, Recording &recording) const {
     const auto selection = OptionalBytes(Member(root, "", "selection"), "/selection");
     if (!selection) return;
-    if (selection->size() != 20) {
-        Fail("/selection", "expected the 20 bytes of a selection record, found " +
+    if (selection->size() != recording_text::kSelectionBytes) {
+        Fail("/selection", "expected the " + std::to_string(recording_text::kSelectionBytes) +
+                               " bytes of a selection record, found " +
                                std::to_string(selection->size()));
     }
     recording.selection.emplace();
@@ -324,7 +338,11 @@ std::vector<std::string> Reader::AbsentFunctions(const Json &root) const {
         if (!absent[i].is_string() || !ShapeOf(absent[i].get<std::string>())) {
             Expected(pointer, "the name of a host function", absent[i]);
         }
-        names.push_back(absent[i].get<std::string>());
+        const std::string &name = absent[i].get<std::string>();
+        if (std::find(names.begin(), names.end(), name) != names.end()) {
+            Fail(pointer, name + " is listed twice");
+        }
+        names.push_back(name);
     }
     return names;
 }

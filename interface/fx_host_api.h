@@ -48,8 +48,8 @@
  *  - TwoNumbers: reads two numbers.
  *  - VersionOnly: reads nothing but the version.
  */
-#ifndef KARVO_HOSTDATA_FX_HOST_API_H
-#define KARVO_HOSTDATA_FX_HOST_API_H
+#ifndef KARVO_INTERFACE_FX_HOST_API_H
+#define KARVO_INTERFACE_FX_HOST_API_H
 
 #include <stdint.h>
 

@@ -1,4 +1,4 @@
-#include "hostdata/recording_text.h"
+#include "interface/recording/recording_text.h"
 
 #include <charconv>
 

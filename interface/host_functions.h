@@ -11,7 +11,7 @@
 #include <tuple>
 #include <type_traits>
 
-#include "hostdata/fx_host_api.h"
+#include "interface/fx_host_api.h"
 
 namespace hostdata {
 

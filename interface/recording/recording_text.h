@@ -7,14 +7,9 @@
 #include <cstdint>
 #include <string>
 
-namespace hostdata::recording_text {
+#include "interface/recording/recording_format.h"
 
-// What the plug-in that writes a recording and a program that reads one
-// agree on. A reader tells this format from later ones by the number.
-inline constexpr int kFormatVersion = 1;
-// No recording file is larger than this: one that would be ends at the
-// last call that fits, marked incomplete.
-inline constexpr std::size_t kMostRecordingBytes = 16u << 20;
+namespace hostdata::recording_text {
 
 // A decimal number: -2, 28.
 void AppendNumber(std::string &text, int64_t value);

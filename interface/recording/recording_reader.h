@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "interface/recording/recording_format.h"
 #include "standin/host/call_trace.h"
 #include "standin/platform/errors.h"
 
@@ -23,10 +24,6 @@ class RecordingError : public UsageError {
 public:
     using UsageError::UsageError;
 };
-
-// No host record comes near this; a host that reports a larger one, or a
-// negative size, for a record it loaded did not report a record's size.
-constexpr int32_t kLargestRecordSize = 1 << 20;
 
 struct RecordedCall {
     // The call as a trace shows it: its arguments as they came and went,
@@ -42,8 +39,9 @@ struct Recording {
     uint32_t interfaceVersion = 0;
     uint32_t hostVersion = 0;
     uint16_t menuIndex = 0;
-    std::optional<std::array<uint8_t, 20>> selection;  // none: no selection record
-    std::vector<std::string> absentFunctions;          // host functions the host lacked
+    std::optional<std::array<uint8_t, hostdata::recording_text::kSelectionBytes>>
+        selection;                             // none: no selection record
+    std::vector<std::string> absentFunctions;  // host functions the host lacked
     uint32_t invokeResult = 0;
     std::vector<RecordedCall> calls;
 };

@@ -6,8 +6,8 @@
  * The stand-in host includes this header to type the addresses it looks up;
  * the plug-in includes it to give the definitions C linkage and export them.
  */
-#ifndef KARVO_SHELL_FINALE_EXTENSION_H
-#define KARVO_SHELL_FINALE_EXTENSION_H
+#ifndef KARVO_INTERFACE_FINALE_EXTENSION_H
+#define KARVO_INTERFACE_FINALE_EXTENSION_H
 
 #include <stdint.h>
 
