@@ -25,6 +25,7 @@
 #include "standin/program/run_report.h"
 #include "standin/validator/report.h"
 #include "standin/validator/validate_command.h"
+#include "standin/validator/worker_command.h"
 
 namespace {
 
@@ -235,8 +236,10 @@ int RunChosenVerb(const CLI::App &app, const Verbs &verbs, const standin::Stream
         standin::SummariseDocument(verbs.summary, streams);
         return kDone;
     }
-    if (app.got_subcommand("validate"))
+    if (app.got_subcommand("validate")) {
+        if (!verbs.validate.worker.empty()) standin::validator::RunValidateWorker(verbs.validate);
         return standin::validator::Validate(verbs.validate, streams);
+    }
     if (app.got_subcommand("replay"))
         return standin::ReplayRecording(verbs.recording.replay, streams);
     if (app.got_subcommand("import")) {

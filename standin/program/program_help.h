@@ -88,6 +88,8 @@ inline constexpr const char *kValidate =
     "process left running), and no buffer the call handed over may change afterwards.\n"
     "Each case has --case-limit seconds, whatever the module prints; a check stops at\n"
     "its first case that hangs; the whole run has --run-limit seconds.\n"
+    "A check marked [knows this plug-in] expects what Karvo Indent System does; a\n"
+    "sound module of another kind may fail it. Every other holds for any module.\n"
     "Exit status: 0 every check passed, 1 a check failed, 2 bad input.\n"
     "docs/validate.md describes every check and the JSON report.\n";
 

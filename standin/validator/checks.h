@@ -14,10 +14,16 @@ namespace standin::validator {
 constexpr int kLowestLevel = 1;
 constexpr int kHighestLevel = 5;
 
+// Whom a check's verdict holds for. Most checks hold any module of this
+// interface to the host's rules; a few expect what this plug-in does, and a
+// sound module of another kind may fail them.
+enum class HoldsFor { AnyModule, ThisPlugin };
+
 struct Check {
     int level;
     const char *name;   // as in case names: "failing-call"
     const char *title;  // what it checks, in one line
+    HoldsFor holdsFor;
     std::vector<CaseParameters> (*listCases)(Workbench &bench);
     Faults (*runCase)(Workbench &bench, const CaseParameters &parameters, CaseLog &log);
     // Each case runs in a host program that lacks the host function the

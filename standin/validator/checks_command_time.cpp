@@ -99,9 +99,12 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
 }  // namespace
 
 Check CommandTimeCheck() {
-    return {5, "command-time",
+    return {5,
+            "command-time",
             "each command on a long document: at most 10 times its bare host calls, and 1 ms",
-            ListEachCommand, RunCommandTime};
+            HoldsFor::ThisPlugin,
+            ListEachCommand,
+            RunCommandTime};
 }
 
 }  // namespace standin::validator

@@ -35,10 +35,10 @@ void AddCommandChecks(std::vector<Check> &checks) {
                   {
                       {2, "commands-selection",
                        "each offered command on ordinary documents, with measures selected",
-                       ListWithSelection, RunCommand},
+                       HoldsFor::AnyModule, ListWithSelection, RunCommand},
                       {2, "commands-no-selection",
                        "each offered command on ordinary documents, with no selection record",
-                       ListWithoutSelection, RunCommand},
+                       HoldsFor::AnyModule, ListWithoutSelection, RunCommand},
                   });
 }
 

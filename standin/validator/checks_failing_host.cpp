@@ -79,9 +79,9 @@ void AddFailingHostChecks(std::vector<Check> &checks) {
         checks.end(),
         {
             {3, "absent-function", "a host that lacks one of its nine functions, each in turn",
-             ListAbsentFunctions, RunAbsentFunction, true},
-            {3, "failing-call", "each host call of a command failing in turn", ListFailingCalls,
-             RunFailingCall},
+             HoldsFor::AnyModule, ListAbsentFunctions, RunAbsentFunction, true},
+            {3, "failing-call", "each host call of a command failing in turn", HoldsFor::AnyModule,
+             ListFailingCalls, RunFailingCall},
         });
 }
 

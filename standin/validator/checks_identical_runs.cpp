@@ -100,10 +100,13 @@ Faults RunIdentically(Workbench &bench, const CaseParameters &parameters, CaseLo
 }  // namespace
 
 Check IdenticalRunsCheck() {
-    return {5, "identical-runs",
+    return {5,
+            "identical-runs",
             "each offered command leaves the same document in fresh instances of the module and "
             "after a command on another document",
-            ListIdenticalRuns, RunIdentically};
+            HoldsFor::AnyModule,
+            ListIdenticalRuns,
+            RunIdentically};
 }
 
 }  // namespace standin::validator

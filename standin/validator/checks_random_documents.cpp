@@ -52,8 +52,12 @@ Faults RunRandomDocument(Workbench &bench, const CaseParameters &parameters, Cas
 }  // namespace
 
 Check RandomDocumentsCheck() {
-    return {5, "random-documents", "random documents and host behaviour drawn from the seed",
-            ListRandomDocuments, RunRandomDocument};
+    return {5,
+            "random-documents",
+            "random documents and host behaviour drawn from the seed",
+            HoldsFor::ThisPlugin,
+            ListRandomDocuments,
+            RunRandomDocument};
 }
 
 }  // namespace standin::validator

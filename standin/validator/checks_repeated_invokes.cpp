@@ -93,9 +93,12 @@ Faults RunRepeatedInvokes(Workbench &bench, const CaseParameters &parameters, Ca
 }  // namespace
 
 Check RepeatedInvokesCheck() {
-    return {5, "repeated-invokes",
+    return {5,
+            "repeated-invokes",
             "invokes in a row on a short and a long document, memory growing by 1 MiB at most",
-            ListRepeatedInvokes, RunRepeatedInvokes};
+            HoldsFor::AnyModule,
+            ListRepeatedInvokes,
+            RunRepeatedInvokes};
 }
 
 }  // namespace standin::validator

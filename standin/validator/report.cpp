@@ -39,6 +39,17 @@ std::string Padded(const std::string &text, int width) {
                : text + std::string(width - text.size(), ' ');
 }
 
+// A check that expects what this plug-in does says so before its title: a
+// sound module of another kind may fail it.
+std::string MarkedTitle(const Check &check) {
+    const std::string mark = check.holdsFor == HoldsFor::ThisPlugin ? "[knows this plug-in] " : "";
+    return mark + check.title;
+}
+
+const char *HoldsForWords(HoldsFor holdsFor) {
+    return holdsFor == HoldsFor::ThisPlugin ? "this plug-in" : "any module";
+}
+
 std::string Seconds(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f s", seconds);
@@ -143,7 +154,7 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
     for (const CheckResult &result : results) {
         const Check &check = *result.check;
         out << (result.Passed() ? "pass " : "FAIL ") << check.level << " "
-            << Padded(check.name, kNameWidth) << check.title << " ("
+            << Padded(check.name, kNameWidth) << MarkedTitle(check) << " ("
             << CaseCount(result.cases.size());
         if (result.FailedCases() > 0) out << ", " << result.FailedCases() << " failed";
         if (!result.notRun.empty()) out << ", " << result.notRun.size() << " not run";
@@ -173,7 +184,7 @@ void WriteTextReport(const ReportHeading &heading, const std::vector<CheckResult
     }
     for (const CheckNotRun &skipped : notRun) {
         out << "FAIL " << skipped.check->level << " " << Padded(skipped.check->name, kNameWidth)
-            << skipped.check->title << " (not run: " << skipped.why << ")\n";
+            << MarkedTitle(*skipped.check) << " (not run: " << skipped.why << ")\n";
     }
     const Totals totals = Count(results, notRun);
     out << "summary: " << totals.checks << " checks, " << totals.passed << " passed, "
@@ -216,6 +227,7 @@ Json CheckJson(const ReportHeading &heading, const CheckResult &result) {
     return {{"level", check.level},
             {"check", check.name},
             {"title", check.title},
+            {"holdsFor", HoldsForWords(check.holdsFor)},
             {"result", result.Passed() ? "pass" : "fail"},
             {"cases", result.cases.size()},
             {"failedCases", result.FailedCases()},
@@ -231,6 +243,7 @@ Json NotRunJson(const CheckNotRun &skipped) {
     return {{"level", skipped.check->level},
             {"check", skipped.check->name},
             {"title", skipped.check->title},
+            {"holdsFor", HoldsForWords(skipped.check->holdsFor)},
             {"result", "not run"},
             {"cases", 0},
             {"failedCases", 0},

@@ -12,7 +12,6 @@
 #include "standin/validator/report.h"
 #include "standin/validator/runner.h"
 #include "standin/validator/validator_platform.h"
-#include "standin/validator/worker.h"
 
 namespace standin::validator {
 namespace {
@@ -133,90 +132,135 @@ void RequireHostsLacking(const std::string &program, const std::vector<const Che
     }
 }
 
-uint32_t SeedOf(const ValidateRequest &request) {
-    if (!request.seed) return NewSeed();
-    return ParseWord(*request.seed, "seed");
-}
-
-}  // namespace
-
-int Validate(const ValidateRequest &request, const Streams &streams) {
-    const uint32_t seed = SeedOf(request);
-    if (!request.worker.empty()) {
-        WorkerRequest work{request.module, seed,         request.worker,        request.channel,
-                           std::nullopt,   request.from, !request.trace.empty()};
-        if (!request.onlyCase.empty()) {
-            work.onlyCase = CaseId::Parse(request.onlyCase).parameters.ToString();
-        }
-        RunWorker(work);
-    }
-    const ReportFormat format = RequireSound(request);
-    const Selected selected = SelectChecks(request);
+// The trace, when asked for, is the one output besides the report; it is
+// vetted before anything runs, so that a run is never wasted on it.
+std::vector<Output> VettedOutputs(const ValidateRequest &request) {
     std::vector<Output> outputs;
     if (!request.trace.empty()) outputs.push_back({"--trace", request.trace});
     VetOutputs(outputs, {{"the plug-in module", request.module}});
-    RunnerSettings settings;
-    settings.program = OwnProgramPath();
-    RequireHostsLacking(settings.program, selected.checks);
+    return outputs;
+}
 
-    const auto start = Clock::now();
+RunnerSettings SettingsFor(const ValidateRequest &request, const std::string &program,
+                           uint32_t seed, Clock::time_point start) {
+    RunnerSettings settings;
+    settings.program = program;
     settings.module = request.module;
     settings.seed = seed;
     settings.trace = !request.trace.empty();
     settings.caseLimit = std::chrono::seconds(request.caseLimit);
     settings.runLimit = std::chrono::seconds(request.runLimit);
     settings.runDeadline = start + settings.runLimit;
+    return settings;
+}
+
+struct Outcome {
     std::vector<CheckResult> results;
     std::vector<CheckNotRun> notRun;
-    std::string stopped;  // why no more checks run
+
+    bool Passed() const {
+        bool passed = notRun.empty();
+        for (const CheckResult &result : results) passed = passed && result.Passed();
+        return passed;
+    }
+};
+
+// Why no check after `result` can run, or empty when the next can: nothing
+// runs on a module that does not load, nor once the run's time is up.
+std::string WhyTheRestStops(const CheckResult &result, const RunnerSettings &settings,
+                            long long runLimit) {
+    if (std::string(result.check->name) == "exports" && !result.Passed()) {
+        return "the module does not load with its seven entry points";
+    }
+    if (result.outOfTime || Clock::now() >= settings.runDeadline) {
+        return "the run's time limit of " + std::to_string(runLimit) + " s was reached";
+    }
+    return {};
+}
+
+Outcome RunChecks(const Selected &selected, const RunnerSettings &settings, long long runLimit) {
+    Outcome outcome;
+    std::string stopped;
     for (const Check *check : selected.checks) {
         if (!stopped.empty()) {
-            notRun.push_back({check, stopped});
+            outcome.notRun.push_back({check, stopped});
             continue;
         }
-        results.push_back(RunCheck(*check, settings, selected.choice));
-        CheckResult &result = results.back();
+        outcome.results.push_back(RunCheck(*check, settings, selected.choice));
+        CheckResult &result = outcome.results.back();
         if (!selected.choice.onlyCase) ConfirmReproductions(result, settings);
-        // Nothing else can run on a module that does not load, nor once the
-        // run's time is up.
-        if (std::string(check->name) == "exports" && !result.Passed()) {
-            stopped = "the module does not load with its seven entry points";
-        } else if (result.outOfTime || Clock::now() >= settings.runDeadline) {
-            stopped =
-                "the run's time limit of " + std::to_string(request.runLimit) + " s was reached";
-        }
+        stopped = WhyTheRestStops(result, settings, runLimit);
     }
-    ReportHeading heading{
-        request.program,
-        request.module,
-        request.level,
-        !request.onlyCase.empty()
-            ? "case " + request.onlyCase +
-                  (request.from ? " after the cases from " + std::to_string(*request.from) : "")
-        : !request.check.empty() ? "check " + request.check
-                                 : "levels 1 to " + std::to_string(request.level),
-        seed,
-        std::chrono::duration<double>(Clock::now() - start).count(),
-        request.caseLimit,
-        request.runLimit,
-        Containment()};
+    return outcome;
+}
+
+// "levels 1 to 5", "check init", "case init:word=0x00000000 after the cases
+// from 0".
+std::string ScopeOf(const ValidateRequest &request) {
+    if (!request.onlyCase.empty()) {
+        return "case " + request.onlyCase +
+               (request.from ? " after the cases from " + std::to_string(*request.from) : "");
+    }
+    if (!request.check.empty()) return "check " + request.check;
+    return "levels 1 to " + std::to_string(request.level);
+}
+
+ReportHeading HeadingOf(const ValidateRequest &request, uint32_t seed, Clock::time_point start) {
+    return {request.program,
+            request.module,
+            request.level,
+            ScopeOf(request),
+            seed,
+            std::chrono::duration<double>(Clock::now() - start).count(),
+            request.caseLimit,
+            request.runLimit,
+            Containment()};
+}
+
+std::string ReportText(ReportFormat format, const ReportHeading &heading, const Outcome &outcome) {
     std::ostringstream report;
     if (format == ReportFormat::Json) {
-        WriteJsonReport(heading, results, notRun, report);
+        WriteJsonReport(heading, outcome.results, outcome.notRun, report);
     } else {
-        WriteTextReport(heading, results, notRun, report);
+        WriteTextReport(heading, outcome.results, outcome.notRun, report);
     }
+    return report.str();
+}
+
+// The report on standard output; the host calls of a traced case after it
+// (--trace -) or into the trace's file.
+void Deliver(const std::string &report, const Outcome &outcome, const ValidateRequest &request,
+             const std::vector<Output> &outputs, const Streams &streams) {
     std::string calls;
-    for (const CheckResult &result : results) calls += result.calls;
+    for (const CheckResult &result : outcome.results) calls += result.calls;
     if (IsStandardOutput(request.trace)) {
-        streams.out << report.str() << calls;
-    } else {
-        streams.out << report.str();
-        if (!outputs.empty()) WriteOutputs(outputs, {calls}, streams.out);
+        streams.out << report << calls;
+        return;
     }
-    bool passed = notRun.empty();
-    for (const CheckResult &result : results) passed = passed && result.Passed();
-    return passed ? kAllPassed : kSomeFailed;
+    streams.out << report;
+    if (!outputs.empty()) WriteOutputs(outputs, {calls}, streams.out);
+}
+
+}  // namespace
+
+uint32_t SeedOf(const ValidateRequest &request) {
+    if (!request.seed) return NewSeed();
+    return ParseWord(*request.seed, "seed");
+}
+
+int Validate(const ValidateRequest &request, const Streams &streams) {
+    const uint32_t seed = SeedOf(request);
+    const ReportFormat format = RequireSound(request);
+    const Selected selected = SelectChecks(request);
+    const std::vector<Output> outputs = VettedOutputs(request);
+    const std::string program = OwnProgramPath();
+    RequireHostsLacking(program, selected.checks);
+    const Clock::time_point start = Clock::now();
+    const RunnerSettings settings = SettingsFor(request, program, seed, start);
+    const Outcome outcome = RunChecks(selected, settings, request.runLimit);
+    const ReportHeading heading = HeadingOf(request, seed, start);
+    Deliver(ReportText(format, heading, outcome), outcome, request, outputs, streams);
+    return outcome.Passed() ? kAllPassed : kSomeFailed;
 }
 
 }  // namespace standin::validator

@@ -26,7 +26,8 @@ struct ValidateRequest {
     std::string trace;  // the case's host calls go here ('-': standard output)
     long long caseLimit = kDefaultCaseLimit.count();  // seconds for each case
     long long runLimit = kDefaultRunLimit.count();    // seconds for the whole run
-    // A worker's own: the check whose cases it runs, and its channel.
+    // A worker's own (RunValidateWorker): the check whose cases it runs,
+    // and its channel.
     std::string worker;
     std::string channel;
 };
@@ -35,5 +36,9 @@ struct ValidateRequest {
 // Throws UsageError for bad input before anything runs, and FileError when
 // the trace could not be written.
 int Validate(const ValidateRequest &request, const Streams &streams);
+
+// The seed of the random documents: --seed, or a new one. Throws UsageError
+// for a seed that is no number.
+uint32_t SeedOf(const ValidateRequest &request);
 
 }  // namespace standin::validator

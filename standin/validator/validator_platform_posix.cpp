@@ -263,41 +263,28 @@ int MillisecondsUntil(Clock::time_point deadline) {
     return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
 }
 
-}  // namespace
+ChildEnd NotStarted(const std::string &why) { return {false, 0, false, why, 0}; }
 
-ChildEnd RunChild(const std::string &program, const std::vector<std::string> &arguments,
-                  const ChildWatch &watch) {
-    GuardTheValidator();
-    Pipe channel, output;
-    if (!channel.Open() || !output.Open()) {
-        return {false, 0, false, "no pipe: " + std::string(std::strerror(errno))};
-    }
-    // The channel's write end keeps its number in the worker, which learns
-    // it from the command line.
+// The channel's write end keeps its number in the worker, which learns it
+// from the command line; the validator's end is its alone.
+std::string OpenPipes(Pipe &channel, Pipe &output) {
+    if (!channel.Open() || !output.Open()) return "no pipe: " + std::string(std::strerror(errno));
     if (fcntl(channel.writeEnd, F_SETFD, 0) != 0) {
-        return {false, 0, false, "no channel: " + std::string(std::strerror(errno))};
+        return "no channel: " + std::string(std::strerror(errno));
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, output.writeEnd, STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, output.writeEnd, STDERR_FILENO);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    // A session leader cannot move to another group or session: what the
-    // module does to it, it does to the worker's processes only.
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-    std::vector<std::string> all = arguments;
-    all.insert(all.end(), {"--channel", std::to_string(channel.writeEnd)});
-    std::vector<char *> argv{const_cast<char *>(program.c_str())};
-    for (std::string &argument : all) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    const PrivateFolders folders;
+    return {};
+}
+
+bool Named(const char *entry, const char *variable) {
+    return std::strncmp(entry, variable, std::strlen(variable)) == 0;
+}
+
+// The validator's environment but for the variables that are one worker's
+// own, then this worker's: its channel's key and its private folders.
+std::vector<std::string> WorkerEnvironment(const ChildWatch &watch, const PrivateFolders &folders) {
     std::vector<std::string> variables;
     for (char **entry = environ; *entry != nullptr; ++entry) {
-        if (std::strncmp(*entry, kChannelKeyVariable, std::strlen(kChannelKeyVariable)) != 0 &&
-            std::strncmp(*entry, kPrivateFoldersVariable, std::strlen(kPrivateFoldersVariable)) !=
-                0) {
+        if (!Named(*entry, kChannelKeyVariable) && !Named(*entry, kPrivateFoldersVariable)) {
             variables.emplace_back(*entry);
         }
     }
@@ -307,71 +294,114 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     if (!folders.Root().empty()) {
         variables.push_back(std::string(kPrivateFoldersVariable) + "=" + folders.Root());
     }
-    std::vector<char *> envp;
-    envp.reserve(variables.size() + 1);
-    for (std::string &variable : variables) envp.push_back(variable.data());
-    envp.push_back(nullptr);
-    pid_t child = 0;
-    const int spawned =
-        posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), envp.data());
+    return variables;
+}
+
+// The strings as the null-ended array exec takes.
+std::vector<char *> Pointers(std::vector<std::string> &strings) {
+    std::vector<char *> pointers;
+    pointers.reserve(strings.size() + 1);
+    for (std::string &text : strings) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// Starts the worker with standard input empty and its output and errors
+// into `output`; answers posix_spawn's error, or 0.
+int Spawn(const std::string &program, std::vector<std::string> argv,
+          std::vector<std::string> environment, int output, pid_t &child) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, output, STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // A session leader cannot move to another group or session: what the
+    // module does to it, it does to the worker's processes only.
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    const int spawned = posix_spawn(&child, program.c_str(), &actions, &attributes,
+                                    Pointers(argv).data(), Pointers(environment).data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    channel.CloseWriteEnd();
-    output.CloseWriteEnd();
-    if (spawned != 0) {
-        return {false, 0, false, "could not start '" + program + "': " + std::strerror(spawned)};
-    }
-    runningGroup = child;
+    return spawned;
+}
 
-    const int ended = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
-    const auto takeOutput = [&](const char *bytes, std::size_t count) {
-        watch.onOutput(bytes, count);
-    };
-    // What the worker printed before a report comes first.
-    const std::function<void(const std::string &)> onLine = [&](const std::string &line) {
-        ReadAvailable(output.readEnd, takeOutput, kMostOutputAtOnce);
-        watch.onReport(line);
-    };
-    ChannelLines lines(onLine);
-    const auto takeReport = [&](const char *bytes, std::size_t count) { lines.Take(bytes, count); };
-    // A signal the worker sent is told before any line it reported after.
-    const auto takeSignals = [&] {
+// What the worker sends, passed on to the watch in the order it happened:
+// what it printed before a report, then the report; a signal it sent before
+// any line it reported after.
+class Hearing {
+public:
+    Hearing(const ChildWatch &watch, int channel, int output)
+        : watch_(watch),
+          channel_(channel),
+          output_(output),
+          lines_([this](const std::string &line) {
+              ReadOutput(kMostOutputAtOnce);
+              watch_.onReport(line);
+          }) {}
+    Hearing(const Hearing &) = delete;
+    Hearing &operator=(const Hearing &) = delete;
+
+    // Hears the worker until it ends (`status` then holds how, when no
+    // pidfd `ended` told it) or its deadline passes; answers whether it was
+    // stopped.
+    bool UntilTheEnd(pid_t child, int ended, int &status) {
+        bool channelOpen = true, outputOpen = true;
+        for (;;) {
+            pollfd watched[3] = {{channelOpen ? channel_ : -1, POLLIN, 0},
+                                 {outputOpen ? output_ : -1, POLLIN, 0},
+                                 {ended, POLLIN, 0}};
+            int wait = MillisecondsUntil(watch_.deadline());
+            if (ended < 0) wait = std::min(wait, kEndPollMilliseconds);
+            if (poll(watched, 3, wait) < 0 && errno == EINTR) continue;
+            TakeSignals();
+            if (watched[1].revents != 0) outputOpen = ReadOutput();
+            if (watched[0].revents != 0) channelOpen = ReadReports();
+            if (watched[2].revents != 0 ||
+                (ended < 0 && waitpid(child, &status, WNOHANG) == child)) {
+                return false;
+            }
+            if (Clock::now() >= watch_.deadline()) return true;
+        }
+    }
+
+    // Each answers false at the pipe's end.
+    bool ReadOutput(std::size_t most = SIZE_MAX) {
+        return ReadAvailable(
+            output_,
+            [this](const char *bytes, std::size_t count) { watch_.onOutput(bytes, count); }, most);
+    }
+    bool ReadReports() {
+        return ReadAvailable(
+            channel_, [this](const char *bytes, std::size_t count) { lines_.Take(bytes, count); });
+    }
+    void TakeSignals() {
         unsigned char number = 0;
         while (signalNotes[0] >= 0 && read(signalNotes[0], &number, 1) == 1) {
-            if (watch.onMisdeed) {
-                watch.onMisdeed("sent " + SignalName(number) +
-                                " to the program that started the host");
+            if (watch_.onMisdeed) {
+                watch_.onMisdeed("sent " + SignalName(number) +
+                                 " to the program that started the host");
             }
         }
-    };
-
-    ChildEnd end;
-    bool channelOpen = true, outputOpen = true;
-    int status = 0;
-    for (bool running = true; running;) {
-        pollfd watched[3] = {
-            {channel.readEnd, POLLIN, 0}, {output.readEnd, POLLIN, 0}, {ended, POLLIN, 0}};
-        if (!channelOpen) watched[0].fd = -1;
-        if (!outputOpen) watched[1].fd = -1;
-        const Clock::time_point deadline = watch.deadline();
-        int wait = MillisecondsUntil(deadline);
-        if (ended < 0) wait = std::min(wait, kEndPollMilliseconds);
-        const int ready = poll(watched, 3, wait);
-        if (ready < 0 && errno == EINTR) continue;
-        takeSignals();
-        if (watched[1].revents != 0) outputOpen = ReadAvailable(output.readEnd, takeOutput);
-        if (watched[0].revents != 0) channelOpen = ReadAvailable(channel.readEnd, takeReport);
-        if (watched[2].revents != 0 || (ended < 0 && waitpid(child, &status, WNOHANG) == child)) {
-            running = false;
-        } else if (Clock::now() >= watch.deadline()) {
-            end.stopped = true;
-            running = false;
-        }
     }
-    // The rest of what the worker wrote, then everything it started ends.
-    takeSignals();
-    ReadAvailable(output.readEnd, takeOutput, kMostOutputAtOnce);
-    ReadAvailable(channel.readEnd, takeReport);
+    // What the worker wrote up to its end: a process it started may go on
+    // printing into the same pipe, so not all of that.
+    void ReadTheRest() {
+        TakeSignals();
+        ReadOutput(kMostOutputAtOnce);
+        ReadReports();
+    }
+
+private:
+    const ChildWatch &watch_;
+    int channel_, output_;
+    ChannelLines lines_;
+};
+
+// Ends the worker's session and waits for the worker, whose status goes
+// into `status` unless it was taken already.
+void EndTheSession(pid_t child, int ended, bool stopped, int &status) {
     kill(-child, SIGKILL);
     kill(child, SIGKILL);
     runningGroup = 0;
@@ -379,11 +409,12 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
         while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
         close(ended);
-    } else if (end.stopped) {
+    } else if (stopped) {
         waitpid(child, &status, 0);
     }
-    end.outlived = EndWhatOutlived(child);
-    takeSignals();
+}
+
+void SayHowItEnded(int status, ChildEnd &end) {
     if (WIFEXITED(status)) {
         end.exitedNormally = true;
         end.exitStatus = WEXITSTATUS(status);
@@ -391,6 +422,40 @@ ChildEnd RunChild(const std::string &program, const std::vector<std::string> &ar
     } else if (WIFSIGNALED(status)) {
         end.how = SignalText(WTERMSIG(status));
     }
+}
+
+}  // namespace
+
+ChildEnd RunChild(const std::string &program, const std::vector<std::string> &arguments,
+                  const ChildWatch &watch) {
+    GuardTheValidator();
+    Pipe channel, output;
+    const std::string noPipes = OpenPipes(channel, output);
+    if (!noPipes.empty()) return NotStarted(noPipes);
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    argv.insert(argv.end(), {"--channel", std::to_string(channel.writeEnd)});
+    const PrivateFolders folders;
+    pid_t child = 0;
+    const int spawned =
+        Spawn(program, argv, WorkerEnvironment(watch, folders), output.writeEnd, child);
+    channel.CloseWriteEnd();
+    output.CloseWriteEnd();
+    if (spawned != 0) {
+        return NotStarted("could not start '" + program + "': " + std::strerror(spawned));
+    }
+    runningGroup = child;
+    const int ended = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+    Hearing hearing(watch, channel.readEnd, output.readEnd);
+    ChildEnd end;
+    int status = 0;
+    end.stopped = hearing.UntilTheEnd(child, ended, status);
+    // The rest of what the worker wrote, then everything it started ends.
+    hearing.ReadTheRest();
+    EndTheSession(child, ended, end.stopped, status);
+    end.outlived = EndWhatOutlived(child);
+    hearing.TakeSignals();
+    SayHowItEnded(status, end);
     return end;
 }
 

@@ -95,85 +95,146 @@ DWORD MillisecondsUntil(Clock::time_point deadline) {
     return static_cast<DWORD>(std::clamp<long long>(left, 0, kIdleMilliseconds));
 }
 
+ChildEnd NotStarted(const std::string &why) { return {false, 0, false, why, 0}; }
+
+// The pipes' write ends are inherited by the worker; their read ends are
+// the validator's alone.
+struct Pipes {
+    Handle channelRead, channelWrite, outputRead, outputWrite;
+
+    bool Open(SECURITY_ATTRIBUTES &inheritable) {
+        if (!CreatePipe(channelRead.Out(), channelWrite.Out(), &inheritable, kChannelBytes) ||
+            !CreatePipe(outputRead.Out(), outputWrite.Out(), &inheritable, kOutputBytes)) {
+            return false;
+        }
+        SetHandleInformation(channelRead.Get(), HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(outputRead.Get(), HANDLE_FLAG_INHERIT, 0);
+        return true;
+    }
+};
+
+// The program, its arguments, then its end of the channel: the inherited
+// handle has the same value in the worker.
+std::string CommandLine(const std::string &program, const std::vector<std::string> &arguments,
+                        HANDLE channel) {
+    std::string line = QuoteArgument(program);
+    for (const std::string &argument : arguments) line += " " + QuoteArgument(argument);
+    return line + " --channel " + std::to_string(reinterpret_cast<uintptr_t>(channel));
+}
+
+// Starts the worker suspended, with standard input empty and its output and
+// errors into the output pipe; the worker inherits the channel's key with
+// the rest of the environment.
+bool StartSuspended(const std::string &program, const std::string &commandLine,
+                    const std::string &channelKey, const Pipes &pipes, HANDLE empty,
+                    PROCESS_INFORMATION &process) {
+    std::wstring wideLine = Wide(commandLine);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = empty;
+    startup.hStdOutput = pipes.outputWrite.Get();
+    startup.hStdError = pipes.outputWrite.Get();
+    _putenv_s(kChannelKeyVariable, channelKey.c_str());
+    const BOOL started =
+        CreateProcessW(Wide(program).c_str(), wideLine.data(), nullptr, nullptr, TRUE,
+                       CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
+    _putenv_s(kChannelKeyVariable, "");
+    return started != FALSE;
+}
+
+// What the worker sends, passed on to the watch: what it printed before a
+// report, then the report.
+class Hearing {
+public:
+    Hearing(const ChildWatch &watch, HANDLE channel, HANDLE output)
+        : watch_(watch),
+          channel_(channel),
+          output_(output),
+          lines_([this](const std::string &line) {
+              ReadOutput();
+              watch_.onReport(line);
+          }) {}
+    Hearing(const Hearing &) = delete;
+    Hearing &operator=(const Hearing &) = delete;
+
+    // Each answers whether it took anything.
+    bool ReadOutput() {
+        return ReadAvailable(
+            output_,
+            [this](const char *bytes, std::size_t count) { watch_.onOutput(bytes, count); },
+            kMostOutputAtOnce);
+    }
+    bool ReadReports() {
+        return ReadAvailable(
+            channel_, [this](const char *bytes, std::size_t count) { lines_.Take(bytes, count); });
+    }
+
+    // Hears the worker until it ends or its deadline passes; answers
+    // whether it was stopped.
+    bool UntilTheEnd(HANDLE worker) {
+        for (;;) {
+            bool took = ReadOutput();
+            took = ReadReports() || took;
+            const Clock::time_point deadline = watch_.deadline();
+            if (WaitForSingleObject(worker, took ? 0 : MillisecondsUntil(deadline)) ==
+                WAIT_OBJECT_0) {
+                return false;
+            }
+            if (Clock::now() >= deadline) return true;
+        }
+    }
+
+private:
+    const ChildWatch &watch_;
+    HANDLE channel_, output_;
+    ChannelLines lines_;
+};
+
+// Ends everything the worker started, and the worker if it was stopped;
+// answers how it ended.
+ChildEnd EndTheJob(const Handle &job, HANDLE worker, bool stopped) {
+    if (job.Valid()) TerminateJobObject(job.Get(), 1);
+    if (stopped) TerminateProcess(worker, 1);
+    WaitForSingleObject(worker, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(worker, &code);
+    ChildEnd end;
+    end.stopped = stopped;
+    end.exitedNormally = !stopped && code < 0xC0000000u;
+    end.exitStatus = static_cast<int>(code);
+    end.how = ExitText(code);
+    return end;
+}
+
 }  // namespace
 
 ChildEnd RunChild(const std::string &program, const std::vector<std::string> &arguments,
                   const ChildWatch &watch) {
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    Handle channelRead, channelWrite, outputRead, outputWrite;
-    if (!CreatePipe(channelRead.Out(), channelWrite.Out(), &inheritable, kChannelBytes) ||
-        !CreatePipe(outputRead.Out(), outputWrite.Out(), &inheritable, kOutputBytes)) {
-        return {false, 0, false, ErrorText("no pipe")};
-    }
-    SetHandleInformation(channelRead.Get(), HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(outputRead.Get(), HANDLE_FLAG_INHERIT, 0);
+    Pipes pipes;
+    if (!pipes.Open(inheritable)) return NotStarted(ErrorText("no pipe"));
     Handle empty(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                              OPEN_EXISTING, 0, nullptr));
     const Handle job(JobThatEndsWithUs());
-
-    std::string commandLine = QuoteArgument(program);
-    for (const std::string &argument : arguments) commandLine += " " + QuoteArgument(argument);
-    // The inherited handle has the same value in the worker.
-    commandLine += " --channel " + std::to_string(reinterpret_cast<uintptr_t>(channelWrite.Get()));
-    std::wstring wideLine = Wide(commandLine);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = empty.Get();
-    startup.hStdOutput = outputWrite.Get();
-    startup.hStdError = outputWrite.Get();
     PROCESS_INFORMATION process{};
-    // The worker inherits the key with the rest of the environment.
-    _putenv_s(kChannelKeyVariable, watch.channelKey.c_str());
-    const BOOL started =
-        CreateProcessW(Wide(program).c_str(), wideLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
-    _putenv_s(kChannelKeyVariable, "");
-    channelWrite.Close();
-    outputWrite.Close();
+    const bool started =
+        StartSuspended(program, CommandLine(program, arguments, pipes.channelWrite.Get()),
+                       watch.channelKey, pipes, empty.Get(), process);
+    pipes.channelWrite.Close();
+    pipes.outputWrite.Close();
     empty.Close();
-    if (!started) return {false, 0, false, ErrorText("could not start '" + program + "'")};
+    if (!started) return NotStarted(ErrorText("could not start '" + program + "'"));
     const Handle worker(process.hProcess);
     if (job.Valid()) AssignProcessToJobObject(job.Get(), worker.Get());
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
-
-    const auto takeOutput = [&](const char *bytes, std::size_t count) {
-        watch.onOutput(bytes, count);
-    };
-    // What the worker printed before a report comes first.
-    ChannelLines lines([&](const std::string &line) {
-        ReadAvailable(outputRead.Get(), takeOutput, kMostOutputAtOnce);
-        watch.onReport(line);
-    });
-    const auto takeReport = [&](const char *bytes, std::size_t count) { lines.Take(bytes, count); };
-
-    ChildEnd end;
-    for (;;) {
-        bool took = ReadAvailable(outputRead.Get(), takeOutput, kMostOutputAtOnce);
-        took = ReadAvailable(channelRead.Get(), takeReport) || took;
-        const Clock::time_point deadline = watch.deadline();
-        if (WaitForSingleObject(worker.Get(), took ? 0 : MillisecondsUntil(deadline)) ==
-            WAIT_OBJECT_0) {
-            break;
-        }
-        if (Clock::now() >= deadline) {
-            end.stopped = true;
-            break;
-        }
-    }
+    Hearing hearing(watch, pipes.channelRead.Get(), pipes.outputRead.Get());
+    const bool stopped = hearing.UntilTheEnd(worker.Get());
     // The rest of what the worker wrote, then everything it started ends.
-    ReadAvailable(outputRead.Get(), takeOutput, kMostOutputAtOnce);
-    ReadAvailable(channelRead.Get(), takeReport);
-    if (job.Valid()) TerminateJobObject(job.Get(), 1);
-    if (end.stopped) TerminateProcess(worker.Get(), 1);
-    WaitForSingleObject(worker.Get(), INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(worker.Get(), &code);
-    end.exitedNormally = !end.stopped && code < 0xC0000000u;
-    end.exitStatus = static_cast<int>(code);
-    end.how = ExitText(code);
-    return end;
+    hearing.ReadOutput();
+    hearing.ReadReports();
+    return EndTheJob(job, worker.Get(), stopped);
 }
 
 std::string Containment() {

@@ -138,6 +138,25 @@ TEST(ValidationReport, JsonHasEveryFailureAndReplacesBytesThatAreNotUtf8) {
     EXPECT_EQ(report["caseLimit"], 10);
 }
 
+// Whether a check holds for any module or expects what this plug-in does is
+// in both reports, so that a run on another module is read for what it is.
+TEST(ValidationReport, MarksTheChecksThatKnowThisPlugin) {
+    CheckResult knowing, generic;
+    knowing.check = FindCheck("random-documents");
+    generic.check = FindCheck("exports");
+    const std::string text = Text({knowing, generic});
+    EXPECT_NE(text.find("pass 5 random-documents      [knows this plug-in] random documents"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("pass 1 exports               the module loads"), std::string::npos)
+        << text;
+    std::ostringstream out;
+    WriteJsonReport(kHeading, {knowing}, {{generic.check, "no time"}}, out);
+    const auto report = nlohmann::json::parse(out.str());
+    EXPECT_EQ(report["checks"][0]["holdsFor"], "this plug-in");
+    EXPECT_EQ(report["checks"][1]["holdsFor"], "any module");
+}
+
 }  // namespace
 
 // The report lists the checks in the catalog's order: levels rising, each
