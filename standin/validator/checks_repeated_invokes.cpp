@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "standin/validator/call_bound.h"
 #include "standin/validator/checks.h"
 #include "standin/validator/command_invariants.h"
 #include "standin/validator/command_run.h"
@@ -60,20 +61,28 @@ Faults RunRepeatedInvokes(Workbench &bench, const CaseParameters &parameters, Ca
     // invoke's calls are looked at, then let go, so that the trace does not
     // grow with the invokes.
     Plugin &module = bench.Module();
-    const CurrentHost current(document.host);
-    Faults faults = Handshake(module, document.hostVersion);
+    Faults faults;
+    {
+        const CurrentHost current(document.host);
+        faults = Handshake(module, document.hostVersion);
+    }
     uint64_t before = 0;
     for (int invoke = 1; invoke <= warmUp + invokes && faults.empty(); ++invoke) {
         if (invoke == warmUp + 1) before = ProcessMemoryBytes();
         uint32_t answer = 1;
         document.host.ClearTrace();
         document.host.SetTracing(repetition->rulesEveryInvoke || invoke == warmUp + invokes);
-        AddFaults(faults, CallEntryPoint("FinaleExtensionInvoke", [&] {
-                      answer = module.invoke(nullptr, command, record.Data());
-                  }));
-        AddFaults(faults, BrokenRules(document.host.Trace(), answer),
-                  "command " + std::to_string(command) + " on the " + name + " document, invoke " +
-                      std::to_string(invoke));
+        CallBoundedHost bounded(document.host);
+        const CurrentHost current(bounded);
+        const Faults called = CallEntryPoint("FinaleExtensionInvoke", [&] {
+            answer = module.invoke(nullptr, command, record.Data());
+        });
+        const std::string where = "command " + std::to_string(command) + " on the " + name +
+                                  " document, invoke " + std::to_string(invoke);
+        const std::string past = bounded.BoundFault();
+        if (!past.empty()) faults.push_back(where + ": " + past);
+        AddFaults(faults, called);
+        AddFaults(faults, BrokenRules(document.host.Trace(), answer), where);
     }
     record.Retire(kRetiredSelection);
     if (!faults.empty()) return faults;

@@ -273,6 +273,33 @@ void IndentEverySystem() {
 }
 #endif
 
+#if defined(KARVO_FAULT_LAYS_OUT_AGAIN_BEFORE_EACH_SAVE)
+// Indents every staff system; before each save it has the host lay the
+// document out again and reads every system up to it, to be sure where the
+// one it saves begins now: n layouts and n * n / 2 loads.
+void IndentEverySystemFreshlyLaidOut() {
+    const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
+    const auto save = HostFunction<FX_SaveEData_fn>("FX_SaveEData");
+    const auto layout = HostFunction<FX_UpdateLayout_fn>("FX_UpdateLayout");
+    if (load == nullptr || save == nullptr || layout == nullptr) return;
+    for (int16_t system = 1; system < 0x7FFF; ++system) {
+        layout(1, 0, kDataVersion);
+        uint8_t record[kSystemSize] = {};
+        int32_t size = kSystemSize;
+        for (int16_t earlier = 1; earlier <= system; ++earlier) {
+            FxDataKey key{earlier, 0};
+            std::memset(record, 0, sizeof record);
+            size = kSystemSize;
+            if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0) return;
+        }
+        if (size != static_cast<int32_t>(kSystemSize)) continue;
+        hostdata::WriteU16(record, kLeftIndent, kIndent);
+        FxDataKey key{system, 0};
+        save(hostdata::kStaffSystemTag, &key, record, size, kDataVersion);
+    }
+}
+#endif
+
 #if defined(KARVO_FAULT_RECURSES_ONCE_PER_SYSTEM)
 [[maybe_unused]] volatile uint8_t *volatile deepestScratch = nullptr;
 
@@ -492,6 +519,8 @@ uint32_t FinaleExtensionInvoke(void *, [[maybe_unused]] uint16_t command, const 
 #endif
 #if defined(KARVO_FAULT_WALKS_WITHOUT_END) || defined(KARVO_FAULT_KEEPS_ITS_ROOM_BETWEEN_LOADS)
     IndentEverySystem();
+#elif defined(KARVO_FAULT_LAYS_OUT_AGAIN_BEFORE_EACH_SAVE)
+    IndentEverySystemFreshlyLaidOut();
 #else
     IndentFirstSystem();
 #endif
