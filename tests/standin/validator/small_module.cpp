@@ -344,6 +344,20 @@ void NoteIndents() {
 }
 #endif
 
+#if defined(KARVO_FAULT_SLOW_ON_PARTIAL_SELECTIONS) || defined(KARVO_FAULT_LEAKS_ON_PARTIAL_SELECTIONS)
+// Whether the selection leaves measures out: it begins after the first, or
+// the host holds a measure after its last.
+bool SelectionIsPartial(const void *selection) {
+    if (hostdata::ReadI16(selection, kSelectionFirstMeasure) > 1) return true;
+    const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
+    FxDataKey after{static_cast<int16_t>(hostdata::ReadI16(selection, kSelectionLastMeasure) + 1), 0};
+    uint8_t measure[30] = {};
+    int32_t size = sizeof measure;
+    return load != nullptr &&
+           load(hostdata::kMeasureTag, &after, measure, &size, kDataVersion) != 0;
+}
+#endif
+
 void FillRecord(uint8_t *record, std::size_t unitBytes, std::size_t fieldUnits,
                 std::size_t flagOffset, std::size_t cleared, const char *menuText) {
     std::memset(record, 0, cleared);
@@ -488,6 +502,19 @@ uint32_t FinaleExtensionInvoke(void *, [[maybe_unused]] uint16_t command, const 
     commandRan = true;
 #endif
     if (hostdata::ReadU16(selection, kSelectionFirstMeasure) == 0) return 1;
+#if defined(KARVO_FAULT_SLOW_ON_PARTIAL_SELECTIONS)
+    // Works out the layout of the whole score again for a part of it, the
+    // long way round.
+    if (SelectionIsPartial(selection)) Pause(150);
+#endif
+#if defined(KARVO_FAULT_LEAKS_ON_PARTIAL_SELECTIONS)
+    // An undo copy of the span it changed, never freed; a whole score's
+    // undo goes to the host.
+    if (SelectionIsPartial(selection)) {
+        [[maybe_unused]] static std::vector<uint8_t> *volatile newestUndo = nullptr;
+        newestUndo = new std::vector<uint8_t>(16 << 10, 1);
+    }
+#endif
 #if defined(KARVO_FAULT_KEEPS_THE_FIRST_SELECTION)
     // Remembers the first selection, and indents from its first measure on
     // every later command.
