@@ -63,9 +63,8 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
         const CurrentHost current(byCommand);
         Handshake(module, document.hostVersion);
     }
-    Faults faults = InvokeAndCheck(module, byCommand, command, selection, [&](Host &host) {
-        log.Watch(host, title);
-    });
+    Faults faults = InvokeAndCheck(module, byCommand, command, selection,
+                                   [&](Host &host) { log.Watch(host, title); });
     const std::string difference = ReissueDifference(document.host, byCommand);
     if (!difference.empty()) {
         faults.push_back("its host calls could not be made again as it made them: " + difference);
@@ -104,9 +103,9 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
     const double ratio = callTime > 0 ? commandTime / callTime : 0;
     char ratioText[32];
     std::snprintf(ratioText, sizeof ratioText, "%.2f", ratio);
-    const std::string measured = title + ": " + Milliseconds(commandTime) + " against " + Milliseconds(callTime) +
-                                 " for its " + std::to_string(reissue.CallCount()) +
-                                 " host calls, " + ratioText + " times";
+    const std::string measured =
+        title + ": " + Milliseconds(commandTime) + " against " + Milliseconds(callTime) +
+        " for its " + std::to_string(reissue.CallCount()) + " host calls, " + ratioText + " times";
     log.Note(measured);
     if (commandTime > kMostTimeRatio * callTime + kOnceSeconds) {
         faults.push_back(measured + "; the bound is 10 times and 1 ms");

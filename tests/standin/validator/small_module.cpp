@@ -22,6 +22,7 @@
 #include <sched.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -344,13 +345,15 @@ void NoteIndents() {
 }
 #endif
 
-#if defined(KARVO_FAULT_SLOW_ON_PARTIAL_SELECTIONS) || defined(KARVO_FAULT_LEAKS_ON_PARTIAL_SELECTIONS)
+#if defined(KARVO_FAULT_SLOW_ON_PARTIAL_SELECTIONS) || \
+    defined(KARVO_FAULT_LEAKS_ON_PARTIAL_SELECTIONS)
 // Whether the selection leaves measures out: it begins after the first, or
 // the host holds a measure after its last.
 bool SelectionIsPartial(const void *selection) {
     if (hostdata::ReadI16(selection, kSelectionFirstMeasure) > 1) return true;
     const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
-    FxDataKey after{static_cast<int16_t>(hostdata::ReadI16(selection, kSelectionLastMeasure) + 1), 0};
+    FxDataKey after{static_cast<int16_t>(hostdata::ReadI16(selection, kSelectionLastMeasure) + 1),
+                    0};
     uint8_t measure[30] = {};
     int32_t size = sizeof measure;
     return load != nullptr &&
@@ -502,6 +505,15 @@ uint32_t FinaleExtensionInvoke(void *, [[maybe_unused]] uint16_t command, const 
     commandRan = true;
 #endif
     if (hostdata::ReadU16(selection, kSelectionFirstMeasure) == 0) return 1;
+#if defined(KARVO_FAULT_MAPS_A_MEBIBYTE_PER_COMMAND)
+        // Room for an undo copy of a whole score, mapped for each command and
+        // kept; it is never written, so it holds no memory, only address space.
+#if defined(_WIN32)
+    VirtualAlloc(nullptr, 1 << 20, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+#else
+    mmap(nullptr, 1 << 20, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+#endif
+#endif
 #if defined(KARVO_FAULT_SLOW_ON_PARTIAL_SELECTIONS)
     // Works out the layout of the whole score again for a part of it, the
     // long way round.
