@@ -65,6 +65,10 @@ public:
     void FailCallsWhere(std::function<bool(const HostCall &)> predicate) {
         failWhere_ = std::move(predicate);
     }
+    // From now on every call fails, as a host with nothing more to give
+    // answers; for good.
+    void RefuseEveryCall() { refusing_ = true; }
+    bool RefusesEveryCall() const { return refusing_; }
 
     // After a load that succeeded, the size reported to the caller is
     // whatever `bend` makes of it, given the room offered: a host that
@@ -101,7 +105,9 @@ protected:
     int32_t Record(HostCall call);
 
 private:
-    bool ShouldFail(const HostCall &call) const { return failWhere_ && failWhere_(call); }
+    bool ShouldFail(const HostCall &call) const {
+        return refusing_ || (failWhere_ && failWhere_(call));
+    }
 
     RecordStore records_;
     std::map<uint16_t, int16_t> slots_;
@@ -113,6 +119,7 @@ private:
     std::function<void(const HostCall &)> watcher_;
     std::vector<HostCall> trace_;
     bool tracing_ = true;
+    bool refusing_ = false;
 };
 
 // The measure record a caller sees at a data version, from the stored

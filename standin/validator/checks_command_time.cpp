@@ -22,9 +22,11 @@ constexpr int kTimedRounds = 5;
 constexpr double kMostTimeRatio = 10.0;
 constexpr double kOnceSeconds = 1e-3;
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+// The least of the rounds: a run the system interrupted, or gave another
+// program's turn to, only ever takes longer, and on a short selection a
+// single interruption is many times the command's own time.
+double Least(const std::vector<double> &values) {
+    return *std::min_element(values.begin(), values.end());
 }
 
 std::string Milliseconds(double seconds) {
@@ -33,10 +35,27 @@ std::string Milliseconds(double seconds) {
     return text;
 }
 
+// Each command with every measure selected and with a few at the start,
+// the middle and the end: a module may be slow only on a part of the score.
+std::vector<CaseParameters> ListCommandTimes(Workbench &bench) {
+    std::vector<std::string> selections{"all"};
+    for (const std::string &partial : PartialSelectionNames()) selections.push_back(partial);
+    std::vector<CaseParameters> cases;
+    for (const CaseParameters &command : ListEachCommand(bench)) {
+        for (const std::string &selection : selections) {
+            cases.push_back(CaseParameters(command).Set("selection", selection));
+        }
+    }
+    return cases;
+}
+
 Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
     const auto command = static_cast<uint16_t>(parameters.Number("command"));
+    const std::string &selected = parameters.Text("selection");
     const ValidationDocument document = BuildDocument("long");
-    const auto selection = BuildSelection("all", document.lastMeasure);
+    const auto selection = BuildSelection(selected, document.lastMeasure);
+    const std::string title = "command " + std::to_string(command) + " on the long document" +
+                              (selected == "all" ? "" : ", selection " + selected);
     GuardedBuffer record(*selection);
     Plugin &module = bench.Module();
     Host byCommand = document.host;
@@ -44,9 +63,8 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
         const CurrentHost current(byCommand);
         Handshake(module, document.hostVersion);
     }
-    Faults faults = InvokeAndCheck(module, byCommand, command, selection, [&](Host &host) {
-        log.Watch(host, "command " + std::to_string(command) + " on the long document");
-    });
+    Faults faults = InvokeAndCheck(module, byCommand, command, selection,
+                                   [&](Host &host) { log.Watch(host, title); });
     const std::string difference = ReissueDifference(document.host, byCommand);
     if (!difference.empty()) {
         faults.push_back("its host calls could not be made again as it made them: " + difference);
@@ -81,14 +99,13 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
     }
     record.Retire(kRetiredSelection);
     if (!faults.empty()) return faults;
-    const double commandTime = Median(commandSeconds), callTime = Median(callSeconds);
+    const double commandTime = Least(commandSeconds), callTime = Least(callSeconds);
     const double ratio = callTime > 0 ? commandTime / callTime : 0;
     char ratioText[32];
     std::snprintf(ratioText, sizeof ratioText, "%.2f", ratio);
-    const std::string measured = "command " + std::to_string(command) + ": " +
-                                 Milliseconds(commandTime) + " against " + Milliseconds(callTime) +
-                                 " for its " + std::to_string(reissue.CallCount()) +
-                                 " host calls, " + ratioText + " times";
+    const std::string measured =
+        title + ": " + Milliseconds(commandTime) + " against " + Milliseconds(callTime) +
+        " for its " + std::to_string(reissue.CallCount()) + " host calls, " + ratioText + " times";
     log.Note(measured);
     if (commandTime > kMostTimeRatio * callTime + kOnceSeconds) {
         faults.push_back(measured + "; the bound is 10 times and 1 ms");
@@ -101,9 +118,10 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
 Check CommandTimeCheck() {
     return {5,
             "command-time",
-            "each command on a long document: at most 10 times its bare host calls, and 1 ms",
+            "each command on a long document, all or a few measures selected: at most 10 times "
+            "its bare host calls, and 1 ms",
             HoldsFor::ThisPlugin,
-            ListEachCommand,
+            ListCommandTimes,
             RunCommandTime};
 }
 

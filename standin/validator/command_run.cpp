@@ -3,6 +3,7 @@
 #include "interface/record_bytes.h"
 #include "standin/platform/text_output.h"
 #include "standin/program/run_command.h"
+#include "standin/validator/call_bound.h"
 #include "standin/validator/command_invariants.h"
 #include "standin/validator/guarded_buffer.h"
 #include "standin/validator/validation_documents.h"
@@ -49,16 +50,22 @@ Faults Handshake(Plugin &module, uint32_t hostVersion) {
 Faults InvokeAndCheck(Plugin &module, Host &host, uint16_t command,
                       const std::optional<std::vector<uint8_t>> &selection,
                       const std::function<void(Host &)> &prepare) {
-    const CurrentHost current(host);
     std::optional<GuardedBuffer> record;
     if (selection) record.emplace(*selection);
     host.ClearTrace();
     if (prepare) prepare(host);
+    CallBoundedHost bounded(host);
+    const CurrentHost current(bounded);
     uint32_t answer = 1;
-    Faults faults = CallEntryPoint("FinaleExtensionInvoke", [&] {
+    const Faults called = CallEntryPoint("FinaleExtensionInvoke", [&] {
         answer = module.invoke(nullptr, command, record ? record->Data() : nullptr);
     });
     if (record) record->Retire(kRetiredSelection);
+    // Past its bound the command's other faults may follow from the calls
+    // refused: the bound comes first.
+    Faults faults;
+    AddFault(faults, bounded.BoundFault());
+    AddFaults(faults, called);
     AddFaults(faults, BrokenRules(host.Trace(), answer));
     if (record) {
         AddFault(faults, record->WritesOutside("the 20-byte selection record"));

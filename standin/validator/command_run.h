@@ -30,8 +30,10 @@ std::vector<uint16_t> OfferedCommands(Plugin &module, uint32_t hostVersion);
 Faults Handshake(Plugin &module, uint32_t hostVersion);
 
 // Invokes `command` with `host` current, `prepare` having seen the host
-// just before; checks the calls the invoke made (left in host.Trace()) and
-// that nothing was written outside or into the selection record.
+// just before; checks the calls the invoke made (left in host.Trace()),
+// that they kept within the document's bound (call_bound.h; past it `host`
+// refuses every call from then on), and that nothing was written outside
+// or into the selection record.
 Faults InvokeAndCheck(Plugin &module, Host &host, uint16_t command,
                       const std::optional<std::vector<uint8_t>> &selection,
                       const std::function<void(Host &)> &prepare = {});

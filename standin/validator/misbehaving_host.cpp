@@ -10,8 +10,6 @@
 namespace standin::validator {
 namespace {
 
-constexpr std::size_t kCallsPerRecord = 16;
-constexpr std::size_t kCallsPerCommand = 64;
 // A key the validation documents hold no record under.
 constexpr uint16_t kNoRecordItem = 0x7FFF;
 
@@ -77,8 +75,6 @@ const std::vector<std::string> &DocumentAnswerNames() {
     return names;
 }
 
-std::size_t CallBound(std::size_t records) { return kCallsPerRecord * records + kCallsPerCommand; }
-
 void MisbehavingHost::AnswerNexts(const std::string &name) {
     next_ = Chosen(NextAnswerNames(), name, "next");
 }
@@ -95,33 +91,7 @@ void MisbehavingHost::AnswerCurrentDocument(const std::string &name) {
     document_ = Chosen(DocumentAnswerNames(), name, "current document");
 }
 
-void MisbehavingHost::BeginCommand() {
-    held_.clear();
-    for (const auto &[key, bytes] : Records().All()) held_.insert(key);
-    steps_.clear();
-    calls_ = 0;
-    bound_ = CallBound(held_.size());
-    counting_ = true;
-}
-
-bool MisbehavingHost::PastTheBound() {
-    if (!counting_) return false;
-    bound_ = std::max(bound_, CallBound(held_.size()));
-    if (++calls_ <= bound_) return false;
-    // From here on every call fails as a refused one does, traced so.
-    FailCallsWhere([](const HostCall &) { return true; });
-    return true;
-}
-
-std::string MisbehavingHost::BoundFault() const {
-    if (calls_ <= bound_) return {};
-    return "FinaleExtensionInvoke went on past " + std::to_string(bound_) + " host calls, " +
-           std::to_string(kCallsPerRecord) + " for each of the " + std::to_string(held_.size()) +
-           " records the host held and " + std::to_string(kCallsPerCommand) +
-           ": a walk that does not end, or work that grows faster than the document; the host "
-           "refused every call past the bound, and the command made " +
-           std::to_string(calls_) + " in all";
-}
+void MisbehavingHost::BeginCommand() { steps_.clear(); }
 
 std::vector<RecordKey> MisbehavingHost::KeysOf(uint32_t tag) const {
     std::vector<RecordKey> keys;
@@ -134,7 +104,7 @@ std::vector<RecordKey> MisbehavingHost::KeysOf(uint32_t tag) const {
 int16_t MisbehavingHost::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
                                    uint32_t version) {
     const Bytes *stored = key != nullptr ? Records().Find(KeyOf(tag, *key)) : nullptr;
-    if (PastTheBound() || load_.empty() || stored == nullptr || size == nullptr) {
+    if (RefusesEveryCall() || load_.empty() || stored == nullptr || size == nullptr) {
         return Host::LoadEData(tag, key, buffer, size, version);
     }
     HostCall call = KeyedCall("FX_LoadEData", tag, *key, version);
@@ -158,7 +128,7 @@ int16_t MisbehavingHost::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, i
 
 int16_t MisbehavingHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                                    uint32_t version) {
-    if (PastTheBound() || save_.empty() || key == nullptr || buffer == nullptr || length < 0) {
+    if (RefusesEveryCall() || save_.empty() || key == nullptr || buffer == nullptr || length < 0) {
         return Host::SaveEData(tag, key, buffer, length, version);
     }
     return AnsweredSave(tag, *key, buffer, length, version);
@@ -187,17 +157,6 @@ int16_t MisbehavingHost::AnsweredSave(uint32_t tag, FxDataKey &key, const void *
     NoteKeyOut(call, key);
     call.result = 1;
     return static_cast<int16_t>(Record(std::move(call)));
-}
-
-int16_t MisbehavingHost::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer,
-                                     int32_t length, uint32_t version) {
-    PastTheBound();
-    return Host::CreateEData(tag, key, buffer, length, version);
-}
-
-int16_t MisbehavingHost::DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) {
-    PastTheBound();
-    return Host::DeleteEData(tag, key, version);
 }
 
 // Where the chosen next sends the key from where it stands, at the step'th
@@ -237,7 +196,7 @@ bool MisbehavingHost::NextAnswered(uint32_t tag, FxDataKey &key) {
 
 int16_t MisbehavingHost::NextEData(uint32_t tag, FxDataKey *key, void *unused1, void *unused2,
                                    uint32_t version) {
-    if (PastTheBound() || next_.empty() || key == nullptr) {
+    if (RefusesEveryCall() || next_.empty() || key == nullptr) {
         return Host::NextEData(tag, key, unused1, unused2, version);
     }
     HostCall call = KeyedCall("FX_NextEData", tag, *key, version);
@@ -248,11 +207,6 @@ int16_t MisbehavingHost::NextEData(uint32_t tag, FxDataKey *key, void *unused1, 
         call.result = 1;
     }
     return static_cast<int16_t>(Record(std::move(call)));
-}
-
-int16_t MisbehavingHost::SlotToInst(uint32_t slot, uint32_t context, uint32_t version) {
-    PastTheBound();
-    return Host::SlotToInst(slot, context, version);
 }
 
 // After the host's own layout, a system more or one fewer: the added one a
@@ -271,11 +225,10 @@ void MisbehavingHost::AddOrRemoveASystem() {
     }
     const RecordKey key{hostdata::kStaffSystemTag, *item, 0};
     Records().Put(key, std::move(added));
-    held_.insert(key);
 }
 
 int32_t MisbehavingHost::UpdateLayout(int32_t what, int32_t option, uint32_t version) {
-    if (PastTheBound() || layout_.empty()) return Host::UpdateLayout(what, option, version);
+    if (RefusesEveryCall() || layout_.empty()) return Host::UpdateLayout(what, option, version);
     if (layout_ == "changes-nothing") {
         HostCall call;
         call.function = "FX_UpdateLayout";
@@ -298,17 +251,12 @@ int32_t MisbehavingHost::UpdateLayout(int32_t what, int32_t option, uint32_t ver
 }
 
 int16_t MisbehavingHost::GetCurrentEnigmaDocument(uint32_t version) {
-    if (PastTheBound() || document_.empty()) return Host::GetCurrentEnigmaDocument(version);
+    if (RefusesEveryCall() || document_.empty()) return Host::GetCurrentEnigmaDocument(version);
     HostCall call;
     call.function = "FX_GetCurrentEnigmaDocument";
     call.version = version;
     call.result = document_ == "changes" ? ++documentsAnswered_ : std::stoi(document_);
     return static_cast<int16_t>(Record(std::move(call)));
-}
-
-int32_t MisbehavingHost::GetCurrentPartID(uint32_t version) {
-    PastTheBound();
-    return Host::GetCurrentPartID(version);
 }
 
 }  // namespace standin::validator

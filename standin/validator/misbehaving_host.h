@@ -3,15 +3,13 @@
 // midway; loads that copy less than they report, leave the buffer as it
 // was or move the key; saves that fail or move the key; layout updates
 // that do less, more or something else than asked; any current document.
-// It also bounds the host calls of a command by the records it holds, and
-// refuses every call past the bound, so that a module whose walk never
-// ends is stopped, not waited for.
+// Once it refuses every call (past a command's bound, call_bound.h) it
+// answers none of them in its own way.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -32,10 +30,6 @@ const std::vector<std::string> &LayoutAnswerNames();
 // "0", "-1", "32767", "-32768", "changes"
 const std::vector<std::string> &DocumentAnswerNames();
 
-// The most host calls one command may make on a host holding `records`
-// records: sixteen for each, and 64.
-std::size_t CallBound(std::size_t records);
-
 class MisbehavingHost : public Host {
 public:
     explicit MisbehavingHost(Host document) : Host(std::move(document)) {}
@@ -48,32 +42,19 @@ public:
     void AnswerLayoutUpdates(const std::string &name);
     void AnswerCurrentDocument(const std::string &name);
 
-    // A command begins: its calls are counted, and its bound set, from here.
-    // One command to a host: past the bound it refuses every call for good.
+    // A command begins: the steps of its walks are counted from here.
     void BeginCommand();
-    // The case's fault when the command went past its bound, a sentence of
-    // its own ("FinaleExtensionInvoke went on past ..."); empty when it kept
-    // within it.
-    std::string BoundFault() const;
 
     int16_t LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
                       uint32_t version) override;
     int16_t SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
                       uint32_t version) override;
-    int16_t CreateEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                        uint32_t version) override;
-    int16_t DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) override;
     int16_t NextEData(uint32_t tag, FxDataKey *key, void *unused1, void *unused2,
                       uint32_t version) override;
-    int16_t SlotToInst(uint32_t slot, uint32_t context, uint32_t version) override;
     int32_t UpdateLayout(int32_t what, int32_t option, uint32_t version) override;
     int16_t GetCurrentEnigmaDocument(uint32_t version) override;
-    int32_t GetCurrentPartID(uint32_t version) override;
 
 private:
-    // Counts a call; true once the command is past its bound, when the call
-    // is to be refused.
-    bool PastTheBound();
     std::vector<RecordKey> KeysOf(uint32_t tag) const;
     int16_t AnsweredSave(uint32_t tag, FxDataKey &key, const void *buffer, int32_t length,
                          uint32_t version);
@@ -81,14 +62,7 @@ private:
     void AddOrRemoveASystem();
 
     std::string next_, load_, save_, layout_, document_;
-    // The records of the command's document: those held when it began, and
-    // those the host added since. What the module makes does not raise its
-    // own bound.
-    std::set<RecordKey> held_;
     std::map<uint32_t, std::size_t> steps_;
-    std::size_t calls_ = 0;
-    std::size_t bound_ = 0;
-    bool counting_ = false;
     int16_t documentsAnswered_ = 0;
 };
 

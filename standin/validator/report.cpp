@@ -198,8 +198,8 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json ThreatModelJson(int level) {
-    const ThreatModel &model = ThreatModelOf(level);
+Json ThreatModelJson(const Check &check) {
+    const ThreatModel model = ThreatModelOf(check.name);
     return {{"guaranteed", model.guaranteed},
             {"catches", model.catches},
             {"couldStillDo", model.couldStillDo}};
@@ -235,7 +235,7 @@ Json CheckJson(const ReportHeading &heading, const CheckResult &result) {
             {"notRun", skipped},
             {"failures", failures},
             {"notes", notes},
-            {"threatModel", ThreatModelJson(check.level)}};
+            {"threatModel", ThreatModelJson(check)}};
 }
 
 // A check that could not run, in the same shape, with why.
@@ -251,7 +251,7 @@ Json NotRunJson(const CheckNotRun &skipped) {
             {"notRun", Json::array()},
             {"failures", Json::array()},
             {"notes", Json::array()},
-            {"threatModel", ThreatModelJson(skipped.check->level)}};
+            {"threatModel", ThreatModelJson(*skipped.check)}};
 }
 
 Json SummaryJson(const Totals &totals, double seconds) {

@@ -11,7 +11,9 @@ struct ThreatModel {
     const char *couldStillDo;
 };
 
-// The threat model of the checks of `level` (1 to 5).
-const ThreatModel &ThreatModelOf(int level);
+// The threat model of the check of that name: what every check
+// guarantees and what a deceiving module could still do, and the careless
+// faults this check catches (empty for a name no check has).
+ThreatModel ThreatModelOf(const char *check);
 
 }  // namespace standin::validator

@@ -82,6 +82,11 @@ const std::vector<std::string> &UnusualSelectionNames() {
     return names;
 }
 
+const std::vector<std::string> &PartialSelectionNames() {
+    static const std::vector<std::string> names{"start", "middle", "end"};
+    return names;
+}
+
 std::optional<std::vector<uint8_t>> BuildSelection(const std::string &name, int16_t lastMeasure) {
     const auto quarter = static_cast<int16_t>(lastMeasure / 4 > 0 ? lastMeasure / 4 : 1);
     const auto threeQuarters =
@@ -89,6 +94,12 @@ std::optional<std::vector<uint8_t>> BuildSelection(const std::string &name, int1
     if (name == "none") return std::nullopt;
     if (name == "all") return Range(1, lastMeasure);
     if (name == "inner") return Range(quarter, threeQuarters);
+    // Eight measures, or the whole of a shorter document.
+    const auto span = static_cast<int16_t>(lastMeasure < 8 ? lastMeasure : 8);
+    const auto middle = static_cast<int16_t>((lastMeasure - span) / 2 + 1);
+    if (name == "start") return Range(1, span);
+    if (name == "middle") return Range(middle, static_cast<int16_t>(middle + span - 1));
+    if (name == "end") return Range(static_cast<int16_t>(lastMeasure - span + 1), lastMeasure);
     if (name == "reversed") return Range(threeQuarters, quarter);
     if (name == "measure-zero") return Range(0, 0);
     if (name == "past-the-end") return Range(static_cast<int16_t>(lastMeasure + 100), 32767);

@@ -27,6 +27,9 @@ ValidationDocument BuildDocument(const std::string &name);
 // ones: "reversed", "measure-zero", "past-the-end", "largest-measure",
 // "slot-zero", "all-zeros", "all-ones".
 const std::vector<std::string> &UnusualSelectionNames();
+// Short spans of a few measures, where a user selects most often: "start",
+// "middle", "end".
+const std::vector<std::string> &PartialSelectionNames();
 // The 20-byte selection record of that name for a document whose last
 // measure is `lastMeasure`; none for "none". Throws UsageError for a name
 // it does not know.

@@ -147,6 +147,9 @@ uint64_t CurrentThreadId();
 // Memory the process holds for itself: resident bytes on Linux, committed
 // private bytes on Windows.
 uint64_t ProcessMemoryBytes();
+// The process's address space in use, touched or not: every mapping on
+// Linux (VmSize), what is reserved or committed on Windows.
+uint64_t ProcessAddressSpaceBytes();
 
 // One thing of the process that a host relies on and a module must leave as
 // it found it: taken when made, compared and put back after every entry

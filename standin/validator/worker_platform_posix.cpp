@@ -550,6 +550,13 @@ uint64_t ProcessMemoryBytes() {
     return resident * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
+uint64_t ProcessAddressSpaceBytes() {
+    std::ifstream statm("/proc/self/statm");
+    uint64_t size = 0;
+    statm >> size;
+    return size * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
 std::vector<std::unique_ptr<ProcessAspect>> PlatformAspects() {
     std::vector<std::unique_ptr<ProcessAspect>> aspects;
     aspects.push_back(std::make_unique<CurrentFolder>());

@@ -484,6 +484,13 @@ uint64_t ProcessMemoryBytes() {
     return counters.PagefileUsage;
 }
 
+uint64_t ProcessAddressSpaceBytes() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (!GlobalMemoryStatusEx(&status)) return 0;
+    return status.ullTotalVirtual - status.ullAvailVirtual;
+}
+
 std::vector<std::unique_ptr<ProcessAspect>> PlatformAspects() {
     std::vector<std::unique_ptr<ProcessAspect>> aspects;
     aspects.push_back(std::make_unique<CurrentFolder>());

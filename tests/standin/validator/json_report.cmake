@@ -1,8 +1,33 @@
 # The JSON report of a module with one fault: the failed check and case,
 # what was seen, and the replay line, where a script finds them.
-# Each check's threat model is the guide's, word for word.
-#   -DPROGRAM=... -DEMULATOR=... -DMODULE=... -DDOCUMENT=docs/validate.md
+# Each check's threat model, at every level, is the guide's, word for word.
+#   -DPROGRAM=... -DEMULATOR=... -DMODULE=... -DSOUND=... -DDOCUMENT=docs/validate.md
 include(${CMAKE_CURRENT_LIST_DIR}/run_validate.cmake)
+
+file(READ "${DOCUMENT}" guide)
+
+# Every check's threat model, each part of it a cell of the guide's tables.
+function(expect_the_guides_threat_models output)
+  string(JSON count LENGTH "${output}" checks)
+  math(EXPR last "${count} - 1")
+  foreach(i RANGE ${last})
+    foreach(part guaranteed catches couldStillDo)
+      string(JSON text GET "${output}" checks ${i} threatModel ${part})
+      string(FIND "${guide}" "| ${text} |" at)
+      if(text STREQUAL "" OR at EQUAL -1)
+        string(JSON check GET "${output}" checks ${i} check)
+        message(FATAL_ERROR "the threat model of ${check} (${part}) is not the guide's: '${text}'")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+
+run_validate("level 5" 0 ${SOUND} --level 5 --seed 7 --format json)
+expect_the_guides_threat_models("${output}")
+string(JSON count LENGTH "${output}" checks)
+if(NOT count EQUAL 26)
+  message(FATAL_ERROR "expected the 26 checks of level 5, not ${count}")
+endif()
 
 run_validate("level 2" 1 ${MODULE} --level 2 --seed 7 --format json)
 string(JSON seed GET "${output}" seed)
@@ -10,16 +35,8 @@ string(JSON failed GET "${output}" summary failed)
 string(JSON count LENGTH "${output}" checks)
 set(failures "")
 math(EXPR last "${count} - 1")
-file(READ "${DOCUMENT}" guide)
+expect_the_guides_threat_models("${output}")
 foreach(i RANGE ${last})
-  foreach(part guaranteed catches couldStillDo)
-    string(JSON text GET "${output}" checks ${i} threatModel ${part})
-    string(FIND "${guide}" "| ${text} |" at)
-    if(text STREQUAL "" OR at EQUAL -1)
-      string(JSON check GET "${output}" checks ${i} check)
-      message(FATAL_ERROR "the threat model of ${check} (${part}) is not the guide's: '${text}'")
-    endif()
-  endforeach()
   # Notes are what a passing case measured, each with its case: never a failure.
   string(JSON notes LENGTH "${output}" checks ${i} notes)
   if(notes GREATER 0)

@@ -1,6 +1,5 @@
 // The misbehaving host: each answer it may be told to give, as a module
-// sees it and as the trace shows it, and the bound past which it refuses
-// every call of a command.
+// sees it and as the trace shows it.
 #include "standin/validator/misbehaving_host.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +15,6 @@ namespace {
 
 using standin::Bytes;
 using standin::Host;
-using standin::validator::CallBound;
 using standin::validator::MisbehavingHost;
 
 constexpr uint32_t kSystem = hostdata::kStaffSystemTag;
@@ -243,81 +241,6 @@ TEST(Answers, OfUnknownNamesAreRefused) {
     EXPECT_THROW(host.AnswerSaves("moves-the-key-away"), standin::UsageError);
     EXPECT_THROW(host.AnswerLayoutUpdates("adds-two"), standin::UsageError);
     EXPECT_THROW(host.AnswerCurrentDocument("1"), standin::UsageError);
-}
-
-// Makes `calls` host calls, one of each function in turn.
-void Calls(MisbehavingHost &host, std::size_t calls) {
-    for (std::size_t call = 0; call < calls; ++call) {
-        FxDataKey key{1, 0};
-        Bytes room(28);
-        int32_t size = 28;
-        switch (call % 3) {
-            case 0:
-                host.LoadEData(kSystem, &key, room.data(), &size, kVersion);
-                break;
-            case 1:
-                host.NextEData(kSystem, &key, nullptr, nullptr, kVersion);
-                break;
-            default:
-                host.GetCurrentEnigmaDocument(kVersion);
-                break;
-        }
-    }
-}
-
-TEST(CallBound, AllowsACommandUpToItAndRefusesEveryCallPastIt) {
-    MisbehavingHost host(Systems());
-    host.AnswerNexts("stays");
-    host.BeginCommand();
-    Calls(host, CallBound(kSystems));
-    EXPECT_EQ(host.BoundFault(), "");
-    for (const auto &call : host.Trace()) ASSERT_NE(call.result, 0) << call.ToString();
-    host.ClearTrace();
-    Calls(host, 3);
-    for (const auto &call : host.Trace()) EXPECT_EQ(call.result, 0) << call.ToString();
-    FxDataKey key{1, 0};
-    EXPECT_EQ(host.NextEData(kSystem, &key, nullptr, nullptr, kVersion), 0);
-    EXPECT_EQ(host.UpdateLayout(1, 0, kVersion), 0);
-    EXPECT_EQ(host.BoundFault(),
-              "FinaleExtensionInvoke went on past 144 host calls, 16 for each of the 5 records "
-              "the host held and 64: a walk that does not end, or work that grows faster than "
-              "the document; the host refused every call past the bound, and the command made "
-              "149 in all");
-}
-
-TEST(CallBound, CountsTheRecordsTheHostCameToHoldDuringTheCommand) {
-    MisbehavingHost host(Systems());
-    host.AnswerLayoutUpdates("adds-a-system");
-    host.BeginCommand();
-    host.UpdateLayout(1, 0, kVersion);
-    Calls(host, CallBound(kSystems + 1) - 1);
-    EXPECT_EQ(host.BoundFault(), "");
-    Calls(host, 1);
-    EXPECT_NE(host.BoundFault().find("past 160 host calls"), std::string::npos);
-}
-
-TEST(CallBound, IsNotRaisedByRecordsTheModuleMakes) {
-    MisbehavingHost host(Systems());
-    host.BeginCommand();
-    const Bytes bytes(28, 0x77);
-    for (uint16_t item = 100; item < 120; ++item) {
-        FxDataKey saved{static_cast<int16_t>(item), 0};
-        EXPECT_EQ(host.SaveEData(kSystem, &saved, bytes.data(), 28, kVersion), 1);
-        FxDataKey created{-1, -1};
-        EXPECT_EQ(host.CreateEData(kSystem, &created, bytes.data(), 28, kVersion), 1);
-    }
-    Calls(host, CallBound(kSystems));
-    EXPECT_NE(host.BoundFault().find("past 144 host calls"), std::string::npos);
-}
-
-TEST(CallBound, CountsOnlyFromTheCommandsBeginning) {
-    MisbehavingHost host(Systems());
-    Calls(host, CallBound(kSystems) + 10);
-    host.BeginCommand();
-    host.ClearTrace();
-    Calls(host, CallBound(kSystems));
-    EXPECT_EQ(host.BoundFault(), "");
-    for (const auto &call : host.Trace()) ASSERT_NE(call.result, 0) << call.ToString();
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include <sched.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -273,6 +274,33 @@ void IndentEverySystem() {
 }
 #endif
 
+#if defined(KARVO_FAULT_LAYS_OUT_AGAIN_BEFORE_EACH_SAVE)
+// Indents every staff system; before each save it has the host lay the
+// document out again and reads every system up to it, to be sure where the
+// one it saves begins now: n layouts and n * n / 2 loads.
+void IndentEverySystemFreshlyLaidOut() {
+    const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
+    const auto save = HostFunction<FX_SaveEData_fn>("FX_SaveEData");
+    const auto layout = HostFunction<FX_UpdateLayout_fn>("FX_UpdateLayout");
+    if (load == nullptr || save == nullptr || layout == nullptr) return;
+    for (int16_t system = 1; system < 0x7FFF; ++system) {
+        layout(1, 0, kDataVersion);
+        uint8_t record[kSystemSize] = {};
+        int32_t size = kSystemSize;
+        for (int16_t earlier = 1; earlier <= system; ++earlier) {
+            FxDataKey key{earlier, 0};
+            std::memset(record, 0, sizeof record);
+            size = kSystemSize;
+            if (load(hostdata::kStaffSystemTag, &key, record, &size, kDataVersion) == 0) return;
+        }
+        if (size != static_cast<int32_t>(kSystemSize)) continue;
+        hostdata::WriteU16(record, kLeftIndent, kIndent);
+        FxDataKey key{system, 0};
+        save(hostdata::kStaffSystemTag, &key, record, size, kDataVersion);
+    }
+}
+#endif
+
 #if defined(KARVO_FAULT_RECURSES_ONCE_PER_SYSTEM)
 [[maybe_unused]] volatile uint8_t *volatile deepestScratch = nullptr;
 
@@ -314,6 +342,22 @@ void NoteIndents() {
     volatile uint16_t indents[32];
     for (int system = 0; system < systems; ++system) indents[system] = kIndent;
     if (systems > 0 && indents[systems - 1] != kIndent) Crash();
+}
+#endif
+
+#if defined(KARVO_FAULT_SLOW_ON_PARTIAL_SELECTIONS) || \
+    defined(KARVO_FAULT_LEAKS_ON_PARTIAL_SELECTIONS)
+// Whether the selection leaves measures out: it begins after the first, or
+// the host holds a measure after its last.
+bool SelectionIsPartial(const void *selection) {
+    if (hostdata::ReadI16(selection, kSelectionFirstMeasure) > 1) return true;
+    const auto load = HostFunction<FX_LoadEData_fn>("FX_LoadEData");
+    FxDataKey after{static_cast<int16_t>(hostdata::ReadI16(selection, kSelectionLastMeasure) + 1),
+                    0};
+    uint8_t measure[30] = {};
+    int32_t size = sizeof measure;
+    return load != nullptr &&
+           load(hostdata::kMeasureTag, &after, measure, &size, kDataVersion) != 0;
 }
 #endif
 
@@ -461,6 +505,28 @@ uint32_t FinaleExtensionInvoke(void *, [[maybe_unused]] uint16_t command, const 
     commandRan = true;
 #endif
     if (hostdata::ReadU16(selection, kSelectionFirstMeasure) == 0) return 1;
+#if defined(KARVO_FAULT_MAPS_A_MEBIBYTE_PER_COMMAND)
+        // Room for an undo copy of a whole score, mapped for each command and
+        // kept; it is never written, so it holds no memory, only address space.
+#if defined(_WIN32)
+    VirtualAlloc(nullptr, 1 << 20, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+#else
+    mmap(nullptr, 1 << 20, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+#endif
+#endif
+#if defined(KARVO_FAULT_SLOW_ON_PARTIAL_SELECTIONS)
+    // Works out the layout of the whole score again for a part of it, the
+    // long way round.
+    if (SelectionIsPartial(selection)) Pause(150);
+#endif
+#if defined(KARVO_FAULT_LEAKS_ON_PARTIAL_SELECTIONS)
+    // An undo copy of the span it changed, never freed; a whole score's
+    // undo goes to the host.
+    if (SelectionIsPartial(selection)) {
+        [[maybe_unused]] static std::vector<uint8_t> *volatile newestUndo = nullptr;
+        newestUndo = new std::vector<uint8_t>(16 << 10, 1);
+    }
+#endif
 #if defined(KARVO_FAULT_KEEPS_THE_FIRST_SELECTION)
     // Remembers the first selection, and indents from its first measure on
     // every later command.
@@ -492,6 +558,8 @@ uint32_t FinaleExtensionInvoke(void *, [[maybe_unused]] uint16_t command, const 
 #endif
 #if defined(KARVO_FAULT_WALKS_WITHOUT_END) || defined(KARVO_FAULT_KEEPS_ITS_ROOM_BETWEEN_LOADS)
     IndentEverySystem();
+#elif defined(KARVO_FAULT_LAYS_OUT_AGAIN_BEFORE_EACH_SAVE)
+    IndentEverySystemFreshlyLaidOut();
 #else
     IndentFirstSystem();
 #endif
