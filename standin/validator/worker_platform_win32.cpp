@@ -28,6 +28,7 @@
 #include "standin/platform/errors.h"
 #include "standin/platform/wide_text_win32.h"
 #include "standin/validator/fault_context.h"
+#include "standin/validator/process_resources.h"
 #include "standin/validator/validator_platform.h"
 #include "standin/validator/worker_protocol.h"
 
@@ -499,6 +500,7 @@ std::vector<std::unique_ptr<ProcessAspect>> PlatformAspects() {
     aspects.push_back(std::make_unique<Environment>());
     aspects.push_back(std::make_unique<Threads>());
     aspects.push_back(std::make_unique<ChildProcesses>());
+    for (auto &aspect : ResourceAspects({})) aspects.push_back(std::move(aspect));
     return aspects;
 }
 

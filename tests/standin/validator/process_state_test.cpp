@@ -14,6 +14,12 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include <fcntl.h>
+#include <float.h>
+#include <io.h>
+
+#include <csignal>
 #else
 #include <fcntl.h>
 #include <locale.h>
@@ -47,6 +53,10 @@ void TakeOverASignal() {
     SetUnhandledExceptionFilter([](EXCEPTION_POINTERS *) -> LONG { return 0; });
 }
 constexpr const char *kSignalTakenOver = "changed the host's unhandled-exception filter";
+void TrapDivisionByZero() {
+    unsigned int word = 0;
+    _controlfp_s(&word, 0, _EM_ZERODIVIDE);
+}
 #else
 constexpr const char *kNullDevice = "/dev/null";
 constexpr const char *kAnotherLocale = "C.UTF-8";
@@ -58,6 +68,7 @@ void TakeOverASignal() {
     signal(SIGPIPE, [](int) {});
 }
 constexpr const char *kSignalTakenOver = "changed the host's handling of SIGPIPE";
+void TrapDivisionByZero() { feenableexcept(FE_DIVBYZERO); }
 #endif
 
 struct Change {
@@ -75,6 +86,8 @@ const Change kChanges[] = {
      "changed the C++ global locale from 'C' to '*'"},
     {"FloatingPointRounding", [] { std::fesetround(FE_UPWARD); },
      "changed the floating-point control state (SSE 0x1F80 to 0x5F80, x87 0x"},
+    {"FloatingPointTrap", TrapDivisionByZero,
+     "changed the floating-point control state (SSE 0x1F80 to 0x1D80, x87 0x"},
     {"Environment", SetVariable, "changed the environment: KARVO_TEST_VARIABLE"},
     {"StandardOutput",
      [] {
@@ -83,7 +96,24 @@ const Change kChanges[] = {
      },
      "redirected or closed the host's standard output"},
     {"SignalHandling", TakeOverASignal, kSignalTakenOver},
-#if !defined(_WIN32)
+#if defined(_WIN32)
+    {"ErrorMode", [] { SetErrorMode(GetErrorMode() ^ SEM_NOOPENFILEERRORBOX); },
+     "changed the host's error mode"},
+    {"ThreadErrorMode",
+     [] { SetThreadErrorMode(GetThreadErrorMode() ^ SEM_NOOPENFILEERRORBOX, nullptr); },
+     "changed the error mode of the host's thread from 0x"},
+    {"ThreadLocale", [] { SetThreadLocale(GetThreadLocale() == 0x0407 ? 0x0409 : 0x0407); },
+     "changed the locale of the host's thread (SetThreadLocale) from 0x"},
+    {"ThreadPriority", [] { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST); },
+     "changed the host's scheduling: thread priority (normal to highest)"},
+    {"PriorityClass", [] { SetPriorityClass(GetCurrentProcess(), BELOW_NORMAL_PRIORITY_CLASS); },
+     "changed the host's scheduling: priority class (normal to below normal)"},
+    {"DllDirectory", [] { SetDllDirectoryA("C:\\"); },
+     "changed the DLL search folder (SetDllDirectory) from '' to 'C:\\'"},
+    {"CrtSignal", [] { std::signal(SIGFPE, [](int) {}); }, "changed the host's handling of SIGFPE"},
+    {"StreamMode", [] { _setmode(2, _O_BINARY); },
+     "changed the translation mode of the host's standard error (text to binary)"},
+#else
     {"ThreadLocale",
      [] {
          static const locale_t another = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
@@ -159,6 +189,41 @@ TEST_P(ProcessChanges, AreReportedOnceAndPutBack) {
 
 INSTANTIATE_TEST_SUITE_P(Changes, ProcessChanges, ::testing::ValuesIn(kChanges),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// The processors the host may run on, where it has more than one to lose.
+TEST(Scheduling, FewerProcessorsAreReportedAndPutBack) {
+#if defined(_WIN32)
+    DWORD_PTR process = 0, system = 0;
+    ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &process, &system));
+    if ((process & (process - 1)) == 0) GTEST_SKIP() << "the host runs on one processor";
+    const auto keepToOne = [process] {
+        SetProcessAffinityMask(GetCurrentProcess(), process & ~(process - 1));
+    };
+#else
+    cpu_set_t processors;
+    ASSERT_EQ(sched_getaffinity(0, sizeof processors, &processors), 0);
+    if (CPU_COUNT(&processors) < 2) GTEST_SKIP() << "the host runs on one processor";
+    const auto keepToOne = [processors] {
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (CPU_ISSET(cpu, &processors)) {
+                CPU_SET(cpu, &one);
+                break;
+            }
+        }
+        sched_setaffinity(0, sizeof one, &one);
+    };
+#endif
+    const std::string reported = "changed the host's scheduling: processors (";
+    ProcessWatch watch;
+    keepToOne();
+    const std::vector<std::string> changes = watch.Check();
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].rfind(reported, 0), 0u) << changes[0];
+    EXPECT_NE(changes[0].find(" to 1)"), std::string::npos) << changes[0];
+    EXPECT_EQ(watch.Check(), std::vector<std::string>{}) << "it was not put back";
+}
 
 // A thread that waits until it is told to end.
 class WaitingThread {

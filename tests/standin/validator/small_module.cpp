@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cfenv>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,10 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include <fcntl.h>
+#include <float.h>
+#include <io.h>
 #else
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -62,6 +67,13 @@ Function HostFunction(const char *name) {
 [[maybe_unused]] constexpr const char *kAnotherLocale = "German";
 [[maybe_unused]] void Pause(unsigned milliseconds) { Sleep(milliseconds); }
 [[maybe_unused]] void GoToTheRootFolder() { SetCurrentDirectoryA("C:\\"); }
+[[maybe_unused]] void SetVariable(const char *name, const char *value) {
+    SetEnvironmentVariableA(name, value);
+}
+[[maybe_unused]] void TrapDivisionByZero() {
+    unsigned int word = 0;
+    _controlfp_s(&word, 0, _EM_ZERODIVIDE);
+}
 [[maybe_unused]] void StartThread(void (*run)(void *), void *argument) {
     struct Start {
         void (*run)(void *);
@@ -108,6 +120,8 @@ Function HostFunction(const char *name) {
 [[maybe_unused]] void GoToTheRootFolder() {
     if (chdir("/") != 0) return;
 }
+[[maybe_unused]] void SetVariable(const char *name, const char *value) { setenv(name, value, 1); }
+[[maybe_unused]] void TrapDivisionByZero() { feenableexcept(FE_DIVBYZERO); }
 [[maybe_unused]] void StartThread(void (*run)(void *), void *argument) {
     struct Start {
         void (*run)(void *);
@@ -756,6 +770,35 @@ uint32_t FinaleExtensionInvoke(void *, [[maybe_unused]] uint16_t command, const 
     // Steps aside for the user's other programs, and the host with it.
     sched_param none{};
     sched_setscheduler(0, SCHED_BATCH, &none);
+#endif
+#if defined(KARVO_FAULT_SETS_AN_ENVIRONMENT_VARIABLE)
+    // Tells the helpers it may start where it lives, and every program the
+    // host starts from then on too.
+    SetVariable("SMALL_INDENT_HOME", "small");
+#endif
+#if defined(KARVO_FAULT_TRAPS_DIVISION_BY_ZERO)
+    // Wants to hear of its own divisions by zero; the host's now end it.
+    TrapDivisionByZero();
+#endif
+#if defined(KARVO_FAULT_TAKES_OVER_SIGABRT)
+    // Its own last words on abort(), in place of the host's crash report.
+    std::signal(SIGABRT, [](int) { std::fputs("small: aborted\n", stderr); });
+#endif
+#if defined(KARVO_FAULT_CHANGES_ITS_THREADS_ERROR_MODE)
+    // Probes a drive without the system asking the user, and leaves it so.
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS, nullptr);
+#endif
+#if defined(KARVO_FAULT_RAISES_ITS_THREADS_PRIORITY)
+    // Hurries its own work along, and the host's thread stays raised.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+#endif
+#if defined(KARVO_FAULT_POINTS_THE_DLL_SEARCH_ELSEWHERE)
+    // Finds its own libraries there, and the host's next library too.
+    SetDllDirectoryA("C:\\");
+#endif
+#if defined(KARVO_FAULT_MAKES_STANDARD_OUTPUT_UTF16)
+    // Prints its names in UTF-16; the host's narrow printf then fails.
+    _setmode(_fileno(stdout), _O_U16TEXT);
 #endif
 #if defined(KARVO_FAULT_THROWS_TERMINAL_CONTROLS)
     // Its message moves the cursor up a line and clears it.
