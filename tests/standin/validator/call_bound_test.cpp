@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "hostdata/data_tag.h"
-#include "hostdata/record_bytes.h"
+#include "interface/data_tag.h"
+#include "interface/record_bytes.h"
 #include "standin/validator/misbehaving_host.h"
 
 namespace {
