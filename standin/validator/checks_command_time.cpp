@@ -49,6 +49,63 @@ std::vector<CaseParameters> ListCommandTimes(Workbench &bench) {
     return cases;
 }
 
+// The least times, in seconds, of the command and of its bare host calls.
+struct Times {
+    double command = 0;
+    double calls = 0;
+};
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The command and its reissued calls, each timed kTimedRounds times from
+// the same document. The module is timed within each call; what a call
+// left changed is looked at after it, outside the time.
+Times TimeRounds(Plugin &module, uint16_t command, const Host &original,
+                 const TraceReissue &reissue, GuardedBuffer &record, Faults &faults) {
+    std::vector<double> commandSeconds, callSeconds;
+    for (int round = 0; round < kTimedRounds; ++round) {
+        // Both sides start from the same document and keep no trace;
+        // taking turns at going first keeps caches from favouring either.
+        Host forCommand = original, forCalls = original;
+        forCommand.SetTracing(false);
+        forCalls.SetTracing(false);
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((turn == 0) == (round % 2 == 0)) {
+                const CurrentHost current(forCommand);
+                AddFaults(faults, CallEntryPoint("FinaleExtensionInvoke", [&] {
+                              const Clock::time_point start = Clock::now();
+                              module.invoke(nullptr, command, record.Data());
+                              commandSeconds.push_back(SecondsSince(start));
+                          }));
+            } else {
+                const Clock::time_point start = Clock::now();
+                reissue.Run(forCalls);
+                callSeconds.push_back(SecondsSince(start));
+            }
+        }
+    }
+    return {Least(commandSeconds), Least(callSeconds)};
+}
+
+// The times, as a note, and as a fault where past the bound.
+Faults TimeFaults(const std::string &title, const Times &times, std::size_t callCount,
+                  CaseLog &log) {
+    const double ratio = times.calls > 0 ? times.command / times.calls : 0;
+    char ratioText[32];
+    std::snprintf(ratioText, sizeof ratioText, "%.2f", ratio);
+    const std::string measured = title + ": " + Milliseconds(times.command) + " against " +
+                                 Milliseconds(times.calls) + " for its " +
+                                 std::to_string(callCount) + " host calls, " + ratioText +
+                                 " times";
+    log.Note(measured);
+    if (times.command > kMostTimeRatio * times.calls + kOnceSeconds) {
+        return {measured + "; the bound is 10 times and 1 ms"};
+    }
+    return {};
+}
+
 Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
     const auto command = static_cast<uint16_t>(parameters.Number("command"));
     const std::string &selected = parameters.Text("selection");
@@ -71,46 +128,11 @@ Faults RunCommandTime(Workbench &bench, const CaseParameters &parameters, CaseLo
     }
     if (!faults.empty()) return faults;
 
-    // The module is timed within each call; what a call left changed is
-    // looked at after it, outside the time.
     const TraceReissue reissue(byCommand.Trace());
-    std::vector<double> commandSeconds, callSeconds;
-    for (int round = 0; round < kTimedRounds; ++round) {
-        // Both sides start from the same document and keep no trace;
-        // taking turns at going first keeps caches from favouring either.
-        Host forCommand = document.host, forCalls = document.host;
-        forCommand.SetTracing(false);
-        forCalls.SetTracing(false);
-        for (int turn = 0; turn < 2; ++turn) {
-            if ((turn == 0) == (round % 2 == 0)) {
-                const CurrentHost current(forCommand);
-                AddFaults(faults, CallEntryPoint("FinaleExtensionInvoke", [&] {
-                              const Clock::time_point start = Clock::now();
-                              module.invoke(nullptr, command, record.Data());
-                              commandSeconds.push_back(
-                                  std::chrono::duration<double>(Clock::now() - start).count());
-                          }));
-            } else {
-                const Clock::time_point start = Clock::now();
-                reissue.Run(forCalls);
-                callSeconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-            }
-        }
-    }
+    const Times times = TimeRounds(module, command, document.host, reissue, record, faults);
     record.Retire(kRetiredSelection);
     if (!faults.empty()) return faults;
-    const double commandTime = Least(commandSeconds), callTime = Least(callSeconds);
-    const double ratio = callTime > 0 ? commandTime / callTime : 0;
-    char ratioText[32];
-    std::snprintf(ratioText, sizeof ratioText, "%.2f", ratio);
-    const std::string measured =
-        title + ": " + Milliseconds(commandTime) + " against " + Milliseconds(callTime) +
-        " for its " + std::to_string(reissue.CallCount()) + " host calls, " + ratioText + " times";
-    log.Note(measured);
-    if (commandTime > kMostTimeRatio * callTime + kOnceSeconds) {
-        faults.push_back(measured + "; the bound is 10 times and 1 ms");
-    }
-    return faults;
+    return TimeFaults(title, times, reissue.CallCount(), log);
 }
 
 }  // namespace

@@ -57,10 +57,7 @@ std::vector<CaseParameters> ListRepeatedInvokes(Workbench &bench) {
 
 std::string Kibibytes(uint64_t bytes) { return std::to_string(bytes >> 10) + " KiB"; }
 
-Faults RunRepeatedInvokes(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
-    const auto command = static_cast<uint16_t>(parameters.Number("command"));
-    const std::string &name = parameters.Text("document");
-    const std::string &selected = parameters.Text("selection");
+const Repetition &RepetitionOf(const std::string &name, const std::string &selected) {
     const auto repetition = std::find_if(
         std::begin(kRepetitions), std::end(kRepetitions), [&](const Repetition &candidate) {
             return name == candidate.document && selected == candidate.selection;
@@ -69,30 +66,37 @@ Faults RunRepeatedInvokes(Workbench &bench, const CaseParameters &parameters, Ca
         throw UsageError("no repeated invokes on the document '" + name + "' with selection '" +
                          selected + "'");
     }
-    const int invokes = repetition->invokes, warmUp = invokes / 10;
-    ValidationDocument document = BuildDocument(name);
-    const auto selection = BuildSelection(selected, document.lastMeasure);
-    const std::string what = "command " + std::to_string(command) + " on the " + name +
-                             " document" + (selected == "all" ? "" : ", selection " + selected);
-    GuardedBuffer record(*selection);
-    // The save rules hold for the thousandth invoke as for the first: an
-    // invoke's calls are looked at, then let go, so that the trace does not
-    // grow with the invokes.
-    Plugin &module = bench.Module();
+    return *repetition;
+}
+
+// The process's memory and address space, in bytes, at one moment.
+struct Footprint {
+    uint64_t memory = 0;
+    uint64_t addressSpace = 0;
+};
+
+Footprint FootprintNow() { return {ProcessMemoryBytes(), ProcessAddressSpaceBytes()}; }
+
+// The warm-up's and then the measured invokes of `command`, in a row, each
+// held to the bound on host calls and to the rules; `before` is taken
+// between the two. The save rules hold for the thousandth invoke as for the
+// first: an invoke's calls are looked at, then let go, so that the trace
+// does not grow with the invokes.
+Faults InvokeRepeatedly(Plugin &module, uint16_t command, const Repetition &repetition,
+                        ValidationDocument &document, const std::string &what,
+                        Footprint &before) {
+    const int invokes = repetition.invokes, warmUp = invokes / 10;
+    GuardedBuffer record(*BuildSelection(repetition.selection, document.lastMeasure));
     Faults faults;
     {
         const CurrentHost current(document.host);
         faults = Handshake(module, document.hostVersion);
     }
-    uint64_t before = 0, spaceBefore = 0;
     for (int invoke = 1; invoke <= warmUp + invokes && faults.empty(); ++invoke) {
-        if (invoke == warmUp + 1) {
-            before = ProcessMemoryBytes();
-            spaceBefore = ProcessAddressSpaceBytes();
-        }
+        if (invoke == warmUp + 1) before = FootprintNow();
         uint32_t answer = 1;
         document.host.ClearTrace();
-        document.host.SetTracing(repetition->rulesEveryInvoke || invoke == warmUp + invokes);
+        document.host.SetTracing(repetition.rulesEveryInvoke || invoke == warmUp + invokes);
         CallBoundedHost bounded(document.host);
         const CurrentHost current(bounded);
         const Faults called = CallEntryPoint("FinaleExtensionInvoke", [&] {
@@ -105,25 +109,48 @@ Faults RunRepeatedInvokes(Workbench &bench, const CaseParameters &parameters, Ca
         AddFaults(faults, BrokenRules(document.host.Trace(), answer), where);
     }
     record.Retire(kRetiredSelection);
-    if (!faults.empty()) return faults;
-    const uint64_t after = ProcessMemoryBytes(), spaceAfter = ProcessAddressSpaceBytes();
-    const uint64_t growth = after > before ? after - before : 0;
-    const uint64_t spaceGrowth = spaceAfter > spaceBefore ? spaceAfter - spaceBefore : 0;
+    return faults;
+}
+
+uint64_t Growth(uint64_t before, uint64_t after) { return after > before ? after - before : 0; }
+
+// What the invokes grew, as a note, and as faults where past a bound.
+Faults GrowthFaults(const std::string &what, int invokes, const Footprint &before,
+                    const Footprint &after, CaseLog &log) {
+    const uint64_t growth = Growth(before.memory, after.memory);
+    const uint64_t spaceGrowth = Growth(before.addressSpace, after.addressSpace);
     const std::string over = " over " + std::to_string(invokes) + " invokes";
     log.Note(what + ": memory grew by " + Kibibytes(growth) + over + ", the address space by " +
              Kibibytes(spaceGrowth));
+    Faults faults;
     if (growth > kMostMemoryGrowth) {
         faults.push_back(what + ": memory grew by " + Kibibytes(growth) + over + " (from " +
-                         Kibibytes(before) + " to " + Kibibytes(after) + "); the bound is " +
-                         Kibibytes(kMostMemoryGrowth));
+                         Kibibytes(before.memory) + " to " + Kibibytes(after.memory) +
+                         "); the bound is " + Kibibytes(kMostMemoryGrowth));
     }
     if (spaceGrowth > kMostAddressSpaceGrowth) {
         faults.push_back(what + ": the address space grew by " + Kibibytes(spaceGrowth) + over +
-                         " (from " + Kibibytes(spaceBefore) + " to " + Kibibytes(spaceAfter) +
+                         " (from " + Kibibytes(before.addressSpace) + " to " +
+                         Kibibytes(after.addressSpace) +
                          "), mapped and kept whether touched or not; the bound is " +
                          Kibibytes(kMostAddressSpaceGrowth));
     }
     return faults;
+}
+
+Faults RunRepeatedInvokes(Workbench &bench, const CaseParameters &parameters, CaseLog &log) {
+    const auto command = static_cast<uint16_t>(parameters.Number("command"));
+    const std::string &name = parameters.Text("document");
+    const std::string &selected = parameters.Text("selection");
+    const Repetition &repetition = RepetitionOf(name, selected);
+    ValidationDocument document = BuildDocument(name);
+    const std::string what = "command " + std::to_string(command) + " on the " + name +
+                             " document" + (selected == "all" ? "" : ", selection " + selected);
+    Footprint before;
+    const Faults faults =
+        InvokeRepeatedly(bench.Module(), command, repetition, document, what, before);
+    if (!faults.empty()) return faults;
+    return GrowthFaults(what, repetition.invokes, before, FootprintNow(), log);
 }
 
 }  // namespace
