@@ -485,11 +485,22 @@ uint64_t ProcessMemoryBytes() {
     return counters.PagefileUsage;
 }
 
+// Every region of the process's address space that is reserved or
+// committed, walked one region at a time: what the system says of the
+// whole (GlobalMemoryStatusEx) is not kept up to date by every Windows
+// the validator runs on (Wine's is not).
 uint64_t ProcessAddressSpaceBytes() {
-    MEMORYSTATUSEX status{};
-    status.dwLength = sizeof status;
-    if (!GlobalMemoryStatusEx(&status)) return 0;
-    return status.ullTotalVirtual - status.ullAvailVirtual;
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    auto *at = static_cast<const char *>(system.lpMinimumApplicationAddress);
+    const auto *end = static_cast<const char *>(system.lpMaximumApplicationAddress);
+    uint64_t bytes = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    while (at < end && VirtualQuery(at, &region, sizeof region) == sizeof region) {
+        if (region.State != MEM_FREE) bytes += region.RegionSize;
+        at = static_cast<const char *>(region.BaseAddress) + region.RegionSize;
+    }
+    return bytes;
 }
 
 std::vector<std::unique_ptr<ProcessAspect>> PlatformAspects() {
