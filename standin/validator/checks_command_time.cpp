@@ -97,8 +97,7 @@ Faults TimeFaults(const std::string &title, const Times &times, std::size_t call
     std::snprintf(ratioText, sizeof ratioText, "%.2f", ratio);
     const std::string measured = title + ": " + Milliseconds(times.command) + " against " +
                                  Milliseconds(times.calls) + " for its " +
-                                 std::to_string(callCount) + " host calls, " + ratioText +
-                                 " times";
+                                 std::to_string(callCount) + " host calls, " + ratioText + " times";
     log.Note(measured);
     if (times.command > kMostTimeRatio * times.calls + kOnceSeconds) {
         return {measured + "; the bound is 10 times and 1 ms"};

@@ -83,8 +83,7 @@ Footprint FootprintNow() { return {ProcessMemoryBytes(), ProcessAddressSpaceByte
 // first: an invoke's calls are looked at, then let go, so that the trace
 // does not grow with the invokes.
 Faults InvokeRepeatedly(Plugin &module, uint16_t command, const Repetition &repetition,
-                        ValidationDocument &document, const std::string &what,
-                        Footprint &before) {
+                        ValidationDocument &document, const std::string &what, Footprint &before) {
     const int invokes = repetition.invokes, warmUp = invokes / 10;
     GuardedBuffer record(*BuildSelection(repetition.selection, document.lastMeasure));
     Faults faults;
@@ -147,8 +146,7 @@ Faults RunRepeatedInvokes(Workbench &bench, const CaseParameters &parameters, Ca
     const std::string what = "command " + std::to_string(command) + " on the " + name +
                              " document" + (selected == "all" ? "" : ", selection " + selected);
     Footprint before;
-    const Faults faults =
-        InvokeRepeatedly(bench.Module(), command, repetition, document, what, before);
+    Faults faults = InvokeRepeatedly(bench.Module(), command, repetition, document, what, before);
     if (!faults.empty()) return faults;
     return GrowthFaults(what, repetition.invokes, before, FootprintNow(), log);
 }
