@@ -1,5 +1,7 @@
 #include "standin/validator/call_bound.h"
 
+#include "interface/host_functions.h"
+
 namespace standin::validator {
 namespace {
 
@@ -28,59 +30,25 @@ std::string CallBoundedHost::BoundFault() const {
            std::to_string(calls_) + " in all";
 }
 
-// The layout update alone may add records of the host's own (a system the
-// layout needed), which raise the bound.
-int32_t CallBoundedHost::UpdateLayout(int32_t what, int32_t option, uint32_t version) {
-    Count();
-    const std::size_t before = document_.Records().All().size();
-    const int32_t result = document_.UpdateLayout(what, option, version);
-    const std::size_t after = document_.Records().All().size();
-    if (after > before) records_ += after - before;
-    return result;
-}
-
-int16_t CallBoundedHost::LoadEData(uint32_t tag, FxDataKey *key, void *buffer, int32_t *size,
-                                   uint32_t version) {
-    Count();
-    return document_.LoadEData(tag, key, buffer, size, version);
-}
-
-int16_t CallBoundedHost::SaveEData(uint32_t tag, FxDataKey *key, const void *buffer, int32_t length,
-                                   uint32_t version) {
-    Count();
-    return document_.SaveEData(tag, key, buffer, length, version);
-}
-
-int16_t CallBoundedHost::CreateEData(uint32_t tag, FxDataKey *key, const void *buffer,
-                                     int32_t length, uint32_t version) {
-    Count();
-    return document_.CreateEData(tag, key, buffer, length, version);
-}
-
-int16_t CallBoundedHost::DeleteEData(uint32_t tag, FxDataKey *key, uint32_t version) {
-    Count();
-    return document_.DeleteEData(tag, key, version);
-}
-
-int16_t CallBoundedHost::NextEData(uint32_t tag, FxDataKey *key, void *unused1, void *unused2,
-                                   uint32_t version) {
-    Count();
-    return document_.NextEData(tag, key, unused1, unused2, version);
-}
-
-int16_t CallBoundedHost::SlotToInst(uint32_t slot, uint32_t context, uint32_t version) {
-    Count();
-    return document_.SlotToInst(slot, context, version);
-}
-
-int16_t CallBoundedHost::GetCurrentEnigmaDocument(uint32_t version) {
-    Count();
-    return document_.GetCurrentEnigmaDocument(version);
-}
-
-int32_t CallBoundedHost::GetCurrentPartID(uint32_t version) {
-    Count();
-    return document_.GetCurrentPartID(version);
-}
+// Each call counted, then made on the document. The layout update alone
+// may add records of the host's own (a system the layout needed), which
+// raise the bound.
+// NOLINTBEGIN(bugprone-macro-parentheses): the rows' pieces are types,
+// parameter lists and argument lists
+#define STANDIN_BOUNDED_DEFINITION(name, result, parameters, arguments, shape)      \
+    result CallBoundedHost::name parameters {                                       \
+        Count();                                                                    \
+        const std::size_t before = document_.Records().All().size();                \
+        const result answer = document_.name arguments;                             \
+        const std::size_t after = document_.Records().All().size();                 \
+        if (hostdata::HostFunction::name == hostdata::HostFunction::UpdateLayout && \
+            after > before) {                                                       \
+            records_ += after - before;                                             \
+        }                                                                           \
+        return answer;                                                              \
+    }
+// NOLINTEND(bugprone-macro-parentheses)
+FX_HOST_FUNCTIONS(STANDIN_BOUNDED_DEFINITION)
+#undef STANDIN_BOUNDED_DEFINITION
 
 }  // namespace standin::validator
