@@ -104,6 +104,17 @@ TEST(CallBound, CountsTheRecordsALayoutUpdateAdded) {
         << host.BoundFault();
 }
 
+TEST(CallBound, KeepsItsBoundWhenALayoutUpdateRemovesRecords) {
+    MisbehavingHost document(Systems());
+    document.AnswerLayoutUpdates("removes-a-system");
+    CallBoundedHost host(document);
+    host.UpdateLayout(1, 0, kVersion);
+    Calls(host, CallBound(kSystems));
+    EXPECT_NE(host.BoundFault().find("past 144 host calls, 16 for each of the 5 records"),
+              std::string::npos)
+        << host.BoundFault();
+}
+
 TEST(CallBound, IsNotRaisedByRecordsTheModuleMakes) {
     Host document = Systems();
     CallBoundedHost host(document);
