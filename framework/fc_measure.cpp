@@ -110,8 +110,6 @@ void FCMeasure::SetThirdAttachment(std::unique_ptr<FCMeasureThirdAttachment> att
 }
 
 void FCMeasure::DropAttachments() {
-    // A measure loaded for its barline or flags has none: each load asks.
-    if (!attachment1 && !attachment2 && !attachment3) return;
     attachment1.reset();
     attachment2.reset();
     attachment3.reset();

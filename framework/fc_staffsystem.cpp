@@ -8,6 +8,9 @@
 
 namespace {
 
+// The staff system's one name text, which tells its objects (IsSameClass).
+constexpr char kStaffSystemName[] = "FCStaffSystem";
+
 // A short piece's systems fit in one chunk; a long one's take a heap
 // allocation per 32 systems.
 constexpr std::size_t kSystemsPerChunk = 32;
@@ -29,9 +32,7 @@ void FCStaffSystem::operator delete(void *object, std::size_t size) {
     staffSystemBlocks.Free(object);
 }
 
-const char FCStaffSystem::kClassName[] = "FCStaffSystem";
-
-const char *FCStaffSystem::GetClassName() const { return kClassName; }
+const char *FCStaffSystem::GetClassName() const { return kStaffSystemName; }
 
 uint32_t FCStaffSystem::GetDataTag() const { return hostdata::kStaffSystemTag; }
 
@@ -55,4 +56,13 @@ void FCStaffSystem::SetLeftIndent(uint16_t indent) {
 const char *FCStaffSystems::GetClassName() const {
     static const char name[] = "FCStaffSystems";
     return name;
+}
+
+FCStaffSystem *FCStaffSystems::GetItemAt(int32_t index) const {
+    // Only a staff system, or a class derived from it that keeps its name,
+    // answers the staff system's name text: the framework's class test, and
+    // far cheaper than a dynamic_cast on every element of every pass.
+    __FCBase *element = __FCCollection::GetItemAt(index);
+    if (element == nullptr || element->GetClassName() != kStaffSystemName) return nullptr;
+    return static_cast<FCStaffSystem *>(element);
 }

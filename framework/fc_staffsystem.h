@@ -21,10 +21,6 @@ public:
     static void *operator new(std::size_t size);  // NOLINT(misc-new-delete-overloads)
     static void operator delete(void *object, std::size_t size);
 
-    // The staff system's one name text, which tells its objects
-    // (IsSameClass, FCStaffSystems::GetItemAt).
-    static const char kClassName[];
-
     int32_t GetClassID() const override { return 97; }
     const char *GetClassName() const override;
     void *GetRecordBuffer() override { return record; }
@@ -56,16 +52,6 @@ public:
     const char *GetClassName() const override;
     FCStaffSystem *CreateElement() const override { return new FCStaffSystem; }
 
-    // Null outside 0 .. count - 1, and for an element that is no staff
-    // system. Only a staff system, or a class derived from it that keeps its
-    // name, answers the staff system's name text: the framework's class
-    // test, and far cheaper than a dynamic_cast. Inline: every pass over
-    // the systems asks for each.
-    FCStaffSystem *GetItemAt(int32_t index) const {
-        __FCBase *element = __FCCollection::GetItemAt(index);
-        if (element == nullptr || element->GetClassName() != FCStaffSystem::kClassName) {
-            return nullptr;
-        }
-        return static_cast<FCStaffSystem *>(element);
-    }
+    // Null outside 0 .. count - 1.
+    FCStaffSystem *GetItemAt(int32_t index) const;
 };
