@@ -138,8 +138,8 @@ uint64_t __FCBaseData::HoldLongRecord(hostdata::DataKey asked, int32_t size) {
     return seen.bytes.size();
 }
 
-int32_t __FCBaseData::SaveLength() const {
-    const auto mapped = static_cast<uint64_t>(hostdata::FieldMapExtent(GetDataTag(), dataKey.item));
+int32_t __FCBaseData::SaveLength(uint32_t tag) const {
+    const auto mapped = static_cast<uint64_t>(hostdata::FieldMapExtent(tag, dataKey.item));
     return static_cast<int32_t>(std::min(std::max(GetLoadedSize(), mapped), HeldRoom()));
 }
 
@@ -147,17 +147,19 @@ bool __FCBaseData::Save() {
     if (loadedSize == 0 || heldInPart) return false;
     const uint32_t version = GetDataVersion();
     const uint32_t tag = GetDataTag();
-    if (heldTail) {
-        // The record goes back whole: the storage, then the bytes past it
-        // as the host wrote them.
-        const std::size_t room = GetRecordSize();
-        std::vector<uint8_t> whole(recordBuffer, recordBuffer + room);
-        whole.insert(whole.end(), heldTail.get(), heldTail.get() + (loadedSize - room));
-        const auto length = static_cast<int32_t>(whole.size());
-        return hostdata::SaveHostRecord(tag, &dataKey, whole.data(), length, version) != 0;
-    }
-    const int32_t length = SaveLength();
+    if (heldTail) return SaveWhole(tag, version);
+    const int32_t length = SaveLength(tag);
     return hostdata::SaveHostRecord(tag, &dataKey, recordBuffer, length, version) != 0;
+}
+
+bool __FCBaseData::SaveWhole(uint32_t tag, uint32_t version) {
+    // The record goes back whole: the storage, then the bytes past it as
+    // the host wrote them.
+    const std::size_t room = GetRecordSize();
+    std::vector<uint8_t> whole(recordBuffer, recordBuffer + room);
+    whole.insert(whole.end(), heldTail.get(), heldTail.get() + (loadedSize - room));
+    const auto length = static_cast<int32_t>(whole.size());
+    return hostdata::SaveHostRecord(tag, &dataKey, whole.data(), length, version) != 0;
 }
 
 bool __FCBaseData::HoldsField(std::size_t offset, std::size_t width) const {

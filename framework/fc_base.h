@@ -136,7 +136,11 @@ private:
 
     // The bytes a save hands the host: as many as were loaded, or as far as
     // the last field of a preference record whose field map leaves gaps.
-    int32_t SaveLength() const;
+    // `tag` is GetDataTag, which the save has asked already.
+    int32_t SaveLength(uint32_t tag) const;
+    // Saves a record held whole beyond the object's own storage. Apart from
+    // Save, whose every other record is short, so that theirs stays short.
+    bool SaveWhole(uint32_t tag, uint32_t version);
 
     // The keys the current walk has stood on, each item * 65536 + inci,
     // in ascending order.

@@ -7,6 +7,10 @@
 
 namespace {
 
+// The array's first length: a short piece's systems all fit, with one
+// block for the array rather than a move at every tenth.
+constexpr int64_t kFirstRoom = 32;
+
 int32_t GrowthStep(int32_t count) {
     if (count > 10000) return 1000;
     if (count > 1000) return 100;
@@ -34,7 +38,7 @@ void __FCCollection::Grow(int32_t extra) {
     const int64_t newCapacity = step * ((wanted + step) / step);
     if (newCapacity > room) {
         const int64_t newRoom =
-            std::max(newCapacity, std::min<int64_t>(2 * room, int64_t{INT32_MAX}));
+            std::max({newCapacity, std::min<int64_t>(2 * room, int64_t{INT32_MAX}), kFirstRoom});
         // A capacity past the 32-bit count cannot be held: ask for the
         // impossible so the allocation fails.
         __FCBase **grown = framework::NewArray<__FCBase *>(
@@ -49,7 +53,8 @@ void __FCCollection::Grow(int32_t extra) {
 
 void __FCCollection::Add(__FCBase *element) {
     std::unique_ptr<__FCBase> owned(element);
-    Grow(1);
+    // Most adds find room: a load adds an element per host record.
+    if (count >= capacity) Grow(1);
     elements[count++] = owned.release();
 }
 

@@ -1,6 +1,8 @@
 #include "hostdata/field_map.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "hostdata/host_calls.h"
@@ -12,8 +14,19 @@
 namespace hostdata {
 namespace {
 
-bool SameOtherRecord(const FieldMapRow &a, const FieldMapRow &b) {
-    return a.tag[0] == b.tag[0] && a.tag[1] == b.tag[1] && a.item == b.item && a.inci == b.inci;
+// The other record a row draws on, as one word: rows of the same record
+// answer the same word, so that grouping them is one comparison a pair. The
+// row begins with the record's name (tag, item, inci), six bytes, read in
+// one piece.
+constexpr std::size_t kRecordNameBytes = 6;
+static_assert(offsetof(FieldMapRow, tag) == 0 && offsetof(FieldMapRow, item) == 2 &&
+                  offsetof(FieldMapRow, inci) + sizeof(FieldMapRow::inci) == kRecordNameBytes,
+              "a row's record name is its first six bytes, without padding");
+
+uint64_t OtherRecordOf(const FieldMapRow &row) {
+    uint64_t name = 0;
+    std::memcpy(&name, &row, kRecordNameBytes);
+    return name;
 }
 
 // Whether the host, of this version, serves the row.
@@ -21,30 +34,37 @@ bool InUse(const FieldMapRow &row, uint32_t hostVersion) {
     return row.minimumHostVersion <= hostVersion;
 }
 
+// No row's record: a record's name fills only the low 48 bits.
+constexpr uint64_t kNoRecord = ~uint64_t{0};
+
 // Calls visit(first row, forEachRow) once per other record that the rows in
 // use draw on, in the order of its first row; forEachRow(handle) calls
-// handle on each of that record's rows in use. Every row is visited once,
-// each with its own done mark; rows past kMaxMapRows are never in use.
+// handle on each of that record's rows in use. Every row is visited once:
+// each row's record is read once, a row out of use names no record, and a
+// row a group took is passed over. A row still pending cannot share its
+// record with one taken, so one comparison a row finds the group. Rows past
+// kMaxMapRows are never in use.
 template <typename Uses, typename Visit>
 void ForEachOtherRecord(FieldMap map, Uses uses, Visit visit) {
     const int rowCount = std::min<int>(map.rowCount, kMaxMapRows);
-    uint64_t done = 0;
+    uint64_t records[kMaxMapRows];
     for (int i = 0; i < rowCount; ++i) {
-        if ((done >> i & 1) != 0 || !uses(map.rows[i])) continue;
-        uint64_t group = 0;
-        int last = i;
+        records[i] = uses(map.rows[i]) ? OtherRecordOf(map.rows[i]) : kNoRecord;
+    }
+    uint64_t taken = 0;
+    for (int i = 0; i < rowCount; ++i) {
+        if ((taken >> i & 1) != 0 || records[i] == kNoRecord) continue;
+        // The group's rows, in order: row i and the later rows of its record.
+        int members[kMaxMapRows];
+        int memberCount = 0;
         for (int j = i; j < rowCount; ++j) {
-            if ((done >> j & 1) == 0 && SameOtherRecord(map.rows[j], map.rows[i]) &&
-                uses(map.rows[j])) {
-                group |= uint64_t{1} << j;
-                last = j;
+            if (records[j] == records[i]) {
+                taken |= uint64_t{1} << j;
+                members[memberCount++] = j;
             }
         }
-        done |= group;
-        visit(map.rows[i], [&map, i, last, group](auto handle) {
-            for (int j = i; j <= last; ++j) {
-                if ((group >> j & 1) != 0) handle(map.rows[j]);
-            }
+        visit(map.rows[i], [&map, &members, memberCount](auto handle) {
+            for (int k = 0; k < memberCount; ++k) handle(map.rows[members[k]]);
         });
     }
 }
@@ -138,8 +158,6 @@ bool SaveField(const FieldMapRow &row, const uint8_t *record, OtherRecord &scrat
 }
 
 }  // namespace
-
-int FieldWidth(const FieldMapRow &row) { return row.width == 4 ? 4 : 2; }
 
 int32_t ReportedSize(FieldMap map) {
     int32_t size = 0;

@@ -48,8 +48,9 @@ struct FieldMap {
     int16_t rowCount;
 };
 
-// Byte width of a row's field: 4 or 2.
-int FieldWidth(const FieldMapRow &row);
+// Byte width of a row's field: 4 or 2. Inline: a pass over a map asks it
+// of every row.
+inline int FieldWidth(const FieldMapRow &row) { return row.width == 4 ? 4 : 2; }
 // The preference record's reported size: the sum of the field widths.
 int32_t ReportedSize(FieldMap map);
 // Bytes a buffer must hold for every field to fit: highest offset + width.

@@ -3,23 +3,12 @@
 #include <algorithm>
 
 namespace hostdata {
-namespace {
-
-constexpr int kWords = SuppliedWords::kMaxBytes / 2;
-
-}  // namespace
 
 SuppliedWords SuppliedWords::FirstBytes(int64_t bytes) {
     SuppliedWords supplied;
     const int64_t whole = std::clamp<int64_t>(bytes / 2, 0, kWords);
     for (int64_t i = 0; i < whole; ++i) supplied.words[static_cast<std::size_t>(i)] = true;
     return supplied;
-}
-
-void SuppliedWords::Add(int offset, int width) {
-    for (int i = offset / 2; 2 * i < offset + width && i < kWords; ++i) {
-        words[static_cast<std::size_t>(i)] = true;
-    }
 }
 
 bool SuppliedWords::Covers(int offset, int width) const {

@@ -15,15 +15,22 @@ public:
 
     // The whole words among the first `bytes` bytes.
     static SuppliedWords FirstBytes(int64_t bytes);
-    // The words of the field at `offset`, `width` bytes wide.
-    void Add(int offset, int width);
+    // The words of the field at `offset`, `width` bytes wide. Inline: a
+    // record assembled field by field adds each.
+    void Add(int offset, int width) {
+        for (int i = offset / 2; 2 * i < offset + width && i < kWords; ++i) {
+            words[static_cast<std::size_t>(i)] = true;
+        }
+    }
     bool Covers(int offset, int width) const;
     bool None() const { return words.none(); }
     bool operator==(const SuppliedWords &other) const { return words == other.words; }
     bool operator!=(const SuppliedWords &other) const { return words != other.words; }
 
 private:
-    std::bitset<kMaxBytes / 2> words;
+    static constexpr int kWords = kMaxBytes / 2;
+
+    std::bitset<kWords> words;
 };
 
 }  // namespace hostdata

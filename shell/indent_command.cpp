@@ -14,39 +14,27 @@
 namespace shell {
 namespace {
 
-// The host lays systems out lazily; a system not laid out yet has first
-// measure 0. One layout update and one reload are enough. A system whose
-// record is too short to hold its first measure tells nothing about the
-// layout.
-void LoadLaidOutSystems(FCStaffSystems &systems) {
-    systems.LoadAll();
-    for (int32_t i = 0; i < systems.GetCount(); ++i) {
-        const FCStaffSystem *system = systems.GetItemAt(i);
-        if (system->HoldsFirstMeasure() && system->GetFirstMeasure() == 0) {
-            hostdata::UpdateLayout();
-            systems.LoadAll();
-            return;
-        }
-    }
-}
-
 struct SystemStart {
     int32_t measure;
     int32_t index;  // in the collection
+    // The system itself, found once by the pass that chose it.
+    FCStaffSystem *system;
 };
 
 // The systems that begin inside [start, end], in ascending measure order;
 // where several begin at one measure, only the first in collection order.
 // A system whose record does not reach its first measure begins nowhere.
+// `laidOut` is cleared when a system that reaches it has first measure 0.
 std::vector<SystemStart> SystemsBeginningIn(const FCStaffSystems &systems, int32_t start,
-                                            int32_t end) {
+                                            int32_t end, bool &laidOut) {
     std::vector<SystemStart> starts;
     starts.reserve(static_cast<std::size_t>(systems.GetCount()));
     for (int32_t i = 0; i < systems.GetCount(); ++i) {
-        const FCStaffSystem *system = systems.GetItemAt(i);
+        FCStaffSystem *system = systems.GetItemAt(i);
         if (!system->HoldsFirstMeasure()) continue;
         const int32_t measure = system->GetFirstMeasure();
-        if (measure >= start && measure <= end) starts.push_back({measure, i});
+        if (measure == 0) laidOut = false;
+        if (measure >= start && measure <= end) starts.push_back({measure, i, system});
     }
     // The host lists its systems in the order of the music, as a rule; only
     // when it does not are they put in measure order.
@@ -62,6 +50,22 @@ std::vector<SystemStart> SystemsBeginningIn(const FCStaffSystems &systems, int32
                              }),
                  starts.end());
     return starts;
+}
+
+// The host lays systems out lazily; a system not laid out yet has first
+// measure 0. One layout update and one reload are enough. A system whose
+// record is too short to hold its first measure tells nothing about the
+// layout. The pass that finds where the systems begin also tells whether
+// they are laid out, so that a laid-out piece is looked over once.
+std::vector<SystemStart> LaidOutSystemsBeginningIn(FCStaffSystems &systems, int32_t start,
+                                                   int32_t end) {
+    systems.LoadAll();
+    bool laidOut = true;
+    std::vector<SystemStart> starts = SystemsBeginningIn(systems, start, end, laidOut);
+    if (laidOut) return starts;
+    hostdata::UpdateLayout();
+    systems.LoadAll();
+    return SystemsBeginningIn(systems, start, end, laidOut);
 }
 
 // A rule added to FirstSystemRule without its case here is a compile warning.
@@ -107,7 +111,10 @@ void SaveSystems(const FCStaffSystems &systems, const std::vector<bool> &heldBac
 
 void IndentSystems(const FCMusicRegion &region, FirstSystemRule rule) {
     FCStaffSystems systems;
-    LoadLaidOutSystems(systems);
+    // Found before the page format is loaded: looking at the systems makes
+    // no host call.
+    const std::vector<SystemStart> starts =
+        LaidOutSystemsBeginningIn(systems, region.GetStartMeasure(), region.GetEndMeasure());
 
     FCMeasure measure;
     FCPageFormatPrefs pageFormat;
@@ -124,8 +131,7 @@ void IndentSystems(const FCMusicRegion &region, FirstSystemRule rule) {
     // A system whose indent the host did not supply keeps its own, and is
     // not written back. Rare: the marks are made only when needed.
     std::vector<bool> heldBack;
-    for (const SystemStart &start :
-         SystemsBeginningIn(systems, region.GetStartMeasure(), region.GetEndMeasure())) {
+    for (const SystemStart &start : starts) {
         const Choice choice = Choose(rule, measure, start.measure);
         if (choice == Choice::Unknown) continue;
         const std::optional<uint16_t> &indent =
@@ -135,7 +141,7 @@ void IndentSystems(const FCMusicRegion &region, FirstSystemRule rule) {
             heldBack[static_cast<std::size_t>(start.index)] = true;
             continue;
         }
-        systems.GetItemAt(start.index)->SetLeftIndent(*indent);
+        start.system->SetLeftIndent(*indent);
     }
     SaveSystems(systems, heldBack);
 }

@@ -63,6 +63,9 @@ TEST(Collections, GrowKeepsTheElementsAndRefusesAnOverflowingSize) {
     EXPECT_EQ(collection.GetItemAt(4), fifth);
     EXPECT_THROW(collection.Grow(INT32_MAX), std::bad_alloc);
     EXPECT_EQ(collection.GetCapacity(), 20);
+    collection.Grow(11);
+    EXPECT_EQ(collection.GetCapacity(), 20) << "room enough already: no step";
+    EXPECT_EQ(collection.GetItemAt(4), fifth);
     EXPECT_EQ(collection.GetItemAt(-1), nullptr);
     EXPECT_EQ(collection.GetItemAt(9), nullptr);
 }
