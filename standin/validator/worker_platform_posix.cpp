@@ -454,6 +454,12 @@ void RunOnAHostSizedStack(const std::function<void()> &work) {
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     pthread_attr_setstacksize(&attributes, kHostStackBytes);
+    // Below the stack, a guard as large as the stack: a module built
+    // without stack probes steps past a guard of one page with a frame of
+    // a few kilobytes, into whatever is mapped below (a host buffer, say),
+    // where Windows' probes would have met its guard page. Unbacked, it
+    // costs address space only.
+    pthread_attr_setguardsize(&attributes, kHostStackBytes);
     pthread_t thread{};
     const int started = pthread_create(
         &thread, &attributes,
