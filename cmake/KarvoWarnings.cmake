@@ -6,9 +6,12 @@ function(karvo_warnings target)
   endif()
 endfunction()
 
-# karvo_plugin_code(target): compiled into the plug-in module, which exports
-# its seven entry points and nothing else.
+# karvo_plugin_code(target [UNCOUNTED]): compiled into the plug-in module,
+# which exports its seven entry points and nothing else. UNCOUNTED: without
+# the line counters even where the build counts them (a copy of the
+# plug-in's code built to be measured, not tested).
 function(karvo_plugin_code target)
+  cmake_parse_arguments(ARG "UNCOUNTED" "" "" ${ARGN})
   karvo_warnings(${target})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
   # A function whose local buffer was overrun ends the program rather than
@@ -22,7 +25,7 @@ function(karvo_plugin_code target)
     VISIBILITY_INLINES_HIDDEN ON)
   # Only the plug-in's own code is counted; whatever links it links the
   # counters' runtime.
-  if(KARVO_COVERAGE)
+  if(KARVO_COVERAGE AND NOT ARG_UNCOUNTED)
     target_compile_options(${target} PRIVATE --coverage)
     target_link_options(${target} PUBLIC --coverage)
   endif()
