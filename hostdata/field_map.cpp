@@ -37,35 +37,59 @@ bool InUse(const FieldMapRow &row, uint32_t hostVersion) {
 // No row's record: a record's name fills only the low 48 bits.
 constexpr uint64_t kNoRecord = ~uint64_t{0};
 
-// Calls visit(first row, forEachRow) once per other record that the rows in
-// use draw on, in the order of its first row; forEachRow(handle) calls
-// handle on each of that record's rows in use. Every row is visited once:
-// each row's record is read once, a row out of use names no record, and a
-// row a group took is passed over. A row still pending cannot share its
-// record with one taken, so one comparison a row finds the group. Rows past
-// kMaxMapRows are never in use.
-template <typename Uses, typename Visit>
-void ForEachOtherRecord(FieldMap map, Uses uses, Visit visit) {
+// Groups the rows that `uses` takes by the other record they draw on, into
+// plan. Every row is looked at once: each row's record is read once, a row
+// out of use names no record, and a row a group took is passed over. A row
+// still pending cannot share its record with one taken, so one comparison a
+// row finds the group. Rows past kMaxMapRows are never in use.
+template <typename Uses>
+void MakePlan(FieldMap map, Uses uses, FieldMapPlan &plan) {
     const int rowCount = std::min<int>(map.rowCount, kMaxMapRows);
     uint64_t records[kMaxMapRows];
     for (int i = 0; i < rowCount; ++i) {
         records[i] = uses(map.rows[i]) ? OtherRecordOf(map.rows[i]) : kNoRecord;
     }
     uint64_t taken = 0;
+    int placed = 0;
+    plan.groupCount = 0;
     for (int i = 0; i < rowCount; ++i) {
         if ((taken >> i & 1) != 0 || records[i] == kNoRecord) continue;
         // The group's rows, in order: row i and the later rows of its record.
-        int members[kMaxMapRows];
-        int memberCount = 0;
         for (int j = i; j < rowCount; ++j) {
             if (records[j] == records[i]) {
                 taken |= uint64_t{1} << j;
-                members[memberCount++] = j;
+                plan.rows[placed++] = static_cast<uint8_t>(j);
             }
         }
-        visit(map.rows[i], [&map, &members, memberCount](auto handle) {
-            for (int k = 0; k < memberCount; ++k) handle(map.rows[members[k]]);
+        plan.groupEnds[plan.groupCount++] = static_cast<uint8_t>(placed);
+    }
+    plan.extent = Extent(map);
+    plan.reportedSize = ReportedSize(map);
+}
+
+// The plan of the rows in use under this host version: the one the map
+// keeps when it is made for this version already, else worked out (and
+// kept, where the map has room for it).
+const FieldMapPlan &PlanInUse(FieldMap map, uint32_t hostVersion, FieldMapPlan &unkept) {
+    FieldMapPlan &plan = map.plan != nullptr ? *map.plan : unkept;
+    if (plan.made && plan.hostVersion == hostVersion) return plan;
+    MakePlan(map, [hostVersion](const FieldMapRow &row) { return InUse(row, hostVersion); }, plan);
+    plan.hostVersion = hostVersion;
+    plan.made = map.plan != nullptr;
+    return plan;
+}
+
+// Calls visit(first row, forEachRow) once per group of the plan, in its
+// order; forEachRow(handle) calls handle on each of the group's rows.
+template <typename Visit>
+void ForEachOtherRecord(FieldMap map, const FieldMapPlan &plan, Visit visit) {
+    int begin = 0;
+    for (int group = 0; group < plan.groupCount; ++group) {
+        const int end = plan.groupEnds[group];
+        visit(map.rows[plan.rows[begin]], [&map, &plan, begin, end](auto handle) {
+            for (int k = begin; k < end; ++k) handle(map.rows[plan.rows[k]]);
         });
+        begin = end;
     }
 }
 
@@ -215,16 +239,16 @@ bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map, Supplie
         *size = ReportedSize(map);
         return true;
     }
+    FieldMapPlan unkept;
+    const FieldMapPlan &plan = PlanInUse(map, HostVersion(), unkept);
     // Some maps leave gaps, so their fields reach beyond the reported size;
     // a buffer sized from that alone would be overrun.
-    if (*size < Extent(map)) return false;
-    *size = ReportedSize(map);
+    if (*size < plan.extent) return false;
+    *size = plan.reportedSize;
     auto *record = static_cast<uint8_t *>(buffer);
     SuppliedWords filled;
     bool complete = true;
-    const uint32_t hostVersion = HostVersion();
-    const auto uses = [hostVersion](const FieldMapRow &row) { return InUse(row, hostVersion); };
-    ForEachOtherRecord(map, uses, [&](const FieldMapRow &first, auto forEachRow) {
+    ForEachOtherRecord(map, plan, [&](const FieldMapRow &first, auto forEachRow) {
         OtherRecord scratch;
         const int bytes = LoadRecordOf(first, scratch);
         forEachRow([&](const FieldMapRow &row) {
@@ -252,8 +276,12 @@ bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
         return InUse(row, hostVersion) &&
                (held == nullptr || held->Covers(row.recordOffset, FieldWidth(row)));
     };
+    // The rows in use follow the fields the caller holds, which change from
+    // save to save: this plan is not kept.
+    FieldMapPlan plan;
+    MakePlan(map, uses, plan);
     bool complete = true;
-    ForEachOtherRecord(map, uses, [&](const FieldMapRow &first, auto forEachRow) {
+    ForEachOtherRecord(map, plan, [&](const FieldMapRow &first, auto forEachRow) {
         OtherRecord scratch;
         std::vector<uint8_t> tail;
         // Patching a record the host did not supply whole would save words

@@ -43,10 +43,38 @@ struct FieldMapRow {
     uint32_t minimumHostVersion = 0;
 };
 
+// Rows a map may have: a pass keeps one mark per row.
+constexpr int kMaxMapRows = 64;
+
+// A map's rows in use under one host version, grouped by the other record
+// they draw on: each group's rows in row order, the groups in the order of
+// their first row. An assembly works it out on its first pass and keeps it
+// where the map has room for it (the plug-in's own tables, whose rows never
+// change); under another host version it is worked out again.
+struct FieldMapPlan {
+    bool made = false;
+    uint32_t hostVersion = 0;
+    int32_t extent = 0;        // Extent of the map
+    int32_t reportedSize = 0;  // ReportedSize of the map
+    int groupCount = 0;
+    // Written as far as they are used: rows up to the last group's end,
+    // groupEnds up to groupCount.
+    uint8_t rows[kMaxMapRows];       // row numbers, group after group
+    uint8_t groupEnds[kMaxMapRows];  // where each group's rows end
+};
+
 struct FieldMap {
     const FieldMapRow *rows;
     int16_t rowCount;
+    // Where an assembly keeps the map's plan; none for a map made on the
+    // spot, whose plan is worked out on every pass.
+    FieldMapPlan *plan = nullptr;
 };
+
+// The map with room for its plan.
+constexpr FieldMap WithPlan(FieldMap map, FieldMapPlan &plan) {
+    return {map.rows, map.rowCount, &plan};
+}
 
 // Byte width of a row's field: 4 or 2. Inline: a pass over a map asks it
 // of every row.
@@ -57,9 +85,6 @@ int32_t ReportedSize(FieldMap map);
 int32_t Extent(FieldMap map);
 // The other-record tag a row names.
 uint32_t OtherRecordTag(const FieldMapRow &row);
-
-// Rows a map may have: a pass keeps one mark per row.
-constexpr int kMaxMapRows = 64;
 
 // Loads the other record (tag, key) into the scratch, cleared first, and
 // answers how many of its bytes the host supplied: 12 for a whole record,

@@ -4,6 +4,7 @@
 // other record, width in bytes, conversion. The rows these maps share with
 // the versioned ones, and why three tags' rows differ: field_map_rows.h.
 #include <cstdint>
+#include <iterator>
 
 #include "hostdata/field_map.h"
 #include "hostdata/field_map_rows.h"
@@ -289,11 +290,13 @@ constexpr TaggedFieldMap kFieldMaps[] = {
 std::optional<FieldMap> FindFieldMap(uint32_t tag, uint16_t item) {
     // The parts page format is not mapped: it is four whole other records.
     if (tag == kPageFormatTag) {
+        static FieldMapPlan pageFormatPlan;
         if (item != 0) return std::nullopt;
-        return MapOf(kPageFormatRows);
+        return WithPlan(MapOf(kPageFormatRows), pageFormatPlan);
     }
-    for (const TaggedFieldMap &entry : kFieldMaps) {
-        if (entry.tag == tag) return entry.map;
+    static FieldMapPlan plans[std::size(kFieldMaps)];
+    for (std::size_t i = 0; i < std::size(kFieldMaps); ++i) {
+        if (kFieldMaps[i].tag == tag) return WithPlan(kFieldMaps[i].map, plans[i]);
     }
     return std::nullopt;
 }

@@ -3,6 +3,7 @@
 // rows these maps share with the plain ones, and why three tags' rows
 // differ: field_map_rows.h.
 #include <cstdint>
+#include <iterator>
 
 #include "hostdata/field_map_rows.h"
 #include "hostdata/versioned_field_maps.h"
@@ -277,12 +278,19 @@ bool Serves(Variant variant, uint16_t partsFlag) {
 }  // namespace
 
 std::optional<FieldMap> FindVersionedFieldMap(uint32_t tag, uint16_t partsFlag) {
-    for (const VersionedFieldMap &entry : kVersionedFieldMaps) {
-        if (entry.tag == tag && Serves(entry.variant, partsFlag)) return entry.map;
+    static FieldMapPlan plans[std::size(kVersionedFieldMaps)];
+    for (std::size_t i = 0; i < std::size(kVersionedFieldMaps); ++i) {
+        const VersionedFieldMap &entry = kVersionedFieldMaps[i];
+        if (entry.tag == tag && Serves(entry.variant, partsFlag)) {
+            return WithPlan(entry.map, plans[i]);
+        }
     }
     return std::nullopt;
 }
 
-FieldMap PageFormatExtraFieldMap() { return MapOf(kPageFormatExtraRows); }
+FieldMap PageFormatExtraFieldMap() {
+    static FieldMapPlan plan;
+    return WithPlan(MapOf(kPageFormatExtraRows), plan);
+}
 
 }  // namespace hostdata
