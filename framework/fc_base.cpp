@@ -41,20 +41,20 @@ void __FCBaseData::ReleaseOwnedBuffer() {
     }
 }
 
-void __FCBaseData::HoldCopyOf(const __FCBaseData &other) {
-    const uint64_t recordSize = GetRecordSize();
+void __FCBaseData::HoldCopyOf(const __FCBaseData &other, void *storage, uint64_t recordSize) {
     const uint64_t held = other.loadedSize;
     ReleaseOwnedBuffer();
-    recordBuffer = static_cast<uint8_t *>(GetRecordBuffer());
+    recordBuffer = static_cast<uint8_t *>(storage);
     loadedSize = held > 0 && held < recordSize ? held : recordSize;
-    HoldLongRecordOf(other);
-}
-
-void __FCBaseData::HoldLongRecordOf(const __FCBaseData &other) {
+    // The long-record state goes with the bytes: the tail, or that the
+    // record cannot be saved.
     heldInPart = other.heldInPart;
     heldTail.reset();
-    if (!other.heldTail) return;
-    const uint64_t tailSize = other.loadedSize - GetRecordSize();
+    if (other.heldTail) HoldTailOf(other, recordSize);
+}
+
+void __FCBaseData::HoldTailOf(const __FCBaseData &other, uint64_t recordSize) {
+    const uint64_t tailSize = other.loadedSize - recordSize;
     heldTail.reset(new uint8_t[tailSize]);
     std::memcpy(heldTail.get(), other.heldTail.get(), tailSize);
     loadedSize = other.loadedSize;

@@ -104,7 +104,12 @@ protected:
     // copy does once it has copied `other`'s record there. The copy holds as
     // many bytes as `other` held, or the whole record when `other` held
     // nothing, so that a save never hands the host more than was loaded.
-    void HoldCopyOf(const __FCBaseData &other);
+    void HoldCopyOf(const __FCBaseData &other) {
+        HoldCopyOf(other, GetRecordBuffer(), GetRecordSize());
+    }
+    // The same, for a class that names its own storage and record size, as
+    // its copy has just asked them.
+    void HoldCopyOf(const __FCBaseData &other, void *storage, uint64_t recordSize);
     void ReleaseOwnedBuffer();
     // The bytes recordBuffer has room for: an owned copy just what it
     // copied, the object's own storage a whole record.
@@ -129,8 +134,9 @@ private:
     // asks for the record again in full and holds what it learns. Answers
     // the bytes held.
     uint64_t HoldLongRecord(hostdata::DataKey asked, int32_t size);
-    // Takes `other`'s long-record state: its tail, or that it is unsaveable.
-    void HoldLongRecordOf(const __FCBaseData &other);
+    // Takes the tail of `other`, a record held whole beyond the storage of
+    // `recordSize` bytes.
+    void HoldTailOf(const __FCBaseData &other, uint64_t recordSize);
     // Notes a key the walk stands on; false when it stood there before.
     bool StepOnto(hostdata::DataKey key);
 

@@ -38,7 +38,7 @@ uint32_t FCStaffSystem::GetDataTag() const { return hostdata::kStaffSystemTag; }
 
 void FCStaffSystem::CopyDataFrom(const __FCBaseData &other) {
     std::memcpy(record, static_cast<const FCStaffSystem &>(other).record, kRecordSize);
-    HoldCopyOf(other);
+    HoldCopyOf(other, record, kRecordSize);
 }
 
 int16_t FCStaffSystem::GetFirstMeasure() const {
