@@ -68,15 +68,21 @@ void MakePlan(FieldMap map, Uses uses, FieldMapPlan &plan) {
 }
 
 // The plan of the rows in use under this host version: the one the map
-// keeps when it is made for this version already, else worked out (and
-// kept, where the map has room for it).
+// keeps when it was made for this version, else worked out, and kept where
+// the map has room for it; a map without room gets `unkept`, filled here.
 const FieldMapPlan &PlanInUse(FieldMap map, uint32_t hostVersion, FieldMapPlan &unkept) {
-    FieldMapPlan &plan = map.plan != nullptr ? *map.plan : unkept;
-    if (plan.made && plan.hostVersion == hostVersion) return plan;
-    MakePlan(map, [hostVersion](const FieldMapRow &row) { return InUse(row, hostVersion); }, plan);
-    plan.hostVersion = hostVersion;
-    plan.made = map.plan != nullptr;
-    return plan;
+    const auto uses = [hostVersion](const FieldMapRow &row) { return InUse(row, hostVersion); };
+    if (map.plan == nullptr) {
+        MakePlan(map, uses, unkept);
+        return unkept;
+    }
+    FieldMapPlan &kept = *map.plan;
+    if (!kept.made || kept.hostVersion != hostVersion) {
+        MakePlan(map, uses, kept);
+        kept.hostVersion = hostVersion;
+        kept.made = true;
+    }
+    return kept;
 }
 
 // Calls visit(first row, forEachRow) once per group of the plan, in its

@@ -50,15 +50,15 @@ constexpr int kMaxMapRows = 64;
 // they draw on: each group's rows in row order, the groups in the order of
 // their first row. An assembly works it out on its first pass and keeps it
 // where the map has room for it (the plug-in's own tables, whose rows never
-// change); under another host version it is worked out again.
+// change); under another host version it is worked out again. Plain data,
+// so that a table's plan, in static storage, starts out zero (not made)
+// with no code run to make it so.
 struct FieldMapPlan {
-    bool made = false;
-    uint32_t hostVersion = 0;
-    int32_t extent = 0;        // Extent of the map
-    int32_t reportedSize = 0;  // ReportedSize of the map
-    int groupCount = 0;
-    // Written as far as they are used: rows up to the last group's end,
-    // groupEnds up to groupCount.
+    bool made;
+    uint32_t hostVersion;
+    int32_t extent;        // Extent of the map
+    int32_t reportedSize;  // ReportedSize of the map
+    int groupCount;
     uint8_t rows[kMaxMapRows];       // row numbers, group after group
     uint8_t groupEnds[kMaxMapRows];  // where each group's rows end
 };

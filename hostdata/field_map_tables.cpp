@@ -285,16 +285,18 @@ constexpr TaggedFieldMap kFieldMaps[] = {
 };
 // clang-format on
 
+// Where each map's assembly keeps its plan.
+FieldMapPlan pageFormatPlan;
+FieldMapPlan plans[std::size(kFieldMaps)];
+
 }  // namespace
 
 std::optional<FieldMap> FindFieldMap(uint32_t tag, uint16_t item) {
     // The parts page format is not mapped: it is four whole other records.
     if (tag == kPageFormatTag) {
-        static FieldMapPlan pageFormatPlan;
         if (item != 0) return std::nullopt;
         return WithPlan(MapOf(kPageFormatRows), pageFormatPlan);
     }
-    static FieldMapPlan plans[std::size(kFieldMaps)];
     for (std::size_t i = 0; i < std::size(kFieldMaps); ++i) {
         if (kFieldMaps[i].tag == tag) return WithPlan(kFieldMaps[i].map, plans[i]);
     }

@@ -270,6 +270,10 @@ constexpr VersionedFieldMap kVersionedFieldMaps[] = {
 };
 // clang-format on
 
+// Where each map's assembly keeps its plan.
+FieldMapPlan versionedPlans[std::size(kVersionedFieldMaps)];
+FieldMapPlan extraPlan;
+
 bool Serves(Variant variant, uint16_t partsFlag) {
     if (variant == Variant::kAny) return true;
     return (variant == Variant::kParts) == (partsFlag != 0);
@@ -278,19 +282,15 @@ bool Serves(Variant variant, uint16_t partsFlag) {
 }  // namespace
 
 std::optional<FieldMap> FindVersionedFieldMap(uint32_t tag, uint16_t partsFlag) {
-    static FieldMapPlan plans[std::size(kVersionedFieldMaps)];
     for (std::size_t i = 0; i < std::size(kVersionedFieldMaps); ++i) {
         const VersionedFieldMap &entry = kVersionedFieldMaps[i];
         if (entry.tag == tag && Serves(entry.variant, partsFlag)) {
-            return WithPlan(entry.map, plans[i]);
+            return WithPlan(entry.map, versionedPlans[i]);
         }
     }
     return std::nullopt;
 }
 
-FieldMap PageFormatExtraFieldMap() {
-    static FieldMapPlan plan;
-    return WithPlan(MapOf(kPageFormatExtraRows), plan);
-}
+FieldMap PageFormatExtraFieldMap() { return WithPlan(MapOf(kPageFormatExtraRows), extraPlan); }
 
 }  // namespace hostdata
