@@ -41,6 +41,22 @@ TEST_F(HostCalls, PassEveryArgumentToTheHostUnchanged) {
                        }));
 }
 
+// However a load goes, plain, asking which words were filled, or for a
+// preference record no map serves, a host without its load answers 0.
+TEST_F(HostCalls, WithoutTheHostsLoadEveryLoadAnswersZero) {
+    UseHost({"FINALE.EXE", {"FX_LoadEData"}});
+    hostdata::DataKey key{1, 0};
+    uint8_t buffer[28] = {};
+    int32_t size = sizeof buffer;
+    EXPECT_EQ(hostdata::LoadHostRecord(kSoss, &key, buffer, &size, kVersion), 0);
+    hostdata::SuppliedWords supplied = hostdata::SuppliedWords::FirstBytes(28);
+    EXPECT_EQ(hostdata::LoadHostRecord(kSoss, &key, buffer, &size, kVersion, &supplied), 0);
+    EXPECT_TRUE(supplied.None());
+    const uint32_t unmapped = hostdata::MakeTag('p', 'f', 'Z', 'Z');
+    EXPECT_EQ(hostdata::LoadHostRecord(unmapped, &key, buffer, &size, kVersion), 0);
+    EXPECT_EQ(buffer[0], 0);
+}
+
 TEST_F(HostCalls, NextMovesTheKeyInPlace) {
     hostdata::DataKey key{1, 0};
     EXPECT_EQ(hostdata::NextHostRecord(kSoss, &key, kVersion), 1);
