@@ -29,8 +29,7 @@ int ZeroProbeBytes(const int32_t *size) {
 // The load of a record that is neither the zero probe nor a preference, for
 // a caller that does not ask which words were filled: the host's answer as
 // it gives it. Most loads are such loads.
-int16_t LoadPlainRecord(uint32_t tag, DataKey *key, void *buffer, int32_t *size,
-                        uint32_t version) {
+int16_t LoadPlainRecord(uint32_t tag, DataKey *key, void *buffer, int32_t *size, uint32_t version) {
     const FX_LoadEData_fn load = BoundLoadEData();
     return load != nullptr ? load(tag, key, buffer, size, version) : int16_t{0};
 }
