@@ -274,9 +274,6 @@ bool AssemblePreferenceRecord(void *buffer, int32_t *size, FieldMap map, Supplie
 
 bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
                              const SuppliedWords *held) {
-    // Every field is read from the buffer, so it must reach the last one.
-    if (buffer == nullptr || length < Extent(map)) return false;
-    const auto *record = static_cast<const uint8_t *>(buffer);
     const uint32_t hostVersion = HostVersion();
     const auto uses = [held, hostVersion](const FieldMapRow &row) {
         return InUse(row, hostVersion) &&
@@ -286,6 +283,9 @@ bool ScatterPreferenceRecord(const void *buffer, int32_t length, FieldMap map,
     // save to save: this plan is not kept.
     FieldMapPlan plan;
     MakePlan(map, uses, plan);
+    // Every field is read from the buffer, so it must reach the last one.
+    if (buffer == nullptr || length < plan.extent) return false;
+    const auto *record = static_cast<const uint8_t *>(buffer);
     bool complete = true;
     ForEachOtherRecord(map, plan, [&](const FieldMapRow &first, auto forEachRow) {
         OtherRecord scratch;
